@@ -1,0 +1,34 @@
+#pragma once
+// The exception kinds that the logic raises and catches by kind.
+#include <stdexcept>
+#include <string>
+
+#include "platform/Text.h"
+
+namespace th {
+
+// Base of every failure the tool reports; the message is UTF-8.
+class Exception : public std::runtime_error {
+ public:
+  explicit Exception(const std::string& message) : std::runtime_error(message) {}
+  Text Message() const { return FromUtf8(what()); }
+};
+
+// A file operation failed; ErrorCode is the errno value, or 100 for a short read.
+class EInOutError : public Exception {
+ public:
+  EInOutError(int errorCode, const std::string& message)
+      : Exception(message), ErrorCode(errorCode) {}
+  // Message from the system error code, as the log shows it.
+  static EInOutError FromErrno(int errorCode);
+  static EInOutError ReadBeyondEnd();
+  int ErrorCode;
+};
+
+// The progress bar refuses a maximum below its minimum.
+class EInvalidOperation : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+}  // namespace th

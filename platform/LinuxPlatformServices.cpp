@@ -1,0 +1,103 @@
+#include "platform/LinuxPlatformServices.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+#include <filesystem>
+
+namespace th {
+
+namespace {
+
+// Writes all bytes, resuming after interruptions; 0 or the errno value.
+int WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return 0;
+}
+
+int WriteAndClose(int fd, std::string_view bytes) {
+  int error = WriteAll(fd, bytes);
+  if (::close(fd) != 0 && error == 0) error = errno;
+  return error;
+}
+
+}  // namespace
+
+std::string LinuxPlatformServices::executableDirectory() const {
+  std::error_code ec;
+  auto exe = std::filesystem::canonical("/proc/self/exe", ec);
+  if (ec) return "./";
+  return exe.parent_path().string() + "/";
+}
+
+LocalDateTime LinuxPlatformServices::now() const {
+  const std::time_t t = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+bool LinuxPlatformServices::fileExists(const std::string& path) const {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+int LinuxPlatformServices::readFile(const std::string& path, std::size_t count, std::string& out) {
+  out.clear();
+  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return errno;
+  out.resize(count);
+  std::size_t got = 0;
+  int error = 0;
+  while (got < count) {
+    const ssize_t n = ::read(fd, out.data() + got, count - got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      error = errno;
+      break;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  out.resize(got);
+  ::close(fd);
+  return error;
+}
+
+int LinuxPlatformServices::appendFile(const std::string& path, std::string_view bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return errno;
+  return WriteAndClose(fd, bytes);
+}
+
+int LinuxPlatformServices::rewriteFile(const std::string& path, std::string_view bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return errno;
+  return WriteAndClose(fd, bytes);
+}
+
+std::int64_t LinuxPlatformServices::fileSize(const std::string& path, int& error) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    error = errno;
+    return -1;
+  }
+  error = 0;
+  return st.st_size;
+}
+
+int LinuxPlatformServices::truncateFile(const std::string& path, std::int64_t size) {
+  return ::truncate(path.c_str(), size) == 0 ? 0 : errno;
+}
+
+}  // namespace th

@@ -1,0 +1,19 @@
+#pragma once
+#include "platform/PlatformServices.h"
+
+namespace th {
+
+class LinuxPlatformServices : public PlatformServices {
+ public:
+  std::string executableDirectory() const override;
+  LocalDateTime now() const override;
+  Text timeSeparator() const override { return u":"; }
+  bool fileExists(const std::string& path) const override;
+  int readFile(const std::string& path, std::size_t count, std::string& out) override;
+  int appendFile(const std::string& path, std::string_view bytes) override;
+  int rewriteFile(const std::string& path, std::string_view bytes) override;
+  std::int64_t fileSize(const std::string& path, int& error) override;
+  int truncateFile(const std::string& path, std::int64_t size) override;
+};
+
+}  // namespace th

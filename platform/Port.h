@@ -1,0 +1,39 @@
+#pragma once
+// What the link needs of the serial port component. The real component
+// (serial/) and the simulated port of the tests implement it. Failures are
+// raised as ESerialPort (serial/SerialError.h).
+#include <functional>
+
+#include "platform/Text.h"
+
+namespace th {
+
+class Port {
+ public:
+  virtual ~Port() = default;
+
+  virtual bool Connected() const = 0;
+  virtual void Open() = 0;
+  virtual void Close() = 0;
+
+  // "COM" followed by the port number.
+  virtual void SetPort(const Text& name) = 0;
+  virtual Text GetPort() const = 0;
+  // One of the component's fifteen rates, 110 to 256000, in bits per second.
+  virtual void SetBaudRate(int baud) = 0;
+  virtual int GetBaudRate() const = 0;
+
+  virtual void SetDTR(bool on) = 0;
+  virtual void SetRTS(bool on) = 0;
+
+  // One byte per character; returns the count written.
+  virtual int WriteStr(const Text& str) = 0;
+  // Up to `count` waiting bytes, one character each; returns the count read.
+  virtual int ReadStr(Text& str, int count) = 0;
+
+  // Arrival notification, on the main thread, with the count waiting then (>= 1).
+  using RxCharHandler = std::function<void(int count)>;
+  virtual void SetOnRxChar(RxCharHandler handler) = 0;
+};
+
+}  // namespace th

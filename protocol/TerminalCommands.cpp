@@ -1,0 +1,1 @@
+#include "protocol/TerminalCommands.h"
