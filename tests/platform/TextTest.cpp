@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+
+#include "platform/Errors.h"
+#include "platform/PlatformServices.h"
+#include "platform/Text.h"
+
+namespace th {
+namespace {
+
+TEST(Text, SettingsTextsDecodeAsUtf8AndOtherBytesAsTheirOwnNumber) {
+  EXPECT_EQ(DecodeAnsi("Station \xC3\xA9"), u"Station \u00E9");
+  EXPECT_EQ(DecodeAnsi("A\xE9Z"), u"A\u00E9Z");        // not UTF-8: byte by byte
+  EXPECT_EQ(DecodeAnsi("\xE2\x82"), u"\u00E2\u0082");  // cut sequence: nothing dropped
+  EXPECT_EQ(EncodeAnsi(u"\u20AC"), "\xE2\x82\xAC");
+}
+
+TEST(Text, LineBytesKeepTheirLowByte) {
+  EXPECT_EQ(TextToBytes(u"\u00E9\u20AC"), "\xE9\xAC");
+  EXPECT_EQ(BytesToText(std::string("a\0\xFF", 3)), (Text{u'a', 0, 0xFF}));
+}
+
+TEST(Text, WholeNumbersAsTheConversionsAcceptThem) {
+  std::int32_t v = 0;
+  EXPECT_TRUE(TryTextToInt(u"0007", v));
+  EXPECT_EQ(v, 7);
+  EXPECT_TRUE(TryTextToInt(u" -12 ", v));
+  EXPECT_EQ(v, -12);
+  EXPECT_FALSE(TryTextToInt(u"", v));
+  EXPECT_FALSE(TryTextToInt(u"12a", v));
+  EXPECT_FALSE(TryTextToInt(u"2147483648", v));
+  EXPECT_TRUE(TryTextToInt(u"-2147483648", v));
+  EXPECT_EQ(TextToIntDef(u"x", -1), -1);
+}
+
+TEST(Text, DateTimeUsesTheRegionalSeparator) {
+  const LocalDateTime t{2024, 5, 6, 14, 5, 31};
+  EXPECT_EQ(FormatDateTime(t, u":"), u"2024-05-06 14:05:31");
+  EXPECT_EQ(FormatDateTime(t, u"."), u"2024-05-06 14.05.31");
+}
+
+TEST(Errors, InputOutputMessagesFollowTheSystemCode) {
+  EXPECT_STREQ(EInOutError::FromErrno(2).what(), "File not found");
+  EXPECT_STREQ(EInOutError::FromErrno(13).what(), "File access denied");
+  EXPECT_STREQ(EInOutError::FromErrno(24).what(), "Too many open files");
+  EXPECT_STREQ(EInOutError::FromErrno(11).what(), "I/O error 11");
+  EXPECT_STREQ(EInOutError::ReadBeyondEnd().what(), "Read beyond end of file");
+}
+
+}  // namespace
+}  // namespace th
