@@ -216,6 +216,8 @@ bool BasicEventLoop::quitRequested() const {
   return quit_;
 }
 
-void BasicEventLoop::setExceptionHandler(ExceptionHandler handler) { handler_ = std::move(handler); }
+void BasicEventLoop::setExceptionHandler(ExceptionHandler handler) {
+  handler_ = std::move(handler);
+}
 
 }  // namespace th

@@ -23,6 +23,8 @@ EInOutError EInOutError::FromErrno(int errorCode) {
   }
 }
 
-EInOutError EInOutError::ReadBeyondEnd() { return {100, "Read beyond end of file"}; }
+EInOutError EInOutError::ReadBeyondEnd() {
+  return {100, "Read beyond end of file"};
+}
 
 }  // namespace th

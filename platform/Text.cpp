@@ -5,9 +5,13 @@
 
 namespace th {
 
-Text T(std::string_view ascii) { return Text(ascii.begin(), ascii.end()); }
+Text T(std::string_view ascii) {
+  return Text(ascii.begin(), ascii.end());
+}
 
-Text IntToText(std::int64_t value) { return T(std::to_string(value)); }
+Text IntToText(std::int64_t value) {
+  return T(std::to_string(value));
+}
 
 bool TryTextToInt(const Text& text, std::int32_t& value) {
   std::size_t i = 0;
@@ -128,7 +132,9 @@ Text DecodeAnsi(std::string_view bytes) {
   return out;
 }
 
-std::string EncodeAnsi(const Text& text) { return ToUtf8(text); }
+std::string EncodeAnsi(const Text& text) {
+  return ToUtf8(text);
+}
 
 Text BytesToText(std::string_view bytes) {
   Text out(bytes.size(), u'\0');
@@ -159,6 +165,8 @@ std::string ToUtf8(const Text& text) {
   return out;
 }
 
-Text FromUtf8(std::string_view utf8) { return DecodeAnsi(utf8); }
+Text FromUtf8(std::string_view utf8) {
+  return DecodeAnsi(utf8);
+}
 
 }  // namespace th
