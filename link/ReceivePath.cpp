@@ -1,57 +1,52 @@
 #include "link/ReceivePath.h"
 
+#include <array>
+
 #include "app/Tidehaul.h"
 
 namespace th {
 
-namespace {
-
-// Removes every occurrence of `tag`, left to right in one pass.
-void RemoveAll(Text& s, std::u16string_view tag) {
-  std::size_t pos = 0;
-  Text out;
-  bool changed = false;
-  for (;;) {
-    const std::size_t hit = s.find(tag, pos);
-    if (hit == Text::npos) break;
-    out.append(s, pos, hit - pos);
-    pos = hit + tag.size();
-    changed = true;
+void AddLineChar(Text& line, char16_t c) {
+  line.push_back(c);
+  const std::size_t n = line.size();
+  if (n < 3 || line[n - 3] != u'E') return;
+  static constexpr std::array<std::u16string_view, 5> kTags = {u"E32", u"E21", u"E62", u"E40",
+                                                               u"E00"};
+  const std::u16string_view tail = std::u16string_view(line).substr(n - 3);
+  for (const auto tag : kTags) {
+    if (tail == tag) {
+      line.resize(n - 3);
+      return;
+    }
   }
-  if (!changed) return;
-  out.append(s, pos, Text::npos);
-  s = std::move(out);
 }
 
-// The year patch: a two-digit year "08" from a logger whose clock lost its
-// century is replaced by the current year.
 Text YearPatch(const Text& line, const Text& nowYear) {
-  auto at = [&](std::size_t pos, std::u16string_view what) {
-    return line.size() >= pos + what.size() && std::u16string_view(line).substr(pos, 2) == what;
+  auto at = [&](std::size_t pos) {
+    return line.size() >= pos + 2 && std::u16string_view(line).substr(pos, 2) == u"08";
   };
-  if (Contains(line, u"Time Read") && at(10, u"08")) return line.substr(0, 10) + nowYear + line.substr(12);
-  if (Contains(line, u"Time Set") && at(9, u"08")) return line.substr(0, 9) + nowYear + line.substr(11);
-  if (at(0, u"08")) return nowYear + line.substr(2);
+  if (Contains(line, u"Time Read") && at(10)) return line.substr(0, 10) + nowYear + line.substr(12);
+  if (Contains(line, u"Time Set") && at(9)) return line.substr(0, 9) + nowYear + line.substr(11);
+  if (at(0)) return nowYear + line.substr(2);
   return line;
 }
-
-}  // namespace
 
 void ReceivePath::COMPORTRxChar(int Count) {
   RunState& rs = u_.rt.rs;
   Text aMsg;
   u_.rt.port.ReadStr(aMsg, Count);
-  rs.FileSize += Count;
+  // The count wraps like the 32-bit counter it is instead of overflowing.
+  rs.FileSize = static_cast<std::int32_t>(static_cast<std::uint32_t>(rs.FileSize) +
+                                          static_cast<std::uint32_t>(Count));
   for (const char16_t c : aMsg) {
     if (c == u'\n') continue;
     if (c == u'\r') {
       rs.Buff = YearPatch(rs.BuffTemp, rs.NowYear);
-      ComportRXEvent(rs.Buff);
       rs.BuffTemp.clear();
+      ComportRXEvent(rs.Buff);
       continue;
     }
-    rs.BuffTemp.push_back(c);
-    for (const auto tag : {u"E32", u"E21", u"E62", u"E40", u"E00"}) RemoveAll(rs.BuffTemp, tag);
+    AddLineChar(rs.BuffTemp, c);
   }
 }
 
