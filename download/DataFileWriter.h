@@ -1,17 +1,44 @@
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace th {
 
 class Tidehaul;
+class LineList;
 
-// Appends download buffer 1 to the device's two data files.
+// Appends the download buffers to the device's two data files. Lines are bytes
+// as they came off the line and are written back unchanged, each with CR LF.
 class DataFileWriter {
  public:
+  using StringList = std::vector<std::string>;
+
   explicit DataFileWriter(Tidehaul& unit) : u_(unit) {}
 
+  // Builds the list once and writes it to both files; the second only when the
+  // first was written. True when the first file was written completely;
+  // `bothWritten`, when given, tells whether the second was too. Never raises.
+  bool FileSave(const LineList& MasterMemo, const LineList& SecondMemo, bool AppendData,
+                const std::string& MasterFileName, const std::string& SecondFileName,
+                const std::string& SavePath, bool* bothWritten = nullptr);
+
+  // Line i of buffer 1 joined with line i of buffer 2 less its first 17
+  // characters; lines containing "SD" left out; lines of 1024 bytes or more held
+  // and put in front of the next shorter one. Held text left at the end becomes
+  // a line of its own.
+  StringList& UnionFileSave(const LineList& MasterMemo, const LineList& SecondMemo,
+                            StringList& StrList);
+
+  // Writes the list to SavePath + "/" + FileName, appending or rewriting. List
+  // lines of 4096 bytes or more are held for the next shorter one; held text
+  // left at the end is written as a line of its own. False on any error and
+  // for an empty name.
+  bool UnionFileSaveNumberOne(const StringList& DumpStringList, const std::string& FileName,
+                              const std::string& SavePath, bool AppendData);
+
  private:
-  [[maybe_unused]] Tidehaul& u_;
+  Tidehaul& u_;
 };
 
 }  // namespace th

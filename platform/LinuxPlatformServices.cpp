@@ -100,4 +100,31 @@ int LinuxPlatformServices::truncateFile(const std::string& path, std::int64_t si
   return ::truncate(path.c_str(), size) == 0 ? 0 : errno;
 }
 
+int LinuxPlatformServices::readFileAt(const std::string& path, std::int64_t offset,
+                                      std::size_t count, std::string& out) {
+  out.clear();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  out.resize(count);
+  std::size_t got = 0;
+  int error = 0;
+  while (got < count) {
+    const ssize_t n = ::pread(fd, out.data() + got, count - got, static_cast<off_t>(offset) + static_cast<off_t>(got));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      error = errno;
+      break;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  out.resize(got);
+  ::close(fd);
+  return error;
+}
+
+int LinuxPlatformServices::createDirectory(const std::string& path) {
+  return ::mkdir(path.c_str(), 0755) == 0 ? 0 : errno;
+}
+
 }  // namespace th

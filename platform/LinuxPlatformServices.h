@@ -14,6 +14,9 @@ class LinuxPlatformServices : public PlatformServices {
   int rewriteFile(const std::string& path, std::string_view bytes) override;
   std::int64_t fileSize(const std::string& path, int& error) override;
   int truncateFile(const std::string& path, std::int64_t size) override;
+  int readFileAt(const std::string& path, std::int64_t offset, std::size_t count,
+                 std::string& out) override;
+  int createDirectory(const std::string& path) override;
 };
 
 }  // namespace th

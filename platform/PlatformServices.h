@@ -35,6 +35,11 @@ class PlatformServices {
   virtual std::int64_t fileSize(const std::string& path, int& error) = 0;
   // Cuts a file to `size` bytes. 0 or the errno value.
   virtual int truncateFile(const std::string& path, std::int64_t size) = 0;
+  // Reads up to `count` bytes from `offset` on, opened read-only. 0 or the errno value.
+  virtual int readFileAt(const std::string& path, std::int64_t offset, std::size_t count,
+                         std::string& out) = 0;
+  // Creates one folder level. 0 or the errno value (EEXIST when it exists).
+  virtual int createDirectory(const std::string& path) = 0;
 };
 
 // "yyyy-mm-dd hh:mm:ss" with the regional time separator in place of ":".

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/Text.h"
+
 namespace th {
 
 class Tidehaul;
@@ -10,8 +12,18 @@ class FileCommands {
  public:
   explicit FileCommands(Tidehaul& unit) : u_(unit) {}
 
+  // Sends "fread" and counts the arriving bytes against FileSizeChk; the
+  // receive path files the lines into the pane RxTypeIndex selects (1 or 2).
+  // True once at most 4 bytes are missing; gives up after 20 + 0.02 x size steps.
+  bool PROGRAM_COMMAND_ALLDownFREAD(std::int32_t index, const Text& FNAME);
+  // Two root lines, then each named file twice, 500 ms apart. Raises
+  // EInvalidOperation before sending anything when FileSizeChk is negative.
+  bool PROGRAM_COMMAND_DELTEFILE(std::int32_t index, std::int32_t Flag);
+  // Fills FileNamesearch and FileNamesearch1 for the flag; true when a name was found.
+  bool FileNamesearch(std::int32_t Index, std::int32_t Flag);
+
  private:
-  [[maybe_unused]] Tidehaul& u_;
+  Tidehaul& u_;
 };
 
 }  // namespace th
