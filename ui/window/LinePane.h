@@ -1,0 +1,53 @@
+#pragma once
+// A read-only text pane over a core line list. It paints only the lines in
+// view, straight from the list's bytes (one byte per character), so hundreds of
+// thousands of lines cost no copy and an append costs a few additions. Lines
+// never wrap: the pane scrolls sideways instead.
+#include <QAbstractScrollArea>
+#include <array>
+#include <cstddef>
+
+#include "ui/LineList.h"
+
+namespace th {
+
+class LinePane : public QAbstractScrollArea, public LineListObserver {
+  Q_OBJECT
+
+ public:
+  explicit LinePane(LineList& lines, QWidget* parent = nullptr);
+  ~LinePane() override;
+  LinePane(const LinePane&) = delete;
+  LinePane& operator=(const LinePane&) = delete;
+
+  const LineList& lines() const { return lines_; }
+  // Width in pixels of the widest line, as laid out by this pane.
+  int contentWidth() const { return widest_; }
+  int lineHeight() const { return lineHeight_; }
+
+  void linesAppended(const LineList& list, std::size_t first) override;
+  void linesCleared(const LineList& list) override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+
+ private:
+  void measureFont();
+  int widthOf(const std::string& line) const;
+  void scheduleRefresh();
+  void refresh();
+
+  LineList& lines_;
+  std::array<int, 256> advance_{};  // per byte, in pixels
+  int lineHeight_ = 13;
+  int ascent_ = 10;
+  int widest_ = 0;
+  std::size_t measured_ = 0;  // lines whose width is in widest_
+  bool refreshPending_ = false;
+  bool followEnd_ = true;  // keep the last line in view while lines arrive
+};
+
+}  // namespace th

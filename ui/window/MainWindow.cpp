@@ -1,0 +1,159 @@
+#include "ui/window/MainWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
+#include <cmath>
+
+#include "platform/qt/QtEventLoop.h"
+#include "ui/window/Appearance.h"
+#include "ui/window/LinePane.h"
+#include "ui/window/SettingsArea.h"
+#include "ui/window/StatusPanels.h"
+
+namespace th {
+
+namespace {
+
+QString toQ(const Text& text) {
+  return QString::fromStdU16String(text);
+}
+Text fromQ(const QString& text) {
+  return text.toStdU16String();
+}
+
+double screenScale() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return 1.0;
+  return std::max(1.0, screen->logicalDotsPerInch() / 96.0);
+}
+
+}  // namespace
+
+TfTidehaul::TfTidehaul(Panes& panes, QWidget* parent) : QMainWindow(parent), scale_(screenScale()) {
+  setObjectName(QStringLiteral("TfTidehaul"));
+  // The X11 class name of Qt's windows is the application name.
+  QCoreApplication::setApplicationName(QStringLiteral("TfTidehaul"));
+  setWindowTitle(QStringLiteral("Tidehaul Ver 1.4.9"));
+  setFont(windowFont());
+
+  auto* client = new QWidget(this);
+  client->setObjectName(QStringLiteral("ClientArea"));
+  setCentralWidget(client);
+  settings_ = new SettingsArea(scale_, client);
+  mmoDown1_ = makePane(panes.mmoDown1, "mmoDown1", 8, 318, 321, 129);
+  mmoDown2_ = makePane(panes.mmoDown2, "mmoDown2", 335, 318, 329, 129);
+  // Lies beyond the right edge until the window is widened past 800 pixels.
+  mmoRxTemp_ = makePane(panes.mmoRxTemp, "mmoRxTemp", 800, 318, 240, 148);
+
+  status_ = new StatusPanels(scale_, this);
+  setStatusBar(status_);
+
+  connect(settings_->SpeedButton3, &QToolButton::clicked, this, [this] { SpeedButton3Click(); });
+  // SpeedButton6 ("Apply"), SpeedButton8 and SpeedButton1 do nothing.
+
+  resize(px(kClientWidth), px(kClientHeight));
+}
+
+TfTidehaul::~TfTidehaul() {
+  if (busy_) QGuiApplication::restoreOverrideCursor();
+}
+
+int TfTidehaul::px(int v) const {
+  return static_cast<int>(std::lround(v * scale_));
+}
+
+LinePane* TfTidehaul::makePane(LineList& list, const char* name, int x, int y, int width,
+                               int height) {
+  auto* pane = new LinePane(list, centralWidget());
+  pane->setObjectName(QString::fromLatin1(name));
+  pane->setGeometry(px(x), px(y), px(width), px(height));
+  return pane;
+}
+
+void TfTidehaul::SpeedButton3Click() {
+  if (onStart_) QtEventLoop::runGuarded(onStart_);
+}
+
+void TfTidehaul::closeEvent(QCloseEvent* event) {
+  if (onCloseRequest_) QtEventLoop::runGuarded(onCloseRequest_);
+  event->accept();
+}
+
+void TfTidehaul::setPanelText(int panel, const Text& text) {
+  status_->panel(panel)->setText(toQ(text));
+}
+
+Text TfTidehaul::panelText(int panel) const {
+  return fromQ(status_->panel(panel)->text());
+}
+
+void TfTidehaul::showProgress() {
+  // Qt shows a busy animation for an empty range; an empty range shows nothing here.
+  QProgressBar* bar = settings_->PBar_Connect;
+  bar->setRange(0, std::max(1, progressMax_));
+  bar->setValue(progressPosition_);
+}
+
+void TfTidehaul::doSetProgressMax(int max) {
+  progressMax_ = max;
+  // The bar keeps its position inside its range.
+  progressPosition_ = std::min(progressPosition_, max);
+  showProgress();
+}
+
+void TfTidehaul::setProgressPosition(int position) {
+  progressPosition_ = std::clamp(position, 0, progressMax_);
+  showProgress();
+}
+
+void TfTidehaul::setFieldText(Field field, const Text& text) {
+  QWidget* w = settings_->field(field);
+  if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+    edit->setText(toQ(text));
+    edit->setCursorPosition(0);
+  } else if (auto* box = qobject_cast<QComboBox*>(w)) {
+    box->setEditText(toQ(text));
+  } else if (auto* label = qobject_cast<QLabel*>(w)) {
+    label->setText(toQ(text));
+  }
+}
+
+Text TfTidehaul::fieldText(Field field) const {
+  QWidget* w = settings_->field(field);
+  if (auto* edit = qobject_cast<QLineEdit*>(w)) return fromQ(edit->text());
+  if (auto* box = qobject_cast<QComboBox*>(w)) return fromQ(box->currentText());
+  if (auto* label = qobject_cast<QLabel*>(w)) return fromQ(label->text());
+  return {};
+}
+
+void TfTidehaul::setChecked(Check box, bool checked) {
+  settings_->check(box)->setChecked(checked);
+}
+
+bool TfTidehaul::isChecked(Check box) const {
+  return settings_->check(box)->isChecked();
+}
+
+void TfTidehaul::setBusyPointer(bool busy) {
+  if (busy == busy_) return;
+  busy_ = busy;
+  if (busy) {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  } else {
+    QGuiApplication::restoreOverrideCursor();
+  }
+}
+
+void TfTidehaul::setMsgText(const Text& text) {
+  settings_->lbMsg->setText(toQ(text));
+  settings_->lbMsg->adjustSize();
+}
+
+Text TfTidehaul::msgText() const {
+  return fromQ(settings_->lbMsg->text());
+}
+
+}  // namespace th

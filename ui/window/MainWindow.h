@@ -1,0 +1,77 @@
+#pragma once
+// TfTidehaul, the tool's one window: the settings area, the progress bar, the
+// four-panel status bar and the three read-only panes over the core's line
+// lists. It is the View the logic writes to.
+#include <QMainWindow>
+#include <functional>
+
+#include "platform/View.h"
+#include "ui/LineList.h"
+
+namespace th {
+
+class LinePane;
+class SettingsArea;
+class StatusPanels;
+
+class TfTidehaul : public QMainWindow, public View {
+  Q_OBJECT
+
+ public:
+  explicit TfTidehaul(Panes& panes, QWidget* parent = nullptr);
+  ~TfTidehaul() override;
+  TfTidehaul(const TfTidehaul&) = delete;
+  TfTidehaul& operator=(const TfTidehaul&) = delete;
+
+  static constexpr int kClientWidth = 672;
+  static constexpr int kClientHeight = 462;
+
+  // SpeedButton3, the manual start. Exceptions escaping f go to the event
+  // loop's handler.
+  void setOnStart(std::function<void()> f) { onStart_ = std::move(f); }
+  // The close request (user or program); the close always goes ahead.
+  void setOnCloseRequest(std::function<void()> f) { onCloseRequest_ = std::move(f); }
+  void SpeedButton3Click();
+
+  void setPanelText(int panel, const Text& text) override;
+  Text panelText(int panel) const override;
+  int progressMax() const override { return progressMax_; }
+  void setProgressPosition(int position) override;
+  int progressPosition() const override { return progressPosition_; }
+  void setFieldText(Field field, const Text& text) override;
+  Text fieldText(Field field) const override;
+  void setChecked(Check box, bool checked) override;
+  bool isChecked(Check box) const override;
+  void setBusyPointer(bool busy) override;
+  void setMsgText(const Text& text) override;
+  Text msgText() const override;
+
+  LinePane& mmoRxTemp() const { return *mmoRxTemp_; }
+  LinePane& mmoDown1() const { return *mmoDown1_; }
+  LinePane& mmoDown2() const { return *mmoDown2_; }
+  // Pixels per layout pixel: the layout is for 96 dpi.
+  double layoutScale() const { return scale_; }
+
+ protected:
+  void doSetProgressMax(int max) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  int px(int v) const;
+  LinePane* makePane(LineList& list, const char* name, int x, int y, int width, int height);
+  void showProgress();
+
+  double scale_;
+  SettingsArea* settings_ = nullptr;
+  StatusPanels* status_ = nullptr;
+  LinePane* mmoDown1_ = nullptr;
+  LinePane* mmoDown2_ = nullptr;
+  LinePane* mmoRxTemp_ = nullptr;
+  int progressMax_ = 100;
+  int progressPosition_ = 0;
+  bool busy_ = false;
+  std::function<void()> onStart_;
+  std::function<void()> onCloseRequest_;
+};
+
+}  // namespace th

@@ -1,0 +1,27 @@
+#pragma once
+// StatusBar1: four panels of fixed width (100, 150, 200, 150) from the left.
+// The panels are placed by hand rather than by the status bar's layout, so the
+// window can still be made narrower than the panels are wide, as before.
+#include <QLabel>
+#include <QStatusBar>
+#include <array>
+
+#include "platform/View.h"
+
+namespace th {
+
+class StatusPanels : public QStatusBar {
+  Q_OBJECT
+
+ public:
+  static constexpr std::array<int, kPanelCount> kWidths{100, 150, 200, 150};
+  static constexpr int kHeight = 19;
+
+  explicit StatusPanels(double scale, QWidget* parent = nullptr);
+  QLabel* panel(int i) const { return panels_.at(static_cast<std::size_t>(i)); }
+
+ private:
+  std::array<QLabel*, kPanelCount> panels_{};
+};
+
+}  // namespace th
