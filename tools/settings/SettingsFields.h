@@ -1,0 +1,34 @@
+#pragma once
+// The named fields of a Setup record, for showing as JSON and for setting from
+// FIELD=VALUE text.
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Setup.h"
+
+namespace th::settings {
+
+// Objects keep their members in file order.
+using Json = nlohmann::ordered_json;
+
+struct FieldDef {
+  std::string record;  // "DeviceSet", ... or "" for the last field
+  std::string name;    // "DeviceName", ...
+  std::function<Json(const Setup&)> show;
+  // Stores the value; an error text (record unchanged) when it does not fit.
+  std::function<std::optional<std::string>(Setup&, const std::string&)> set;
+
+  std::string fullName() const { return record.empty() ? name : record + "." + name; }
+};
+
+// Every named field in file order; padding is left out.
+const std::vector<FieldDef>& Fields();
+const FieldDef* FindField(const std::string& fullName);
+
+// The record as {"DeviceSet": {"TreeLevel": 0, ...}, ..., "_Q9RSetPath": ""}.
+Json RecordToJson(const Setup& s);
+
+}  // namespace th::settings

@@ -1,0 +1,202 @@
+#include "tools/settings/SettingsTool.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "tools/settings/SettingsFields.h"
+
+namespace th::settings {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kUsage =
+    "usage: tidehaul-settings show FILE [N]\n"
+    "       tidehaul-settings set FILE N FIELD=VALUE...\n"
+    "N is a record from 0 to 254; FIELD is a name such as DeviceSet.DeviceName,\n"
+    "PortSet.COMPORT or ScheduleSet.SensorNoCheck (true/false).\n";
+
+// Reasons a command is refused; the message is printed as it is.
+struct Refusal {
+  std::string message;
+};
+
+bool ParseRecord(const std::string& text, int& n) {
+  if (text.empty() || text.size() > 3 ||
+      text.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  n = std::stoi(text);
+  return IsDeviceNumber(n);
+}
+
+// The whole table; a missing file gives zeros when `missingIsEmpty`.
+std::unique_ptr<DeviceTable> ReadTable(const std::string& path, bool missingIsEmpty) {
+  auto table = std::make_unique<DeviceTable>();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT && missingIsEmpty) return table;
+    throw Refusal{"cannot read " + path + ": " + std::strerror(errno)};
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw Refusal{path + " is not a regular file"};
+  }
+  if (static_cast<std::size_t>(st.st_size) != kSettingsFileSize) {
+    ::close(fd);
+    throw Refusal{path + " has " + std::to_string(st.st_size) + " bytes; a settings file has " +
+                  std::to_string(kSettingsFileSize) + " (255 records of " +
+                  std::to_string(kSetupSize) + ")"};
+  }
+  auto* bytes = reinterpret_cast<char*>(table->data());
+  std::size_t got = 0;
+  while (got < kSettingsFileSize) {
+    const ssize_t n = ::read(fd, bytes + got, kSettingsFileSize - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const std::string why = n < 0 ? std::strerror(errno) : "the file got shorter";
+      ::close(fd);
+      throw Refusal{"cannot read " + path + ": " + why};
+    }
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  return table;
+}
+
+// Writes a temporary file beside the target and renames it over the target, so
+// a reader sees the old file or the new one, never a part of either.
+void WriteTableAtomically(const std::string& requested, const DeviceTable& table) {
+  // A link is followed, so the file it names is replaced and the link kept.
+  std::error_code ec;
+  std::string path = requested;
+  if (fs::is_symlink(fs::symlink_status(requested, ec))) {
+    path = fs::weakly_canonical(requested, ec).string();
+    if (ec) throw Refusal{"cannot resolve " + requested + ": " + ec.message()};
+  }
+  struct stat old {};
+  const bool exists = ::stat(path.c_str(), &old) == 0;
+  std::string temp = path + ".XXXXXX";
+  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) throw Refusal{"cannot write beside " + path + ": " + std::strerror(errno)};
+  const auto fail = [&](const std::string& what) {
+    const std::string why = std::strerror(errno);
+    ::close(fd);
+    ::unlink(temp.c_str());
+    throw Refusal{what + ": " + why};
+  };
+  if (exists) {
+    if (::fchmod(fd, old.st_mode & 07777) != 0) fail("cannot set the mode of " + temp);
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::fchmod(fd, 0666 & ~mask) != 0) fail("cannot set the mode of " + temp);
+  }
+  const auto* bytes = reinterpret_cast<const char*>(table.data());
+  std::size_t done = 0;
+  while (done < kSettingsFileSize) {
+    const ssize_t n = ::write(fd, bytes + done, kSettingsFileSize - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) fail("cannot write " + temp);
+    done += static_cast<std::size_t>(n);
+  }
+  if (::fsync(fd) != 0) fail("cannot write " + temp);
+  if (::close(fd) != 0) {
+    const std::string why = std::strerror(errno);
+    ::unlink(temp.c_str());
+    throw Refusal{"cannot write " + temp + ": " + why};
+  }
+  if (::rename(temp.c_str(), path.c_str()) != 0) {
+    const std::string why = std::strerror(errno);
+    ::unlink(temp.c_str());
+    throw Refusal{"cannot replace " + path + ": " + why};
+  }
+}
+
+bool AllZero(const Setup& s) {
+  const auto* p = reinterpret_cast<const unsigned char*>(&s);
+  for (std::size_t i = 0; i < sizeof s; ++i) {
+    if (p[i] != 0) return false;
+  }
+  return true;
+}
+
+Json Numbered(int n, const Setup& s) {
+  Json j = Json::object();
+  j["record"] = n;
+  const Json fields = RecordToJson(s);
+  for (const auto& [key, value] : fields.items()) j[key] = value;
+  return j;
+}
+
+int Show(const std::vector<std::string>& args, std::ostream& out) {
+  int n = -1;
+  if (args.size() == 3 && !ParseRecord(args[2], n)) {
+    throw Refusal{"record \"" + args[2] + "\" is not a number from 0 to 254"};
+  }
+  const auto table = ReadTable(args[1], false);
+  Json result;
+  if (n >= 0) {
+    result = Numbered(n, (*table)[static_cast<std::size_t>(n)]);
+  } else {
+    result = Json::array();
+    for (int i = 0; i < kDeviceCount; ++i) {
+      const Setup& s = (*table)[static_cast<std::size_t>(i)];
+      if (!AllZero(s)) result.push_back(Numbered(i, s));
+    }
+  }
+  out << result.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+  return 0;
+}
+
+int Set(const std::vector<std::string>& args) {
+  int n = -1;
+  if (!ParseRecord(args[2], n)) {
+    throw Refusal{"record \"" + args[2] + "\" is not a number from 0 to 254"};
+  }
+  auto table = ReadTable(args[1], true);
+  Setup& record = (*table)[static_cast<std::size_t>(n)];
+  for (std::size_t i = 3; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const auto eq = a.find('=');
+    if (eq == std::string::npos) throw Refusal{"\"" + a + "\" is not FIELD=VALUE"};
+    const std::string name = a.substr(0, eq);
+    const FieldDef* field = FindField(name);
+    if (field == nullptr) throw Refusal{"unknown field \"" + name + "\""};
+    if (const auto error = field->set(record, a.substr(eq + 1))) {
+      throw Refusal{name + ": " + *error};
+    }
+  }
+  WriteTableAtomically(args[1], *table);
+  return 0;
+}
+
+}  // namespace
+
+int RunSettingsTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  const bool show = !args.empty() && args[0] == "show" && (args.size() == 2 || args.size() == 3);
+  const bool set = !args.empty() && args[0] == "set" && args.size() >= 4;
+  if (!show && !set) {
+    err << kUsage;
+    return 2;
+  }
+  try {
+    return show ? Show(args, out) : Set(args);
+  } catch (const Refusal& r) {
+    err << "tidehaul-settings: " << r.message << '\n';
+    return 1;
+  } catch (const std::exception& e) {
+    err << "tidehaul-settings: " << e.what() << '\n';
+    return 1;
+  }
+}
+
+}  // namespace th::settings
