@@ -1,0 +1,33 @@
+#pragma once
+// The calls on a Linux tty that the port component makes. Each returns 0 or
+// the errno value of the failed call; none throws.
+#include <string>
+
+#include "serial/SerialTypes.h"
+
+namespace th::tty {
+
+// Opens without becoming the controlling terminal and without blocking, then
+// takes the port for this process alone (flock, then TIOCEXCL).
+int OpenExclusive(const std::string& path, int& fd);
+// Discards queued input and output (a close with output queued can block for
+// the driver's closing wait), gives up the exclusive flag and closes.
+int CloseDevice(int fd);
+
+// The handle is open; fails with EBADF otherwise.
+int CheckHandle(int fd);
+
+// Devices without modem-control lines (pseudo-terminals) take changes as
+// no-ops and report every line off.
+int SetDTR(int fd, bool on);
+int SetRTS(int fd, bool on);
+int GetModemLines(int fd, TSerialSignals& lines);
+
+int InputCount(int fd, int& count);
+// Takes what has arrived, up to `count` bytes, without waiting.
+int ReadAvailable(int fd, int count, std::string& out);
+// Writes all bytes unless `timeoutMs` (negative: no limit) runs out first;
+// `written` holds the count that went out either way.
+int WriteAll(int fd, const char* data, int count, long long timeoutMs, int& written);
+
+}  // namespace th::tty

@@ -1,0 +1,54 @@
+#pragma once
+// The port's event thread. It sleeps in epoll on the device and a stop eventfd,
+// and hands each arrival to the main thread through the event loop's
+// synchronize, blocking until the main thread has run it (thread sync mode).
+#include <atomic>
+#include <exception>
+#include <thread>
+
+#include "serial/SerialTypes.h"
+
+namespace th {
+
+class TCustomSerialPort;
+class EventLoop;
+
+class TSerialThread {
+ public:
+  // Starts watching the port's open device with the port's Events; throws
+  // std::system_error when the thread's descriptors cannot be made.
+  explicit TSerialThread(TCustomSerialPort& ASerialPort);
+  // Stops the thread and waits for its end, running on this (the main)
+  // thread a batch that it has already queued.
+  ~TSerialThread();
+  TSerialThread(const TSerialThread&) = delete;
+  TSerialThread& operator=(const TSerialThread&) = delete;
+
+  void Stop();
+  bool Ended() const { return FEnded.load(std::memory_order_acquire); }
+  // Native id of the thread, for CPU-time measurements.
+  std::thread::native_handle_type NativeHandle() { return FThread.native_handle(); }
+
+  // The name the thread carries in /proc.
+  static constexpr const char* kName = "serial-events";
+
+ private:
+  void Execute();
+  void DoEvents();
+  void CloseDescriptors();
+
+  TCustomSerialPort& FSerialPort;
+  EventLoop& FLoop;
+  const TSerialEvents FWatched;
+  int FStopEvent = -1;
+  int FEpoll = -1;
+  // The events of the batch being handed over; written by the thread before
+  // synchronize, read on the main thread inside it.
+  TSerialEvents FEvents;
+  // An exception that came back from a batch ended the thread; it is kept, not shown.
+  std::exception_ptr FException;
+  std::atomic<bool> FEnded{false};
+  std::thread FThread;
+};
+
+}  // namespace th
