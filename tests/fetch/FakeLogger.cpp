@@ -1,0 +1,82 @@
+#include "tests/fetch/FakeLogger.h"
+
+#include <cstdio>
+
+namespace th::test {
+
+FakeLogger::FakeLogger(SimulatedPort& port) : port_(port) {
+  port_.setResponder([this](const std::string& bytes) { receive(bytes); });
+}
+
+void FakeLogger::receive(const std::string& bytes) {
+  for (const char c : bytes) {
+    if (c == '\n') continue;
+    if (c != '\r') {
+      pending_.push_back(c);
+      continue;
+    }
+    const std::string line = pending_;
+    pending_.clear();
+    received.push_back(line);
+    if (onCommand) onCommand(line);
+    serve(line);
+  }
+}
+
+void FakeLogger::serve(const std::string& line) {
+  auto arg = [&](std::size_t skip) {
+    return line.size() > skip ? line.substr(skip) : std::string();
+  };
+  if (line.rfind("#M", 0) == 0 && line.size() >= 3 && line.back() == 'O') {
+    terminalMode = true;
+    if (mute.count("open") == 0) reply("Terminal mode ON");
+  } else if (line.rfind("#M", 0) == 0 && line.back() == 'C') {
+    terminalMode = false;
+    if (mute.count("close") == 0) reply("Function mode");
+  } else if (line == "DIR") {
+    if (mute.count("dir") != 0) return;
+    reply(" Directory of \\");
+    for (const auto& [path, content] : files) reply(path + "  " + std::to_string(content.size()));
+    reply("   " + std::to_string(files.size()) + " File(s)");
+  } else if (line.rfind("FSIZE ", 0) == 0) {
+    if (mute.count("fsize") != 0) return;
+    const std::string path = arg(6);
+    const auto special = sizeReply.find(path);
+    if (special != sizeReply.end()) {
+      reply(special->second);
+      return;
+    }
+    const auto file = files.find(path);
+    reply("FS:" + std::to_string(file == files.end() ? 0 : file->second.size()));
+  } else if (line.rfind("fread ", 0) == 0) {
+    if (mute.count("fread") != 0) return;
+    const std::string path = arg(6);
+    const auto file = files.find(path);
+    if (file == files.end()) return;
+    std::string content = file->second;
+    const auto stop = stopAfter.find(path);
+    if (stop != stopAfter.end()) content.resize(std::min(stop->second, content.size()));
+    std::uint32_t at = replyDelayMs;
+    for (std::size_t pos = 0; pos < content.size(); pos += bytesPer10Ms, at += 10) {
+      port_.deliver(content.substr(pos, bytesPer10Ms), at);
+    }
+  } else if (line.rfind("DEL ", 0) == 0) {
+    const std::string path = arg(4);
+    deleted.push_back(path);
+    files.erase(path);
+  }
+}
+
+std::string DataLines(int count, int firstMinute, const std::string& values) {
+  std::string out;
+  for (int i = 0; i < count; ++i) {
+    const int minute = firstMinute + i * 10;
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "24-05-%02d %02d:%02d:00", 6 + minute / 1440,
+                  minute / 60 % 24, minute % 60);
+    out += stamp + values + "\r\n";
+  }
+  return out;
+}
+
+}  // namespace th::test
