@@ -1,0 +1,77 @@
+#include "tests/link/LinkRig.h"
+
+#include "serial/SerialError.h"
+
+namespace th::test {
+
+int FaultyPort::WriteStr(const Text& str) {
+  if (failWrites && !str.empty()) throw ESerialPort::Make(SError_WriteFailed, 5);
+  return SimulatedPort::WriteStr(str);
+}
+
+LinkRig::LinkRig() {
+  rig = std::make_unique<Rig>(proxy);
+  sim = std::make_unique<FaultyPort>(rig->loop);
+  proxy.attach(*sim);
+  base_ = rig->loop.tick();
+  rig->rs.NowYear = u"24";
+  sim->setResponder([this](const std::string& bytes) {
+    auto range = replies_.equal_range(bytes);
+    for (auto it = range.first; it != range.second; ++it) {
+      if (it->second.remaining == 0) continue;
+      if (it->second.remaining > 0) --it->second.remaining;
+      sim->deliver(it->second.text, it->second.delayMs);
+    }
+  });
+}
+
+LinkRig::LinkRig(const DeviceSpec& spec, int index) : LinkRig() { configure(spec, index); }
+
+void LinkRig::configure(const DeviceSpec& spec, int index) {
+  Setup& s = rig->rs.DeviceInfo.at(static_cast<std::size_t>(index));
+  s.DeviceSet.DeviceName.setBytes(spec.name);
+  s.DeviceSet.LogID.setBytes(spec.logId);
+  s.PortSet.COMPORT.set(spec.comport);
+  s.PortSet.Baudrate.setBytes(spec.baud);
+  s.ModemSet.ModemType.setBytes(spec.type);
+  s.ModemSet.Command.setBytes(spec.command);
+  s.ModemSet.CallCMD.setBytes(spec.callCmd);
+  s.ModemSet.ModemNo.setBytes(spec.modemNo);
+  s.ModemSet.DiscntCMD.setBytes(spec.discnt);
+}
+
+void LinkRig::on(const std::string& write, const std::string& reply, std::uint32_t delayMs,
+                 int times) {
+  replies_.emplace(write, Reply{reply, delayMs, times});
+}
+
+void LinkRig::closeAt(std::uint64_t atMs) {
+  const std::uint64_t now = rig->now();
+  const auto in = static_cast<std::uint32_t>(atMs > now ? atMs - now : 0);
+  rig->loop.startTimer(in, false, [this] { rig->unit.shell.Stop_flg(); });
+}
+
+std::vector<std::string> LinkRig::writes() const {
+  std::vector<std::string> out;
+  for (const auto& w : sim->writes()) out.push_back(std::to_string(w.tick - base_) + ":" + w.bytes);
+  return out;
+}
+
+std::vector<std::string> Counted(const std::string& label, const std::vector<int>& counts,
+                                 const std::string& unit) {
+  std::vector<std::string> out;
+  for (const int n : counts) out.push_back(label + std::to_string(n) + unit);
+  return out;
+}
+
+std::vector<int> Tenths(int first, int last, int step) {
+  std::vector<int> out;
+  for (int v = first; v <= last; v += step) out.push_back(v / 10);
+  return out;
+}
+
+std::vector<std::string> Repeat(const std::string& text, std::size_t n) {
+  return std::vector<std::string>(n, text);
+}
+
+}  // namespace th::test

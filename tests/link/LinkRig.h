@@ -1,0 +1,110 @@
+#pragma once
+// A rig whose port is a scripted far end in the rig's own virtual time, and
+// helpers to configure devices and read back what went over the line.
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/Rig.h"
+#include "tests/support/SimulatedPort.h"
+
+namespace th::test {
+
+// The rig wants its port before its loop exists and the simulated port wants
+// that loop: this stands in for the port until the real one is made.
+class PortProxy : public Port {
+ public:
+  void attach(Port& target) {
+    target_ = &target;
+    target_->SetOnRxChar(handler_);
+  }
+  bool Connected() const override { return target_->Connected(); }
+  void Open() override { target_->Open(); }
+  void Close() override { target_->Close(); }
+  void SetPort(const Text& name) override { target_->SetPort(name); }
+  Text GetPort() const override { return target_->GetPort(); }
+  void SetBaudRate(int baud) override { target_->SetBaudRate(baud); }
+  int GetBaudRate() const override { return target_->GetBaudRate(); }
+  void SetDTR(bool on) override { target_->SetDTR(on); }
+  void SetRTS(bool on) override { target_->SetRTS(on); }
+  int WriteStr(const Text& str) override { return target_->WriteStr(str); }
+  int ReadStr(Text& str, int count) override { return target_->ReadStr(str, count); }
+  void SetOnRxChar(RxCharHandler handler) override {
+    handler_ = std::move(handler);
+    if (target_ != nullptr) target_->SetOnRxChar(handler_);
+  }
+
+ private:
+  Port* target_ = nullptr;
+  RxCharHandler handler_;
+};
+
+// A simulated port whose writes can be made to fail.
+class FaultyPort : public SimulatedPort {
+ public:
+  using SimulatedPort::SimulatedPort;
+  int WriteStr(const Text& str) override;
+  bool failWrites = false;
+};
+
+struct DeviceSpec {
+  std::string name = "Station 4";
+  std::string logId = "01";
+  std::string baud = "9600";
+  std::int32_t comport = 3;
+  std::string type = "Direct";
+  std::string command;
+  std::string callCmd;
+  std::string modemNo;
+  std::string discnt;
+};
+
+inline constexpr std::string_view kEscape = "\x1d+++\x1b";
+
+struct LinkRig {
+  LinkRig();
+  explicit LinkRig(const DeviceSpec& spec, int index = 3);
+
+  void configure(const DeviceSpec& spec, int index = 3);
+  // The far end answers a write that equals `write` with `reply`, `delayMs`
+  // later; `times` answers at most (negative: always).
+  void on(const std::string& write, const std::string& reply, std::uint32_t delayMs,
+          int times = -1);
+  // Sets both stop flags at `atMs` (virtual ms since the rig was made), as
+  // closing the window does.
+  void closeAt(std::uint64_t atMs);
+
+  // Writes as "<ms>:<bytes>", ms since the rig was made.
+  std::vector<std::string> writes() const;
+  std::vector<std::string> events() const { return sim->events(); }
+  const std::vector<std::string>& panel(int n) const { return rig->view.history(n); }
+
+  Tidehaul& unit() { return rig->unit; }
+  RecordingView& view() { return rig->view; }
+  RunState& rs() { return rig->rs; }
+  std::uint64_t now() const { return rig->now(); }
+
+  PortProxy proxy;
+  std::unique_ptr<Rig> rig;
+  std::unique_ptr<FaultyPort> sim;
+
+ private:
+  struct Reply {
+    std::string text;
+    std::uint32_t delayMs;
+    int remaining;
+  };
+  std::multimap<std::string, Reply> replies_;
+  std::uint32_t base_ = 0;
+};
+
+// "<label><n>[sec]" for each count in `counts`.
+std::vector<std::string> Counted(const std::string& label, const std::vector<int>& counts,
+                                 const std::string& unit = "[sec]");
+// Counts value / 10 for value in first..last (step `step`).
+std::vector<int> Tenths(int first, int last, int step = 1);
+// `text` repeated `n` times.
+std::vector<std::string> Repeat(const std::string& text, std::size_t n);
+
+}  // namespace th::test
