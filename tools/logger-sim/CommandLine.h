@@ -1,0 +1,37 @@
+#pragma once
+// The simulator's command line (README.md lists every option).
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tools/logger-sim/DataGenerator.h"
+#include "tools/logger-sim/ModelConfig.h"
+
+namespace th::sim {
+
+struct SimConfig {
+  ModelConfig model;
+  std::string link;
+  std::string filesDir;
+  std::vector<std::pair<std::string, std::string>> fileArgs;  // logger path, host file
+  bool generate = false;
+  bool secondFile = false;
+  GenerateSpec gen;
+  std::string exportDir;
+  std::string transcript;
+  std::string state;
+  bool exitAfterHangup = false;
+  double timeoutSec = 0;
+};
+
+struct ParseResult {
+  std::optional<SimConfig> config;
+  bool help = false;
+  std::string error;  // set when neither config nor help
+};
+
+ParseResult parseCommandLine(const std::vector<std::string>& args);
+const char* usageText();
+
+}  // namespace th::sim

@@ -1,0 +1,89 @@
+#include "tools/logger-sim/DataGenerator.h"
+
+#include <cstdio>
+#include <ctime>
+#include <random>
+
+namespace th::sim {
+
+namespace {
+
+void appendValue(std::string& out, std::uint32_t raw) {
+  // Hundredths between -1000.00 and 1000.00.
+  const std::int64_t v = static_cast<std::int64_t>(raw % 200001U) - 100000;
+  const std::int64_t a = v < 0 ? -v : v;
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%s%lld.%02lld", v < 0 ? "-" : "", static_cast<long long>(a / 100),
+                static_cast<long long>(a % 100));
+  out += buf;
+}
+
+}  // namespace
+
+bool parseStamp(std::string_view text, std::int64_t& out) {
+  std::tm tm{};
+  int y = 0;
+  int mo = 0;
+  int d = 0;
+  int h = 0;
+  int mi = 0;
+  int s = 0;
+  char tail = 0;
+  const std::string t(text);
+  if (std::sscanf(t.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &y, &mo, &d, &h, &mi, &s, &tail) != 6) {
+    return false;
+  }
+  if (y < 1970 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59 || h < 0 ||
+      mi < 0 || s < 0) {
+    return false;
+  }
+  tm.tm_year = y - 1900;
+  tm.tm_mon = mo - 1;
+  tm.tm_mday = d;
+  tm.tm_hour = h;
+  tm.tm_min = mi;
+  tm.tm_sec = s;
+  out = static_cast<std::int64_t>(timegm(&tm));
+  return true;
+}
+
+std::string insertTag(std::string line, std::uint32_t pickTag, std::uint32_t pickPos) {
+  const auto pos = static_cast<std::size_t>(pickPos % (line.size() + 1));
+  line.insert(pos, kErrorTags[pickTag % 5]);
+  return line;
+}
+
+std::string generateFile(const GenerateSpec& spec, int fileIndex) {
+  std::mt19937 values(spec.seed * 2654435761U + static_cast<std::uint32_t>(fileIndex) * 40503U);
+  std::mt19937 tags(spec.seed ^ 0x5bd1e995U);
+  std::string out;
+  out.reserve(static_cast<std::size_t>(spec.lines) * (20 + 9 * spec.channels));
+  for (int i = 0; i < spec.lines; ++i) {
+    const auto t = static_cast<std::time_t>(spec.start + std::int64_t{i} * spec.intervalSec);
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    const int year = spec.year08 ? 2008 : tm.tm_year + 1900;
+    char stamp[40];
+    if (spec.longYear) {
+      std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", year, tm.tm_mon + 1,
+                    tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    } else {
+      std::snprintf(stamp, sizeof stamp, "%02d-%02d-%02d %02d:%02d:%02d", year % 100, tm.tm_mon + 1,
+                    tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    }
+    std::string line = stamp;
+    for (int c = 0; c < spec.channels; ++c) {
+      line += ',';
+      appendValue(line, values());
+    }
+    if (spec.errorTags) {
+      const std::uint32_t tag = tags();
+      line = insertTag(std::move(line), tag, tags());
+    }
+    out += line;
+    out += "\r\n";
+  }
+  return out;
+}
+
+}  // namespace th::sim

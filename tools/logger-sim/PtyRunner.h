@@ -1,0 +1,64 @@
+#pragma once
+// Moves bytes between a pseudo-terminal and the logger model. It sleeps in
+// poll on the master, an inotify watch on the slave device (which tells when
+// the tool opens and closes the port) and a signalfd: nothing spins.
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "tools/logger-sim/LoggerModel.h"
+
+namespace th::sim {
+
+class PtyRunner {
+ public:
+  struct Options {
+    std::string link;
+    std::string statePath;
+    bool exitAfterHangup = false;
+    double timeoutSec = 0;
+  };
+
+  explicit PtyRunner(Options options) : options_(std::move(options)) {}
+  ~PtyRunner();
+  PtyRunner(const PtyRunner&) = delete;
+  PtyRunner& operator=(const PtyRunner&) = delete;
+
+  // Creates the pseudo-terminal (raw), the watches and the link.
+  bool setUp(std::string& error);
+  const std::string& device() const { return device_; }
+
+  // Milliseconds since start(); the model's time base.
+  void start() { start_ = std::chrono::steady_clock::now(); }
+  std::int64_t now() const;
+
+  // Serves until a signal, the hang-up (when asked) or the time-out; returns
+  // the reason: "signal", "hangup" or "timeout".
+  std::string run(LoggerModel& model);
+  void writeState(const LoggerModel& model, std::string_view exitReason);
+
+ private:
+  bool handleWatch(LoggerModel& model);
+  void drainMaster(LoggerModel& model);
+  void flushOutput(LoggerModel& model);
+  void lineClosed(LoggerModel& model);
+
+  Options options_;
+  std::string device_;
+  int master_ = -1;
+  int holder_ = -1;  // our own slave descriptor: keeps the master from hanging up
+  int watch_ = -1;
+  int signals_ = -1;
+  bool linked_ = false;
+  std::chrono::steady_clock::time_point start_;
+
+  int openCount_ = 0;
+  bool rxSinceOpen_ = false;
+  bool wantOut_ = false;
+  std::int64_t masterPausedUntil_ = -1;
+  std::string pending_;
+  std::size_t pendingOff_ = 0;
+  std::uint64_t savedVersion_ = ~std::uint64_t{0};
+};
+
+}  // namespace th::sim
