@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Demonstration: installs what a fresh Debian 12 machine lacks, builds the tool,
+# then lets it fetch the data of a simulated logger on a pseudo-terminal, as a
+# parent program at a station would: start the tool, name the device, wait.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [ "${TIDEHAUL_SKIP_INSTALL:-0}" != 1 ] && [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends build-essential cmake g++ qt6-base-dev libgl-dev \
+    libgtest-dev libgmock-dev googletest libbenchmark-dev nlohmann-json3-dev fonts-dejavu-core >/dev/null
+fi
+
+cmake -S . -B build >/dev/null
+cmake --build build -j2 --target tidehaul tidehaul-send tidehaul-settings tidehaul-logger-sim
+
+demo=$(mktemp -d /tmp/tidehaul-demo.XXXXXX)
+mkdir "$demo/data"
+cp build/bin/tidehaul "$demo/"
+build/bin/tidehaul-settings set "$demo/Setting.dat" 3 \
+  "DeviceSet.DeviceName=Demo station" DeviceSet.LogID=01 PortSet.COMPORT=3 \
+  PortSet.Baudrate=115200 ModemSet.ModemType=Direct "SaveFileSet.SavePath=$demo/data" \
+  SaveFileSet.FileName1=CR000 SaveFileSet.FileName2=CR001 >/dev/null
+
+build/bin/tidehaul-logger-sim --link "$demo/COM3" --generate 20 --long-year \
+  --state "$demo/logger.json" --transcript "$demo/logger.log" \
+  --exit-after-hangup --timeout 180 >"$demo/sim.out" &
+sim=$!
+for _ in $(seq 100); do grep -q '^READY' "$demo/sim.out" 2>/dev/null && break; sleep 0.1; done
+
+echo "Demo folder: $demo"
+echo "Logger holds:"
+grep -o '"path": *"[^"]*", *"size": *[0-9]*' "$demo/logger.json" | sed 's/^/  /'
+
+start=$(date +%s)
+"$demo/tidehaul" &
+tool=$!
+build/bin/tidehaul-send --wait 10 3
+wait "$tool"
+echo "The tool ended after $(($(date +%s) - start)) s."
+kill "$sim" 2>/dev/null || true
+wait "$sim" 2>/dev/null || true
+
+echo "Lines in $demo/data/CR000.TXT:"
+if [ -f "$demo/data/CR000.TXT" ]; then sed 's/\r$//; s/^/  /' "$demo/data/CR000.TXT"; else echo "  (none)"; fi
+echo "Logger files left: $(grep -c '"path"' "$demo/logger.json" || true)"
+[ -f "$demo/LogFile.Log" ] && { echo "Event log:"; cat "$demo/LogFile.Log"; }
+exit 0
