@@ -1,1 +1,154 @@
 #include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "protocol/ClockCommands.h"
+#include "tests/link/LinkRig.h"
+
+namespace th::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+const std::string kRead = "#T01 R\r\n";
+const std::string kSet = "#T01 W 24 05 06 14 05\r\n";
+const std::string kNoAnswer = "Station 4 : DataLogger no answer -2024-05-06 14:05:31";
+
+struct ClockRig : LinkRig {
+  ClockRig() : LinkRig(DeviceSpec{}) { sim->Open(); }
+  std::string log() const { return ReadWholeFile(rig->dir.path() / "LogFile.Log"); }
+};
+
+TEST(ClockRead, UnansweredSendsSixTimesThreeSecondsApartThenFails) {
+  ClockRig r;
+  r.rs().Buff = u"READ from before";
+  EXPECT_FALSE(r.unit().clock.PROGRAM_COMMAND_TimeRead(3));
+  EXPECT_EQ(r.writes(), (Strings{"0:" + kRead, "3010:" + kRead, "6020:" + kRead, "9030:" + kRead,
+                                 "12040:" + kRead, "15050:" + kRead}));
+  EXPECT_EQ(r.now(), 51u * 301);
+  EXPECT_EQ(r.panel(1), Counted("Time Reading-", Tenths(1, 51)));
+  EXPECT_EQ(r.panel(2), Repeat("#T01 R", 6));
+  EXPECT_FALSE(r.rs().Result);
+  EXPECT_EQ(r.rs().Time_Out, 51);
+}
+
+TEST(ClockRead, ReplyInAnyCaseAnswersIntoAFreshReceiveLog) {
+  ClockRig r;
+  r.rs().RxTypeIndex = 2;
+  r.rig->panes.mmoRxTemp.append("old line");
+  r.on(kRead, "time read 24-05-06\r\n", 400);
+  r.rs().Result = false;
+  EXPECT_TRUE(r.unit().clock.PROGRAM_COMMAND_TimeRead(3));
+  EXPECT_EQ(r.now(), 602u);
+  EXPECT_TRUE(r.rs().Result);
+  EXPECT_TRUE(r.rs().Buff.empty());
+  EXPECT_EQ(r.rs().RxTypeIndex, 0);
+  ASSERT_EQ(r.rig->panes.mmoRxTemp.count(), 1u);
+  EXPECT_EQ(r.rig->panes.mmoRxTemp.raw(0), "time read 24-05-06");
+  EXPECT_EQ(r.rs().Time_Out, 2);
+}
+
+TEST(ClockRead, OnlyTheLastCompleteLineIsTested) {
+  ClockRig r;
+  r.on(kRead, "Time Read 24-05-06\r\nOK\r\n", 50);
+  EXPECT_FALSE(r.unit().clock.PROGRAM_COMMAND_TimeRead(3));
+  EXPECT_EQ(r.writes().size(), 6u);
+}
+
+TEST(ClockRead, EmptyLoggerIdWritesNothingForIt) {
+  DeviceSpec d;
+  d.logId = "";
+  LinkRig r(d);
+  r.sim->Open();
+  r.on("#T R\r\n", "Time Read\r", 10);
+  EXPECT_TRUE(r.unit().clock.PROGRAM_COMMAND_TimeRead(3));
+  EXPECT_EQ(r.writes(), Strings{"0:#T R\r\n"});
+}
+
+TEST(ClockSetting, StartsOnlyAfterTheCarriedCounterPassed20) {
+  ClockRig r;
+  r.rs().Time_Out = 1;  // as the wake-up left it
+  r.on(kSet, "Time Set 24-05-06 14:05\r\n", 30);
+  EXPECT_TRUE(r.unit().clock.PROGRAM_COMMAND_TimeSetting(3));
+  EXPECT_EQ(r.writes(), Strings{"2020:" + kSet});
+  EXPECT_EQ(r.now(), 2121u);
+  EXPECT_EQ(r.panel(1), Counted("Time Setting-", Tenths(2, 22)));
+  EXPECT_EQ(r.panel(2), Strings{"#T01 W 24 05 06 14 05"});
+  EXPECT_EQ(r.rs().Time_Out, 22);
+  EXPECT_TRUE(r.rs().Buff.empty());
+  EXPECT_EQ(r.log(), "");
+}
+
+TEST(ClockSetting, TakesThePcTimeAfreshForEverySend) {
+  ClockRig r;
+  r.rs().Time_Out = 30;
+  r.rig->sys.clock = {2031, 12, 9, 23, 59, 58};
+  r.rig->loop.startTimer(150, false, [&] { r.rig->sys.clock = {2032, 1, 1, 0, 0, 1}; });
+  r.on("#T01 W 32 01 01 00 00\r\n", "Time Set\r", 10);
+  EXPECT_TRUE(r.unit().clock.PROGRAM_COMMAND_TimeSetting(3));
+  EXPECT_EQ(r.writes(), (Strings{"0:#T01 W 31 12 09 23 59\r\n", "101:#T01 W 31 12 09 23 59\r\n",
+                                 "202:#T01 W 32 01 01 00 00\r\n"}));
+}
+
+TEST(ClockSetting, UnansweredSends30TimesAndLogsTheEntry) {
+  ClockRig r;
+  r.rs().Time_Out = 1;
+  r.on(kSet, "TIME SET\r", 10);  // wrong case: no answer
+  EXPECT_FALSE(r.unit().clock.PROGRAM_COMMAND_TimeSetting(3));
+  const Strings w = r.writes();
+  ASSERT_EQ(w.size(), 30u);
+  EXPECT_EQ(w.front(), "2020:" + kSet);
+  EXPECT_EQ(w.back(), std::to_string(2020 + 29 * 101) + ":" + kSet);
+  EXPECT_EQ(r.now(), 50u * 101);
+  EXPECT_EQ(r.panel(3).back(), kNoAnswer);
+  EXPECT_EQ(r.log(), kNoAnswer + "\r\n");
+  EXPECT_EQ(ToUtf8(r.rs().LogMessage), kNoAnswer);
+  EXPECT_TRUE(r.rs().Buff.empty());
+}
+
+TEST(ClockSetting, CounterAlreadyPast50LogsAtOnceWithoutSending) {
+  ClockRig r;
+  r.rs().Time_Out = 51;
+  EXPECT_FALSE(r.unit().clock.PROGRAM_COMMAND_TimeSetting(3));
+  EXPECT_TRUE(r.writes().empty());
+  EXPECT_EQ(r.now(), 0u);
+  EXPECT_EQ(r.log(), kNoAnswer + "\r\n");
+}
+
+TEST(ClockSetting, CounterBetween21And50SendsOnTheFirstStepWithFewerStepsLeft) {
+  ClockRig r;
+  r.rs().Time_Out = 45;
+  EXPECT_FALSE(r.unit().clock.PROGRAM_COMMAND_TimeSetting(3));
+  EXPECT_EQ(r.writes().size(), 6u);
+  EXPECT_EQ(r.writes().front(), "0:" + kSet);
+  EXPECT_EQ(r.now(), 6u * 101);
+}
+
+TEST(ClockSetting, UnwritableLogPassesTheFailureOnWithBuffCleared) {
+  ClockRig r;
+  r.rs().Time_Out = 51;
+  std::filesystem::create_directory(r.rig->dir.path() / "LogFile.Log");
+  r.rs().Buff = u"x";
+  EXPECT_THROW(r.unit().clock.PROGRAM_COMMAND_TimeSetting(3), EInOutError);
+  EXPECT_TRUE(r.rs().Buff.empty());
+}
+
+TEST(ClockStop, CloseRequestEndsBothExchanges) {
+  {
+    ClockRig r;
+    r.closeAt(1000);
+    EXPECT_FALSE(r.unit().clock.PROGRAM_COMMAND_TimeRead(3));
+    EXPECT_EQ(r.now(), 1000u);
+    EXPECT_EQ(r.writes().size(), 1u);
+  }
+  {
+    ClockRig r;
+    r.rs().Time_Out = 25;
+    r.closeAt(1000);
+    EXPECT_FALSE(r.unit().clock.PROGRAM_COMMAND_TimeSetting(3));
+    EXPECT_EQ(r.now(), 1000u);
+    EXPECT_EQ(r.log(), kNoAnswer + "\r\n");
+  }
+}
+
+}  // namespace
+}  // namespace th::test

@@ -170,7 +170,8 @@ TEST(ModemConnect, CdmaDialThatNeverAnswersLeavesTheDecisionToTheClockRead) {
   EXPECT_FALSE(r.unit().connection.Connect(3, true));
   const std::uint64_t dialEnd = 403 + 401 * 101;
   Strings expected = {"202:ATZ\r\n", "403:ATD0123\r\n"};
-  for (int k = 0; k <= 50; k += 10) expected.push_back(std::to_string(dialEnd + k * 301) + ":" + kRead);
+  for (int k = 0; k <= 50; k += 10)
+    expected.push_back(std::to_string(dialEnd + k * 301) + ":" + kRead);
   const std::uint64_t readEnd = dialEnd + 51 * 301;
   expected.push_back(std::to_string(readEnd) + ":ATH");
   EXPECT_EQ(r.writes(), expected);

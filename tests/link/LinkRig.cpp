@@ -25,7 +25,9 @@ LinkRig::LinkRig() {
   });
 }
 
-LinkRig::LinkRig(const DeviceSpec& spec, int index) : LinkRig() { configure(spec, index); }
+LinkRig::LinkRig(const DeviceSpec& spec, int index) : LinkRig() {
+  configure(spec, index);
+}
 
 void LinkRig::configure(const DeviceSpec& spec, int index) {
   Setup& s = rig->rs.DeviceInfo.at(static_cast<std::size_t>(index));
