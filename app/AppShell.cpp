@@ -28,7 +28,8 @@ void AppShell::FormCreate() {
 void AppShell::FormShow() {
   RunState& rs = u_.rt.rs;
   const int year = u_.rt.sys.now().year % 100;
-  rs.NowYear = Text{static_cast<char16_t>(u'0' + year / 10), static_cast<char16_t>(u'0' + year % 10)};
+  rs.NowYear =
+      Text{static_cast<char16_t>(u'0' + year / 10), static_cast<char16_t>(u'0' + year % 10)};
   rs.repeatCnt = 0;
   rs.IndexNo = -1;
   u_.settings.SettingOpen();
@@ -59,6 +60,12 @@ void AppShell::tmrSchDownTimer() {
     if (timerRunning_) {
       u_.rt.loop.stopTimer(timer_);
       timerRunning_ = false;
+    }
+    // A job started by hand is still running and this tick runs inside one of
+    // its waits: a second job would interleave its commands on the same port.
+    if (u_.job.running()) {
+      startTimer();
+      return;
     }
     rs.IndexNo = TextToIntDef(u_.rt.view.msgText(), -1);
     // A number without a record counts like an empty label.

@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/Errors.h"
+#include "tests/support/NullPort.h"
+#include "tests/support/Rig.h"
+
+namespace th::test {
+namespace {
+
+// A file image whose every byte tells its position apart.
+std::string Pattern(std::size_t size) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+  return bytes;
+}
+
+std::string TableBytes(const RunState& rs) {
+  return {reinterpret_cast<const char*>(rs.DeviceInfo.data()), kSettingsFileSize};
+}
+
+class SettingOpenTest : public ::testing::Test {
+ protected:
+  void write(const std::string& bytes) { WriteWholeFile(r.dir.path() / "Setting.dat", bytes); }
+  NullPort port;
+  Rig r{port};
+};
+
+TEST_F(SettingOpenTest, NoFileLeavesTheTableZeroAndRaisesNothing) {
+  EXPECT_NO_THROW(r.unit.settings.SettingOpen());
+  EXPECT_EQ(TableBytes(r.rs), std::string(kSettingsFileSize, '\0'));
+  EXPECT_FALSE(std::filesystem::exists(r.dir.path() / "Setting.dat"));  // never created
+}
+
+TEST_F(SettingOpenTest, ExactFileIsLoadedByteForByte) {
+  const std::string bytes = Pattern(kSettingsFileSize);
+  write(bytes);
+  r.unit.settings.SettingOpen();
+  EXPECT_EQ(TableBytes(r.rs), bytes);
+  EXPECT_EQ(ReadWholeFile(r.dir.path() / "Setting.dat"), bytes);  // the tool writes nothing
+}
+
+TEST_F(SettingOpenTest, LongerFileLoadsItsFirst498780Bytes) {
+  const std::string bytes = Pattern(kSettingsFileSize + 1000);
+  write(bytes);
+  EXPECT_NO_THROW(r.unit.settings.SettingOpen());
+  EXPECT_EQ(TableBytes(r.rs), bytes.substr(0, kSettingsFileSize));
+}
+
+TEST_F(SettingOpenTest, ShortFileLoadsWhatItHasThenRaisesReadBeyondEnd) {
+  for (const std::size_t size :
+       {kSettingsFileSize - 1, std::size_t{1956 * 3 + 10}, std::size_t{0}}) {
+    r.rs.DeviceInfo = DeviceTable{};
+    const std::string bytes = Pattern(size);
+    write(bytes);
+    try {
+      r.unit.settings.SettingOpen();
+      ADD_FAILURE() << "no error for " << size << " bytes";
+    } catch (const EInOutError& e) {
+      EXPECT_STREQ(e.what(), "Read beyond end of file");
+    }
+    const std::string table = TableBytes(r.rs);
+    EXPECT_EQ(table.substr(0, size), bytes) << size;
+    EXPECT_EQ(table.substr(size), std::string(kSettingsFileSize - size, '\0')) << size;
+  }
+}
+
+TEST_F(SettingOpenTest, ReadOnlyFileIsAccessDenied) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root opens read-only files for writing";
+  write(Pattern(kSettingsFileSize));
+  std::filesystem::permissions(r.dir.path() / "Setting.dat", std::filesystem::perms::owner_read);
+  try {
+    r.unit.settings.SettingOpen();
+    ADD_FAILURE() << "no error";
+  } catch (const EInOutError& e) {
+    EXPECT_STREQ(e.what(), "File access denied");
+  }
+}
+
+// Open failures as the platform reports them, whoever runs the test.
+class FailingOpen : public TestPlatform {
+ public:
+  using TestPlatform::TestPlatform;
+  int readFile(const std::string&, std::size_t, std::string& out) override {
+    out.clear();
+    return error;
+  }
+  int error = 0;
+};
+
+TEST(SettingOpenErrors, MessagesFollowTheSystemError) {
+  NullPort port;
+  Rig r(port);
+  FailingOpen sys(r.dir.str());
+  Runtime rt{r.rs, r.panes, r.loop, r.view, port, sys};
+  Tidehaul unit(rt);
+  WriteWholeFile(r.dir.path() / "Setting.dat", "x");
+  const struct {
+    int error;
+    const char* message;
+  } cases[] = {{EACCES, "File access denied"},
+               {EMFILE, "Too many open files"},
+               {ENOENT, "File not found"},
+               {EBUSY, "I/O error 16"},
+               {EIO, "I/O error 5"}};
+  for (const auto& c : cases) {
+    sys.error = c.error;
+    try {
+      unit.settings.SettingOpen();
+      ADD_FAILURE() << "no error for " << c.error;
+    } catch (const EInOutError& e) {
+      EXPECT_STREQ(e.what(), c.message);
+      EXPECT_EQ(e.ErrorCode, c.error);
+    }
+  }
+}
+
+TEST(SettingOpenAtStart, ShortFileIsLoggedAndEndsTheRunAtOnce) {
+  NullPort port;
+  Rig r(port);
+  WriteWholeFile(r.dir.path() / "Setting.dat", Pattern(kSettingsFileSize - 1));
+  r.unit.shell.FormCreate();
+  r.loop.post([&] { r.unit.shell.FormShow(); });
+  r.loop.run();
+  EXPECT_EQ(r.now(), 0u);
+  EXPECT_TRUE(r.view.history(0).empty());  // no tick came
+  EXPECT_EQ(r.view.history(3),
+            std::vector<std::string>{"Read beyond end of file - 2024-05-06 14:05:31"});
+  EXPECT_EQ(ReadWholeFile(r.dir.path() / "LogFile.Log"),
+            "Read beyond end of file - 2024-05-06 14:05:31\r\n");
+}
+
+}  // namespace
+}  // namespace th::test
