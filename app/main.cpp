@@ -1,0 +1,78 @@
+// tidehaul: one download job per start. Takes no arguments; reads Setting.dat
+// beside the executable, waits for a device number on its control socket, runs
+// the job and closes itself. The exit code is always 0.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "app/ControlSocket.h"
+#include "app/RunState.h"
+#include "app/Runtime.h"
+#include "app/Tidehaul.h"
+#include "platform/LinuxPlatformServices.h"
+#include "platform/qt/QtEventLoop.h"
+#include "serial/SerialLinkPort.h"
+#include "ui/LineList.h"
+#include "ui/window/MainWindow.h"
+
+namespace {
+
+// A station PC without a desktop, and CI, have no display: draw off screen.
+void PickPlatform() {
+  const bool display = std::getenv("DISPLAY") != nullptr ||
+                       std::getenv("WAYLAND_DISPLAY") != nullptr ||
+                       std::getenv("QT_QPA_PLATFORM") != nullptr;
+  if (!display) ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+}
+
+void Run(int& argc, char** argv) {
+  QApplication app(argc, argv);
+  // The shell decides when the run ends, not the last window.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  th::QtEventLoop loop;
+  th::LinuxPlatformServices sys;
+  const auto rs = std::make_unique<th::RunState>();  // the settings table is half a megabyte
+  th::Panes panes;
+  th::TfTidehaul window(panes);
+  th::SerialLinkPort port(loop, sys.executableDirectory());
+  th::Runtime rt{*rs, panes, loop, window, port, sys};
+  th::Tidehaul unit(rt);
+
+  window.setOnStart([&unit] { unit.shell.SpeedButton3Click(); });
+  window.setOnCloseRequest([&unit, &loop] {
+    bool CanClose = true;
+    unit.shell.FormCloseQuery(CanClose);
+    loop.quit();
+  });
+  unit.shell.SetWindowCloser([&window] { window.close(); });
+
+  unit.shell.FormCreate();
+  window.show();
+  loop.post([&unit] { unit.shell.FormShow(); });
+
+  th::ControlSocket control(
+      loop, [&unit](const th::CopyDataStruct& data) { unit.shell.WMCopyData(data); });
+  const std::string name = th::ControlSocket::DefaultName();
+  if (const int error = control.listen(name); error != 0) {
+    std::fprintf(stderr, "tidehaul: cannot listen on %s: %s\n", name.c_str(), std::strerror(error));
+  }
+
+  loop.run();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  PickPlatform();
+  try {
+    Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tidehaul: %s\n", e.what());
+  } catch (...) {
+    std::fprintf(stderr, "tidehaul: unknown failure\n");
+  }
+  return 0;
+}
