@@ -1,0 +1,124 @@
+// The modem in front of the logger: what each modem type's sequences send,
+// answered as the tool's connection and hang-up steps expect.
+#include <gtest/gtest.h>
+
+#include "tests/sim/SimHarness.h"
+
+namespace th::sim::test {
+namespace {
+
+ModelConfig modem() {
+  ModelConfig c;
+  c.modem = true;
+  return c;
+}
+
+const std::string kEscape = "\x1d+++\x1b";
+
+TEST(Modem, InitDialClockReadAndCdmaHangup) {
+  SimHarness h(modem());
+  h.model.lineOpened(0);
+  EXPECT_EQ(h.line("#T01 R"), "\r\nERROR\r\n");  // offline: the modem, not the logger
+  EXPECT_EQ(h.line("AT&F E0"), "\r\nOK\r\n");
+  EXPECT_EQ(h.line("AT+CDV0123456"), "\r\nCONNECT\r\n");
+  EXPECT_TRUE(h.model.state().online);
+  EXPECT_EQ(h.line("#T01 R"), "Time Read 24-05-06 14:05:31\r\n");
+  // Types 1-5: the disconnect command without line end, then the escape sequence.
+  h.model.receive("ATH", 0);
+  EXPECT_EQ(h.takeAt(0), "");
+  h.model.receive(kEscape, 100);
+  EXPECT_EQ(h.takeAt(100), "\r\nNO CARRIER\r\n");
+  EXPECT_FALSE(h.model.state().online);
+  EXPECT_EQ(h.model.state().hangups, 1);
+  // The closing "ATH" (again without line end) and the close change nothing more.
+  h.model.receive("ATH", 200);
+  h.model.lineClosed(400);
+  EXPECT_EQ(h.takeAt(400), "");
+  EXPECT_EQ(h.model.state().dials, 1);
+}
+
+TEST(Modem, LteHangupLineEndDoesNotDrawAnError) {
+  SimHarness h(modem());
+  h.line("ATZ");
+  EXPECT_EQ(h.line("ATD0123"), "\r\nCONNECT\r\n");
+  h.line("#M01 T O");
+  EXPECT_TRUE(h.model.state().terminal);
+  EXPECT_EQ(h.line(kEscape), "\r\nNO CARRIER\r\n");  // ESC CR LF after it is no command
+  EXPECT_FALSE(h.model.state().terminal);
+}
+
+TEST(Modem, HangupCutsAStreamingFile) {
+  ModelConfig c = modem();
+  c.rate = 10;
+  LoggerFiles files;
+  files.put("\\SL01\\SL010.TXT", std::string(1000, '-'));
+  SimHarness h(c, std::move(files));
+  h.line("ATD1");
+  h.line("#M01 T O");
+  h.model.receive("fread \\SL01\\SL010.TXT\r\n", 0);
+  EXPECT_EQ(h.takeAt(500).size(), 6U);
+  h.model.receive(kEscape, 500);
+  EXPECT_EQ(h.takeAt(100000), "\r\nNO CARRIER\r\n");
+}
+
+TEST(Modem, RepliesOnRequest) {
+  struct Case {
+    ModemReply init, dial, hangup;
+    std::string initText, dialText, hangupText;
+    bool online;
+  };
+  const Case cases[] = {
+      {ModemReply::Error, ModemReply::NoCarrier, ModemReply::Error, "\r\nERROR\r\n",
+       "\r\nNO CARRIER\r\n", "\r\nERROR\r\n", false},
+      {ModemReply::None, ModemReply::Error, ModemReply::Ok, "", "\r\nERROR\r\n", "\r\nOK\r\n",
+       false},
+      {ModemReply::Ok, ModemReply::None, ModemReply::None, "\r\nOK\r\n", "", "", false},
+  };
+  for (const auto& k : cases) {
+    ModelConfig c = modem();
+    c.initReply = k.init;
+    c.dialReply = k.dial;
+    c.hangupReply = k.hangup;
+    SimHarness h(c);
+    EXPECT_EQ(h.line("ATZ"), k.initText);
+    EXPECT_EQ(h.line("ATDT99"), k.dialText);
+    EXPECT_EQ(h.model.state().online, k.online);
+    EXPECT_EQ(h.line(kEscape), k.hangupText);
+  }
+}
+
+TEST(Modem, DialPrefixesEchoAndLostCarrier) {
+  ModelConfig c = modem();
+  c.dialPrefixes = {""};  // a bare number dials (an empty dial command on a type 6 modem)
+  c.echo = true;
+  SimHarness h(c);
+  EXPECT_EQ(h.line("0123"), "0123\r\n\r\nCONNECT\r\n");
+  // The echo of a command that contains "OK" is what the tool may take as the answer.
+  ModelConfig e = modem();
+  e.echo = true;
+  e.initReply = ModemReply::None;
+  SimHarness echo(e);
+  EXPECT_EQ(echo.line("ATOK"), "ATOK\r\n");
+
+  ModelConfig d = modem();
+  d.noCarrierOn = Cmd::TimeRead;
+  SimHarness lost(d);
+  lost.line("ATD1");
+  EXPECT_EQ(lost.line("#T01 R"), "\r\nNO CARRIER\r\n");
+  EXPECT_FALSE(lost.model.state().online);
+  EXPECT_EQ(lost.line("ATD1"), "\r\nCONNECT\r\n");  // a new dial brings it back
+  EXPECT_EQ(lost.line("#T01 W 24 05 06 14 05"), "Time Set 24-05-06 14:05:00\r\n");
+}
+
+TEST(Modem, ClosingThePortHangsUp) {
+  SimHarness h(modem());
+  h.line("ATD1");
+  h.line("#M01 T O");
+  h.model.lineClosed(0);
+  EXPECT_FALSE(h.model.state().online);
+  EXPECT_FALSE(h.model.state().terminal);
+  EXPECT_EQ(h.line("#T01 R"), "\r\nERROR\r\n");
+}
+
+}  // namespace
+}  // namespace th::sim::test
