@@ -1,7 +1,7 @@
 #include "ui/window/LinePane.h"
 
 #include <QEvent>
-#include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
@@ -27,6 +27,8 @@ LinePane::LinePane(LineList& lines, QWidget* parent) : QAbstractScrollArea(paren
   setFocusPolicy(Qt::StrongFocus);
   viewport()->setBackgroundRole(QPalette::Base);
   viewport()->setAutoFillBackground(true);
+  refreshTimer_.setSingleShot(true);
+  connect(&refreshTimer_, &QTimer::timeout, this, &LinePane::refresh);
   connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
           [this](int value) { followEnd_ = value >= verticalScrollBar()->maximum(); });
   measureFont();
@@ -45,21 +47,21 @@ void LinePane::measureFont() {
   f.setKerning(false);
   f.setStyleStrategy(QFont::PreferNoShaping);
   viewport()->setFont(f);
-  const QFontMetrics fm(f);
+  const QFontMetricsF fm(f);
   for (int b = 0; b < 256; ++b) {
     advance_[static_cast<std::size_t>(b)] =
         fm.horizontalAdvance(displayChar(static_cast<unsigned char>(b)));
   }
-  lineHeight_ = std::max(1, fm.height());
+  lineHeight_ = std::max(1, static_cast<int>(std::ceil(fm.height())));
   ascent_ = fm.ascent();
   widest_ = 0;
   measured_ = 0;
 }
 
-int LinePane::widthOf(const std::string& line) const {
-  long long width = 0;
+double LinePane::widthOf(const std::string& line) const {
+  double width = 0;
   for (const char c : line) width += advance_[static_cast<unsigned char>(c)];
-  return static_cast<int>(std::min<long long>(width, 1'000'000'000));
+  return width;
 }
 
 void LinePane::linesAppended(const LineList& /*list*/, std::size_t first) {
@@ -78,14 +80,18 @@ void LinePane::linesCleared(const LineList& /*list*/) {
 }
 
 void LinePane::scheduleRefresh() {
-  // Many appends between two turns of the event loop cost one refresh.
+  // Many appends cost one refresh, and a stream of lines repaints the pane at
+  // most every kRefreshMs instead of at every turn of the event loop.
   if (refreshPending_) return;
   refreshPending_ = true;
-  QMetaObject::invokeMethod(this, &LinePane::refresh, Qt::QueuedConnection);
+  const qint64 since = sinceRefresh_.isValid() ? sinceRefresh_.elapsed() : kRefreshMs;
+  refreshTimer_.start(static_cast<int>(std::max<qint64>(0, kRefreshMs - since)));
 }
 
 void LinePane::refresh() {
   refreshPending_ = false;
+  refreshTimer_.stop();
+  sinceRefresh_.start();
   const int visible = std::max(1, viewport()->height() / lineHeight_);
   const int count = static_cast<int>(std::min<std::size_t>(lines_.count(), 0x7FFFFFFF));
   const bool follow = followEnd_;
@@ -97,9 +103,11 @@ void LinePane::refresh() {
   followEnd_ = follow || v->value() >= v->maximum();
   QScrollBar* h = horizontalScrollBar();
   const int width = viewport()->width();
-  h->setRange(0, std::max(0, widest_ + 2 * kMargin - width));
+  // Beyond about a billion pixels the bar stops; no line read off a logger gets there.
+  const double range = std::min(widest_ + 2 * kMargin - width, 1e9);
+  h->setRange(0, std::max(0, static_cast<int>(std::ceil(range))));
   h->setPageStep(std::max(1, width));
-  h->setSingleStep(std::max(1, advance_['x']));
+  h->setSingleStep(std::max(1, static_cast<int>(advance_['x'])));
   viewport()->update();
 }
 
@@ -132,22 +140,22 @@ void LinePane::paintEvent(QPaintEvent* /*event*/) {
   for (std::size_t i = first; i < lines_.count() && y < height; ++i, y += lineHeight_) {
     const std::string& line = lines_.raw(i);
     // Skip what lies left of the view, then draw only what fits in it.
-    int x = kMargin - xOffset;
+    double x = kMargin - xOffset;
     std::size_t c = 0;
     while (c < line.size()) {
-      const int w = advance_[static_cast<unsigned char>(line[c])];
+      const double w = advance_[static_cast<unsigned char>(line[c])];
       if (x + w > 0) break;
       x += w;
       ++c;
     }
     text.clear();
-    int end = x;
+    double end = x;
     for (; c < line.size() && end < width; ++c) {
       const auto byte = static_cast<unsigned char>(line[c]);
       text.append(displayChar(byte));
       end += advance_[byte];
     }
-    if (!text.isEmpty()) p.drawText(x, y + ascent_, text);
+    if (!text.isEmpty()) p.drawText(QPointF(x, y + ascent_), text);
   }
 }
 

@@ -4,7 +4,10 @@
 // thousands of lines cost no copy and an append costs a few additions. Lines
 // never wrap: the pane scrolls sideways instead.
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <array>
+#include <cmath>
 #include <cstddef>
 
 #include "ui/LineList.h"
@@ -22,8 +25,11 @@ class LinePane : public QAbstractScrollArea, public LineListObserver {
 
   const LineList& lines() const { return lines_; }
   // Width in pixels of the widest line, as laid out by this pane.
-  int contentWidth() const { return widest_; }
+  int contentWidth() const { return static_cast<int>(std::ceil(widest_)); }
   int lineHeight() const { return lineHeight_; }
+  // Appends show at most every kRefreshMs; true while one is due.
+  bool refreshPending() const { return refreshPending_; }
+  static constexpr int kRefreshMs = 40;
 
   void linesAppended(const LineList& list, std::size_t first) override;
   void linesCleared(const LineList& list) override;
@@ -36,17 +42,19 @@ class LinePane : public QAbstractScrollArea, public LineListObserver {
 
  private:
   void measureFont();
-  int widthOf(const std::string& line) const;
+  double widthOf(const std::string& line) const;
   void scheduleRefresh();
   void refresh();
 
   LineList& lines_;
-  std::array<int, 256> advance_{};  // per byte, in pixels
+  std::array<double, 256> advance_{};  // per byte, in pixels
   int lineHeight_ = 13;
-  int ascent_ = 10;
-  int widest_ = 0;
+  double ascent_ = 10;
+  double widest_ = 0;
   std::size_t measured_ = 0;  // lines whose width is in widest_
   bool refreshPending_ = false;
+  QTimer refreshTimer_;
+  QElapsedTimer sinceRefresh_;
   bool followEnd_ = true;  // keep the last line in view while lines arrive
 };
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QScreen>
 #include <algorithm>
 #include <cmath>
@@ -116,6 +117,7 @@ void TfTidehaul::setFieldText(Field field, const Text& text) {
     edit->setCursorPosition(0);
   } else if (auto* box = qobject_cast<QComboBox*>(w)) {
     box->setEditText(toQ(text));
+    if (box->lineEdit() != nullptr) box->lineEdit()->setCursorPosition(0);
   } else if (auto* label = qobject_cast<QLabel*>(w)) {
     label->setText(toQ(text));
   }

@@ -56,6 +56,7 @@ QComboBox* SettingsArea::combo(QWidget* parent, Field f, const char* name, const
   c->setEditable(true);
   c->setInsertPolicy(QComboBox::NoInsert);
   c->setEditText(QString::fromLatin1(text));
+  c->lineEdit()->setCursorPosition(0);
   place(c, x, y, width, kComboHeight);
   fields_.at(static_cast<std::size_t>(f)) = c;
   return c;

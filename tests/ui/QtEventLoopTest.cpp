@@ -1,0 +1,266 @@
+#include <gtest/gtest.h>
+#include <time.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <atomic>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/qt/QtEventLoop.h"
+
+namespace th {
+namespace {
+
+double cpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+// Processes messages until `done` or about two seconds have passed.
+template <typename Pred>
+bool pumpUntil(QtEventLoop& loop, Pred done) {
+  const std::uint32_t start = loop.tick();
+  while (!done()) {
+    if (loop.tick() - start > 2000) return false;
+    loop.processPendingMessages();
+    loop.waitForMessage(10);
+  }
+  return true;
+}
+
+TEST(QtEventLoop, TickCountsMillisecondsOfRealTime) {
+  QtEventLoop loop;
+  const std::uint32_t before = loop.tick();
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  const std::uint32_t passed = loop.tick() - before;
+  EXPECT_GE(passed, 50u);
+  EXPECT_LT(passed, 500u);
+}
+
+TEST(QtEventLoop, PostedCallsRunOnTheGuiThreadInOrder) {
+  QtEventLoop loop;
+  std::vector<int> order;
+  std::thread::id ranOn;
+  std::thread other([&] {
+    for (int i = 0; i < 3; ++i) {
+      loop.post([&, i] {
+        order.push_back(i);
+        ranOn = std::this_thread::get_id();
+      });
+    }
+  });
+  other.join();
+  EXPECT_TRUE(order.empty());  // nothing runs until messages are processed
+  loop.processPendingMessages();
+  EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(ranOn, std::this_thread::get_id());
+}
+
+TEST(QtEventLoop, SynchronizeBlocksTheCallerAndHandsBackResultsAndExceptions) {
+  QtEventLoop loop;
+  std::atomic<bool> returned = false;
+  std::string caught;
+  int value = 0;
+  std::thread other([&] {
+    loop.synchronize([&] { value = 42; });
+    try {
+      loop.synchronize([] { throw std::runtime_error("port gone"); });
+    } catch (const std::runtime_error& e) {
+      caught = e.what();
+    }
+    returned = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  EXPECT_FALSE(returned);  // blocked until the GUI thread runs the call
+  EXPECT_TRUE(pumpUntil(loop, [&] { return returned.load(); }));
+  other.join();
+  EXPECT_EQ(value, 42);
+  EXPECT_EQ(caught, "port gone");
+}
+
+TEST(QtEventLoop, SynchronizeOnTheGuiThreadRunsAtOnce) {
+  QtEventLoop loop;
+  bool ran = false;
+  loop.synchronize([&] { ran = true; });
+  EXPECT_TRUE(ran);
+  EXPECT_THROW(loop.synchronize([] { throw std::logic_error("x"); }), std::logic_error);
+}
+
+TEST(QtEventLoop, ProcessSynchronizedCallsLeavesOtherMessagesQueued) {
+  QtEventLoop loop;
+  bool posted = false;
+  loop.post([&] { posted = true; });
+  bool timerFired = false;
+  loop.startTimer(0, false, [&] { timerFired = true; });
+  std::atomic<bool> syncRan = false;
+  std::thread other([&] { loop.synchronize([&] { syncRan = true; }); });
+  const std::uint32_t start = loop.tick();
+  while (!syncRan && loop.tick() - start < 2000) {
+    loop.processSynchronizedCalls();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  other.join();
+  EXPECT_TRUE(syncRan);
+  EXPECT_FALSE(posted);
+  EXPECT_FALSE(timerFired);
+  loop.processPendingMessages();
+  EXPECT_TRUE(posted);
+}
+
+TEST(QtEventLoop, WaitEndsWhenAMessageArrivesWithoutSpinning) {
+  QtEventLoop loop;
+  bool ran = false;
+  std::thread other([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    loop.post([&] { ran = true; });
+  });
+  const double cpuBefore = cpuSeconds();
+  const std::uint32_t start = loop.tick();
+  while (!ran && loop.tick() - start < 2000) loop.waitForMessage(5000);
+  const std::uint32_t waited = loop.tick() - start;
+  other.join();
+  EXPECT_TRUE(ran);
+  EXPECT_GE(waited, 90u);
+  EXPECT_LT(waited, 1000u);
+  EXPECT_LT(cpuSeconds() - cpuBefore, 0.05);
+}
+
+TEST(QtEventLoop, WaitWithoutMessagesLastsItsTimeWithoutSpinning) {
+  QtEventLoop loop;
+  loop.processPendingMessages();
+  const double cpuBefore = cpuSeconds();
+  const std::uint32_t start = loop.tick();
+  // A wait may end early on a stray event; the caller then waits for the rest.
+  while (loop.tick() - start < 150) loop.waitForMessage(150 - (loop.tick() - start));
+  const std::uint32_t waited = loop.tick() - start;
+  EXPECT_GE(waited, 150u);
+  EXPECT_LT(waited, 400u);
+  EXPECT_LT(cpuSeconds() - cpuBefore, 0.05);
+}
+
+TEST(QtEventLoop, OneShotAndRepeatingTimers) {
+  QtEventLoop loop;
+  int once = 0;
+  int repeats = 0;
+  TimerId repeating = 0;
+  loop.startTimer(20, false, [&] { ++once; });
+  repeating = loop.startTimer(10, true, [&] {
+    if (++repeats == 3) loop.stopTimer(repeating);  // stopping itself from its own call
+  });
+  const std::uint32_t start = loop.tick();
+  while (loop.tick() - start < 200) {
+    loop.processPendingMessages();
+    loop.waitForMessage(10);
+  }
+  EXPECT_EQ(once, 1);
+  EXPECT_EQ(repeats, 3);
+}
+
+TEST(QtEventLoop, StoppedTimerNeverFires) {
+  QtEventLoop loop;
+  bool fired = false;
+  const TimerId id = loop.startTimer(10, false, [&] { fired = true; });
+  loop.stopTimer(id);
+  loop.stopTimer(id);  // twice is harmless
+  const std::uint32_t start = loop.tick();
+  while (loop.tick() - start < 60) {
+    loop.processPendingMessages();
+    loop.waitForMessage(10);
+  }
+  EXPECT_FALSE(fired);
+}
+
+TEST(QtEventLoop, RepeatingTimerDoesNotFireInsideItsOwnCall) {
+  // The next tick comes an interval after the call, so a call that waits
+  // (and processes messages) is never entered twice.
+  QtEventLoop loop;
+  int depth = 0;
+  int maxDepth = 0;
+  int calls = 0;
+  const TimerId id = loop.startTimer(5, true, [&] {
+    ++depth;
+    ++calls;
+    maxDepth = std::max(maxDepth, depth);
+    const std::uint32_t start = loop.tick();
+    while (loop.tick() - start < 30) {
+      loop.processPendingMessages();
+      loop.waitForMessage(5);
+    }
+    --depth;
+  });
+  EXPECT_TRUE(pumpUntil(loop, [&] { return calls >= 3; }));
+  loop.stopTimer(id);
+  EXPECT_EQ(maxDepth, 1);
+}
+
+TEST(QtEventLoop, ExceptionsFromCallsAndTimersGoToTheHandler) {
+  QtEventLoop loop;
+  std::vector<std::string> seen;
+  loop.setExceptionHandler([&](std::exception_ptr e) {
+    try {
+      std::rethrow_exception(e);
+    } catch (const std::exception& ex) {
+      seen.emplace_back(ex.what());
+    }
+  });
+  loop.post([] { throw std::runtime_error("posted"); });
+  loop.startTimer(0, false, [] { throw std::runtime_error("timer"); });
+  bool after = false;
+  loop.post([&] { after = true; });
+  EXPECT_TRUE(pumpUntil(loop, [&] { return seen.size() == 2 && after; }));
+  EXPECT_EQ(seen, (std::vector<std::string>{"posted", "timer"}));
+}
+
+TEST(QtEventLoop, RunGuardedRoutesExceptionsToTheHandler) {
+  QtEventLoop loop;
+  int handled = 0;
+  loop.setExceptionHandler([&](std::exception_ptr) { ++handled; });
+  QtEventLoop::runGuarded([] { throw std::runtime_error("click"); });
+  EXPECT_EQ(handled, 1);
+}
+
+TEST(QtEventLoop, WithoutHandlerAnExceptionEndsTheLoopAndLeavesRun) {
+  QtEventLoop loop;
+  loop.post([] { throw std::runtime_error("lost"); });
+  EXPECT_THROW(loop.run(), std::runtime_error);
+  EXPECT_TRUE(loop.quitRequested());
+}
+
+TEST(QtEventLoop, QuitEndsRunButNotNestedProcessing) {
+  QtEventLoop loop;
+  bool nestedRan = false;
+  loop.post([&] {
+    loop.quit();
+    // A handler that goes on waiting after the quit still gets its messages.
+    loop.post([&] { nestedRan = true; });
+    loop.processPendingMessages();
+  });
+  loop.run();
+  EXPECT_TRUE(nestedRan);
+  EXPECT_TRUE(loop.quitRequested());
+}
+
+TEST(QtEventLoop, QuitBeforeRunMakesRunReturnAtOnce) {
+  QtEventLoop loop;
+  loop.quit();
+  const std::uint32_t start = loop.tick();
+  loop.run();
+  EXPECT_LT(loop.tick() - start, 500u);
+}
+
+TEST(QtEventLoop, RunDispatchesTimersUntilQuit) {
+  QtEventLoop loop;
+  int ticks = 0;
+  loop.startTimer(5, true, [&] {
+    if (++ticks == 4) loop.quit();
+  });
+  loop.run();
+  EXPECT_EQ(ticks, 4);
+}
+
+}  // namespace
+}  // namespace th
