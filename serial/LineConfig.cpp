@@ -18,17 +18,35 @@ LineConfig MakeLineConfig(const TCustomSerialPort& port) {
                    ? static_cast<std::uint32_t>(port.CustomBaudRate())
                    : static_cast<std::uint32_t>(BaudRateValue(port.BaudRate()));
   c.Flags = LineConfig::fBinary;
-  if (parity.Check()) c.Flags |= LineConfig::fParity;
-  if (flow.OutCTSFlow()) c.Flags |= LineConfig::fOutxCtsFlow;
-  if (flow.OutDSRFlow()) c.Flags |= LineConfig::fOutxDsrFlow;
+  if (parity.Check()) {
+    c.Flags |= LineConfig::fParity;
+  }
+  if (flow.OutCTSFlow()) {
+    c.Flags |= LineConfig::fOutxCtsFlow;
+  }
+  if (flow.OutDSRFlow()) {
+    c.Flags |= LineConfig::fOutxDsrFlow;
+  }
   c.Flags |= static_cast<std::uint32_t>(flow.ControlDTR()) << 4;
-  if (flow.DSRSensitivity()) c.Flags |= LineConfig::fDsrSensitivity;
-  if (flow.TxContinueOnXoff()) c.Flags |= LineConfig::fTXContinueOnXoff;
-  if (flow.XonXoffOut()) c.Flags |= LineConfig::fOutX;
-  if (flow.XonXoffIn()) c.Flags |= LineConfig::fInX;
+  if (flow.DSRSensitivity()) {
+    c.Flags |= LineConfig::fDsrSensitivity;
+  }
+  if (flow.TxContinueOnXoff()) {
+    c.Flags |= LineConfig::fTXContinueOnXoff;
+  }
+  if (flow.XonXoffOut()) {
+    c.Flags |= LineConfig::fOutX;
+  }
+  if (flow.XonXoffIn()) {
+    c.Flags |= LineConfig::fInX;
+  }
   const bool errorChar = parity.Check() && parity.Replace();
-  if (errorChar) c.Flags |= LineConfig::fErrorChar;
-  if (port.DiscardNull()) c.Flags |= LineConfig::fNull;
+  if (errorChar) {
+    c.Flags |= LineConfig::fErrorChar;
+  }
+  if (port.DiscardNull()) {
+    c.Flags |= LineConfig::fNull;
+  }
   c.Flags |= static_cast<std::uint32_t>(flow.ControlRTS()) << 12;
 
   const auto limit = static_cast<std::uint16_t>(port.Buffer().InputSize() / 4);

@@ -21,7 +21,9 @@ bool NoModemLines(int error) {
 }
 
 int ModemLine(int fd, int line, bool on) {
-  if (ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line) == 0) return 0;
+  if (ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line) == 0) {
+    return 0;
+  }
   const int error = errno;
   return NoModemLines(error) ? 0 : error;
 }
@@ -30,7 +32,9 @@ int ModemLine(int fd, int line, bool on) {
 
 int OpenExclusive(const std::string& path, int& fd) {
   fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return errno;
+  if (fd < 0) {
+    return errno;
+  }
   // The lock decides: TIOCEXCL does not stop root. It comes first so that a
   // failed open never touches the flag of the process holding the port.
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -48,7 +52,9 @@ int CloseDevice(int fd) {
   // On a pseudo-terminal whose master stays open the flag outlives the close
   // and the next open would fail with EBUSY.
   ::ioctl(fd, TIOCNXCL);
-  if (::close(fd) != 0) return errno;
+  if (::close(fd) != 0) {
+    return errno;
+  }
   return 0;
 }
 
@@ -79,7 +85,9 @@ int GetModemLines(int fd, TSerialSignals& lines) {
 
 int InputCount(int fd, int& count) {
   count = 0;
-  if (ioctl(fd, FIONREAD, &count) != 0) return errno;
+  if (ioctl(fd, FIONREAD, &count) != 0) {
+    return errno;
+  }
   return 0;
 }
 
@@ -95,9 +103,15 @@ int ReadAvailable(int fd, int count, std::string& out) {
     const ssize_t n = ::read(fd, out.data() + at, static_cast<std::size_t>(want));
     const int error = errno;
     out.resize(at + static_cast<std::size_t>(n > 0 ? n : 0));
-    if (n < 0 && error == EINTR) continue;
-    if (n < 0 && error != EAGAIN) return error;
-    if (n < want) return 0;  // nothing more has arrived (EAGAIN, or a short read)
+    if (n < 0 && error == EINTR) {
+      continue;
+    }
+    if (n < 0 && error != EAGAIN) {
+      return error;
+    }
+    if (n < want) {
+      return 0;  // nothing more has arrived (EAGAIN, or a short read)
+    }
   }
   return 0;
 }
@@ -112,20 +126,30 @@ int WriteAll(int fd, const char* data, int count, long long timeoutMs, int& writ
       written += static_cast<int>(n);
       continue;
     }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && errno != EAGAIN) return errno;
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n < 0 && errno != EAGAIN) {
+      return errno;
+    }
     // The output queue is full: wait for room, within the write's time limit.
     int waitMs = -1;
     if (timeoutMs >= 0) {
       const auto left =
           std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      if (left <= 0) return 0;
+      if (left <= 0) {
+        return 0;
+      }
       waitMs = left > 60'000 ? 60'000 : static_cast<int>(left);
     }
     pollfd p{fd, POLLOUT, 0};
     const int r = ::poll(&p, 1, waitMs);
-    if (r < 0 && errno != EINTR) return errno;
-    if (r > 0 && (p.revents & (POLLERR | POLLNVAL)) != 0) return EIO;
+    if (r < 0 && errno != EINTR) {
+      return errno;
+    }
+    if (r > 0 && (p.revents & (POLLERR | POLLNVAL)) != 0) {
+      return EIO;
+    }
   }
   return 0;
 }

@@ -13,13 +13,21 @@ namespace th::tty {
 
 int ApplyLine(int fd, const LineConfig& config) {
   struct termios2 t {};
-  if (ioctl(fd, TCGETS2, &t) != 0) return errno;
+  if (ioctl(fd, TCGETS2, &t) != 0) {
+    return errno;
+  }
 
   t.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL |
                                       IUCLC | IXON | IXOFF | IXANY | IMAXBEL | INPCK | IGNPAR);
-  if (config.Has(LineConfig::fParity)) t.c_iflag |= INPCK;
-  if (config.Has(LineConfig::fOutX)) t.c_iflag |= IXON;
-  if (config.Has(LineConfig::fInX)) t.c_iflag |= IXOFF;
+  if (config.Has(LineConfig::fParity)) {
+    t.c_iflag |= INPCK;
+  }
+  if (config.Has(LineConfig::fOutX)) {
+    t.c_iflag |= IXON;
+  }
+  if (config.Has(LineConfig::fInX)) {
+    t.c_iflag |= IXOFF;
+  }
   t.c_oflag &= ~static_cast<tcflag_t>(OPOST);
   t.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ECHOE | ECHOK | ICANON | ISIG | IEXTEN);
 
@@ -41,7 +49,9 @@ int ApplyLine(int fd, const LineConfig& config) {
       t.c_cflag |= CS8;
       break;
   }
-  if (config.StopBits != 0) t.c_cflag |= CSTOPB;  // one and a half is two on Linux
+  if (config.StopBits != 0) {
+    t.c_cflag |= CSTOPB;  // one and a half is two on Linux
+  }
   switch (config.Parity) {
     case 1:
       t.c_cflag |= PARENB | PARODD;
@@ -58,7 +68,9 @@ int ApplyLine(int fd, const LineConfig& config) {
     default:
       break;
   }
-  if (config.Has(LineConfig::fOutxCtsFlow) || config.RtsControl() == 2) t.c_cflag |= CRTSCTS;
+  if (config.Has(LineConfig::fOutxCtsFlow) || config.RtsControl() == 2) {
+    t.c_cflag |= CRTSCTS;
+  }
 
   t.c_cflag |= BOTHER | (BOTHER << IBSHIFT);
   t.c_ispeed = config.BaudRate;
@@ -69,13 +81,17 @@ int ApplyLine(int fd, const LineConfig& config) {
   t.c_cc[VMIN] = 0;
   t.c_cc[VTIME] = 0;
 
-  if (ioctl(fd, TCSETS2, &t) != 0) return errno;
+  if (ioctl(fd, TCSETS2, &t) != 0) {
+    return errno;
+  }
   return 0;
 }
 
 int ReadLine(int fd, LineReadback& out) {
   struct termios2 t {};
-  if (ioctl(fd, TCGETS2, &t) != 0) return errno;
+  if (ioctl(fd, TCGETS2, &t) != 0) {
+    return errno;
+  }
   out.InputRate = t.c_ispeed;
   out.OutputRate = t.c_ospeed;
   out.CustomRate = (t.c_cflag & CBAUD) == BOTHER;

@@ -38,7 +38,9 @@ constexpr std::array<const char*, 24> kSerialErrorMessages = {
 ESerialPort ESerialPort::Make(int code, int winCode) {
   const std::string text =
       code >= 1 && code <= 24 ? kSerialErrorMessages[static_cast<std::size_t>(code - 1)] : "";
-  if (winCode > 0) return {text + " (Error: " + std::to_string(winCode) + ")", code, winCode};
+  if (winCode > 0) {
+    return {text + " (Error: " + std::to_string(winCode) + ")", code, winCode};
+  }
   return {text, code, -1};
 }
 

@@ -25,7 +25,9 @@ SerialLinkPort::SerialLinkPort(EventLoop& loop, std::string executableDirectory)
   port_.SetStoredProps((1U << spBasic) | (1U << spBuffer));
   port_.SetTriggersOnRxChar(true);
   port_.OnRxChar = [this](TCustomSerialPort&, int count) {
-    if (handler_) handler_(count);
+    if (handler_) {
+      handler_(count);
+    }
   };
   port_.Loaded();
   port_.SetupSerialPort();
@@ -33,7 +35,9 @@ SerialLinkPort::SerialLinkPort(EventLoop& loop, std::string executableDirectory)
 
 void SerialLinkPort::SetBaudRate(int baud) {
   TBaudRate rate = br9600;
-  if (BaudRateFromValue(baud, rate)) port_.SetBaudRate(rate);
+  if (BaudRateFromValue(baud, rate)) {
+    port_.SetBaudRate(rate);
+  }
 }
 
 int SerialLinkPort::GetBaudRate() const {

@@ -20,9 +20,13 @@ TCustomSerialPort::~TCustomSerialPort() {
   } catch (...) {
     // A component that goes away cannot report; the device is released below.
   }
-  if (FEventThread) DestroyEventThread();
+  if (FEventThread) {
+    DestroyEventThread();
+  }
   ReapRetiredThreads(true);
-  if (FHandle >= 0) tty::CloseDevice(FHandle);
+  if (FHandle >= 0) {
+    tty::CloseDevice(FHandle);
+  }
 }
 
 void TCustomSerialPort::CallException(int code, int osError) {
@@ -31,7 +35,9 @@ void TCustomSerialPort::CallException(int code, int osError) {
 
 void TCustomSerialPort::Loaded() {
   FLoading = false;
-  if (!FConnectWhenLoaded) return;
+  if (!FConnectWhenLoaded) {
+    return;
+  }
   FConnectWhenLoaded = false;
   try {
     Open();
@@ -54,7 +60,9 @@ void TCustomSerialPort::SetConnected(bool value) {
 }
 
 void TCustomSerialPort::Open() {
-  if (FConnected) return;
+  if (FConnected) {
+    return;
+  }
   ReapRetiredThreads(false);
   DoBeforeOpen();
   CreateHandle();
@@ -74,13 +82,17 @@ void TCustomSerialPort::Open() {
 }
 
 void TCustomSerialPort::Close() {
-  if (!FConnected || FClosing) return;
+  if (!FConnected || FClosing) {
+    return;
+  }
   FClosing = true;
   try {
     CallBeforeClose();
     // Reads and writes complete before they return on Linux, so no transfer
     // is pending here that would need aborting.
-    if (FThreadCreated) DestroyEventThread();
+    if (FThreadCreated) {
+      DestroyEventThread();
+    }
     FThreadCreated = false;
   } catch (...) {
     FClosing = false;
@@ -94,10 +106,14 @@ void TCustomSerialPort::Close() {
 
 void TCustomSerialPort::CreateHandle() {
   const std::string path = DevicePathForPort(FPort, FDeviceDirectory);
-  if (path.empty()) CallException(SError_OpenFailed, ENOENT);
+  if (path.empty()) {
+    CallException(SError_OpenFailed, ENOENT);
+  }
   int fd = -1;
   const int error = tty::OpenExclusive(path, fd);
-  if (error != 0) CallException(SError_OpenFailed, error);
+  if (error != 0) {
+    CallException(SError_OpenFailed, error);
+  }
   FHandle = fd;
   // Linux raises DTR and RTS on open; the line modes say where they start,
   // and disabled means low until SetDTR/SetRTS raise them.
@@ -107,8 +123,12 @@ void TCustomSerialPort::CreateHandle() {
 }
 
 void TCustomSerialPort::DestroyHandle() {
-  if (FHandle < 0) return;
-  if (tty::CloseDevice(FHandle) == 0) FHandle = -1;
+  if (FHandle < 0) {
+    return;
+  }
+  if (tty::CloseDevice(FHandle) == 0) {
+    FHandle = -1;
+  }
 }
 
 void TCustomSerialPort::DestroyEventThread() {
@@ -148,8 +168,12 @@ void TCustomSerialPort::CallBeforeClose() {
 }
 
 void TCustomSerialPort::EndUpdate() {
-  if (FUpdateCount <= 0) return;
-  if (--FUpdateCount == 0) SetupSerialPort();
+  if (FUpdateCount <= 0) {
+    return;
+  }
+  if (--FUpdateCount == 0) {
+    SetupSerialPort();
+  }
 }
 
 void TCustomSerialPort::SetupSerialPort() {
@@ -159,36 +183,51 @@ void TCustomSerialPort::SetupSerialPort() {
 }
 
 void TCustomSerialPort::ApplyBuffer() {
-  if (!CanApply()) return;
+  if (!CanApply()) {
+    return;
+  }
   // The tty layer's queues are not sized per port (the kernel keeps at least
   // 4 KiB in the line discipline and up to 64 KiB in flip buffers); what is
   // left to do is to check the device.
   const int error = tty::CheckHandle(FHandle);
-  if (error != 0) CallException(SError_SetupComFailed, error);
+  if (error != 0) {
+    CallException(SError_SetupComFailed, error);
+  }
 }
 
 void TCustomSerialPort::ApplyDCB() {
-  if (!CanApply()) return;
+  if (!CanApply()) {
+    return;
+  }
   const int error = tty::ApplyLine(FHandle, MakeLineConfig(*this));
-  if (error != 0) CallException(SError_SetStateFailed, error);
+  if (error != 0) {
+    CallException(SError_SetStateFailed, error);
+  }
 }
 
 void TCustomSerialPort::ApplyTimeouts() {
-  if (!CanApply()) return;
+  if (!CanApply()) {
+    return;
+  }
   // Reads never wait (VMIN 0, VTIME 0, O_NONBLOCK); the write limit is kept
   // here and enforced by WriteStr.
   const int error = tty::CheckHandle(FHandle);
-  if (error != 0) CallException(SError_TimeoutsFailed, error);
+  if (error != 0) {
+    CallException(SError_TimeoutsFailed, error);
+  }
   const LineConfig config = MakeLineConfig(*this);
   FWriteMultiplier = config.WriteTotalTimeoutMultiplier;
   FWriteConstant = config.WriteTotalTimeoutConstant;
 }
 
 int TCustomSerialPort::WriteStr(const Text& Str) {
-  const Text str = Str;
-  if (str.empty()) return 0;
-  if (FHandle < 0) CallException(SError_PortNotOpen, 0);
-  const std::string bytes = TextToBytes(str);
+  if (Str.empty()) {
+    return 0;
+  }
+  if (FHandle < 0) {
+    CallException(SError_PortNotOpen, 0);
+  }
+  const std::string bytes = TextToBytes(Str);
   // Both zero means no limit, as on Windows.
   long long limitMs = -1;
   if (FWriteMultiplier != 0 || FWriteConstant != 0) {
@@ -198,7 +237,9 @@ int TCustomSerialPort::WriteStr(const Text& Str) {
   int written = 0;
   const int error =
       tty::WriteAll(FHandle, bytes.data(), static_cast<int>(bytes.size()), limitMs, written);
-  if (error != 0) CallException(SError_WriteFailed, error);
+  if (error != 0) {
+    CallException(SError_WriteFailed, error);
+  }
   return written;
 }
 
@@ -207,10 +248,14 @@ int TCustomSerialPort::ReadStr(Text& Str, int Count) {
     Str.clear();
     return 0;
   }
-  if (FHandle < 0) CallException(SError_PortNotOpen, 0);
+  if (FHandle < 0) {
+    CallException(SError_PortNotOpen, 0);
+  }
   std::string bytes;
   const int error = tty::ReadAvailable(FHandle, Count, bytes);
-  if (error != 0) CallException(SError_ReadFailed, error);
+  if (error != 0) {
+    CallException(SError_ReadFailed, error);
+  }
   Str = BytesToText(bytes);
   return static_cast<int>(bytes.size());
 }
@@ -218,24 +263,32 @@ int TCustomSerialPort::ReadStr(Text& Str, int Count) {
 int TCustomSerialPort::InputCount() {
   int count = 0;
   const int error = tty::InputCount(FHandle, count);
-  if (error != 0) CallException(SError_ClearComFailed, error);
+  if (error != 0) {
+    CallException(SError_ClearComFailed, error);
+  }
   return count;
 }
 
 void TCustomSerialPort::SetDTR(bool OnOff) {
   const int error = tty::SetDTR(FHandle, OnOff);
-  if (error != 0) CallException(SError_EscapeComFailed, error);
+  if (error != 0) {
+    CallException(SError_EscapeComFailed, error);
+  }
 }
 
 void TCustomSerialPort::SetRTS(bool OnOff) {
   const int error = tty::SetRTS(FHandle, OnOff);
-  if (error != 0) CallException(SError_EscapeComFailed, error);
+  if (error != 0) {
+    CallException(SError_EscapeComFailed, error);
+  }
 }
 
 TSerialSignals TCustomSerialPort::Signals() {
   TSerialSignals lines;
   const int error = tty::GetModemLines(FHandle, lines);
-  if (error != 0) CallException(SError_ModemStatFailed, error);
+  if (error != 0) {
+    CallException(SError_ModemStatFailed, error);
+  }
   return lines;
 }
 
@@ -244,27 +297,37 @@ void TCustomSerialPort::CallRxChar() {
   if (Count > 0 && (!FTriggersOnRxChar || FHasLink)) {
     std::string bytes;
     const int error = tty::ReadAvailable(FHandle, Count, bytes);
-    if (error != 0) CallException(SError_ReadFailed, error);
+    if (error != 0) {
+      CallException(SError_ReadFailed, error);
+    }
     DoRxBuf(bytes);
     Count = 0;
   }
-  if (Count > 0) DoRxChar(Count);
+  if (Count > 0) {
+    DoRxChar(Count);
+  }
 }
 
 void TCustomSerialPort::SetBaudRate(TBaudRate value) {
-  if (value == FBaudRate) return;
+  if (value == FBaudRate) {
+    return;
+  }
   FBaudRate = value;
   ApplyDCB();
 }
 
 void TCustomSerialPort::SetCustomBaudRate(int value) {
-  if (value == FCustomBaudRate) return;
+  if (value == FCustomBaudRate) {
+    return;
+  }
   FCustomBaudRate = value;
   ApplyDCB();
 }
 
 void TCustomSerialPort::SetPort(const Text& value) {
-  if (value == FPort) return;
+  if (value == FPort) {
+    return;
+  }
   FPort = value;
   if (FConnected && !FLoading) {
     Close();
@@ -273,73 +336,111 @@ void TCustomSerialPort::SetPort(const Text& value) {
 }
 
 void TCustomSerialPort::SetStopBits(TStopBits value) {
-  if (value == FStopBits) return;
+  if (value == FStopBits) {
+    return;
+  }
   FStopBits = value;
   ApplyDCB();
 }
 
 void TCustomSerialPort::SetDataBits(TDataBits value) {
-  if (value == FDataBits) return;
+  if (value == FDataBits) {
+    return;
+  }
   FDataBits = value;
   ApplyDCB();
 }
 
 void TCustomSerialPort::SetDiscardNull(bool value) {
-  if (value == FDiscardNull) return;
+  if (value == FDiscardNull) {
+    return;
+  }
   FDiscardNull = value;
   ApplyDCB();
 }
 
 void TCustomSerialPort::SetEventChar(char16_t value) {
-  if (value == FEventChar) return;
+  if (value == FEventChar) {
+    return;
+  }
   FEventChar = value;
   ApplyDCB();
 }
 
 void TCustomSerialPort::SetSyncMethod(TSyncMethod value) {
-  if (value == FSyncMethod) return;
-  if (FConnected) CallException(SError_ConnChangeProp, 0);
+  if (value == FSyncMethod) {
+    return;
+  }
+  if (FConnected) {
+    CallException(SError_ConnChangeProp, 0);
+  }
   FSyncMethod = value;
 }
 
 void TCustomSerialPort::SetEventThreadPriority(TThreadPriority value) {
-  if (value == FEventThreadPriority) return;
-  if (FConnected) CallException(SError_ConnChangeProp, 0);
+  if (value == FEventThreadPriority) {
+    return;
+  }
+  if (FConnected) {
+    CallException(SError_ConnChangeProp, 0);
+  }
   FEventThreadPriority = value;
 }
 
 void TCustomSerialPort::SetTriggersOnRxChar(bool value) {
-  if (value == FTriggersOnRxChar) return;
-  if (FHasLink) CallException(SError_HasLink, 0);
+  if (value == FTriggersOnRxChar) {
+    return;
+  }
+  if (FHasLink) {
+    CallException(SError_HasLink, 0);
+  }
   FTriggersOnRxChar = value;
 }
 
 void TCustomSerialPort::DoBeforeOpen() {
-  if (OnBeforeOpen) OnBeforeOpen(*this);
+  if (OnBeforeOpen) {
+    OnBeforeOpen(*this);
+  }
 }
 void TCustomSerialPort::DoAfterOpen() {
-  if (OnAfterOpen) OnAfterOpen(*this);
+  if (OnAfterOpen) {
+    OnAfterOpen(*this);
+  }
 }
 void TCustomSerialPort::DoBeforeClose() {
-  if (OnBeforeClose) OnBeforeClose(*this);
+  if (OnBeforeClose) {
+    OnBeforeClose(*this);
+  }
 }
 void TCustomSerialPort::DoAfterClose() {
-  if (OnAfterClose) OnAfterClose(*this);
+  if (OnAfterClose) {
+    OnAfterClose(*this);
+  }
 }
 void TCustomSerialPort::DoRxChar(int Count) {
-  if (OnRxChar) OnRxChar(*this, Count);
+  if (OnRxChar) {
+    OnRxChar(*this, Count);
+  }
 }
 void TCustomSerialPort::DoRxBuf(const std::string& Buffer) {
-  if (OnRxBuf) OnRxBuf(*this, Buffer);
+  if (OnRxBuf) {
+    OnRxBuf(*this, Buffer);
+  }
 }
 void TCustomSerialPort::DoCTSChange(bool OnOff) {
-  if (OnCTSChange) OnCTSChange(*this, OnOff);
+  if (OnCTSChange) {
+    OnCTSChange(*this, OnOff);
+  }
 }
 void TCustomSerialPort::DoDSRChange(bool OnOff) {
-  if (OnDSRChange) OnDSRChange(*this, OnOff);
+  if (OnDSRChange) {
+    OnDSRChange(*this, OnOff);
+  }
 }
 void TCustomSerialPort::DoRLSDChange(bool OnOff) {
-  if (OnRLSDChange) OnRLSDChange(*this, OnOff);
+  if (OnRLSDChange) {
+    OnRLSDChange(*this, OnOff);
+  }
 }
 
 }  // namespace th

@@ -20,14 +20,18 @@ void TSerialBuffer::Assign(const TSerialBuffer& source) {
 
 void TSerialBuffer::SetInputSize(int value) {
   value = EvenSize(value);
-  if (value == FInputSize) return;
+  if (value == FInputSize) {
+    return;
+  }
   FInputSize = value;
   SerialPort.ApplyBuffer();
 }
 
 void TSerialBuffer::SetOutputSize(int value) {
   value = EvenSize(value);
-  if (value == FOutputSize) return;
+  if (value == FOutputSize) {
+    return;
+  }
   FOutputSize = value;
   SerialPort.ApplyBuffer();
 }
@@ -41,25 +45,33 @@ void TSerialParity::Assign(const TSerialParity& source) {
 }
 
 void TSerialParity::SetBits(TParityBits value) {
-  if (value == FBits) return;
+  if (value == FBits) {
+    return;
+  }
   FBits = value;
   SerialPort.ApplyDCB();
 }
 
 void TSerialParity::SetCheck(bool value) {
-  if (value == FCheck) return;
+  if (value == FCheck) {
+    return;
+  }
   FCheck = value;
   SerialPort.ApplyDCB();
 }
 
 void TSerialParity::SetReplace(bool value) {
-  if (value == FReplace) return;
+  if (value == FReplace) {
+    return;
+  }
   FReplace = value;
   SerialPort.ApplyDCB();
 }
 
 void TSerialParity::SetReplaceChar(char16_t value) {
-  if (value == FReplaceChar) return;
+  if (value == FReplaceChar) {
+    return;
+  }
   FReplaceChar = value;
   SerialPort.ApplyDCB();
 }
@@ -74,7 +86,9 @@ void TSerialTimeouts::Assign(const TSerialTimeouts& source) {
 }
 
 void TSerialTimeouts::Set(int& field, int value) {
-  if (value == field) return;
+  if (value == field) {
+    return;
+  }
   field = value;
   SerialPort.ApplyTimeouts();
 }
@@ -111,7 +125,9 @@ void TSerialFlowControl::Assign(const TSerialFlowControl& source) {
 
 template <typename T>
 void TSerialFlowControl::Set(T& field, T value) {
-  if (value == field) return;
+  if (value == field) {
+    return;
+  }
   field = value;
   SerialPort.ApplyDCB();
 }
@@ -148,9 +164,15 @@ void TSerialFlowControl::SetXoffChar(std::uint8_t value) {
 }
 
 TFlowControl TSerialFlowControl::FlowControl() const {
-  if (FControlRTS == rtsHandshake && FOutCTSFlow && !FXonXoffIn && !FXonXoffOut) return fcHardware;
-  if (FControlRTS == rtsDisable && !FOutCTSFlow && FXonXoffIn && FXonXoffOut) return fcSoftware;
-  if (FControlRTS == rtsDisable && !FOutCTSFlow && !FXonXoffIn && !FXonXoffOut) return fcNone;
+  if (FControlRTS == rtsHandshake && FOutCTSFlow && !FXonXoffIn && !FXonXoffOut) {
+    return fcHardware;
+  }
+  if (FControlRTS == rtsDisable && !FOutCTSFlow && FXonXoffIn && FXonXoffOut) {
+    return fcSoftware;
+  }
+  if (FControlRTS == rtsDisable && !FOutCTSFlow && !FXonXoffIn && !FXonXoffOut) {
+    return fcNone;
+  }
   return fcCustom;
 }
 

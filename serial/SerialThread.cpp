@@ -48,7 +48,9 @@ TSerialThread::~TSerialThread() {
   // has not run yet: run it here, with the port still open.
   while (!Ended()) {
     FLoop.processSynchronizedCalls();
-    if (Ended()) break;
+    if (Ended()) {
+      break;
+    }
     FLoop.waitForMessage(1);
   }
   FThread.join();
@@ -56,8 +58,12 @@ TSerialThread::~TSerialThread() {
 }
 
 void TSerialThread::CloseDescriptors() {
-  if (FEpoll >= 0) ::close(FEpoll);
-  if (FStopEvent >= 0) ::close(FStopEvent);
+  if (FEpoll >= 0) {
+    ::close(FEpoll);
+  }
+  if (FStopEvent >= 0) {
+    ::close(FStopEvent);
+  }
   FEpoll = -1;
   FStopEvent = -1;
 }
@@ -74,7 +80,9 @@ void TSerialThread::Execute() {
   for (;;) {
     const int n = ::epoll_wait(FEpoll, ready.data(), static_cast<int>(ready.size()), -1);
     if (n < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR) {
+        continue;
+      }
       break;  // a failed wait ends the thread quietly
     }
     bool stop = false;
@@ -91,8 +99,12 @@ void TSerialThread::Execute() {
     }
     // A stop request wins over an arrival reported with it. A hang-up
     // (unplugged adapter, closed far end) ends the thread without a batch.
-    if (stop || gone) break;
-    if (!arrived || !FWatched.Contains(evRxChar)) continue;
+    if (stop || gone) {
+      break;
+    }
+    if (!arrived || !FWatched.Contains(evRxChar)) {
+      continue;
+    }
     FEvents = TSerialEvents();
     FEvents.Include(evRxChar);
     try {
@@ -109,10 +121,14 @@ void TSerialThread::Execute() {
 void TSerialThread::DoEvents() {
   // Runs on the main thread. A Close that ran inside an earlier notification
   // of this batch leaves nothing to report.
-  if (!FSerialPort.Connected()) return;
+  if (!FSerialPort.Connected()) {
+    return;
+  }
   ++FSerialPort.FDispatching;
   try {
-    if (FEvents.Contains(evRxChar)) FSerialPort.CallRxChar();
+    if (FEvents.Contains(evRxChar)) {
+      FSerialPort.CallRxChar();
+    }
   } catch (...) {
     --FSerialPort.FDispatching;
     throw;

@@ -32,10 +32,16 @@ int MsLeft(Clock::time_point deadline) {
 
 PseudoTerminal::PseudoTerminal() {
   master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (master_ < 0) Fail("posix_openpt");
-  if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0) Fail("unlockpt");
+  if (master_ < 0) {
+    Fail("posix_openpt");
+  }
+  if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+    Fail("unlockpt");
+  }
   std::array<char, 128> name{};
-  if (::ptsname_r(master_, name.data(), name.size()) != 0) Fail("ptsname_r");
+  if (::ptsname_r(master_, name.data(), name.size()) != 0) {
+    Fail("ptsname_r");
+  }
   slave_ = name.data();
   ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
 }
@@ -45,13 +51,17 @@ PseudoTerminal::~PseudoTerminal() {
 }
 
 void PseudoTerminal::closeMaster() {
-  if (master_ >= 0) ::close(master_);
+  if (master_ >= 0) {
+    ::close(master_);
+  }
   master_ = -1;
 }
 
 void PseudoTerminal::linkAs(const std::string& path) const {
   ::unlink(path.c_str());
-  if (::symlink(slave_.c_str(), path.c_str()) != 0) Fail("symlink");
+  if (::symlink(slave_.c_str(), path.c_str()) != 0) {
+    Fail("symlink");
+  }
 }
 
 void PseudoTerminal::send(std::string_view bytes) const {
@@ -61,7 +71,9 @@ void PseudoTerminal::send(std::string_view bytes) const {
       bytes.remove_prefix(static_cast<std::size_t>(n));
       continue;
     }
-    if (n < 0 && errno != EAGAIN && errno != EINTR) Fail("write to pseudo-terminal");
+    if (n < 0 && errno != EAGAIN && errno != EINTR) {
+      Fail("write to pseudo-terminal");
+    }
     pollfd p{master_, POLLOUT, 0};
     ::poll(&p, 1, 100);
   }
@@ -73,10 +85,16 @@ std::string PseudoTerminal::receive(std::size_t count, int timeoutMs) const {
   std::array<char, 4096> buffer{};
   while (out.size() < count) {
     pollfd p{master_, POLLIN, 0};
-    if (::poll(&p, 1, MsLeft(deadline)) <= 0) break;
+    if (::poll(&p, 1, MsLeft(deadline)) <= 0) {
+      break;
+    }
     const ssize_t n = ::read(master_, buffer.data(), std::min(buffer.size(), count - out.size()));
-    if (n > 0) out.append(buffer.data(), static_cast<std::size_t>(n));
-    if (n < 0 && errno != EAGAIN && errno != EINTR) break;
+    if (n > 0) {
+      out.append(buffer.data(), static_cast<std::size_t>(n));
+    }
+    if (n < 0 && errno != EAGAIN && errno != EINTR) {
+      break;
+    }
   }
   return out;
 }
@@ -86,9 +104,13 @@ std::string PseudoTerminal::drain(int quietMs) const {
   std::array<char, 4096> buffer{};
   for (;;) {
     pollfd p{master_, POLLIN, 0};
-    if (::poll(&p, 1, quietMs) <= 0) return out;
+    if (::poll(&p, 1, quietMs) <= 0) {
+      return out;
+    }
     const ssize_t n = ::read(master_, buffer.data(), buffer.size());
-    if (n <= 0) return out;
+    if (n <= 0) {
+      return out;
+    }
     out.append(buffer.data(), static_cast<std::size_t>(n));
   }
 }
@@ -97,8 +119,12 @@ bool PumpUntil(BasicEventLoop& loop, const std::function<bool()>& done, int time
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     loop.processPendingMessages();
-    if (done()) return true;
-    if (Clock::now() >= deadline) return false;
+    if (done()) {
+      return true;
+    }
+    if (Clock::now() >= deadline) {
+      return false;
+    }
     loop.waitForMessage(static_cast<std::uint32_t>(std::min(MsLeft(deadline), 20)));
   }
 }

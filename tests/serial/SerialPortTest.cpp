@@ -71,12 +71,16 @@ TEST_F(SerialPortOpen, PortHeldByAnotherProcessDoesNotOpen) {
     // Holds the port the way the component does, until told to let go.
     const int fd = ::open(far.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     const bool held = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    if (held) ::ioctl(fd, TIOCEXCL);
+    if (held) {
+      ::ioctl(fd, TIOCEXCL);
+    }
     const char ok = held ? '1' : '0';
     (void)!::write(ready[1], &ok, 1);
     char c = 0;
     (void)!::read(release[0], &c, 1);
-    if (held) ::ioctl(fd, TIOCNXCL);
+    if (held) {
+      ::ioctl(fd, TIOCNXCL);
+    }
     ::_exit(0);
   }
   char ok = 0;
@@ -91,7 +95,9 @@ TEST_F(SerialPortOpen, PortHeldByAnotherProcessDoesNotOpen) {
   (void)!::write(release[1], "x", 1);
   int status = 0;
   ::waitpid(child, &status, 0);
-  for (const int fd : {ready[0], ready[1], release[0], release[1]}) ::close(fd);
+  for (const int fd : {ready[0], ready[1], release[0], release[1]}) {
+    ::close(fd);
+  }
   port.Open();
   EXPECT_TRUE(port.Connected());
 }

@@ -17,7 +17,9 @@ class SerialEvents : public SerialFixture {
     port.OnRxChar = [this, take](TCustomSerialPort& sender, int count) {
       counts.push_back(count);
       threads.push_back(std::this_thread::get_id());
-      if (!take) return;
+      if (!take) {
+        return;
+      }
       Text got;
       sender.ReadStr(got, count);
       received += ToUtf8(got);
@@ -104,7 +106,9 @@ TEST_F(SerialEvents, ExceptionInTheHandlerStopsNotificationsUntilReopened) {
     ++calls;
     Text got;
     sender.ReadStr(got, count);
-    if (calls == 1) throw std::runtime_error("handler failed");
+    if (calls == 1) {
+      throw std::runtime_error("handler failed");
+    }
   };
   port.Open();
   far.send("1");
