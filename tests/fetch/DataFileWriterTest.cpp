@@ -1,1 +1,207 @@
 #include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/support/NullPort.h"
+#include "tests/support/Rig.h"
+
+namespace th::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Writer : public ::testing::Test {
+ protected:
+  Writer() : folder((r.dir.path() / "data").string()) {}
+
+  static void Fill(LineList& list, const std::vector<std::string>& lines) {
+    for (const auto& l : lines) list.append(l);
+  }
+  bool Save(bool* both = nullptr) {
+    return r.unit.writer.FileSave(down1, down2, true, "A.TXT", "B.TXT", folder, both);
+  }
+  std::string A() const { return ReadWholeFile(fs::path(folder) / "A.TXT"); }
+  std::string B() const { return ReadWholeFile(fs::path(folder) / "B.TXT"); }
+
+  NullPort port;
+  Rig r{port};
+  LineList down1;
+  LineList down2;
+  std::string folder;
+};
+
+TEST_F(Writer, WritesIdenticalFilesWithCrLfAndCreatesTheFolder) {
+  Fill(down1, {"24-05-06 14:00:00,1", "24-05-06 14:10:00,2"});
+  bool both = false;
+  EXPECT_TRUE(Save(&both));
+  EXPECT_TRUE(both);
+  EXPECT_EQ(A(), "24-05-06 14:00:00,1\r\n24-05-06 14:10:00,2\r\n");
+  EXPECT_EQ(B(), A());
+  // Appends on the next save.
+  EXPECT_TRUE(Save());
+  EXPECT_EQ(A(),
+            "24-05-06 14:00:00,1\r\n24-05-06 14:10:00,2\r\n24-05-06 14:00:00,1\r\n24-05-06 "
+            "14:10:00,2\r\n");
+  // The panes are read, not changed.
+  EXPECT_EQ(down1.count(), 2u);
+}
+
+TEST_F(Writer, RewritesWhenNotAppending) {
+  fs::create_directory(folder);
+  WriteWholeFile(fs::path(folder) / "A.TXT", "old\r\n");
+  Fill(down1, {"24-1"});
+  EXPECT_TRUE(r.unit.writer.FileSave(down1, down2, false, "A.TXT", "B.TXT", folder));
+  EXPECT_EQ(A(), "24-1\r\n");
+}
+
+TEST_F(Writer, LeavesOutLinesWithCapitalSd) {
+  Fill(down1, {"24-05-06 12:00:00 SD card", "24-05-06 12:10:00 sd card", "24-SDx", "24-Sd"});
+  EXPECT_TRUE(Save());
+  EXPECT_EQ(A(), "24-05-06 12:10:00 sd card\r\n24-Sd\r\n");
+  EXPECT_EQ(B(), A());
+}
+
+TEST_F(Writer, BytesAreWrittenBackUnchanged) {
+  std::string all;
+  for (int b = 0; b < 256; ++b) {
+    if (b != '\r' && b != '\n') all.push_back(static_cast<char>(b));
+  }
+  Fill(down1, {"24-" + all, "24-\xc3\xa9\xff"});
+  EXPECT_TRUE(Save());
+  EXPECT_EQ(A(), "24-" + all + "\r\n24-\xc3\xa9\xff\r\n");
+}
+
+TEST_F(Writer, LongLinesAreHeldForTheNextShortOneAndLeftoversKept) {
+  const std::string l1100(1100, 'a');
+  const std::string l1030(1030, 'b');
+  const std::string l200(200, 'c');
+  const std::string l1024(1024, 'd');
+  Fill(down1, {l1100, l1030, l200, "24-SD held stays held", "e", l1024});
+  DataFileWriter::StringList list;
+  r.unit.writer.UnionFileSave(down1, down2, list);
+  // Held text after the last line is kept as a line of its own.
+  EXPECT_EQ(list, (DataFileWriter::StringList{l1100 + l1030 + l200, "e", l1024}));
+  EXPECT_TRUE(Save());
+  EXPECT_EQ(A(), l1100 + l1030 + l200 + "\r\ne\r\n" + l1024 + "\r\n");
+}
+
+TEST_F(Writer, ALineIsReadUpTo4096Bytes) {
+  Fill(down1, {std::string(5000, 'x'), "24-1"});
+  DataFileWriter::StringList list;
+  r.unit.writer.UnionFileSave(down1, down2, list);
+  EXPECT_EQ(list, (DataFileWriter::StringList{std::string(4096, 'x') + "24-1"}));
+}
+
+TEST_F(Writer, ListLinesOf4096OrMoreAreHeldWhenWriting) {
+  const std::string big(4096, 'x');
+  const std::string under(4095, 'y');
+  fs::create_directory(folder);
+  EXPECT_TRUE(
+      r.unit.writer.UnionFileSaveNumberOne({big, big, "s", under, big}, "A.TXT", folder, true));
+  EXPECT_EQ(A(), big + big + "s\r\n" + under + "\r\n" + big + "\r\n");
+}
+
+TEST_F(Writer, CutsAnEndOfFileMarkAmongTheLast128Bytes) {
+  fs::create_directory(folder);
+  const std::string body(300, 'k');
+  WriteWholeFile(fs::path(folder) / "A.TXT", body + "\r\n\x1a" + "junk\x1a" + std::string(50, 'z'));
+  // A mark further back than 128 bytes from the end stays.
+  const std::string early = "ab\x1a" + std::string(200, 'q');
+  WriteWholeFile(fs::path(folder) / "B.TXT", early);
+  Fill(down1, {"24-new"});
+  EXPECT_TRUE(Save());
+  EXPECT_EQ(A(), body + "\r\n" + "24-new\r\n");
+  EXPECT_EQ(B(), early + "24-new\r\n");
+}
+
+TEST_F(Writer, EmptyBufferCreatesEmptyFilesAndLeavesExistingOnes) {
+  EXPECT_TRUE(Save());
+  EXPECT_TRUE(fs::exists(fs::path(folder) / "A.TXT"));
+  EXPECT_EQ(A(), "");
+  EXPECT_EQ(B(), "");
+  WriteWholeFile(fs::path(folder) / "A.TXT", "kept\r\n");
+  EXPECT_TRUE(Save());
+  EXPECT_EQ(A(), "kept\r\n");
+}
+
+TEST_F(Writer, FailedFirstFileLeavesTheSecondUntouched) {
+  fs::create_directories(fs::path(folder) / "A.TXT");  // a folder where the file should be
+  WriteWholeFile(fs::path(folder) / "B.TXT", "before\r\n");
+  Fill(down1, {"24-1"});
+  bool both = true;
+  EXPECT_FALSE(Save(&both));
+  EXPECT_FALSE(both);
+  EXPECT_EQ(B(), "before\r\n");
+}
+
+TEST_F(Writer, FailedSecondFileIsReportedButTheFirstStands) {
+  fs::create_directories(fs::path(folder) / "B.TXT");
+  Fill(down1, {"24-1"});
+  bool both = true;
+  EXPECT_TRUE(Save(&both));
+  EXPECT_FALSE(both);
+  EXPECT_EQ(A(), "24-1\r\n");
+}
+
+TEST_F(Writer, MissingParentFolderIsNotCreated) {
+  folder = (r.dir.path() / "missing" / "data").string();
+  Fill(down1, {"24-1"});
+  EXPECT_FALSE(Save());
+  EXPECT_FALSE(fs::exists(r.dir.path() / "missing"));
+}
+
+TEST_F(Writer, SavePathNamingAFileFails) {
+  WriteWholeFile(folder, "a file");
+  Fill(down1, {"24-1"});
+  EXPECT_FALSE(Save());
+  EXPECT_EQ(ReadWholeFile(folder), "a file");
+}
+
+TEST_F(Writer, EmptyNameAndTrailingSlash) {
+  fs::create_directory(folder);
+  EXPECT_FALSE(r.unit.writer.UnionFileSaveNumberOne({"24-1"}, "", folder, true));
+  EXPECT_TRUE(r.unit.writer.UnionFileSaveNumberOne({"24-1"}, "C.TXT", folder + "/", true));
+  EXPECT_EQ(ReadWholeFile(fs::path(folder) / "C.TXT"), "24-1\r\n");
+}
+
+TEST_F(Writer, LargeBufferIsWrittenWhole) {
+  std::string expected;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string line = "24-05-06 " + std::to_string(i) + ",1.25,-3.50,7.75";
+    down1.append(line);
+    expected += line + "\r\n";
+  }
+  EXPECT_TRUE(Save());
+  EXPECT_EQ(A(), expected);
+  EXPECT_EQ(B(), expected);
+}
+
+class Join : public Writer {};
+
+TEST_F(Join, LineIOfBufferTwoFollowsLineIWithoutItsTimeStamp) {
+  Fill(down1, {"24-05-06 14:00:00,1,2", "24-05-06 14:10:00,3,4", "24-05-06 14:20:00,5,6"});
+  Fill(down2, {"24-05-06 14:00:00,7,8", "24-05-06 14:10:00,9,10"});
+  EXPECT_TRUE(Save());
+  EXPECT_EQ(A(),
+            "24-05-06 14:00:00,1,2,7,8\r\n24-05-06 14:10:00,3,4,9,10\r\n24-05-06 14:20:00,5,6\r\n");
+  EXPECT_EQ(B(), A());
+}
+
+TEST_F(Join, UnpartneredBufferTwoLinesStayWholeAndShortPartnersAddNothing) {
+  Fill(down1, {"24-05-06 14:00:00,1"});
+  Fill(down2, {"24-short", "24-05-06 14:10:00,9"});
+  EXPECT_TRUE(Save());
+  EXPECT_EQ(A(), "24-05-06 14:00:00,1\r\n24-05-06 14:10:00,9\r\n");
+}
+
+TEST_F(Join, FilterAndHoldApplyToTheJoinedLine) {
+  const std::string stamp = "24-05-06 14:00:00";
+  Fill(down1, {stamp + ",1", stamp + std::string(1000, 'a'), stamp + ",3"});
+  Fill(down2, {stamp + ",SD", stamp + std::string(10, 'b'), stamp + ",4"});
+  EXPECT_TRUE(Save());
+  // Line 0 has "SD" only in its buffer-2 part; line 1 reaches 1024 only when joined.
+  EXPECT_EQ(A(), stamp + std::string(1000, 'a') + std::string(10, 'b') + stamp + ",3,4\r\n");
+}
+
+}  // namespace
+}  // namespace th::test

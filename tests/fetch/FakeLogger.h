@@ -47,7 +47,8 @@ class FakeLogger {
   std::string pending_;
 };
 
-// Generated data lines "yy-mm-dd hh:mm:ss,v1,v2", each ended by CR LF.
+// Generated data lines "yy-mm-dd hh:mm:ss,v1,v2", each ended by CR LF (30 bytes each
+// with the default values).
 std::string DataLines(int count, int firstMinute = 0, const std::string& values = ",1.25,-3.50");
 
 }  // namespace th::test

@@ -25,7 +25,7 @@ class FileRead : public ::testing::Test {
 };
 
 TEST_F(FileRead, CompleteFileEndsOnTheFirstStepAtMostFourBytesShort) {
-  const std::string content = DataLines(40);  // 40 lines of 29 bytes
+  const std::string content = DataLines(40);
   f.logger.files[kPath] = content;
   f.logger.stopAfter[kPath] = content.size() - 4;
   f.rig.panes.mmoDown1.append("stale");
