@@ -103,6 +103,43 @@ void Latency(const std::string& dir, int samples) {
       latency.size(), at(0.5), at(0.99), latency.back());
 }
 
+// The same measurement with the main thread itself in poll on the device: what
+// the pseudo-terminal and the scheduler alone cost.
+void PlainLatency(const std::string& dir, int samples) {
+  Setup s(dir);
+  s.port.SetEvents(th::TSerialEvents());
+  s.port.Open();
+  std::atomic<int> seen{0};
+  std::vector<Clock::time_point> sent(static_cast<std::size_t>(samples));
+  std::vector<double> latency;
+  std::thread writer([&] {
+    for (int i = 0; i < samples; ++i) {
+      sent[static_cast<std::size_t>(i)] = Clock::now();
+      s.far.send("x");
+      while (seen.load() <= i) {
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  char c = 0;
+  while (seen.load() < samples) {
+    pollfd p{s.port.Handle(), POLLIN, 0};
+    ::poll(&p, 1, 1000);
+    if (::read(s.port.Handle(), &c, 1) == 1) {
+      latency.push_back(Ms(Clock::now() - sent[static_cast<std::size_t>(seen.load())]));
+      seen.store(seen.load() + 1);
+    }
+  }
+  writer.join();
+  std::sort(latency.begin(), latency.end());
+  std::printf(
+      "latency baseline: far-end write to a plain poll+read, %zu samples: median %.3f ms, p99 %.3f "
+      "ms\n",
+      latency.size(), latency[latency.size() / 2],
+      latency[std::min(latency.size() - 1, latency.size() * 99 / 100)]);
+}
+
 // Bytes per second through OnRxChar + ReadStr, and through poll + read on the
 // same open device with no event thread.
 void Throughput(const std::string& dir, std::size_t total, int rounds) {
@@ -174,6 +211,7 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(dir);
   Idle(dir, idleSeconds);
   Latency(dir, 2000);
+  PlainLatency(dir, 2000);
   Throughput(dir, std::size_t{64} << 20, 5);
   std::filesystem::remove_all(dir);
   return 0;
