@@ -170,3 +170,32 @@ TEST_F(SerialEvents, CloseInsideTheHandlerDoesNotHang) {
 
 }  // namespace
 }  // namespace th::test
+
+namespace th::test {
+namespace {
+
+TEST(SerialLinkPortEvents, ArrivalsReachTheLinkHandlerThroughTheExecutableDirectory) {
+  BasicEventLoop loop{BasicEventLoop::Clock::Steady};
+  TempDir dir;
+  PseudoTerminal far;
+  far.linkAs(dir.str() + "/COM3");
+  SerialLinkPort link(loop, dir.str() + "/");
+  std::string received;
+  link.SetOnRxChar([&](int count) {
+    Text got;
+    link.ReadStr(got, count);
+    received += ToUtf8(got);
+  });
+  link.SetPort(u"COM3");
+  link.SetBaudRate(115200);
+  link.Open();
+  EXPECT_EQ(link.WriteStr(u"#T\r\n"), 4);
+  EXPECT_EQ(far.receive(4), "#T\r\n");
+  far.send("OK\r");
+  ASSERT_TRUE(PumpUntil(loop, [&] { return received == "OK\r"; }));
+  link.Close();
+  EXPECT_FALSE(link.Connected());
+}
+
+}  // namespace
+}  // namespace th::test
