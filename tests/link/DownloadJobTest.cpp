@@ -14,6 +14,21 @@ std::string Log(LinkRig& r) {
   return ReadWholeFile(r.rig->dir.path() / "LogFile.Log");
 }
 
+// The file fetch runs between the clock setting and the hang-up; these tests
+// look at the job's own steps around it.
+Strings Head(const Strings& w, std::size_t n) {
+  return {w.begin(), w.begin() + n};
+}
+Strings Tail(const Strings& w, std::size_t n) {
+  return {w.end() - n, w.end()};
+}
+std::uint64_t Ms(const std::string& write) {
+  return std::stoull(write.substr(0, write.find(':')));
+}
+std::string Bytes(const std::string& write) {
+  return write.substr(write.find(':') + 1);
+}
+
 TEST(DownloadJob, NoDeviceRunsNothingButEndsTheRun) {
   LinkRig r(DeviceSpec{});
   r.unit().job.SchDownload(-1);
@@ -21,24 +36,32 @@ TEST(DownloadJob, NoDeviceRunsNothingButEndsTheRun) {
   EXPECT_EQ(r.rs().repeatCnt, 11);
 }
 
-TEST(DownloadJob, DirectJobConnectsSetsTheClockAndHangsUp) {
+TEST(DownloadJob, DirectJobConnectsSetsTheClockFetchesAndHangsUp) {
   LinkRig r(DeviceSpec{});
   r.rs().RxTypeIndex = 2;
   r.on(kRead, "Time Read 24-05-06 14:05:31\r\n", 30);
   r.on(kSet, "Time Set 24-05-06 14:05\r\n", 30);
   r.unit().job.SchDownload(3);
-  EXPECT_EQ(r.writes(), (Strings{"202:" + kRead, "2323:" + kSet}));
-  EXPECT_EQ(r.events(), (Strings{"open COM3 9600", "RTS 1", "DTR 1", "RTS 0", "DTR 0", "close"}));
-  EXPECT_EQ(r.now(), 2626u);
+  const Strings w = r.writes();
+  ASSERT_GE(w.size(), 3u);
+  EXPECT_EQ(Head(w, 2), (Strings{"202:" + kRead, "2323:" + kSet}));
+  EXPECT_GE(Ms(w[2]), 2424u);  // the fetch follows the answered clock setting
+  // Direct hang-up: lines down 100 ms apart, closed 200 ms after it began.
+  EXPECT_EQ(Tail(r.events(), 3), (Strings{"RTS 0", "DTR 0", "close"}));
   EXPECT_EQ(r.panel(0), Strings{"COM3 Open"});
-  Strings panel1 = {"Connecting 0[sec]"};
-  for (const auto& s : Counted("Time Setting-", Tenths(2, 22))) panel1.push_back(s);
-  EXPECT_EQ(r.panel(1), panel1);
-  EXPECT_EQ(r.panel(2), (Strings{kRead, "#T01 W 24 05 06 14 05", ""}));
-  EXPECT_EQ(r.panel(3), (Strings{"Time Read 24-05-06 14:05:31", "Time Set 24-05-06 14:05"}));
+  EXPECT_EQ(Head(r.panel(1), 22), [] {
+    Strings p = {"Connecting 0[sec]"};
+    for (const auto& s : Counted("Time Setting-", Tenths(2, 22))) p.push_back(s);
+    return p;
+  }());
+  EXPECT_EQ(Head(r.panel(2), 2), (Strings{kRead, "#T01 W 24 05 06 14 05"}));
+  EXPECT_EQ(r.panel(2).back(), "");
+  EXPECT_EQ(Head(r.panel(3), 2),
+            (Strings{"Time Read 24-05-06 14:05:31", "Time Set 24-05-06 14:05"}));
   EXPECT_FALSE(r.rs().Connect_flg);
   EXPECT_EQ(r.rs().repeatCnt, 11);
-  EXPECT_EQ(Log(r), "");
+  EXPECT_EQ(Log(r).find("DataLogger no answer"), std::string::npos);
+  EXPECT_EQ(r.view().busyHistory(), (std::vector<bool>{true, false}));
 }
 
 TEST(DownloadJob, LineThatDoesNotComeUpRunsOnlyTheConnection) {
@@ -54,8 +77,11 @@ TEST(DownloadJob, ClockSettingUnansweredIsLoggedAndTheLineStillGoesDown) {
   LinkRig r(DeviceSpec{});
   r.on(kRead, "Time Read 24-05-06 14:05:31\r\n", 30);
   r.unit().job.SchDownload(3);
-  EXPECT_EQ(r.writes().size(), 31u);
-  EXPECT_EQ(Log(r), "Station 4 : DataLogger no answer -2024-05-06 14:05:31\r\n");
+  const Strings w = r.writes();
+  ASSERT_GT(w.size(), 31u);
+  EXPECT_EQ(Bytes(w[30]), kSet);  // 30 sends, then the fetch runs anyway
+  EXPECT_NE(Bytes(w[31]), kSet);
+  EXPECT_EQ(Log(r).rfind("Station 4 : DataLogger no answer -2024-05-06 14:05:31\r\n", 0), 0u);
   EXPECT_EQ(r.events().back(), "close");
   EXPECT_EQ(r.view().busyHistory(), (std::vector<bool>{true, false}));
 }
@@ -74,10 +100,18 @@ TEST(DownloadJob, ModemJobEndsWithTheConfirmedHangUp) {
   r.on(kSet, "Time Set 24-05-06 14:05\r\n", 30);
   r.on(std::string(kEscape), "NO CARRIER\r\n", 50);
   r.unit().job.SchDownload(3);
-  EXPECT_EQ(r.writes(), (Strings{"202:ATZ\r\n", "403:ATD0123\r\n", "1918:" + kRead, "4239:" + kSet,
-                                 "4441:ATH", "4542:" + std::string(kEscape), "4643:ATH"}));
+  const Strings w = r.writes();
+  ASSERT_GE(w.size(), 7u);
+  EXPECT_EQ(Head(w, 4),
+            (Strings{"202:ATZ\r\n", "403:ATD0123\r\n", "1918:" + kRead, "4239:" + kSet}));
+  // The hang-up: command, 100 ms later the escape, confirmed, the command once more.
+  const Strings end = Tail(w, 3);
+  const std::uint64_t t = Ms(end[0]);
+  EXPECT_EQ(end, (Strings{std::to_string(t) + ":ATH",
+                          std::to_string(t + 101) + ":" + std::string(kEscape),
+                          std::to_string(t + 202) + ":ATH"}));
   EXPECT_EQ(r.events().back(), "close");
-  EXPECT_EQ(r.now(), 4845u);
+  EXPECT_EQ(r.now(), t + 404);
 }
 
 // Starts the tool as program entry does and lets the timer find device 3.
@@ -94,10 +128,10 @@ TEST(DownloadJob, TickStartedJobRunsToTheEndOfTheProgram) {
   r.on(kSet, "Time Set 24-05-06 14:05\r\n", 30);
   RunTool(r);
   EXPECT_FALSE(r.rig->loop.stalled());
-  EXPECT_EQ(r.writes(), (Strings{"1202:" + kRead, "3323:" + kSet}));
+  EXPECT_EQ(Head(r.writes(), 2), (Strings{"1202:" + kRead, "3323:" + kSet}));
   EXPECT_EQ(r.panel(0), (Strings{"COM3 Open", "Waiting-11[Sec]"}));
-  EXPECT_EQ(r.now(), 3626u);
   EXPECT_FALSE(r.sim->Connected());
+  EXPECT_TRUE(r.rs().delay_stop_flg);
 }
 
 TEST(DownloadJob, FailureInATickStartedJobEndsTheProgramSilently) {
