@@ -25,7 +25,9 @@ using Clock = std::chrono::steady_clock;
 struct OwnedFd {
   explicit OwnedFd(int f) : fd(f) {}
   ~OwnedFd() {
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) {
+      ::close(fd);
+    }
   }
   OwnedFd(const OwnedFd&) = delete;
   OwnedFd& operator=(const OwnedFd&) = delete;
@@ -52,7 +54,9 @@ std::uint64_t Le64(const std::uint8_t* p) {
 bool SameUser(int fd, uid_t uid) {
   ucred cred{};
   socklen_t len = sizeof cred;
-  if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0) return false;
+  if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0) {
+    return false;
+  }
   return cred.uid == uid;
 }
 
@@ -64,9 +68,13 @@ ReadResult ReadSome(Client& c) {
     const std::size_t want =
         c.headerDone ? ControlSocket::kHeaderSize + c.cbData : ControlSocket::kHeaderSize;
     if (c.bytes.size() == want) {
-      if (c.headerDone) return ReadResult::Complete;
+      if (c.headerDone) {
+        return ReadResult::Complete;
+      }
       c.cbData = Le32(c.bytes.data() + 8);
-      if (c.cbData > ControlSocket::kMaxData) return ReadResult::Drop;
+      if (c.cbData > ControlSocket::kMaxData) {
+        return ReadResult::Drop;
+      }
       c.headerDone = true;
       c.bytes.reserve(ControlSocket::kHeaderSize + c.cbData);
       continue;
@@ -80,8 +88,12 @@ ReadResult ReadSome(Client& c) {
       continue;
     }
     c.bytes.resize(have);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return ReadResult::More;
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      return ReadResult::More;
+    }
     return ReadResult::Drop;  // end of stream before the message was whole, or an error
   }
 }
@@ -108,17 +120,25 @@ ControlSocket::~ControlSocket() {
     }
     thread_.join();
   }
-  if (listenFd_ >= 0) ::close(listenFd_);
-  if (stopFd_ >= 0) ::close(stopFd_);
+  if (listenFd_ >= 0) {
+    ::close(listenFd_);
+  }
+  if (stopFd_ >= 0) {
+    ::close(stopFd_);
+  }
   // Replies still queued on the loop find no handler and just close.
   shared_.reset();
 }
 
 int ControlSocket::listen(const std::string& name) {
   sockaddr_un addr{};
-  if (listenFd_ >= 0 || name.empty() || name.size() + 1 > sizeof addr.sun_path) return EINVAL;
+  if (listenFd_ >= 0 || name.empty() || name.size() + 1 > sizeof addr.sun_path) {
+    return EINVAL;
+  }
   const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (fd < 0) return errno;
+  if (fd < 0) {
+    return errno;
+  }
   addr.sun_family = AF_UNIX;
   addr.sun_path[0] = '\0';  // abstract: no file, gone with the process
   std::memcpy(addr.sun_path + 1, name.data(), name.size());
@@ -157,10 +177,14 @@ void ControlSocket::serve(const std::weak_ptr<Shared>& weak) {
       fds.push_back({c.fd, POLLIN, 0});
       const auto left = std::chrono::ceil<std::chrono::milliseconds>(c.deadline - now).count();
       const int ms = left < 0 ? 0 : static_cast<int>(left);
-      if (timeout < 0 || ms < timeout) timeout = ms;
+      if (timeout < 0 || ms < timeout) {
+        timeout = ms;
+      }
     }
     if ((::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) || fds[0].revents != 0) {
-      for (const Client& c : clients) ::close(c.fd);
+      for (const Client& c : clients) {
+        ::close(c.fd);
+      }
       return;
     }
 
@@ -169,8 +193,12 @@ void ControlSocket::serve(const std::weak_ptr<Shared>& weak) {
     for (std::size_t i = 0; i < clients.size(); ++i) {
       Client& c = clients[i];
       ReadResult r = ReadResult::More;
-      if (fds[i + 2].revents != 0) r = ReadSome(c);
-      if (r == ReadResult::More && Clock::now() >= c.deadline) r = ReadResult::Drop;
+      if (fds[i + 2].revents != 0) {
+        r = ReadSome(c);
+      }
+      if (r == ReadResult::More && Clock::now() >= c.deadline) {
+        r = ReadResult::Drop;
+      }
       if (r == ReadResult::More) {
         kept.push_back(std::move(c));
       } else if (r == ReadResult::Drop) {
@@ -181,7 +209,9 @@ void ControlSocket::serve(const std::weak_ptr<Shared>& weak) {
         auto data = std::make_shared<std::vector<std::uint8_t>>(std::move(c.bytes));
         loop_.post([weak, conn, data] {
           const auto shared = weak.lock();
-          if (!shared) return;
+          if (!shared) {
+            return;
+          }
           CopyDataStruct msg;
           msg.dwData = Le64(data->data());
           msg.cbData = Le32(data->data() + 8);

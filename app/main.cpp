@@ -24,7 +24,9 @@ void PickPlatform() {
   const bool display = std::getenv("DISPLAY") != nullptr ||
                        std::getenv("WAYLAND_DISPLAY") != nullptr ||
                        std::getenv("QT_QPA_PLATFORM") != nullptr;
-  if (!display) ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  if (!display) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  }
 }
 
 void Run(int& argc, char** argv) {

@@ -22,7 +22,9 @@ std::vector<std::uint8_t> Utf16(std::u16string_view text, bool terminated = true
     bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
     bytes.push_back(static_cast<std::uint8_t>(c >> 8));
   }
-  if (terminated) bytes.insert(bytes.end(), {0, 0});
+  if (terminated) {
+    bytes.insert(bytes.end(), {0, 0});
+  }
   return bytes;
 }
 
@@ -55,14 +57,18 @@ void DirectDevice(Rig& r, int n) {
 
 std::vector<std::string> Waiting(int from, int to) {
   std::vector<std::string> texts;
-  for (int i = from; i <= to; ++i) texts.push_back("Waiting-" + std::to_string(i) + "[Sec]");
+  for (int i = from; i <= to; ++i) {
+    texts.push_back("Waiting-" + std::to_string(i) + "[Sec]");
+  }
   return texts;
 }
 
 // Moment (virtual ms since start) at which panel 0 first showed `text`; -1 never.
 std::int64_t FirstShown(const Rig& r, const std::string& text) {
   for (const auto& s : r.view.stamped()) {
-    if (s.panel == 0 && s.text == text) return std::int64_t{s.tick} - 1000;
+    if (s.panel == 0 && s.text == text) {
+      return std::int64_t{s.tick} - 1000;
+    }
   }
   return -1;
 }
@@ -200,7 +206,9 @@ TEST(WaitTimer, CloseRequestDuringTheJobWindsItDownAndTheFlagsStaySet) {
   EXPECT_LT(r.now(), 2300u);
   EXPECT_TRUE(r.rs.delay_stop_flg);
   EXPECT_TRUE(r.rs.Stop_Flag);
-  for (const bool both : seen) EXPECT_TRUE(both);
+  for (const bool both : seen) {
+    EXPECT_TRUE(both);
+  }
   // A later tick or close leaves them set.
   r.unit.shell.tmrSchDownTimer();
   bool canClose = false;

@@ -55,9 +55,13 @@ Received ReadUntilClosed(int fd, int ms) {
   const auto end = Clock::now() + milliseconds(ms);
   for (;;) {
     const auto left = std::chrono::duration_cast<milliseconds>(end - Clock::now()).count();
-    if (left <= 0) return r;
+    if (left <= 0) {
+      return r;
+    }
     pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, static_cast<int>(left)) <= 0) continue;
+    if (::poll(&p, 1, static_cast<int>(left)) <= 0) {
+      continue;
+    }
     std::uint8_t buf[64];
     const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
     if (n <= 0) {
@@ -70,7 +74,9 @@ Received ReadUntilClosed(int fd, int ms) {
 
 std::vector<std::uint8_t> Header(std::uint32_t cbData) {
   std::vector<std::uint8_t> h(12, 0xAB);  // dwData is unused: any value
-  for (int i = 0; i < 4; ++i) h[8 + i] = static_cast<std::uint8_t>(cbData >> (8 * i));
+  for (int i = 0; i < 4; ++i) {
+    h[8 + i] = static_cast<std::uint8_t>(cbData >> (8 * i));
+  }
   return h;
 }
 
@@ -82,7 +88,9 @@ class ControlSocketTest : public ::testing::Test {
   bool pumpUntil(const std::function<bool()>& done, int ms) {
     const auto end = Clock::now() + milliseconds(ms);
     while (!done()) {
-      if (Clock::now() >= end) return false;
+      if (Clock::now() >= end) {
+        return false;
+      }
       loop.waitForMessage(20);
       loop.processPendingMessages();
     }
@@ -251,10 +259,14 @@ TEST_F(ControlSocketTest, ManyConnectionsAtOnceAreSurvived) {
   std::vector<int> fds;
   for (std::size_t i = 0; i < ControlSocket::kMaxClients * 2; ++i) {
     const int fd = Connect(name);
-    if (fd >= 0) fds.push_back(fd);
+    if (fd >= 0) {
+      fds.push_back(fd);
+    }
   }
   pumpFor(100);
-  for (const int fd : fds) ::close(fd);
+  for (const int fd : fds) {
+    ::close(fd);
+  }
   pumpFor(100);
   expectServed(u"5");
 }
@@ -282,19 +294,27 @@ TEST_F(ControlSocketTest, SecondListenerOnTheSameNameFails) {
 }
 
 TEST_F(ControlSocketTest, OtherUsersAreClosedUnread) {
-  if (::geteuid() != 0) GTEST_SKIP() << "needs root to connect as another user";
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "needs root to connect as another user";
+  }
   // Everything the child uses is made before the fork: it must not allocate.
   const auto frame = send::EncodeMessage(u"7");
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
     // As nobody: a valid message must get no reply, only the close.
-    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
+      ::_exit(3);
+    }
     const int fd = Connect(name);
-    if (fd < 0) ::_exit(4);
+    if (fd < 0) {
+      ::_exit(4);
+    }
     (void)::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL);
     pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, 3000) != 1) ::_exit(5);
+    if (::poll(&p, 1, 3000) != 1) {
+      ::_exit(5);
+    }
     char byte = 0;
     // Closed with the message unread: the end of the stream, or a reset.
     const ssize_t n = ::recv(fd, &byte, 1, 0);

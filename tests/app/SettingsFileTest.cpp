@@ -13,7 +13,9 @@ namespace {
 // A file image whose every byte tells its position apart.
 std::string Pattern(std::size_t size) {
   std::string bytes(size, '\0');
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+  for (std::size_t i = 0; i < size; ++i) {
+    bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+  }
   return bytes;
 }
 
@@ -68,7 +70,9 @@ TEST_F(SettingOpenTest, ShortFileLoadsWhatItHasThenRaisesReadBeyondEnd) {
 }
 
 TEST_F(SettingOpenTest, ReadOnlyFileIsAccessDenied) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root opens read-only files for writing";
+  if (::geteuid() == 0) {
+    GTEST_SKIP() << "root opens read-only files for writing";
+  }
   write(Pattern(kSettingsFileSize));
   std::filesystem::permissions(r.dir.path() / "Setting.dat", std::filesystem::perms::owner_read);
   try {

@@ -16,7 +16,7 @@ using settings::Json;
 
 class SettingsToolTest : public ::testing::Test {
  protected:
-  int run(std::vector<std::string> args) {
+  int run(const std::vector<std::string>& args) {
     out.str("");
     err.str("");
     return settings::RunSettingsTool(args, out, err);
@@ -75,7 +75,9 @@ TEST_F(SettingsToolTest, ShowPrintsFieldsUnderTheirRecordNames) {
   EXPECT_EQ(j["SaveFileSet"]["_Q9RFileName"], "y");
   // Every named field is shown; padding is not.
   std::size_t shown = 0;
-  for (const auto& [key, value] : j.items()) shown += value.is_object() ? value.size() : 1;
+  for (const auto& [key, value] : j.items()) {
+    shown += value.is_object() ? value.size() : 1;
+  }
   EXPECT_EQ(shown, settings::Fields().size() + 1);  // + "record"
 }
 
@@ -195,7 +197,9 @@ TEST_F(SettingsToolTest, EveryFieldRoundTrips) {
       expected.push_back(isInt ? Json(-7) : Json(true));
     } else {
       std::string text = f.name;
-      while (f.set(probe, text)) text.pop_back();
+      while (f.set(probe, text)) {
+        text.pop_back();
+      }
       args.push_back(f.fullName() + "=" + text);
       expected.emplace_back(text);
     }

@@ -15,7 +15,9 @@ class RecordImage {
   RecordImage() { bytes_.fill(0xEE); }  // padding and unused characters hold junk
   void Int(std::size_t offset, std::int32_t value) {
     const auto v = static_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i) bytes_.at(offset + i) = static_cast<std::uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i) {
+      bytes_.at(offset + i) = static_cast<std::uint8_t>(v >> (8 * i));
+    }
   }
   void Str(std::size_t offset, std::size_t capacity, const std::string& text) {
     ASSERT_LE(text.size(), capacity);

@@ -39,15 +39,21 @@ class Process {
       env.push_back(var);
     }
     std::vector<char*> argv, envp;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const auto& a : args) {
+      argv.push_back(const_cast<char*>(a.c_str()));
+    }
     argv.push_back(nullptr);
-    for (auto& e : env) envp.push_back(e.data());
+    for (auto& e : env) {
+      envp.push_back(e.data());
+    }
     envp.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     // Qt's notes about the off-screen platform are not the test's business.
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
+      pid_ = -1;
+    }
     posix_spawn_file_actions_destroy(&actions);
   }
   ~Process() {

@@ -23,7 +23,9 @@ class Socket {
  public:
   Socket() : fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)) {}
   ~Socket() {
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) {
+      ::close(fd);
+    }
   }
   Socket(const Socket&) = delete;
   Socket& operator=(const Socket&) = delete;
@@ -39,7 +41,9 @@ std::string ErrnoText(int error) {
 std::vector<std::uint8_t> EncodeMessage(const Text& text) {
   const std::uint32_t cbData = static_cast<std::uint32_t>((text.size() + 1) * 2);
   std::vector<std::uint8_t> frame(12 + cbData, 0);
-  for (int i = 0; i < 4; ++i) frame[8 + i] = static_cast<std::uint8_t>(cbData >> (8 * i));
+  for (int i = 0; i < 4; ++i) {
+    frame[8 + i] = static_cast<std::uint8_t>(cbData >> (8 * i));
+  }
   for (std::size_t i = 0; i < text.size(); ++i) {
     frame[12 + 2 * i] = static_cast<std::uint8_t>(text[i] & 0xFF);
     frame[13 + 2 * i] = static_cast<std::uint8_t>(text[i] >> 8);
@@ -56,8 +60,12 @@ std::vector<int> ListeningPids(std::string_view procNetUnix) {
     // Num RefCount Protocol Flags Type St Inode Path
     std::istringstream cols(line);
     std::string num, refs, protocol, flags, type, state, inode, path;
-    if (!(cols >> num >> refs >> protocol >> flags >> type >> state >> inode >> path)) continue;
-    if (path.size() <= kPrefix.size() || path.compare(0, kPrefix.size(), kPrefix) != 0) continue;
+    if (!(cols >> num >> refs >> protocol >> flags >> type >> state >> inode >> path)) {
+      continue;
+    }
+    if (path.size() <= kPrefix.size() || path.compare(0, kPrefix.size(), kPrefix) != 0) {
+      continue;
+    }
     const std::string digits = path.substr(kPrefix.size());
     if (digits.size() > 9 ||
         !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
@@ -69,7 +77,9 @@ std::vector<int> ListeningPids(std::string_view procNetUnix) {
     } catch (...) {
       continue;
     }
-    if ((flagBits & kAcceptingFlag) == 0) continue;
+    if ((flagBits & kAcceptingFlag) == 0) {
+      continue;
+    }
     pids.push_back(std::stoi(digits));
   }
   std::sort(pids.begin(), pids.end());
@@ -85,7 +95,9 @@ std::vector<int> FindOwnInstances() {
   for (const int pid : ListeningPids(content.str())) {
     struct stat st {};
     const std::string dir = "/proc/" + std::to_string(pid);
-    if (::stat(dir.c_str(), &st) == 0 && st.st_uid == ::geteuid()) own.push_back(pid);
+    if (::stat(dir.c_str(), &st) == 0 && st.st_uid == ::geteuid()) {
+      own.push_back(pid);
+    }
   }
   return own;
 }
@@ -99,7 +111,7 @@ SendResult SendMessage(const std::string& name, const std::vector<std::uint8_t>&
     result.error = "cannot create a socket";
     return result;
   }
-  timeval tv{replyTimeoutMs / 1000, (replyTimeoutMs % 1000) * 1000};
+  timeval tv{replyTimeoutMs / 1000, static_cast<suseconds_t>(replyTimeoutMs % 1000) * 1000};
   ::setsockopt(s.fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
   ::setsockopt(s.fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
   addr.sun_family = AF_UNIX;
@@ -114,7 +126,9 @@ SendResult SendMessage(const std::string& name, const std::vector<std::uint8_t>&
   std::size_t sent = 0;
   while (sent < frame.size()) {
     const ssize_t n = ::send(s.fd, frame.data() + sent, frame.size() - sent, MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
     if (n <= 0) {
       result.error = "sending to " + name + " failed: " + ErrnoText(errno);
       return result;
@@ -125,7 +139,9 @@ SendResult SendMessage(const std::string& name, const std::vector<std::uint8_t>&
   std::size_t got = 0;
   while (got < sizeof reply) {
     const ssize_t n = ::recv(s.fd, reply + got, sizeof reply - got, 0);
-    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
       result.error = "no reply from " + name + " within " + std::to_string(replyTimeoutMs) + " ms";
       return result;

@@ -33,7 +33,9 @@ bool ParseWhole(const std::string& s, long max, long& out) {
 
 std::string PidList(const std::vector<int>& pids) {
   std::string list;
-  for (const int pid : pids) list += (list.empty() ? "" : ", ") + std::to_string(pid);
+  for (const int pid : pids) {
+    list += (list.empty() ? "" : ", ") + std::to_string(pid);
+  }
   return list;
 }
 
@@ -52,16 +54,22 @@ int main(int argc, char** argv) {
       }
       (arg == "--pid" ? pid : waitSeconds) = value;
     } else if (arg == "--") {
-      for (++i; i < argc; ++i) texts.emplace_back(argv[i]);
+      for (++i; i < argc; ++i) {
+        texts.emplace_back(argv[i]);
+      }
     } else if (arg.size() > 1 && arg[0] == '-' && (arg[1] < '0' || arg[1] > '9')) {
       return Usage(("unknown option " + arg).c_str());
     } else {
       texts.push_back(arg);
     }
   }
-  if (texts.size() != 1) return Usage("give exactly one TEXT");
+  if (texts.size() != 1) {
+    return Usage("give exactly one TEXT");
+  }
   const th::Text text = th::FromUtf8(texts[0]);
-  if (text.size() > 32767) return Usage("TEXT is longer than 32767 UTF-16 units");
+  if (text.size() > 32767) {
+    return Usage("TEXT is longer than 32767 UTF-16 units");
+  }
   const auto frame = th::send::EncodeMessage(text);
 
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(waitSeconds);
@@ -89,7 +97,9 @@ int main(int argc, char** argv) {
     }
     const auto r =
         th::send::SendMessage("TfTidehaul." + std::to_string(target), frame, kReplyTimeoutMs);
-    if (r.ok) return 0;
+    if (r.ok) {
+      return 0;
+    }
     if (!r.notListening || lastTry) {
       std::fprintf(stderr, "tidehaul-send: %s\n", r.error.c_str());
       return 1;

@@ -124,7 +124,9 @@ const std::vector<FieldDef>& Fields() {
 
 const FieldDef* FindField(const std::string& fullName) {
   for (const FieldDef& f : Fields()) {
-    if (f.fullName() == fullName) return &f;
+    if (f.fullName() == fullName) {
+      return &f;
+    }
   }
   return nullptr;
 }

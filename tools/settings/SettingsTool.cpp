@@ -42,7 +42,9 @@ std::unique_ptr<DeviceTable> ReadTable(const std::string& path, bool missingIsEm
   auto table = std::make_unique<DeviceTable>();
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    if (errno == ENOENT && missingIsEmpty) return table;
+    if (errno == ENOENT && missingIsEmpty) {
+      return table;
+    }
     throw Refusal{"cannot read " + path + ": " + std::strerror(errno)};
   }
   struct stat st {};
@@ -60,11 +62,14 @@ std::unique_ptr<DeviceTable> ReadTable(const std::string& path, bool missingIsEm
   std::size_t got = 0;
   while (got < kSettingsFileSize) {
     const ssize_t n = ::read(fd, bytes + got, kSettingsFileSize - got);
-    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
     if (n <= 0) {
-      const std::string why = n < 0 ? std::strerror(errno) : "the file got shorter";
+      std::string message = "cannot read " + path + ": ";
+      message += n < 0 ? std::strerror(errno) : "the file got shorter";
       ::close(fd);
-      throw Refusal{"cannot read " + path + ": " + why};
+      throw Refusal{message};
     }
     got += static_cast<std::size_t>(n);
   }
@@ -80,13 +85,17 @@ void WriteTableAtomically(const std::string& requested, const DeviceTable& table
   std::string path = requested;
   if (fs::is_symlink(fs::symlink_status(requested, ec))) {
     path = fs::weakly_canonical(requested, ec).string();
-    if (ec) throw Refusal{"cannot resolve " + requested + ": " + ec.message()};
+    if (ec) {
+      throw Refusal{"cannot resolve " + requested + ": " + ec.message()};
+    }
   }
   struct stat old {};
   const bool exists = ::stat(path.c_str(), &old) == 0;
   std::string temp = path + ".XXXXXX";
   const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) throw Refusal{"cannot write beside " + path + ": " + std::strerror(errno)};
+  if (fd < 0) {
+    throw Refusal{"cannot write beside " + path + ": " + std::strerror(errno)};
+  }
   const auto fail = [&](const std::string& what) {
     const std::string why = std::strerror(errno);
     ::close(fd);
@@ -94,21 +103,31 @@ void WriteTableAtomically(const std::string& requested, const DeviceTable& table
     throw Refusal{what + ": " + why};
   };
   if (exists) {
-    if (::fchmod(fd, old.st_mode & 07777) != 0) fail("cannot set the mode of " + temp);
+    if (::fchmod(fd, old.st_mode & 07777) != 0) {
+      fail("cannot set the mode of " + temp);
+    }
   } else {
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    if (::fchmod(fd, 0666 & ~mask) != 0) fail("cannot set the mode of " + temp);
+    if (::fchmod(fd, 0666 & ~mask) != 0) {
+      fail("cannot set the mode of " + temp);
+    }
   }
   const auto* bytes = reinterpret_cast<const char*>(table.data());
   std::size_t done = 0;
   while (done < kSettingsFileSize) {
     const ssize_t n = ::write(fd, bytes + done, kSettingsFileSize - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) fail("cannot write " + temp);
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      fail("cannot write " + temp);
+    }
     done += static_cast<std::size_t>(n);
   }
-  if (::fsync(fd) != 0) fail("cannot write " + temp);
+  if (::fsync(fd) != 0) {
+    fail("cannot write " + temp);
+  }
   if (::close(fd) != 0) {
     const std::string why = std::strerror(errno);
     ::unlink(temp.c_str());
@@ -124,7 +143,9 @@ void WriteTableAtomically(const std::string& requested, const DeviceTable& table
 bool AllZero(const Setup& s) {
   const auto* p = reinterpret_cast<const unsigned char*>(&s);
   for (std::size_t i = 0; i < sizeof s; ++i) {
-    if (p[i] != 0) return false;
+    if (p[i] != 0) {
+      return false;
+    }
   }
   return true;
 }
@@ -133,7 +154,9 @@ Json Numbered(int n, const Setup& s) {
   Json j = Json::object();
   j["record"] = n;
   const Json fields = RecordToJson(s);
-  for (const auto& [key, value] : fields.items()) j[key] = value;
+  for (const auto& [key, value] : fields.items()) {
+    j[key] = value;
+  }
   return j;
 }
 
@@ -150,7 +173,9 @@ int Show(const std::vector<std::string>& args, std::ostream& out) {
     result = Json::array();
     for (int i = 0; i < kDeviceCount; ++i) {
       const Setup& s = (*table)[static_cast<std::size_t>(i)];
-      if (!AllZero(s)) result.push_back(Numbered(i, s));
+      if (!AllZero(s)) {
+        result.push_back(Numbered(i, s));
+      }
     }
   }
   out << result.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
@@ -167,10 +192,14 @@ int Set(const std::vector<std::string>& args) {
   for (std::size_t i = 3; i < args.size(); ++i) {
     const std::string& a = args[i];
     const auto eq = a.find('=');
-    if (eq == std::string::npos) throw Refusal{"\"" + a + "\" is not FIELD=VALUE"};
+    if (eq == std::string::npos) {
+      throw Refusal{"\"" + a + "\" is not FIELD=VALUE"};
+    }
     const std::string name = a.substr(0, eq);
     const FieldDef* field = FindField(name);
-    if (field == nullptr) throw Refusal{"unknown field \"" + name + "\""};
+    if (field == nullptr) {
+      throw Refusal{"unknown field \"" + name + "\""};
+    }
     if (const auto error = field->set(record, a.substr(eq + 1))) {
       throw Refusal{name + ": " + *error};
     }
