@@ -54,6 +54,7 @@ class SimProcess {
     posix_spawn_file_actions_addclose(&fa, out[0]);
     args.insert(args.begin(), TIDEHAUL_SIM_BIN);
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (auto& a : args) {
       argv.push_back(a.data());
     }
