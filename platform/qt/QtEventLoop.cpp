@@ -21,7 +21,9 @@ QtEventLoop::QtEventLoop() : mainThread_(std::this_thread::get_id()), receiver_(
 }
 
 QtEventLoop::~QtEventLoop() {
-  if (current == this) current = nullptr;
+  if (current == this) {
+    current = nullptr;
+  }
   // Release any thread still blocked in synchronize().
   std::lock_guard lock(mutex_);
   destroyed_ = true;
@@ -54,7 +56,9 @@ void QtEventLoop::dispatch(const std::function<void()>& fn) {
       }
     }
     // Nobody takes it: end the loop and let run() rethrow it.
-    if (!unhandled_) unhandled_ = error;
+    if (!unhandled_) {
+      unhandled_ = error;
+    }
     quit();
   }
 }
@@ -74,7 +78,9 @@ void QtEventLoop::runGuarded(const std::function<void()>& fn) {
 }
 
 void QtEventLoop::rethrowUnhandled() {
-  if (!unhandled_) return;
+  if (!unhandled_) {
+    return;
+  }
   std::exception_ptr error = unhandled_;
   unhandled_ = nullptr;
   std::rethrow_exception(error);
@@ -92,7 +98,9 @@ void QtEventLoop::processSynchronizedCalls() {
     SyncCall call;
     {
       std::lock_guard lock(mutex_);
-      if (syncCalls_.empty()) return;
+      if (syncCalls_.empty()) {
+        return;
+      }
       call = std::move(syncCalls_.front());
       syncCalls_.pop_front();
     }
@@ -110,16 +118,22 @@ void QtEventLoop::processSynchronizedCalls() {
 }
 
 void QtEventLoop::waitForMessage(std::uint32_t ms) {
-  if (ms == 0) return;
+  if (ms == 0) {
+    return;
+  }
   {
     std::lock_guard lock(mutex_);
-    if (!syncCalls_.empty()) return;
+    if (!syncCalls_.empty()) {
+      return;
+    }
   }
   // A wake-up timer bounds the wait; any event that arrives first ends it.
   const int wake = receiver_.startTimer(std::chrono::milliseconds(ms), Qt::PreciseTimer);
   wakeTimers_.insert(wake);
   QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  if (wakeTimers_.erase(wake) != 0) receiver_.killTimer(wake);
+  if (wakeTimers_.erase(wake) != 0) {
+    receiver_.killTimer(wake);
+  }
   rethrowUnhandled();
 }
 
@@ -136,14 +150,18 @@ void QtEventLoop::synchronize(std::function<void()> call) {
   std::exception_ptr error;
   bool done = false;
   std::unique_lock lock(mutex_);
-  if (destroyed_) throw std::runtime_error("event loop destroyed");
+  if (destroyed_) {
+    throw std::runtime_error("event loop destroyed");
+  }
   syncCalls_.push_back(SyncCall{std::move(call), &error, &done});
   // Wakes the GUI thread; processSynchronizedCalls() may also take the call first.
   QMetaObject::invokeMethod(
       &receiver_, [this] { processSynchronizedCalls(); }, Qt::QueuedConnection);
   syncDone_.wait(lock, [&] { return done; });
   lock.unlock();
-  if (error) std::rethrow_exception(error);
+  if (error) {
+    std::rethrow_exception(error);
+  }
 }
 
 TimerId QtEventLoop::startTimer(std::uint32_t intervalMs, bool repeating,
@@ -157,7 +175,9 @@ TimerId QtEventLoop::startTimer(std::uint32_t intervalMs, bool repeating,
 
 void QtEventLoop::stopTimer(TimerId id) {
   auto it = timers_.find(id);
-  if (it == timers_.end()) return;
+  if (it == timers_.end()) {
+    return;
+  }
   if (it->second.qtId != 0) {
     receiver_.killTimer(it->second.qtId);
     byQtId_.erase(it->second.qtId);
@@ -171,14 +191,18 @@ void QtEventLoop::onQtTimer(int qtId) {
     return;
   }
   auto q = byQtId_.find(qtId);
-  if (q == byQtId_.end()) return;
+  if (q == byQtId_.end()) {
+    return;
+  }
   const TimerId id = q->second;
   byQtId_.erase(q);
   // Qt timers repeat on their own; ours are re-armed after the call so that the
   // next tick comes a full interval after this one was handled.
   receiver_.killTimer(qtId);
   auto it = timers_.find(id);
-  if (it == timers_.end()) return;
+  if (it == timers_.end()) {
+    return;
+  }
   std::function<void()> fn = it->second.fn;
   if (!it->second.repeating) {
     timers_.erase(it);
@@ -188,14 +212,18 @@ void QtEventLoop::onQtTimer(int qtId) {
   it->second.qtId = 0;
   dispatch(fn);
   it = timers_.find(id);
-  if (it == timers_.end() || it->second.qtId != 0) return;  // stopped meanwhile
+  if (it == timers_.end() || it->second.qtId != 0) {
+    return;  // stopped meanwhile
+  }
   it->second.qtId =
       receiver_.startTimer(std::chrono::milliseconds(it->second.interval), Qt::PreciseTimer);
   byQtId_.emplace(it->second.qtId, id);
 }
 
 void QtEventLoop::run() {
-  if (!quit_) QCoreApplication::exec();
+  if (!quit_) {
+    QCoreApplication::exec();
+  }
   rethrowUnhandled();
 }
 

@@ -55,9 +55,15 @@ void sampleRecord(Setup& s) {
 
 QString text(TfTidehaul& w, const char* name) {
   QWidget* widget = w.findChild<QWidget*>(QString::fromLatin1(name));
-  if (auto* e = qobject_cast<QLineEdit*>(widget)) return e->text();
-  if (auto* c = qobject_cast<QComboBox*>(widget)) return c->currentText();
-  if (auto* l = qobject_cast<QLabel*>(widget)) return l->text();
+  if (auto* e = qobject_cast<QLineEdit*>(widget)) {
+    return e->text();
+  }
+  if (auto* c = qobject_cast<QComboBox*>(widget)) {
+    return c->currentText();
+  }
+  if (auto* l = qobject_cast<QLabel*>(widget)) {
+    return l->text();
+  }
   return QStringLiteral("<missing %1>").arg(QString::fromLatin1(name));
 }
 

@@ -63,7 +63,9 @@ TEST_F(LinePaneTest, ALongLineStaysOneLineAndScrollsSideways) {
 }
 
 TEST_F(LinePaneTest, AppendedLinesAppearAtTheBottom) {
-  for (int i = 0; i < 100; ++i) list.append("line " + std::to_string(i));
+  for (int i = 0; i < 100; ++i) {
+    list.append("line " + std::to_string(i));
+  }
   settle();
   QScrollBar* v = pane.verticalScrollBar();
   EXPECT_GT(v->maximum(), 0);
@@ -82,7 +84,9 @@ TEST_F(LinePaneTest, AppendedLinesAppearAtTheBottom) {
 }
 
 TEST_F(LinePaneTest, EmptyingTheListEmptiesThePane) {
-  for (int i = 0; i < 50; ++i) list.append(std::string(500, 'x'));
+  for (int i = 0; i < 50; ++i) {
+    list.append(std::string(500, 'x'));
+  }
   settle();
   EXPECT_GT(inkedRows(), 0);
   list.clear();
@@ -107,7 +111,9 @@ TEST_F(LinePaneTest, TypingChangesNothing) {
 
 TEST_F(LinePaneTest, EveryByteValueShowsWithoutHarm) {
   std::string all;
-  for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
+  for (int b = 0; b < 256; ++b) {
+    all.push_back(static_cast<char>(b));
+  }
   list.append(all);
   list.append(std::string());
   list.append(std::string(3, '\0'));
@@ -126,7 +132,9 @@ TEST_F(LinePaneTest, ContentWidthIsTheWidestLine) {
 
 TEST_F(LinePaneTest, APaneMadeOverAFilledListShowsIt) {
   LineList filled;
-  for (int i = 0; i < 30; ++i) filled.append("row");
+  for (int i = 0; i < 30; ++i) {
+    filled.append("row");
+  }
   LinePane late(filled);
   late.resize(200, 100);
   late.show();

@@ -29,9 +29,15 @@ class MainWindowTest : public ::testing::Test {
   }
   QString text(const char* name) {
     QWidget* w = find<QWidget>(name);
-    if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
-    if (auto* c = qobject_cast<QComboBox*>(w)) return c->currentText();
-    if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
+      return e->text();
+    }
+    if (auto* c = qobject_cast<QComboBox*>(w)) {
+      return c->currentText();
+    }
+    if (auto* l = qobject_cast<QLabel*>(w)) {
+      return l->text();
+    }
     return QStringLiteral("<no text>");
   }
   QRect place(const char* name) { return find<QWidget>(name)->geometry(); }
@@ -97,7 +103,9 @@ TEST_F(MainWindowTest, InitialContentsBeforeAnyControlMessage) {
   EXPECT_EQ(find<QCheckBox>("ckbAppendData")->text(), "Append Data to File");
   EXPECT_EQ(find<QToolButton>("SpeedButton6")->text(), "Apply");
   EXPECT_TRUE(find<QToolButton>("SpeedButton3")->text().isEmpty());
-  for (int p = 0; p < kPanelCount; ++p) EXPECT_TRUE(window.panelText(p).empty());
+  for (int p = 0; p < kPanelCount; ++p) {
+    EXPECT_TRUE(window.panelText(p).empty());
+  }
   EXPECT_EQ(window.progressMax(), 100);
   EXPECT_EQ(window.progressPosition(), 0);
   EXPECT_EQ(find<QProgressBar>("PBar_Connect")->minimum(), 0);
@@ -109,7 +117,9 @@ TEST_F(MainWindowTest, InitialContentsBeforeAnyControlMessage) {
 TEST_F(MainWindowTest, DropDownListsHoldTheirItemsInOrder) {
   QStringList types;
   auto* type = find<QComboBox>("clbModemType");
-  for (int i = 0; i < type->count(); ++i) types << type->itemText(i);
+  for (int i = 0; i < type->count(); ++i) {
+    types << type->itemText(i);
+  }
   EXPECT_EQ(types, (QStringList{"Direct", "TWX-314", "TCP/IP", "B/T(QM515)", "H316k", "JX070",
                                 "N-Tarsel", "etc"}));
   auto* id = find<QComboBox>("clbLogID");

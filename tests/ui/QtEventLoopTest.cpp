@@ -25,7 +25,9 @@ template <typename Pred>
 bool pumpUntil(QtEventLoop& loop, Pred done) {
   const std::uint32_t start = loop.tick();
   while (!done()) {
-    if (loop.tick() - start > 2000) return false;
+    if (loop.tick() - start > 2000) {
+      return false;
+    }
     loop.processPendingMessages();
     loop.waitForMessage(10);
   }
@@ -120,7 +122,9 @@ TEST(QtEventLoop, WaitEndsWhenAMessageArrivesWithoutSpinning) {
   });
   const double cpuBefore = cpuSeconds();
   const std::uint32_t start = loop.tick();
-  while (!ran && loop.tick() - start < 2000) loop.waitForMessage(5000);
+  while (!ran && loop.tick() - start < 2000) {
+    loop.waitForMessage(5000);
+  }
   const std::uint32_t waited = loop.tick() - start;
   other.join();
   EXPECT_TRUE(ran);
@@ -135,7 +139,9 @@ TEST(QtEventLoop, WaitWithoutMessagesLastsItsTimeWithoutSpinning) {
   const double cpuBefore = cpuSeconds();
   const std::uint32_t start = loop.tick();
   // A wait may end early on a stray event; the caller then waits for the rest.
-  while (loop.tick() - start < 150) loop.waitForMessage(150 - (loop.tick() - start));
+  while (loop.tick() - start < 150) {
+    loop.waitForMessage(150 - (loop.tick() - start));
+  }
   const std::uint32_t waited = loop.tick() - start;
   EXPECT_GE(waited, 150u);
   EXPECT_LT(waited, 400u);
@@ -149,7 +155,9 @@ TEST(QtEventLoop, OneShotAndRepeatingTimers) {
   TimerId repeating = 0;
   loop.startTimer(20, false, [&] { ++once; });
   repeating = loop.startTimer(10, true, [&] {
-    if (++repeats == 3) loop.stopTimer(repeating);  // stopping itself from its own call
+    if (++repeats == 3) {
+      loop.stopTimer(repeating);  // stopping itself from its own call
+    }
   });
   const std::uint32_t start = loop.tick();
   while (loop.tick() - start < 200) {
@@ -200,7 +208,7 @@ TEST(QtEventLoop, RepeatingTimerDoesNotFireInsideItsOwnCall) {
 TEST(QtEventLoop, ExceptionsFromCallsAndTimersGoToTheHandler) {
   QtEventLoop loop;
   std::vector<std::string> seen;
-  loop.setExceptionHandler([&](std::exception_ptr e) {
+  loop.setExceptionHandler([&](const std::exception_ptr& e) {
     try {
       std::rethrow_exception(e);
     } catch (const std::exception& ex) {
@@ -218,7 +226,7 @@ TEST(QtEventLoop, ExceptionsFromCallsAndTimersGoToTheHandler) {
 TEST(QtEventLoop, RunGuardedRoutesExceptionsToTheHandler) {
   QtEventLoop loop;
   int handled = 0;
-  loop.setExceptionHandler([&](std::exception_ptr) { ++handled; });
+  loop.setExceptionHandler([&](const std::exception_ptr& /*e*/) { ++handled; });
   QtEventLoop::runGuarded([] { throw std::runtime_error("click"); });
   EXPECT_EQ(handled, 1);
 }
@@ -256,7 +264,9 @@ TEST(QtEventLoop, RunDispatchesTimersUntilQuit) {
   QtEventLoop loop;
   int ticks = 0;
   loop.startTimer(5, true, [&] {
-    if (++ticks == 4) loop.quit();
+    if (++ticks == 4) {
+      loop.quit();
+    }
   });
   loop.run();
   EXPECT_EQ(ticks, 4);

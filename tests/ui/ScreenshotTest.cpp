@@ -18,7 +18,9 @@ int runScreenshot(const QStringList& args) {
   QProcess tool;
   tool.setProcessEnvironment(env);
   tool.start(QStringLiteral(TIDEHAUL_BIN_DIR "/tidehaul-screenshot"), args);
-  if (!tool.waitForFinished(30000)) return -1;
+  if (!tool.waitForFinished(30000)) {
+    return -1;
+  }
   return tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
 }
 

@@ -14,7 +14,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: tidehaul-screenshot OUT.png [WIDTHxHEIGHT]\n");
     return 2;
   }
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
   QApplication app(argc, argv);
 
   th::Panes panes;
@@ -31,7 +33,9 @@ int main(int argc, char** argv) {
   window.show();
   th::ShowSampleRecord(window, panes);
   // No text cursor in the picture.
-  if (QWidget* focused = QApplication::focusWidget()) focused->clearFocus();
+  if (QWidget* focused = QApplication::focusWidget()) {
+    focused->clearFocus();
+  }
   QCoreApplication::processEvents();
 
   const QString out = QString::fromLocal8Bit(argv[1]);

@@ -14,7 +14,9 @@ constexpr int kMargin = 2;  // left text margin, as an edit control keeps
 
 // Control characters show as blanks, so that every byte has one fixed advance.
 QChar displayChar(unsigned char byte) {
-  if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) return QLatin1Char(' ');
+  if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) {
+    return QLatin1Char(' ');
+  }
   return QChar(static_cast<char16_t>(byte));
 }
 
@@ -60,12 +62,16 @@ void LinePane::measureFont() {
 
 double LinePane::widthOf(const std::string& line) const {
   double width = 0;
-  for (const char c : line) width += advance_[static_cast<unsigned char>(c)];
+  for (const char c : line) {
+    width += advance_[static_cast<unsigned char>(c)];
+  }
   return width;
 }
 
 void LinePane::linesAppended(const LineList& /*list*/, std::size_t first) {
-  if (first < measured_) measured_ = first;
+  if (first < measured_) {
+    measured_ = first;
+  }
   for (; measured_ < lines_.count(); ++measured_) {
     widest_ = std::max(widest_, widthOf(lines_.raw(measured_)));
   }
@@ -82,7 +88,9 @@ void LinePane::linesCleared(const LineList& /*list*/) {
 void LinePane::scheduleRefresh() {
   // Many appends cost one refresh, and a stream of lines repaints the pane at
   // most every kRefreshMs instead of at every turn of the event loop.
-  if (refreshPending_) return;
+  if (refreshPending_) {
+    return;
+  }
   refreshPending_ = true;
   const qint64 since = sinceRefresh_.isValid() ? sinceRefresh_.elapsed() : kRefreshMs;
   refreshTimer_.start(static_cast<int>(std::max<qint64>(0, kRefreshMs - since)));
@@ -99,7 +107,9 @@ void LinePane::refresh() {
   v->setRange(0, std::max(0, count - visible));
   v->setPageStep(visible);
   v->setSingleStep(1);
-  if (follow) v->setValue(v->maximum());
+  if (follow) {
+    v->setValue(v->maximum());
+  }
   followEnd_ = follow || v->value() >= v->maximum();
   QScrollBar* h = horizontalScrollBar();
   const int width = viewport()->width();
@@ -144,7 +154,9 @@ void LinePane::paintEvent(QPaintEvent* /*event*/) {
     std::size_t c = 0;
     while (c < line.size()) {
       const double w = advance_[static_cast<unsigned char>(line[c])];
-      if (x + w > 0) break;
+      if (x + w > 0) {
+        break;
+      }
       x += w;
       ++c;
     }
@@ -155,7 +167,9 @@ void LinePane::paintEvent(QPaintEvent* /*event*/) {
       text.append(displayChar(byte));
       end += advance_[byte];
     }
-    if (!text.isEmpty()) p.drawText(QPointF(x, y + ascent_), text);
+    if (!text.isEmpty()) {
+      p.drawText(QPointF(x, y + ascent_), text);
+    }
   }
 }
 

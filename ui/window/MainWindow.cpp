@@ -27,7 +27,9 @@ Text fromQ(const QString& text) {
 
 double screenScale() {
   const QScreen* screen = QGuiApplication::primaryScreen();
-  if (screen == nullptr) return 1.0;
+  if (screen == nullptr) {
+    return 1.0;
+  }
   return std::max(1.0, screen->logicalDotsPerInch() / 96.0);
 }
 
@@ -59,7 +61,9 @@ TfTidehaul::TfTidehaul(Panes& panes, QWidget* parent) : QMainWindow(parent), sca
 }
 
 TfTidehaul::~TfTidehaul() {
-  if (busy_) QGuiApplication::restoreOverrideCursor();
+  if (busy_) {
+    QGuiApplication::restoreOverrideCursor();
+  }
 }
 
 int TfTidehaul::px(int v) const {
@@ -75,11 +79,15 @@ LinePane* TfTidehaul::makePane(LineList& list, const char* name, int x, int y, i
 }
 
 void TfTidehaul::SpeedButton3Click() {
-  if (onStart_) QtEventLoop::runGuarded(onStart_);
+  if (onStart_) {
+    QtEventLoop::runGuarded(onStart_);
+  }
 }
 
 void TfTidehaul::closeEvent(QCloseEvent* event) {
-  if (onCloseRequest_) QtEventLoop::runGuarded(onCloseRequest_);
+  if (onCloseRequest_) {
+    QtEventLoop::runGuarded(onCloseRequest_);
+  }
   event->accept();
 }
 
@@ -117,7 +125,9 @@ void TfTidehaul::setFieldText(Field field, const Text& text) {
     edit->setCursorPosition(0);
   } else if (auto* box = qobject_cast<QComboBox*>(w)) {
     box->setEditText(toQ(text));
-    if (box->lineEdit() != nullptr) box->lineEdit()->setCursorPosition(0);
+    if (box->lineEdit() != nullptr) {
+      box->lineEdit()->setCursorPosition(0);
+    }
   } else if (auto* label = qobject_cast<QLabel*>(w)) {
     label->setText(toQ(text));
   }
@@ -125,9 +135,15 @@ void TfTidehaul::setFieldText(Field field, const Text& text) {
 
 Text TfTidehaul::fieldText(Field field) const {
   QWidget* w = settings_->field(field);
-  if (auto* edit = qobject_cast<QLineEdit*>(w)) return fromQ(edit->text());
-  if (auto* box = qobject_cast<QComboBox*>(w)) return fromQ(box->currentText());
-  if (auto* label = qobject_cast<QLabel*>(w)) return fromQ(label->text());
+  if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+    return fromQ(edit->text());
+  }
+  if (auto* box = qobject_cast<QComboBox*>(w)) {
+    return fromQ(box->currentText());
+  }
+  if (auto* label = qobject_cast<QLabel*>(w)) {
+    return fromQ(label->text());
+  }
   return {};
 }
 
@@ -140,7 +156,9 @@ bool TfTidehaul::isChecked(Check box) const {
 }
 
 void TfTidehaul::setBusyPointer(bool busy) {
-  if (busy == busy_) return;
+  if (busy == busy_) {
+    return;
+  }
   busy_ = busy;
   if (busy) {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);

@@ -124,7 +124,9 @@ void SettingsArea::buildTop() {
 
   label(this, "Logger ID", 134, 39);
   QComboBox* id = combo(this, Field::clbLogID, "clbLogID", "ID", 134, 55, 41);
-  for (int i = 0; i <= 15; ++i) id->addItem(QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')));
+  for (int i = 0; i <= 15; ++i) {
+    id->addItem(QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')));
+  }
   id->setEditText(QStringLiteral("ID"));
 
   SpeedButton3 = button(this, "SpeedButton3", 202, 48, 32, 32);

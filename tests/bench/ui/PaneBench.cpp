@@ -37,7 +37,9 @@ std::string makeLine(int i) {
   const int n =
       std::snprintf(head, sizeof head, "2026-12-09 05:%02d:%02d,%6d,", (i / 60) % 60, i % 60, i);
   std::string line(head, static_cast<std::size_t>(n));
-  while (line.size() < kLength) line += " 12.345,";
+  while (line.size() < kLength) {
+    line += " 12.345,";
+  }
   line.resize(kLength);
   return line;
 }
@@ -61,7 +63,9 @@ Figure measure(const std::function<void(int)>& append, int batch) {
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < kLines; ++i) {
     append(i);
-    if (i % batch == batch - 1) QCoreApplication::processEvents();
+    if (i % batch == batch - 1) {
+      QCoreApplication::processEvents();
+    }
   }
   QCoreApplication::processEvents();
   const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
@@ -76,7 +80,9 @@ void report(const char* name, const Figure& f, double payload) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
   QApplication app(argc, argv);
   const double payload = static_cast<double>(kLines) * kLength;
   std::printf(
