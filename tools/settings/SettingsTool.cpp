@@ -21,7 +21,9 @@ constexpr const char* kUsage =
     "usage: tidehaul-settings show FILE [N]\n"
     "       tidehaul-settings set FILE N FIELD=VALUE...\n"
     "N is a record from 0 to 254; FIELD is a name such as DeviceSet.DeviceName,\n"
-    "PortSet.COMPORT or ScheduleSet.SensorNoCheck (true/false).\n";
+    "PortSet.COMPORT or ScheduleSet.SensorNoCheck (true/false).\n"
+    "show prints every named field, those the tool does not use included; padding\n"
+    "bytes are left out. Without N it prints every record that is not all zero.\n";
 
 // Reasons a command is refused; the message is printed as it is.
 struct Refusal {
