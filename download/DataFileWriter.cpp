@@ -14,7 +14,7 @@ constexpr std::size_t kWriteHold = 4096;  // writing: the same with a larger lim
 constexpr std::size_t kSecondSkip = 17;   // buffer-2 lines repeat buffer 1's time stamp
 constexpr std::size_t kEofWindow = 128;   // where an end-of-file mark is looked for
 constexpr char kEofMark = 26;
-constexpr std::size_t kChunk = 64 * 1024;  // output buffer
+constexpr std::size_t kChunk = std::size_t{64} * 1024;  // output buffer
 
 bool HasSdTag(std::string_view line) {
   return line.find("SD") != std::string_view::npos;
@@ -25,14 +25,20 @@ bool HasSdTag(std::string_view line) {
 int CutAtEofMark(PlatformServices& sys, const std::string& path) {
   int error = 0;
   const std::int64_t size = sys.fileSize(path, error);
-  if (size < 0) return error;
+  if (size < 0) {
+    return error;
+  }
   const std::int64_t start =
       std::max<std::int64_t>(0, size - static_cast<std::int64_t>(kEofWindow));
   std::string tail;
   error = sys.readFileAt(path, start, static_cast<std::size_t>(size - start), tail);
-  if (error != 0) return error;
+  if (error != 0) {
+    return error;
+  }
   const std::size_t mark = tail.find(kEofMark);
-  if (mark == std::string::npos) return 0;
+  if (mark == std::string::npos) {
+    return 0;
+  }
   return sys.truncateFile(path, start + static_cast<std::int64_t>(mark));
 }
 
@@ -48,12 +54,16 @@ bool DataFileWriter::FileSave(const LineList& MasterMemo, const LineList& Second
     StringList StrList;
     UnionFileSave(MasterMemo, SecondMemo, StrList);
     result = UnionFileSaveNumberOne(StrList, MasterFileName, SavePath, AppendData);
-    if (result) second = UnionFileSaveNumberOne(StrList, SecondFileName, SavePath, AppendData);
+    if (result) {
+      second = UnionFileSaveNumberOne(StrList, SecondFileName, SavePath, AppendData);
+    }
   } catch (...) {
     // A list that could not be built completely is not written at all: a
     // partial save must not pass for a complete one.
   }
-  if (bothWritten != nullptr) *bothWritten = result && second;
+  if (bothWritten != nullptr) {
+    *bothWritten = result && second;
+  }
   return result;
 }
 
@@ -75,7 +85,9 @@ DataFileWriter::StringList& DataFileWriter::UnionFileSave(const LineList& Master
     } else {
       line = SecondMemo.line(i);
     }
-    if (HasSdTag(line)) continue;
+    if (HasSdTag(line)) {
+      continue;
+    }
     if (line.size() >= kListHold) {
       AddStr.append(line);
       continue;
@@ -83,14 +95,18 @@ DataFileWriter::StringList& DataFileWriter::UnionFileSave(const LineList& Master
     StrList.push_back(AddStr + std::string(line));
     AddStr.clear();
   }
-  if (!AddStr.empty()) StrList.push_back(std::move(AddStr));
+  if (!AddStr.empty()) {
+    StrList.push_back(std::move(AddStr));
+  }
   return StrList;
 }
 
 bool DataFileWriter::UnionFileSaveNumberOne(const StringList& DumpStringList,
                                             const std::string& FileName,
                                             const std::string& SavePath, bool AppendData) {
-  if (FileName.empty()) return false;
+  if (FileName.empty()) {
+    return false;
+  }
   PlatformServices& sys = u_.rt.sys;
   const std::string SFName = SavePath + "/" + FileName;
 
@@ -99,7 +115,9 @@ bool DataFileWriter::UnionFileSaveNumberOne(const StringList& DumpStringList,
     // One level only; a folder that exists already or lacks its parent is no error here.
     sys.createDirectory(SavePath);
     if (AppendData && sys.fileExists(SFName)) {
-      if (CutAtEofMark(sys, SFName) != 0) return false;
+      if (CutAtEofMark(sys, SFName) != 0) {
+        return false;
+      }
       append = true;
     }
   }
@@ -122,9 +140,13 @@ bool DataFileWriter::UnionFileSaveNumberOne(const StringList& DumpStringList,
     }
     chunk.append(held).append(line).append("\r\n");
     held.clear();
-    if (chunk.size() >= kChunk && !flush(chunk)) return false;
+    if (chunk.size() >= kChunk && !flush(chunk)) {
+      return false;
+    }
   }
-  if (!held.empty()) chunk.append(held).append("\r\n");
+  if (!held.empty()) {
+    chunk.append(held).append("\r\n");
+  }
   // Always once: an empty list still creates the file.
   return flush(chunk);
 }

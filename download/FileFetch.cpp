@@ -26,7 +26,9 @@ Text ErrorText(std::exception_ptr e) {
 
 void FileFetch::LastDownLoad(std::int32_t nNo) {
   RunState& rs = u_.rt.rs;
-  if (!rs.Connect_flg) return;
+  if (!rs.Connect_flg) {
+    return;
+  }
   bool terminalOpened = false;
   Text failure;
   try {
@@ -46,7 +48,9 @@ void FileFetch::LastDownLoad(std::int32_t nNo) {
   }
   if (!failure.empty()) {
     // A closed window ends every wait; say so rather than blame the logger.
-    if (rs.delay_stop_flg) failure = u"stopped, " + failure;
+    if (rs.delay_stop_flg) {
+      failure = u"stopped, " + failure;
+    }
     LogIncomplete(nNo, failure);
   }
   if (terminalOpened) {
@@ -72,14 +76,20 @@ Text FileFetch::Transfer(std::int32_t nNo, bool& secondFilled) {
     failure = u"no size reply for " + LastFileName;
   } else {
     // An unusable size still gets its one-step read, so nothing that arrives is lost.
-    if (rs.FileSizeChk < 0) failure = u"unusable size reply for " + LastFileName;
+    if (rs.FileSizeChk < 0) {
+      failure = u"unusable size reply for " + LastFileName;
+    }
     u_.waiter.delay(500);
     panes.mmoDown1.clear();
     rs.RxTypeIndex = 1;
     firstResult = u_.files.PROGRAM_COMMAND_ALLDownFREAD(nNo, LastFileName);
-    if (!firstResult) failure = ReadStopped(rs, LastFileName);
+    if (!firstResult) {
+      failure = ReadStopped(rs, LastFileName);
+    }
   }
-  if (!firstResult || !u_.rt.device(nNo).ScheduleSet.SensorNoCheck.get()) return failure;
+  if (!firstResult || !u_.rt.device(nNo).ScheduleSet.SensorNoCheck.get()) {
+    return failure;
+  }
 
   const Text LastFileName1 = u"\\SL" + id + u"\\SL" + id + u"1.TXT";
   u_.waiter.delay(500);
@@ -112,10 +122,13 @@ Text FileFetch::SaveAndDelete(std::int32_t nNo, Text failure, bool secondFilled)
   u_.writer.FileSave(panes.mmoDown1, secondFilled ? panes.mmoDown2 : noLines, true,
                      std::string(save.FileName1.bytes()) + ".TXT",
                      std::string(save.FileName2.bytes()) + ".TXT", savePath, &bothWritten);
-  if (!bothWritten && failure.empty())
+  if (!bothWritten && failure.empty()) {
     failure = u"data files not written to " + DecodeAnsi(savePath);
+  }
   u_.waiter.delay(300);
-  if (!failure.empty()) return failure;
+  if (!failure.empty()) {
+    return failure;
+  }
   u_.files.PROGRAM_COMMAND_DELTEFILE(nNo, 1);
   return {};
 }

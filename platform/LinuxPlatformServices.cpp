@@ -104,18 +104,25 @@ int LinuxPlatformServices::readFileAt(const std::string& path, std::int64_t offs
                                       std::size_t count, std::string& out) {
   out.clear();
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno;
+  if (fd < 0) {
+    return errno;
+  }
   out.resize(count);
   std::size_t got = 0;
   int error = 0;
   while (got < count) {
-    const ssize_t n = ::pread(fd, out.data() + got, count - got, static_cast<off_t>(offset) + static_cast<off_t>(got));
+    const ssize_t n = ::pread(fd, out.data() + got, count - got,
+                              static_cast<off_t>(offset) + static_cast<off_t>(got));
     if (n < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR) {
+        continue;
+      }
       error = errno;
       break;
     }
-    if (n == 0) break;
+    if (n == 0) {
+      break;
+    }
     got += static_cast<std::size_t>(n);
   }
   out.resize(got);

@@ -13,8 +13,12 @@ namespace {
 // Received share of the file in percent, rounded half to even.
 int ProgressPercent(std::int32_t received, std::int32_t size) {
   const double percent = std::nearbyint(static_cast<double>(received) / size * 100.0);
-  if (!(percent > std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
-  if (!(percent < std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
+  if (!(percent > std::numeric_limits<int>::min())) {
+    return std::numeric_limits<int>::min();
+  }
+  if (!(percent < std::numeric_limits<int>::max())) {
+    return std::numeric_limits<int>::max();
+  }
   return static_cast<int>(percent);
 }
 
@@ -37,13 +41,19 @@ bool FileCommands::PROGRAM_COMMAND_ALLDownFREAD(std::int32_t index, const Text& 
   view.setPanelText(2, nSendMessage);
   rs.Time_Out = 0;
   for (;;) {
-    if (rs.Time_Out > rs.FileSizeChk * 0.02 + 20 || rs.delay_stop_flg) break;
+    if (rs.Time_Out > rs.FileSizeChk * 0.02 + 20 || rs.delay_stop_flg) {
+      break;
+    }
     u_.waiter.delay(100);
-    if (rs.FileSizeChk == 0) break;
+    if (rs.FileSizeChk == 0) {
+      break;
+    }
     view.setProgressPosition(ProgressPercent(rs.FileSize, rs.FileSizeChk));
     ++rs.Time_Out;
     view.setPanelText(1, u"Fread " + FNAME + u"-" + IntToText(rs.Time_Out / 10) + u"[sec]");
-    if (ReadComplete(rs)) break;
+    if (ReadComplete(rs)) {
+      break;
+    }
   }
   const bool result = ReadComplete(rs);
   rs.Result = result;
@@ -65,7 +75,9 @@ bool FileCommands::PROGRAM_COMMAND_DELTEFILE(std::int32_t index, std::int32_t Fl
   const OnScopeExit finish([&] {
     view.setProgressPosition(0);
     rs.Buff.clear();
-    if (!result) view.setPanelText(2, lastLine + u" ERROR ");
+    if (!result) {
+      view.setPanelText(2, lastLine + u" ERROR ");
+    }
   });
   if (result) {
     u_.terminal.PROGRAM_COMMAND_ROOT(index, false);
@@ -92,7 +104,9 @@ bool FileCommands::PROGRAM_COMMAND_DELTEFILE(std::int32_t index, std::int32_t Fl
     case 1:
     case 2:
       sendTwice(u"DEL " + rs.FileNamesearch);
-      if (!rs.FileNamesearch1.empty()) sendTwice(u"DEL \\" + rs.FileNamesearch1);
+      if (!rs.FileNamesearch1.empty()) {
+        sendTwice(u"DEL \\" + rs.FileNamesearch1);
+      }
       break;
     default:
       break;

@@ -40,11 +40,15 @@ bool TerminalCommands::PROGRAM_COMMAND_Terminal_Mode_Open(std::int32_t index) {
       view.setPanelText(2, nSendMessage);
       n2ndRepeat = true;
     }
-    if (rs.Time_Out > 40 || rs.delay_stop_flg) return true;
+    if (rs.Time_Out > 40 || rs.delay_stop_flg) {
+      return true;
+    }
     u_.waiter.delay(100);
     ++rs.Time_Out;
     view.setPanelText(1, StepText(u"Terminal Opening-", rs.Time_Out, u"[100msec]"));
-    if (Contains(AsciiUpper(rs.Buff), u"MINAL")) break;
+    if (Contains(AsciiUpper(rs.Buff), u"MINAL")) {
+      break;
+    }
   }
   u_.waiter.delay(200);
   return true;
@@ -67,11 +71,15 @@ bool TerminalCommands::PROGRAM_COMMAND_Terminal_Mode_Close(std::int32_t index) {
       WriteCommandLine(u_, nSendMessage);
       n2ndRepeat = true;
     }
-    if (rs.Time_Out > 20 || rs.delay_stop_flg) return true;
+    if (rs.Time_Out > 20 || rs.delay_stop_flg) {
+      return true;
+    }
     u_.waiter.delay(200);
     ++rs.Time_Out;
     view.setPanelText(1, StepText(u"Terminal Closing-", rs.Time_Out, u"[200msec]"));
-    if (Contains(AsciiUpper(rs.Buff), u"UNC")) break;
+    if (Contains(AsciiUpper(rs.Buff), u"UNC")) {
+      break;
+    }
   }
   u_.waiter.delay(500);
   rs.Buff.clear();
@@ -97,11 +105,15 @@ bool TerminalCommands::PROGRAM_COMMAND_DIR(std::int32_t index) {
       view.setPanelText(2, nSendMessage);
       n2ndRepeat = true;
     }
-    if (rs.Time_Out > 80 || rs.delay_stop_flg) break;
+    if (rs.Time_Out > 80 || rs.delay_stop_flg) {
+      break;
+    }
     u_.waiter.delay(100);
     ++rs.Time_Out;
     view.setPanelText(1, StepText(u"Dir-", rs.Time_Out, u"[100msec]"));
-    if (LooksLikeListing(rs.Buff)) break;
+    if (LooksLikeListing(rs.Buff)) {
+      break;
+    }
   }
   u_.waiter.delay(200);
   // The line that is last after the pause decides, not the one that ended the wait.
@@ -112,7 +124,9 @@ bool TerminalCommands::PROGRAM_COMMAND_ROOT(std::int32_t index, bool DIR) {
   const Text line = u"CD \\\r\n";
   u_.rt.port.WriteStr(line);
   u_.rt.view.setPanelText(2, line);
-  if (DIR) PROGRAM_COMMAND_DIR(index);
+  if (DIR) {
+    PROGRAM_COMMAND_DIR(index);
+  }
   return true;
 }
 
@@ -136,14 +150,20 @@ bool TerminalCommands::PROGRAM_COMMAND_FSIZE(std::int32_t index, const Text& FNA
       view.setPanelText(2, nSendMessage);
       n2ndRepeat = true;
     }
-    if (rs.Time_Out > 50 || rs.delay_stop_flg) break;
+    if (rs.Time_Out > 50 || rs.delay_stop_flg) {
+      break;
+    }
     u_.waiter.delay(200);
     ++rs.Time_Out;
     // The text names 100 ms although a step lasts 200 ms; the panel shows it so.
     view.setPanelText(1, StepText(u"fsize-", rs.Time_Out, u"[100msec]"));
-    if (rs.Buff.size() >= 2) break;
+    if (rs.Buff.size() >= 2) {
+      break;
+    }
   }
-  if (rs.Buff.size() < 2) return false;
+  if (rs.Buff.size() < 2) {
+    return false;
+  }
   StringCount(rs.Buff);
   return true;
 }
@@ -155,7 +175,9 @@ void TerminalCommands::StringCount(const Text& Msg) {
   // Blanks may lead the digits but nothing may follow them.
   const bool trailingBlank =
       !sizeText.empty() && (sizeText.back() == u' ' || sizeText.back() == u'\t');
-  if (trailingBlank || !TryTextToInt(sizeText, size)) size = -1;
+  if (trailingBlank || !TryTextToInt(sizeText, size)) {
+    size = -1;
+  }
   rs.FileSizeChk = size;
 }
 

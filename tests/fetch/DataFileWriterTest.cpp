@@ -15,7 +15,9 @@ class Writer : public ::testing::Test {
   Writer() : folder((r.dir.path() / "data").string()) {}
 
   static void Fill(LineList& list, const std::vector<std::string>& lines) {
-    for (const auto& l : lines) list.append(l);
+    for (const auto& l : lines) {
+      list.append(l);
+    }
   }
   bool Save(bool* both = nullptr) {
     return r.unit.writer.FileSave(down1, down2, true, "A.TXT", "B.TXT", folder, both);
@@ -64,7 +66,9 @@ TEST_F(Writer, LeavesOutLinesWithCapitalSd) {
 TEST_F(Writer, BytesAreWrittenBackUnchanged) {
   std::string all;
   for (int b = 0; b < 256; ++b) {
-    if (b != '\r' && b != '\n') all.push_back(static_cast<char>(b));
+    if (b != '\r' && b != '\n') {
+      all.push_back(static_cast<char>(b));
+    }
   }
   Fill(down1, {"24-" + all, "24-\xc3\xa9\xff"});
   EXPECT_TRUE(Save());

@@ -10,7 +10,9 @@ FakeLogger::FakeLogger(SimulatedPort& port) : port_(port) {
 
 void FakeLogger::receive(const std::string& bytes) {
   for (const char c : bytes) {
-    if (c == '\n') continue;
+    if (c == '\n') {
+      continue;
+    }
     if (c != '\r') {
       pending_.push_back(c);
       continue;
@@ -18,7 +20,9 @@ void FakeLogger::receive(const std::string& bytes) {
     const std::string line = pending_;
     pending_.clear();
     received.push_back(line);
-    if (onCommand) onCommand(line);
+    if (onCommand) {
+      onCommand(line);
+    }
     serve(line);
   }
 }
@@ -29,17 +33,27 @@ void FakeLogger::serve(const std::string& line) {
   };
   if (line.rfind("#M", 0) == 0 && line.size() >= 3 && line.back() == 'O') {
     terminalMode = true;
-    if (mute.count("open") == 0) reply("Terminal mode ON");
+    if (mute.count("open") == 0) {
+      reply("Terminal mode ON");
+    }
   } else if (line.rfind("#M", 0) == 0 && line.back() == 'C') {
     terminalMode = false;
-    if (mute.count("close") == 0) reply("Function mode");
+    if (mute.count("close") == 0) {
+      reply("Function mode");
+    }
   } else if (line == "DIR") {
-    if (mute.count("dir") != 0) return;
+    if (mute.count("dir") != 0) {
+      return;
+    }
     reply(" Directory of \\");
-    for (const auto& [path, content] : files) reply(path + "  " + std::to_string(content.size()));
+    for (const auto& [path, content] : files) {
+      reply(path + "  " + std::to_string(content.size()));
+    }
     reply("   " + std::to_string(files.size()) + " File(s)");
   } else if (line.rfind("FSIZE ", 0) == 0) {
-    if (mute.count("fsize") != 0) return;
+    if (mute.count("fsize") != 0) {
+      return;
+    }
     const std::string path = arg(6);
     const auto special = sizeReply.find(path);
     if (special != sizeReply.end()) {
@@ -49,13 +63,19 @@ void FakeLogger::serve(const std::string& line) {
     const auto file = files.find(path);
     reply("FS:" + std::to_string(file == files.end() ? 0 : file->second.size()));
   } else if (line.rfind("fread ", 0) == 0) {
-    if (mute.count("fread") != 0) return;
+    if (mute.count("fread") != 0) {
+      return;
+    }
     const std::string path = arg(6);
     const auto file = files.find(path);
-    if (file == files.end()) return;
+    if (file == files.end()) {
+      return;
+    }
     std::string content = file->second;
     const auto stop = stopAfter.find(path);
-    if (stop != stopAfter.end()) content.resize(std::min(stop->second, content.size()));
+    if (stop != stopAfter.end()) {
+      content.resize(std::min(stop->second, content.size()));
+    }
     std::uint32_t at = replyDelayMs;
     for (std::size_t pos = 0; pos < content.size(); pos += bytesPer10Ms, at += 10) {
       port_.deliver(content.substr(pos, bytesPer10Ms), at);

@@ -11,7 +11,9 @@ void LatePort::attach(Port& target) {
 
 void LatePort::SetOnRxChar(RxCharHandler handler) {
   handler_ = std::move(handler);
-  if (target_ != nullptr) target_->SetOnRxChar(handler_);
+  if (target_ != nullptr) {
+    target_->SetOnRxChar(handler_);
+  }
 }
 
 FetchRig::FetchRig() {
@@ -38,13 +40,17 @@ std::string FetchRig::logFile() const {
 std::vector<std::string> FetchRig::writes() const {
   const std::uint32_t start = rig.loop.tick() - static_cast<std::uint32_t>(rig.now());
   std::vector<std::string> out;
-  for (const auto& w : port.writes()) out.push_back(std::to_string(w.tick - start) + " " + w.bytes);
+  for (const auto& w : port.writes()) {
+    out.push_back(std::to_string(w.tick - start) + " " + w.bytes);
+  }
   return out;
 }
 
 std::vector<std::string> FetchRig::lines() const {
   std::vector<std::string> out;
-  for (const auto& w : port.writes()) out.push_back(w.bytes);
+  for (const auto& w : port.writes()) {
+    out.push_back(w.bytes);
+  }
   return out;
 }
 

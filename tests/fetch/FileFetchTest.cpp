@@ -108,7 +108,7 @@ TEST_F(Fetch, UnusableSizeStillReadsOneStepButKeepsTheFiles) {
 }
 
 TEST_F(Fetch, ReadThatStopsHalfwaySavesWhatCameAndKeepsTheFiles) {
-  f.logger.stopAfter[kFirst] = 15 * 30 + 10;
+  f.logger.stopAfter[kFirst] = 460;
   Run();
   ExpectKeptAndClosed();
   EXPECT_EQ(f.dataFile("A.TXT"), DataLines(15));
@@ -140,7 +140,9 @@ TEST_F(Fetch, EmptyLoggerFileIsCompleteAndDeleted) {
 
 TEST_F(Fetch, PortErrorEndsTheFetchSavesWhatCameAndLogs) {
   f.logger.onCommand = [&](const std::string& line) {
-    if (line == "DIR") f.rig.loop.startTimer(100, false, [&] { f.port.Close(); });
+    if (line == "DIR") {
+      f.rig.loop.startTimer(100, false, [&] { f.port.Close(); });
+    }
   };
   EXPECT_NO_THROW(Run());
   EXPECT_EQ(CountPrefix(f.logger.received, "DEL"), 0u);
@@ -152,8 +154,9 @@ TEST_F(Fetch, PortErrorEndsTheFetchSavesWhatCameAndLogs) {
 TEST_F(Fetch, StopRequestKeepsTheFilesAndSaysSo) {
   f.logger.bytesPer10Ms = 5;
   f.logger.onCommand = [&](const std::string& line) {
-    if (line.rfind("fread", 0) == 0)
+    if (line.rfind("fread", 0) == 0) {
       f.rig.loop.startTimer(300, false, [&] { f.rig.rs.delay_stop_flg = true; });
+    }
   };
   Run();
   ExpectKeptAndClosed();
@@ -201,7 +204,7 @@ TEST_F(WideFetch, ReadsBothFilesJoinsThemByPositionAndDeletesBoth) {
 TEST_F(WideFetch, LongerSecondFileKeepsItsExtraLinesWhole) {
   f.logger.files[kSecond] = DataLines(32, 0, ",7.00,8.00");
   Run();
-  const std::string extra = DataLines(32, 0, ",7.00,8.00").substr(30 * 29);
+  const std::string extra = DataLines(32, 0, ",7.00,8.00").substr(870);
   EXPECT_EQ(f.dataFile("A.TXT"), Joined(30) + extra);
 }
 
@@ -216,7 +219,9 @@ TEST_F(WideFetch, SecondSizeZeroReadsNothingMoreAndDeletes) {
 
 TEST_F(WideFetch, SecondSizeWithoutReplyKeepsTheFiles) {
   f.logger.onCommand = [&](const std::string& line) {
-    if (line == "FSIZE " + kSecond) f.logger.mute.insert("fsize");
+    if (line == "FSIZE " + kSecond) {
+      f.logger.mute.insert("fsize");
+    }
   };
   Run();
   ExpectKeptAndClosed();
@@ -234,16 +239,16 @@ TEST_F(WideFetch, SecondSizeUnusableKeepsTheFilesAndStillClosesTerminalMode) {
 }
 
 TEST_F(WideFetch, SecondReadThatStopsSavesTheJoinSoFar) {
-  f.logger.stopAfter[kSecond] = 10 * 30;
+  f.logger.stopAfter[kSecond] = 300;
   Run();
   ExpectKeptAndClosed();
-  EXPECT_EQ(f.dataFile("A.TXT"), Joined(10) + DataLines(30).substr(10 * 30));
+  EXPECT_EQ(f.dataFile("A.TXT"), Joined(10) + DataLines(30).substr(300));
   EXPECT_EQ(f.logFile(), Entry("read of \\SL01\\SL011.TXT stopped at 300 of 870 bytes"));
 }
 
 TEST_F(WideFetch, FirstReadGivingUpSkipsTheSecondFileAndJoinsNothingStale) {
   f.rig.panes.mmoDown2.append("24-05-06 14:00:00,stale");
-  f.logger.stopAfter[kFirst] = 5 * 30;
+  f.logger.stopAfter[kFirst] = 150;
   Run();
   EXPECT_EQ(CountPrefix(f.logger.received, "FSIZE"), 1u);
   EXPECT_EQ(f.rig.panes.mmoDown2.count(), 1u);  // not emptied
