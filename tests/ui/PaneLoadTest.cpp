@@ -36,7 +36,9 @@ TEST(PaneLoad, TwoHundredThousandLinesStayCheapInTimeAndMemory) {
     std::string line = std::to_string(i);
     line.resize(kLength, ',');
     panes.mmoDown1.append(std::move(line));
-    if (i % 100 == 99) QCoreApplication::processEvents();
+    if (i % 100 == 99) {
+      QCoreApplication::processEvents();
+    }
   }
   QCoreApplication::processEvents();
   const double payload = static_cast<double>(kLines) * kLength;
