@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
   }
   window.show();
   th::ShowSampleRecord(window, panes);
+  QCoreApplication::processEvents();
   // No text cursor in the picture.
   if (QWidget* focused = QApplication::focusWidget()) {
     focused->clearFocus();
