@@ -15,7 +15,9 @@ void DownloadJob::SchDownload(std::int32_t nNo) {
     }
   } end{rs, running_};
   // A number without a record has no settings to run on.
-  if (nNo == -1 || !IsDeviceNumber(nNo)) return;
+  if (nNo == -1 || !IsDeviceNumber(nNo)) {
+    return;
+  }
   running_ = true;
   rs.RxTypeIndex = 0;
   if (u_.connection.Connect(nNo, true)) {

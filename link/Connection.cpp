@@ -31,7 +31,9 @@ int BaudRateOf(std::int32_t baud) {
                                                           4800,  9600,  14400,  19200,  38400,
                                                           56000, 57600, 115200, 128000, 256000};
   for (const std::int32_t rate : kRates) {
-    if (rate == baud) return rate;
+    if (rate == baud) {
+      return rate;
+    }
   }
   return 0;
 }
@@ -42,7 +44,9 @@ bool Connection::BuffHas(std::u16string_view token) const {
 
 bool Connection::Connect(std::int32_t Index, bool ComportClose) {
   RunState& rs = u_.rt.rs;
-  if (!ComportOpenConnect(Index)) return false;
+  if (!ComportOpenConnect(Index)) {
+    return false;
+  }
   if (!ModemSettingOpen(Index, ComportClose)) {
     u_.disconnection.ComportOpenDISConnect(Index);
     rs.Connect_flg = false;
@@ -50,8 +54,9 @@ bool Connection::Connect(std::int32_t Index, bool ComportClose) {
   }
   bool result = true;
   // For a direct line the wake-up reply already was the logger's answer.
-  if (u_.settings.MdoemTypeFind(Index) != kDirect)
+  if (u_.settings.MdoemTypeFind(Index) != kDirect) {
     result = u_.clock.PROGRAM_COMMAND_TimeRead(Index);
+  }
   if (result) {
     rs.Connect_flg = true;
     return true;
@@ -80,7 +85,9 @@ bool Connection::ComportOpenConnect(std::int32_t Index) {
   }
   const int rate = BaudRateOf(baud);
   // No rate of the component fits: the port stays closed.
-  if (rate == 0) return false;
+  if (rate == 0) {
+    return false;
+  }
   port.SetBaudRate(rate);
   port.SetPort(u"COM" + IntToText(s.PortSet.COMPORT.get()));
   port.Open();
@@ -93,8 +100,12 @@ bool Connection::ComportOpenConnect(std::int32_t Index) {
 
 bool Connection::ModemSettingOpen(std::int32_t Index, bool ComportClose) {
   const std::int32_t type = u_.settings.MdoemTypeFind(Index);
-  if (type == kDirect) return NoneConnect(Index);
-  if (type > kDirect && type <= kTWX314) return ATCommand(Index, ComportClose);
+  if (type == kDirect) {
+    return NoneConnect(Index);
+  }
+  if (type > kDirect && type <= kTWX314) {
+    return ATCommand(Index, ComportClose);
+  }
   return false;
 }
 
@@ -104,7 +115,9 @@ bool Connection::NoneConnect(std::int32_t Index) {
   rs.Time_Out = 0;
   std::int32_t TXCount = 0;
   for (;;) {
-    if (rs.Time_Out > 50 || rs.Stop_Flag) return false;
+    if (rs.Time_Out > 50 || rs.Stop_Flag) {
+      return false;
+    }
     if (TXCount == rs.Time_Out / 10) {
       u_.rt.port.WriteStr(command);
       u_.rt.view.setPanelText(2, command);
@@ -113,7 +126,9 @@ bool Connection::NoneConnect(std::int32_t Index) {
     u_.waiter.delay(100);
     ++rs.Time_Out;
     u_.rt.view.setPanelText(1, u"Connecting " + IntToText(rs.Time_Out / 10) + u"[sec]");
-    if (BuffHas(u"READ")) return true;
+    if (BuffHas(u"READ")) {
+      return true;
+    }
   }
 }
 
@@ -125,12 +140,18 @@ bool Connection::ATCommand(std::int32_t Index, bool ComportClose) {
   u_.rt.port.WriteStr(command + u"\r\n");
   u_.rt.view.setPanelText(2, command);
   for (;;) {
-    if (rs.Time_Out > 30 || rs.Stop_Flag) return false;
+    if (rs.Time_Out > 30 || rs.Stop_Flag) {
+      return false;
+    }
     u_.waiter.delay(200);
     ++rs.Time_Out;
-    if (BuffHas(u"OK")) break;
+    if (BuffHas(u"OK")) {
+      break;
+    }
   }
-  if (u_.settings.MdoemTypeFind(Index) == kTWX314) return LTE_CommandConnect(Index);
+  if (u_.settings.MdoemTypeFind(Index) == kTWX314) {
+    return LTE_CommandConnect(Index);
+  }
   return CDMACallCMDConnect(Index, ComportClose);
 }
 
@@ -144,11 +165,15 @@ bool Connection::CDMACallCMDConnect(std::int32_t Index, bool ComportClose) {
     u_.rt.port.WriteStr(command + u"\r\n");
     u_.rt.view.setPanelText(2, command);
     for (;;) {
-      if (rs.Time_Out > 400 || rs.Stop_Flag) break;
+      if (rs.Time_Out > 400 || rs.Stop_Flag) {
+        break;
+      }
       u_.waiter.delay(100);
       ++rs.Time_Out;
       u_.rt.view.setPanelText(1, u"CDMA Calling-" + IntToText(rs.Time_Out / 10) + u"[sec]");
-      if (BuffHas(u"CONNECT") || BuffHas(u"CARRIER")) break;
+      if (BuffHas(u"CONNECT") || BuffHas(u"CARRIER")) {
+        break;
+      }
     }
   }
   if (BuffHas(u"CARRIER") && ComportClose) {
@@ -167,13 +192,17 @@ bool Connection::LTE_CommandConnect(std::int32_t Index) {
   u_.rt.port.WriteStr(command);
   u_.rt.view.setPanelText(2, command);
   for (;;) {
-    if (rs.Time_Out > 300 || rs.Stop_Flag) return false;
+    if (rs.Time_Out > 300 || rs.Stop_Flag) {
+      return false;
+    }
     u_.waiter.delay(100);
     ++rs.Time_Out;
     const std::int32_t n = rs.Time_Out / 10;
     ++rs.Time_Out;
     u_.rt.view.setPanelText(1, u"LTE Calling-" + IntToText(n) + u"[sec]");
-    if (BuffHas(u"CONNECT") || BuffHas(u"ERROR") || BuffHas(u"CARRIER")) break;
+    if (BuffHas(u"CONNECT") || BuffHas(u"ERROR") || BuffHas(u"CARRIER")) {
+      break;
+    }
   }
   // "CONNECT" wins over "ERROR" and "CARRIER" in the same line.
   return BuffHas(u"CONNECT");

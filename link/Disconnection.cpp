@@ -54,7 +54,9 @@ bool Disconnection::AT_DISConnect(std::int32_t Index, bool ComportClose) {
       result = false;
       break;
     }
-    if (!discnt.empty()) u_.rt.port.WriteStr(discnt);
+    if (!discnt.empty()) {
+      u_.rt.port.WriteStr(discnt);
+    }
     u_.rt.view.setPanelText(2, discnt);
     u_.waiter.delay(100);
     u_.rt.port.WriteStr(Tx_DisConnect_Buff());
@@ -64,10 +66,14 @@ bool Disconnection::AT_DISConnect(std::int32_t Index, bool ComportClose) {
     u_.waiter.delay(100);
     ++rs.Time_Out;
     u_.rt.view.setPanelText(1, u"DISConnecting-" + IntToText(rs.Time_Out / 10) + u"[sec]");
-    if (Confirmed()) break;
+    if (Confirmed()) {
+      break;
+    }
   }
   // Unconfirmed, the modem may still hold the line: the port stays open.
-  if (result) ComportOpenDISConnect(Index);
+  if (result) {
+    ComportOpenDISConnect(Index);
+  }
   return result;
 }
 
@@ -89,18 +95,26 @@ bool Disconnection::LTE_DISConnect(std::int32_t Index, bool ComportClose) {
     u_.waiter.delay(100);
     ++rs.Time_Out;
     u_.rt.view.setPanelText(1, u"DISConnecting-" + IntToText(rs.Time_Out / 10) + u"[sec]");
-    if (Confirmed()) break;
+    if (Confirmed()) {
+      break;
+    }
   }
-  if (ComportClose) ComportOpenDISConnect(Index);
+  if (ComportClose) {
+    ComportOpenDISConnect(Index);
+  }
   return result;
 }
 
 bool Disconnection::ComportOpenDISConnect(std::int32_t Index) {
   Port& port = u_.rt.port;
-  if (!port.Connected()) return false;
+  if (!port.Connected()) {
+    return false;
+  }
   const Text discnt = u_.rt.device(Index).ModemSet.DiscntCMD.text();
   try {
-    if (!discnt.empty()) port.WriteStr(discnt);
+    if (!discnt.empty()) {
+      port.WriteStr(discnt);
+    }
     u_.rt.view.setPanelText(2, discnt);
     port.SetRTS(false);
     u_.waiter.delay(100);

@@ -9,7 +9,9 @@ namespace th {
 void AddLineChar(Text& line, char16_t c) {
   line.push_back(c);
   const std::size_t n = line.size();
-  if (n < 3 || line[n - 3] != u'E') return;
+  if (n < 3 || line[n - 3] != u'E') {
+    return;
+  }
   static constexpr std::array<std::u16string_view, 5> kTags = {u"E32", u"E21", u"E62", u"E40",
                                                                u"E00"};
   const std::u16string_view tail = std::u16string_view(line).substr(n - 3);
@@ -25,9 +27,15 @@ Text YearPatch(const Text& line, const Text& nowYear) {
   auto at = [&](std::size_t pos) {
     return line.size() >= pos + 2 && std::u16string_view(line).substr(pos, 2) == u"08";
   };
-  if (Contains(line, u"Time Read") && at(10)) return line.substr(0, 10) + nowYear + line.substr(12);
-  if (Contains(line, u"Time Set") && at(9)) return line.substr(0, 9) + nowYear + line.substr(11);
-  if (at(0)) return nowYear + line.substr(2);
+  if (Contains(line, u"Time Read") && at(10)) {
+    return line.substr(0, 10) + nowYear + line.substr(12);
+  }
+  if (Contains(line, u"Time Set") && at(9)) {
+    return line.substr(0, 9) + nowYear + line.substr(11);
+  }
+  if (at(0)) {
+    return nowYear + line.substr(2);
+  }
   return line;
 }
 
@@ -39,7 +47,9 @@ void ReceivePath::COMPORTRxChar(int Count) {
   rs.FileSize = static_cast<std::int32_t>(static_cast<std::uint32_t>(rs.FileSize) +
                                           static_cast<std::uint32_t>(Count));
   for (const char16_t c : aMsg) {
-    if (c == u'\n') continue;
+    if (c == u'\n') {
+      continue;
+    }
     if (c == u'\r') {
       rs.Buff = YearPatch(rs.BuffTemp, rs.NowYear);
       rs.BuffTemp.clear();
@@ -51,19 +61,27 @@ void ReceivePath::COMPORTRxChar(int Count) {
 }
 
 void ReceivePath::ComportRXEvent(const Text& AMsg) {
-  if (AMsg.empty()) return;
+  if (AMsg.empty()) {
+    return;
+  }
   RunState& rs = u_.rt.rs;
-  if (Contains(AsciiUpper(AMsg), u"CARRIER")) rs.Connect_flg = false;
+  if (Contains(AsciiUpper(AMsg), u"CARRIER")) {
+    rs.Connect_flg = false;
+  }
   u_.rt.view.setPanelText(3, AMsg);
   switch (rs.RxTypeIndex) {
     case 0:
       u_.rt.panes.mmoRxTemp.appendText(AMsg);
       break;
     case 1:
-      if (Contains(AMsg, u"-")) u_.rt.panes.mmoDown1.appendText(AMsg);
+      if (Contains(AMsg, u"-")) {
+        u_.rt.panes.mmoDown1.appendText(AMsg);
+      }
       break;
     case 2:
-      if (Contains(AMsg, u"-")) u_.rt.panes.mmoDown2.appendText(AMsg);
+      if (Contains(AMsg, u"-")) {
+        u_.rt.panes.mmoDown2.appendText(AMsg);
+      }
       break;
     default:
       break;

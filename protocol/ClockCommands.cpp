@@ -23,7 +23,9 @@ bool ClockCommands::PROGRAM_COMMAND_TimeRead(std::int32_t nNo) {
   u_.receive.RxTypeMemoClear(rs.RxTypeIndex);
   rs.Time_Out = 0;
   for (;;) {
-    if (rs.Time_Out > 50 || rs.Stop_Flag) break;
+    if (rs.Time_Out > 50 || rs.Stop_Flag) {
+      break;
+    }
     // Sent at the first step and whenever the shown count catches up: every 3 s.
     if (TXCount == secCount) {
       u_.rt.port.WriteStr(command + u"\r\n");
@@ -34,7 +36,9 @@ bool ClockCommands::PROGRAM_COMMAND_TimeRead(std::int32_t nNo) {
     ++rs.Time_Out;
     secCount = rs.Time_Out / 10;
     u_.rt.view.setPanelText(1, u"Time Reading-" + IntToText(secCount) + u"[sec]");
-    if (Contains(AsciiUpper(rs.Buff), u"READ")) break;
+    if (Contains(AsciiUpper(rs.Buff), u"READ")) {
+      break;
+    }
   }
   const bool result = Contains(AsciiUpper(rs.Buff), u"READ");
   rs.Result = result;
@@ -71,7 +75,9 @@ bool ClockCommands::PROGRAM_COMMAND_TimeSetting(std::int32_t nNo) {
     u_.waiter.delay(100);
     ++rs.Time_Out;
     u_.rt.view.setPanelText(1, u"Time Setting-" + IntToText(rs.Time_Out / 10) + u"[sec]");
-    if (Contains(rs.Buff, u"Set")) break;
+    if (Contains(rs.Buff, u"Set")) {
+      break;
+    }
   }
   return result;
 }

@@ -24,19 +24,30 @@ std::string Bin(const std::string& name) {
 }
 
 void SetText(auto& field, const std::string& value) {
-  if (!field.setBytes(value)) throw std::runtime_error("settings text too long: " + value);
+  if (!field.setBytes(value)) {
+    throw std::runtime_error("settings text too long: " + value);
+  }
 }
 
 // fork + exec with the given working directory; stdout to `outFd` when >= 0.
 pid_t Spawn(const std::vector<std::string>& argv, const std::string& cwd, int outFd) {
   std::vector<char*> args;
-  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.reserve(argv.size());
+  for (const auto& a : argv) {
+    args.push_back(const_cast<char*>(a.c_str()));
+  }
   args.push_back(nullptr);
   const pid_t pid = ::fork();
-  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid < 0) {
+    throw std::runtime_error("fork failed");
+  }
   if (pid == 0) {
-    if (!cwd.empty() && ::chdir(cwd.c_str()) != 0) ::_exit(127);
-    if (outFd >= 0) ::dup2(outFd, STDOUT_FILENO);
+    if (!cwd.empty() && ::chdir(cwd.c_str()) != 0) {
+      ::_exit(127);
+    }
+    if (outFd >= 0) {
+      ::dup2(outFd, STDOUT_FILENO);
+    }
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::execv(args[0], args.data());
     ::_exit(127);
@@ -55,7 +66,9 @@ int WaitFor(pid_t pid, std::chrono::milliseconds limit, int signal, rusage* usag
   bool late = false;
   for (;;) {
     const pid_t got = ::wait4(pid, &status, WNOHANG, &ru);
-    if (got == pid || got < 0) break;
+    if (got == pid || got < 0) {
+      break;
+    }
     if (std::chrono::steady_clock::now() > end) {
       late = true;
       ::kill(pid, signal);
@@ -64,8 +77,12 @@ int WaitFor(pid_t pid, std::chrono::milliseconds limit, int signal, rusage* usag
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  if (usage != nullptr) *usage = ru;
-  if (timedOut != nullptr) *timedOut = late;
+  if (usage != nullptr) {
+    *usage = ru;
+  }
+  if (timedOut != nullptr) {
+    *timedOut = late;
+  }
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -76,16 +93,24 @@ bool ReadUntil(int fd, const std::string& want, std::chrono::milliseconds limit)
   for (;;) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         end - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return false;
+    if (left.count() <= 0) {
+      return false;
+    }
     pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
+    if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) {
+      continue;
+    }
     char chunk[256];
     const ssize_t n = ::read(fd, chunk, sizeof chunk);
-    if (n <= 0) return false;
+    if (n <= 0) {
+      return false;
+    }
     buffer.append(chunk, static_cast<std::size_t>(n));
     std::size_t eol;
     while ((eol = buffer.find('\n')) != std::string::npos) {
-      if (buffer.substr(0, eol) == want) return true;
+      if (buffer.substr(0, eol) == want) {
+        return true;
+      }
       buffer.erase(0, eol + 1);
     }
   }
@@ -117,7 +142,9 @@ void ConfigureDevice(Setup& s, int port, const std::string& type) {
 
 std::string E2ERun::missingProgram() {
   for (const char* name : {"tidehaul", "tidehaul-send", "tidehaul-logger-sim"}) {
-    if (!fs::exists(Bin(name))) return Bin(name);
+    if (!fs::exists(Bin(name))) {
+      return Bin(name);
+    }
   }
   return {};
 }
@@ -138,12 +165,16 @@ Outcome E2ERun::run(int port, const std::vector<std::string>& simOptions, const 
   const std::string dir = dir_.str();
   fs::copy_file(Bin("tidehaul"), dir + "/tidehaul");
   fs::permissions(dir + "/tidehaul", fs::perms::owner_all);
-  for (auto& s : table_) SetText(s.SaveFileSet.SavePath, dir);
+  for (auto& s : table_) {
+    SetText(s.SaveFileSet.SavePath, dir);
+  }
   WriteWholeFile(dir + "/Setting.dat",
                  std::string(reinterpret_cast<const char*>(table_.data()), sizeof table_));
 
   int out[2];
-  if (::pipe(out) != 0) throw std::runtime_error("pipe failed");
+  if (::pipe(out) != 0) {
+    throw std::runtime_error("pipe failed");
+  }
   std::vector<std::string> simArgs = {Bin("tidehaul-logger-sim"),
                                       "--link",
                                       dir + "/COM" + std::to_string(port),
@@ -172,12 +203,16 @@ Outcome E2ERun::run(int port, const std::vector<std::string>& simOptions, const 
   rusage ru{};
   bool killed = false;
   o.toolStatus = WaitFor(tool_, limit, SIGKILL, &ru, &killed);
-  if (killed) o.toolStatus = -1;
+  if (killed) {
+    o.toolStatus = -1;
+  }
   o.wallMs =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   o.cpuMs = Ms(ru.ru_utime) + Ms(ru.ru_stime);
   tool_ = -1;
-  if (sendStatus != 0) o.toolStatus = -2;
+  if (sendStatus != 0) {
+    o.toolStatus = -2;
+  }
 
   // The simulator ends by itself after the hang-up; otherwise it is told to.
   o.simStatus = WaitFor(sim_, std::chrono::seconds(3), SIGTERM);
@@ -189,7 +224,9 @@ Outcome E2ERun::run(int port, const std::vector<std::string>& simOptions, const 
   std::istringstream transcript(ReadWholeFile(dir + "/sim.log"));
   for (std::string line; std::getline(transcript, line);) {
     const std::size_t blank = line.find(' ');
-    if (blank == std::string::npos) continue;
+    if (blank == std::string::npos) {
+      continue;
+    }
     const std::string rest = line.substr(blank + 1);
     o.transcript.push_back(rest);
     if (rest.rfind("CMD ", 0) == 0) {

@@ -14,7 +14,9 @@ class LinkE2E : public ::testing::Test {
  protected:
   void SetUp() override {
     const std::string missing = E2ERun::missingProgram();
-    if (!missing.empty()) FAIL() << "not built: " << missing;
+    if (!missing.empty()) {
+      FAIL() << "not built: " << missing;
+    }
   }
 };
 
@@ -25,7 +27,7 @@ std::size_t CountOf(const std::vector<std::string>& commands, const std::string&
 
 // "yy mm dd hh mm" of the local time `minutesAgo` minutes back.
 std::string ClockText(int minutesAgo) {
-  const std::time_t t = std::time(nullptr) - minutesAgo * 60;
+  const std::time_t t = std::time(nullptr) - static_cast<std::time_t>(minutesAgo) * 60;
   std::tm tm{};
   localtime_r(&t, &tm);
   char text[32];
@@ -39,7 +41,9 @@ void ExpectPcTime(const std::string& command) {
   ASSERT_EQ(command.rfind(prefix, 0), 0u) << command;
   const std::string sent = command.substr(prefix.size());
   bool recent = false;
-  for (int m = 0; m <= 3; ++m) recent = recent || sent == ClockText(m);
+  for (int m = 0; m <= 3; ++m) {
+    recent = recent || sent == ClockText(m);
+  }
   EXPECT_TRUE(recent) << sent;
 }
 

@@ -168,11 +168,12 @@ TEST(ModemConnect, CdmaDialThatNeverAnswersLeavesTheDecisionToTheClockRead) {
   LinkRig r(Modem("B/T(QM515)"));
   r.on("ATZ\r\n", "OK\r\n", 50);
   EXPECT_FALSE(r.unit().connection.Connect(3, true));
-  const std::uint64_t dialEnd = 403 + 401 * 101;
+  const std::uint64_t dialEnd = 403 + 401 * 101ULL;
   Strings expected = {"202:ATZ\r\n", "403:ATD0123\r\n"};
-  for (int k = 0; k <= 50; k += 10)
-    expected.push_back(std::to_string(dialEnd + k * 301) + ":" + kRead);
-  const std::uint64_t readEnd = dialEnd + 51 * 301;
+  for (int k = 0; k <= 50; k += 10) {
+    expected.push_back(std::to_string(dialEnd + k * 301ULL) + ":" + kRead);
+  }
+  const std::uint64_t readEnd = dialEnd + 51 * 301ULL;
   expected.push_back(std::to_string(readEnd) + ":ATH");
   EXPECT_EQ(r.writes(), expected);
   EXPECT_EQ(r.now(), readEnd + 202);

@@ -78,7 +78,9 @@ TEST(ModemHangUp, UnansweredRuns26CyclesAndLeavesThePortOpen) {
     SCOPED_TRACE(answer);
     LinkRig r(Modem("H316k"));
     OpenPort(r);
-    if (!answer.empty()) r.on(kEsc, answer, 20);
+    if (!answer.empty()) {
+      r.on(kEsc, answer, 20);
+    }
     EXPECT_FALSE(r.unit().disconnection.DISConnect(3, true));
     Strings expected;
     for (int k = 0; k < 26; ++k) {
@@ -122,7 +124,9 @@ TEST(LteHangUp, UnansweredStillClosesWhenAsked) {
   EXPECT_FALSE(r.unit().disconnection.DISConnect(3, true));
   const Strings w = r.writes();
   ASSERT_EQ(w.size(), 27u);
-  for (int k = 0; k < 26; ++k) EXPECT_EQ(w[k], std::to_string(101 + 101 * k) + ":" + kEsc + "\r\n");
+  for (int k = 0; k < 26; ++k) {
+    EXPECT_EQ(w[k], std::to_string(101 + 101 * k) + ":" + kEsc + "\r\n");
+  }
   EXPECT_EQ(w.back(), std::to_string(101 + 26 * 101) + ":ATH");
   EXPECT_EQ(r.panel(1), Counted("DISConnecting-", Tenths(2, 52, 2)));
   EXPECT_FALSE(r.sim->Connected());

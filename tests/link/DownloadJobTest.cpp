@@ -51,7 +51,9 @@ TEST(DownloadJob, DirectJobConnectsSetsTheClockFetchesAndHangsUp) {
   EXPECT_EQ(r.panel(0), Strings{"COM3 Open"});
   EXPECT_EQ(Head(r.panel(1), 22), [] {
     Strings p = {"Connecting 0[sec]"};
-    for (const auto& s : Counted("Time Setting-", Tenths(2, 22))) p.push_back(s);
+    for (const auto& s : Counted("Time Setting-", Tenths(2, 22))) {
+      p.push_back(s);
+    }
     return p;
   }());
   EXPECT_EQ(Head(r.panel(2), 2), (Strings{kRead, "#T01 W 24 05 06 14 05"}));

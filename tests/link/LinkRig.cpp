@@ -5,7 +5,9 @@
 namespace th::test {
 
 int FaultyPort::WriteStr(const Text& str) {
-  if (failWrites && !str.empty()) throw ESerialPort::Make(SError_WriteFailed, 5);
+  if (failWrites && !str.empty()) {
+    throw ESerialPort::Make(SError_WriteFailed, 5);
+  }
   return SimulatedPort::WriteStr(str);
 }
 
@@ -18,8 +20,12 @@ LinkRig::LinkRig() {
   sim->setResponder([this](const std::string& bytes) {
     auto range = replies_.equal_range(bytes);
     for (auto it = range.first; it != range.second; ++it) {
-      if (it->second.remaining == 0) continue;
-      if (it->second.remaining > 0) --it->second.remaining;
+      if (it->second.remaining == 0) {
+        continue;
+      }
+      if (it->second.remaining > 0) {
+        --it->second.remaining;
+      }
       sim->deliver(it->second.text, it->second.delayMs);
     }
   });
@@ -55,20 +61,27 @@ void LinkRig::closeAt(std::uint64_t atMs) {
 
 std::vector<std::string> LinkRig::writes() const {
   std::vector<std::string> out;
-  for (const auto& w : sim->writes()) out.push_back(std::to_string(w.tick - base_) + ":" + w.bytes);
+  for (const auto& w : sim->writes()) {
+    out.push_back(std::to_string(w.tick - base_).append(":").append(w.bytes));
+  }
   return out;
 }
 
 std::vector<std::string> Counted(const std::string& label, const std::vector<int>& counts,
                                  const std::string& unit) {
   std::vector<std::string> out;
-  for (const int n : counts) out.push_back(label + std::to_string(n) + unit);
+  out.reserve(counts.size());
+  for (const int n : counts) {
+    out.push_back(std::string(label).append(std::to_string(n)).append(unit));
+  }
   return out;
 }
 
 std::vector<int> Tenths(int first, int last, int step) {
   std::vector<int> out;
-  for (int v = first; v <= last; v += step) out.push_back(v / 10);
+  for (int v = first; v <= last; v += step) {
+    out.push_back(v / 10);
+  }
   return out;
 }
 

@@ -139,7 +139,9 @@ class TagRichInput {
     std::uniform_int_distribution<std::size_t> length(0, maxLength);
     std::uniform_int_distribution<std::size_t> pick(0, kAlphabet.size() - 1);
     std::string s(length(rng_), ' ');
-    for (char& c : s) c = kAlphabet[pick(rng_)];
+    for (char& c : s) {
+      c = kAlphabet[pick(rng_)];
+    }
     return s;
   }
 
@@ -193,7 +195,9 @@ TEST(ReceivePathEquivalence, WholePathMatchesTheReferenceInAnyChunking) {
     // The pane takes every non-empty line; Buff holds the last one, empty or not.
     std::vector<std::string> nonEmpty;
     for (const Text& line : expected) {
-      if (!line.empty()) nonEmpty.push_back(TextToBytes(line));
+      if (!line.empty()) {
+        nonEmpty.push_back(TextToBytes(line));
+      }
     }
     ASSERT_EQ(f.rig.panes.mmoRxTemp.count(), nonEmpty.size()) << s;
     for (std::size_t k = 0; k < nonEmpty.size(); ++k) {

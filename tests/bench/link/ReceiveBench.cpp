@@ -40,7 +40,9 @@ template <void (*Add)(Text&, char16_t)>
 void Assemble(benchmark::State& state, const Text& line) {
   Text buff;
   for (auto _ : state) {
-    for (const char16_t c : line) Add(buff, c);
+    for (const char16_t c : line) {
+      Add(buff, c);
+    }
     benchmark::DoNotOptimize(buff.data());
     buff.clear();
   }
@@ -76,7 +78,9 @@ void WholePath(benchmark::State& state, const Text& line) {
   Tidehaul unit(rt);
   rs.RxTypeIndex = 3;  // keep no lines
   const int count = static_cast<int>(port.bytes.size());
-  for (auto _ : state) unit.receive.COMPORTRxChar(count);
+  for (auto _ : state) {
+    unit.receive.COMPORTRxChar(count);
+  }
   state.SetBytesProcessed(state.iterations() * count);
 }
 
@@ -86,7 +90,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
+      if (run.run_type != Run::RT_Iteration || run.iterations == 0) {
+        continue;
+      }
       // CPU time: the machine is shared, wall time would count the neighbours.
       const double ns =
           run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e9;
