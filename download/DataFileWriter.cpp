@@ -75,7 +75,8 @@ DataFileWriter::StringList& DataFileWriter::UnionFileSave(const LineList& Master
   std::string joined;
   for (std::size_t i = 0; i < count; ++i) {
     std::string_view line;
-    if (i < MasterMemo.count() && i < SecondMemo.count()) {
+    const bool paired = i < MasterMemo.count() && i < SecondMemo.count();
+    if (paired) {
       const std::string_view partner = SecondMemo.line(i);
       joined.assign(MasterMemo.line(i));
       joined.append(partner.substr(std::min(kSecondSkip, partner.size())));
@@ -92,11 +93,16 @@ DataFileWriter::StringList& DataFileWriter::UnionFileSave(const LineList& Master
       AddStr.append(line);
       continue;
     }
-    StrList.push_back(AddStr + std::string(line));
-    AddStr.clear();
+    if (AddStr.empty() && !paired) {
+      StrList.add(line);
+    } else {
+      AddStr.append(line);
+      StrList.addOwned(std::move(AddStr));
+      AddStr.clear();
+    }
   }
   if (!AddStr.empty()) {
-    StrList.push_back(std::move(AddStr));
+    StrList.addOwned(std::move(AddStr));
   }
   return StrList;
 }
@@ -133,7 +139,7 @@ bool DataFileWriter::UnionFileSaveNumberOne(const StringList& DumpStringList,
   };
   std::string chunk;
   std::string held;
-  for (const std::string& line : DumpStringList) {
+  for (const std::string_view line : DumpStringList.lines) {
     if (line.size() >= kWriteHold) {
       held.append(line);
       continue;

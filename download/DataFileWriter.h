@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
+#include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace th {
@@ -12,7 +14,19 @@ class LineList;
 // as they came off the line and are written back unchanged, each with CR LF.
 class DataFileWriter {
  public:
-  using StringList = std::vector<std::string>;
+  // The lines to write. Lines taken as they are point into the panes, which do
+  // not change while the writer runs (it pumps no messages); only joined or
+  // composed lines are stored here, so a large fetch is not held twice.
+  struct StringList {
+    std::vector<std::string_view> lines;
+    std::deque<std::string> owned;
+
+    void add(std::string_view line) { lines.push_back(line); }
+    void addOwned(std::string line) {
+      owned.push_back(std::move(line));
+      lines.emplace_back(owned.back());
+    }
+  };
 
   explicit DataFileWriter(Tidehaul& unit) : u_(unit) {}
 

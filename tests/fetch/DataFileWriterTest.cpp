@@ -10,6 +10,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using Strings = std::vector<std::string>;
+
+Strings LinesOf(const DataFileWriter::StringList& list) {
+  return {list.lines.begin(), list.lines.end()};
+}
+
+DataFileWriter::StringList ListOf(const Strings& lines) {
+  DataFileWriter::StringList list;
+  for (const auto& l : lines) {
+    list.addOwned(l);
+  }
+  return list;
+}
+
 class Writer : public ::testing::Test {
  protected:
   Writer() : folder((r.dir.path() / "data").string()) {}
@@ -84,7 +98,7 @@ TEST_F(Writer, LongLinesAreHeldForTheNextShortOneAndLeftoversKept) {
   DataFileWriter::StringList list;
   r.unit.writer.UnionFileSave(down1, down2, list);
   // Held text after the last line is kept as a line of its own.
-  EXPECT_EQ(list, (DataFileWriter::StringList{l1100 + l1030 + l200, "e", l1024}));
+  EXPECT_EQ(LinesOf(list), (Strings{l1100 + l1030 + l200, "e", l1024}));
   EXPECT_TRUE(Save());
   EXPECT_EQ(A(), l1100 + l1030 + l200 + "\r\ne\r\n" + l1024 + "\r\n");
 }
@@ -93,15 +107,25 @@ TEST_F(Writer, ALineIsReadUpTo4096Bytes) {
   Fill(down1, {std::string(5000, 'x'), "24-1"});
   DataFileWriter::StringList list;
   r.unit.writer.UnionFileSave(down1, down2, list);
-  EXPECT_EQ(list, (DataFileWriter::StringList{std::string(4096, 'x') + "24-1"}));
+  EXPECT_EQ(LinesOf(list), (Strings{std::string(4096, 'x') + "24-1"}));
+}
+
+TEST_F(Writer, PlainLinesAreNotCopiedIntoTheList) {
+  Fill(down1, {"24-1", "24-2", std::string(1100, 'h'), "24-3"});
+  DataFileWriter::StringList list;
+  r.unit.writer.UnionFileSave(down1, down2, list);
+  EXPECT_EQ(LinesOf(list), (Strings{"24-1", "24-2", std::string(1100, 'h') + "24-3"}));
+  // Only the composed line is stored; the others point into the pane.
+  EXPECT_EQ(list.owned.size(), 1u);
+  EXPECT_EQ(list.lines[0].data(), down1.raw(0).data());
 }
 
 TEST_F(Writer, ListLinesOf4096OrMoreAreHeldWhenWriting) {
   const std::string big(4096, 'x');
   const std::string under(4095, 'y');
   fs::create_directory(folder);
-  EXPECT_TRUE(
-      r.unit.writer.UnionFileSaveNumberOne({big, big, "s", under, big}, "A.TXT", folder, true));
+  EXPECT_TRUE(r.unit.writer.UnionFileSaveNumberOne(ListOf({big, big, "s", under, big}), "A.TXT",
+                                                   folder, true));
   EXPECT_EQ(A(), big + big + "s\r\n" + under + "\r\n" + big + "\r\n");
 }
 
@@ -163,8 +187,8 @@ TEST_F(Writer, SavePathNamingAFileFails) {
 
 TEST_F(Writer, EmptyNameAndTrailingSlash) {
   fs::create_directory(folder);
-  EXPECT_FALSE(r.unit.writer.UnionFileSaveNumberOne({"24-1"}, "", folder, true));
-  EXPECT_TRUE(r.unit.writer.UnionFileSaveNumberOne({"24-1"}, "C.TXT", folder + "/", true));
+  EXPECT_FALSE(r.unit.writer.UnionFileSaveNumberOne(ListOf({"24-1"}), "", folder, true));
+  EXPECT_TRUE(r.unit.writer.UnionFileSaveNumberOne(ListOf({"24-1"}), "C.TXT", folder + "/", true));
   EXPECT_EQ(ReadWholeFile(fs::path(folder) / "C.TXT"), "24-1\r\n");
 }
 
