@@ -54,8 +54,15 @@ bool LinuxPlatformServices::fileExists(const std::string& path) const {
 
 int LinuxPlatformServices::readFile(const std::string& path, std::size_t count, std::string& out) {
   out.clear();
-  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  // Non-blocking, and only regular files: a FIFO or device in the file's place
+  // must not hang the tool at start.
+  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return errno;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return EINVAL;
+  }
   out.resize(count);
   std::size_t got = 0;
   int error = 0;
