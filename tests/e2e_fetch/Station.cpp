@@ -63,6 +63,8 @@ Process::Process(const std::vector<std::string>& args, const std::string& out) {
   }
   std::vector<char*> argv;
   std::vector<char*> envp;
+  argv.reserve(args.size() + 1);
+  envp.reserve(env.size() + 1);
   for (const auto& a : args) {
     argv.push_back(const_cast<char*>(a.c_str()));
   }
