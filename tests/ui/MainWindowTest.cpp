@@ -218,6 +218,21 @@ TEST_F(MainWindowTest, StatusBarHasFourPanelsOfTheirWidths) {
   EXPECT_EQ(window.panelText(2), u"");
 }
 
+TEST_F(MainWindowTest, PanelLabelsShowTheLastOfManyTextsAtTheNextTurnOfTheLoop) {
+  window.show();
+  auto* label = window.statusBar()->findChild<QLabel*>(QStringLiteral("Panel3"));
+  ASSERT_NE(label, nullptr);
+  for (int i = 0; i < 1000; ++i) {
+    window.setPanelText(3, u"line " + IntToText(i));
+  }
+  EXPECT_EQ(window.panelText(3), u"line 999");
+  QCoreApplication::processEvents();
+  EXPECT_EQ(label->text(), QStringLiteral("line 999"));
+  window.setPanelText(3, u"");
+  QCoreApplication::processEvents();
+  EXPECT_EQ(label->text(), QString());
+}
+
 TEST_F(MainWindowTest, HiddenCheckBoxesStayHiddenButKeepTheirState) {
   window.show();
   QCoreApplication::processEvents();

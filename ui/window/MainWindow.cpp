@@ -92,11 +92,11 @@ void TfTidehaul::closeEvent(QCloseEvent* event) {
 }
 
 void TfTidehaul::setPanelText(int panel, const Text& text) {
-  status_->panel(panel)->setText(toQ(text));
+  status_->setText(panel, text);
 }
 
 Text TfTidehaul::panelText(int panel) const {
-  return fromQ(status_->panel(panel)->text());
+  return status_->text(panel);
 }
 
 void TfTidehaul::showProgress() {

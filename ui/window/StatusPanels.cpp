@@ -1,5 +1,6 @@
 #include "ui/window/StatusPanels.h"
 
+#include <QTimer>
 #include <cmath>
 
 namespace th {
@@ -19,6 +20,28 @@ StatusPanels::StatusPanels(double scale, QWidget* parent) : QStatusBar(parent) {
     label->setGeometry(px(x), 0, px(width), px(kHeight));
     x += width;
     panels_.at(static_cast<std::size_t>(i)) = label;
+  }
+}
+
+void StatusPanels::setText(int i, const Text& text) {
+  const auto n = static_cast<std::size_t>(i);
+  texts_.at(n) = text;
+  dirty_.at(n) = true;
+  if (flushPending_) {
+    return;
+  }
+  flushPending_ = true;
+  QTimer::singleShot(0, this, [this] { flush(); });
+}
+
+void StatusPanels::flush() {
+  flushPending_ = false;
+  for (std::size_t n = 0; n < panels_.size(); ++n) {
+    if (dirty_.at(n)) {
+      dirty_.at(n) = false;
+      const Text& t = texts_.at(n);
+      panels_.at(n)->setText(QString::fromUtf16(t.data(), static_cast<qsizetype>(t.size())));
+    }
   }
 }
 

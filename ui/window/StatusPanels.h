@@ -20,8 +20,20 @@ class StatusPanels : public QStatusBar {
   explicit StatusPanels(double scale, QWidget* parent = nullptr);
   QLabel* panel(int i) const { return panels_.at(static_cast<std::size_t>(i)); }
 
+  // The text is the panel's at once; the label shows it at the next turn of
+  // the event loop. A fetch writes panel 3 once per received line, and a label
+  // update per line (layout, shaping, accessibility) would cost more than the
+  // whole receive path.
+  void setText(int i, const Text& text);
+  const Text& text(int i) const { return texts_.at(static_cast<std::size_t>(i)); }
+  // Shows every pending text now.
+  void flush();
+
  private:
   std::array<QLabel*, kPanelCount> panels_{};
+  std::array<Text, kPanelCount> texts_{};
+  std::array<bool, kPanelCount> dirty_{};
+  bool flushPending_ = false;
 };
 
 }  // namespace th
