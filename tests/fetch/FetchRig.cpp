@@ -4,20 +4,7 @@
 
 namespace th::test {
 
-void LatePort::attach(Port& target) {
-  target_ = &target;
-  target_->SetOnRxChar(handler_);
-}
-
-void LatePort::SetOnRxChar(RxCharHandler handler) {
-  handler_ = std::move(handler);
-  if (target_ != nullptr) {
-    target_->SetOnRxChar(handler_);
-  }
-}
-
 FetchRig::FetchRig() {
-  late.attach(port);
   port.Open();
   rig.rs.Connect_flg = true;
   rig.rs.NowYear = u"24";

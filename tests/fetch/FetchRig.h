@@ -2,7 +2,6 @@
 // The unit in virtual time with a terminal-mode logger on a simulated port, and
 // one device configured: "Station 4", id "01", data files A.TXT and B.TXT in
 // <temp>/data.
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,29 +10,6 @@
 #include "tests/support/SimulatedPort.h"
 
 namespace th::test {
-
-// The rig wants its port before its loop exists, and the simulated port wants
-// that loop: this stands in until the simulated port is made.
-class LatePort : public Port {
- public:
-  void attach(Port& target);
-  bool Connected() const override { return target_->Connected(); }
-  void Open() override { target_->Open(); }
-  void Close() override { target_->Close(); }
-  void SetPort(const Text& name) override { target_->SetPort(name); }
-  Text GetPort() const override { return target_->GetPort(); }
-  void SetBaudRate(int baud) override { target_->SetBaudRate(baud); }
-  int GetBaudRate() const override { return target_->GetBaudRate(); }
-  void SetDTR(bool on) override { target_->SetDTR(on); }
-  void SetRTS(bool on) override { target_->SetRTS(on); }
-  int WriteStr(const Text& str) override { return target_->WriteStr(str); }
-  int ReadStr(Text& str, int count) override { return target_->ReadStr(str, count); }
-  void SetOnRxChar(RxCharHandler handler) override;
-
- private:
-  Port* target_ = nullptr;
-  RxCharHandler handler_;
-};
 
 struct FetchRig {
   static constexpr int kDevice = 4;
@@ -57,9 +33,8 @@ struct FetchRig {
   // ms since the rig was made of the latest write.
   std::uint64_t lastWriteMs() const;
 
-  LatePort late;
-  Rig rig{late};
-  SimulatedPort port{rig.loop};
+  SimRig<> rig;
+  SimulatedPort& port = rig.port;
   FakeLogger logger{port};
 };
 

@@ -11,10 +11,7 @@ int FaultyPort::WriteStr(const Text& str) {
   return SimulatedPort::WriteStr(str);
 }
 
-LinkRig::LinkRig() {
-  rig = std::make_unique<Rig>(proxy);
-  sim = std::make_unique<FaultyPort>(rig->loop);
-  proxy.attach(*sim);
+LinkRig::LinkRig() : rig(std::make_unique<SimRig<FaultyPort>>()), sim(&rig->port) {
   base_ = rig->loop.tick();
   rig->rs.NowYear = u"24";
   sim->setResponder([this](const std::string& bytes) {

@@ -11,35 +11,6 @@
 
 namespace th::test {
 
-// The rig wants its port before its loop exists and the simulated port wants
-// that loop: this stands in for the port until the real one is made.
-class PortProxy : public Port {
- public:
-  void attach(Port& target) {
-    target_ = &target;
-    target_->SetOnRxChar(handler_);
-  }
-  bool Connected() const override { return target_->Connected(); }
-  void Open() override { target_->Open(); }
-  void Close() override { target_->Close(); }
-  void SetPort(const Text& name) override { target_->SetPort(name); }
-  Text GetPort() const override { return target_->GetPort(); }
-  void SetBaudRate(int baud) override { target_->SetBaudRate(baud); }
-  int GetBaudRate() const override { return target_->GetBaudRate(); }
-  void SetDTR(bool on) override { target_->SetDTR(on); }
-  void SetRTS(bool on) override { target_->SetRTS(on); }
-  int WriteStr(const Text& str) override { return target_->WriteStr(str); }
-  int ReadStr(Text& str, int count) override { return target_->ReadStr(str, count); }
-  void SetOnRxChar(RxCharHandler handler) override {
-    handler_ = std::move(handler);
-    if (target_ != nullptr) target_->SetOnRxChar(handler_);
-  }
-
- private:
-  Port* target_ = nullptr;
-  RxCharHandler handler_;
-};
-
 // A simulated port whose writes can be made to fail.
 class FaultyPort : public SimulatedPort {
  public:
@@ -85,9 +56,8 @@ struct LinkRig {
   RunState& rs() { return rig->rs; }
   std::uint64_t now() const { return rig->now(); }
 
-  PortProxy proxy;
-  std::unique_ptr<Rig> rig;
-  std::unique_ptr<FaultyPort> sim;
+  std::unique_ptr<SimRig<FaultyPort>> rig;
+  FaultyPort* sim;  // the rig's own port
 
  private:
   struct Reply {
