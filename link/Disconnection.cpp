@@ -4,6 +4,35 @@
 
 namespace th {
 
+namespace {
+
+// Sends the hang-up with `send` round after round until `confirmed`; false
+// once Time_Out passes 50 (two counts a round) or the stop flag is set.
+template <typename Send, typename Confirmed>
+bool RepeatHangUp(Tidehaul& u, Send send, Confirmed confirmed) {
+  RunState& rs = u.rt.rs;
+  rs.Time_Out = 0;
+  u.waiter.delay(100);
+  // A confirmation must come from this hang-up, not from an older line.
+  rs.Buff.clear();
+  for (;;) {
+    if (rs.Time_Out > 50 || rs.Stop_Flag) {
+      u.rt.loop.processPendingMessages();
+      return false;
+    }
+    send();
+    ++rs.Time_Out;
+    u.waiter.delay(100);
+    ++rs.Time_Out;
+    u.rt.view.setPanelText(1, u"DISConnecting-" + IntToText(rs.Time_Out / 10) + u"[sec]");
+    if (confirmed()) {
+      return true;
+    }
+  }
+}
+
+}  // namespace
+
 bool Disconnection::Confirmed() const {
   const Text upper = AsciiUpper(u_.rt.rs.Buff);
   return Contains(upper, u"CARRIER") || Contains(upper, u"ERROR");
@@ -41,35 +70,20 @@ bool Disconnection::DISConnect(std::int32_t Index, bool ComportClose) {
 
 bool Disconnection::AT_DISConnect(std::int32_t Index, bool ComportClose) {
   (void)ComportClose;
-  RunState& rs = u_.rt.rs;
   const Text discnt = u_.rt.device(Index).ModemSet.DiscntCMD.text();
-  rs.Time_Out = 0;
-  u_.waiter.delay(100);
-  // A confirmation must come from this hang-up, not from an older line.
-  rs.Buff.clear();
-  bool result = true;
-  for (;;) {
-    if (rs.Time_Out > 50 || rs.Stop_Flag) {
-      u_.rt.loop.processPendingMessages();
-      result = false;
-      break;
-    }
-    if (!discnt.empty()) {
-      u_.rt.port.WriteStr(discnt);
-    }
-    u_.rt.view.setPanelText(2, discnt);
-    u_.waiter.delay(100);
-    u_.rt.port.WriteStr(Tx_DisConnect_Buff());
-    u_.rt.view.setPanelText(2, Tx_DisConnect_Buff());
-    u_.rt.loop.processPendingMessages();
-    ++rs.Time_Out;
-    u_.waiter.delay(100);
-    ++rs.Time_Out;
-    u_.rt.view.setPanelText(1, u"DISConnecting-" + IntToText(rs.Time_Out / 10) + u"[sec]");
-    if (Confirmed()) {
-      break;
-    }
-  }
+  const bool result = RepeatHangUp(
+      u_,
+      [&] {
+        if (!discnt.empty()) {
+          u_.rt.port.WriteStr(discnt);
+        }
+        u_.rt.view.setPanelText(2, discnt);
+        u_.waiter.delay(100);
+        u_.rt.port.WriteStr(Tx_DisConnect_Buff());
+        u_.rt.view.setPanelText(2, Tx_DisConnect_Buff());
+        u_.rt.loop.processPendingMessages();
+      },
+      [this] { return Confirmed(); });
   // Unconfirmed, the modem may still hold the line: the port stays open.
   if (result) {
     ComportOpenDISConnect(Index);
@@ -78,27 +92,13 @@ bool Disconnection::AT_DISConnect(std::int32_t Index, bool ComportClose) {
 }
 
 bool Disconnection::LTE_DISConnect(std::int32_t Index, bool ComportClose) {
-  RunState& rs = u_.rt.rs;
-  rs.Time_Out = 0;
-  u_.waiter.delay(100);
-  rs.Buff.clear();
-  bool result = true;
-  for (;;) {
-    if (rs.Time_Out > 50 || rs.Stop_Flag) {
-      u_.rt.loop.processPendingMessages();
-      result = false;
-      break;
-    }
-    u_.rt.port.WriteStr(Tx_DisConnect_Buff() + u"\r\n");
-    u_.rt.view.setPanelText(2, Tx_DisConnect_Buff());
-    ++rs.Time_Out;
-    u_.waiter.delay(100);
-    ++rs.Time_Out;
-    u_.rt.view.setPanelText(1, u"DISConnecting-" + IntToText(rs.Time_Out / 10) + u"[sec]");
-    if (Confirmed()) {
-      break;
-    }
-  }
+  const bool result = RepeatHangUp(
+      u_,
+      [&] {
+        u_.rt.port.WriteStr(Tx_DisConnect_Buff() + u"\r\n");
+        u_.rt.view.setPanelText(2, Tx_DisConnect_Buff());
+      },
+      [this] { return Confirmed(); });
   if (ComportClose) {
     ComportOpenDISConnect(Index);
   }

@@ -15,11 +15,51 @@ bool LooksLikeListing(const Text& line) {
   return line.find_first_of(u"\\.])") != Text::npos;
 }
 
+// How a command waits for its reply: in steps of `stepMs`, the line sent once
+// more after `resendAfter` steps, giving up after `giveUpAfter` steps.
+struct ReplyWait {
+  std::int32_t resendAfter;
+  std::int32_t giveUpAfter;
+  std::int32_t stepMs;
+  const char16_t* label;
+  const char16_t* unit;
+  bool showResend;  // the resent line shows on panel 2 as well
+};
+
+// Sends `line` and waits; true when `replied` held after a step, false when the
+// steps ran out or the stop flag was set. Time_Out counts the steps.
+template <typename Replied>
+bool SendAndWait(Tidehaul& u, const Text& line, const ReplyWait& w, Replied replied) {
+  RunState& rs = u.rt.rs;
+  View& view = u.rt.view;
+  WriteCommandLine(u, line);
+  view.setPanelText(2, line);
+  rs.Time_Out = 0;
+  bool n2ndRepeat = false;
+  for (;;) {
+    if (rs.Time_Out > w.resendAfter && !n2ndRepeat) {
+      WriteCommandLine(u, line);
+      if (w.showResend) {
+        view.setPanelText(2, line);
+      }
+      n2ndRepeat = true;
+    }
+    if (rs.Time_Out > w.giveUpAfter || rs.delay_stop_flg) {
+      return false;
+    }
+    u.waiter.delay(w.stepMs);
+    ++rs.Time_Out;
+    view.setPanelText(1, StepText(w.label, rs.Time_Out, w.unit));
+    if (replied()) {
+      return true;
+    }
+  }
+}
+
 }  // namespace
 
 bool TerminalCommands::PROGRAM_COMMAND_Terminal_Mode_Open(std::int32_t index) {
   RunState& rs = u_.rt.rs;
-  View& view = u_.rt.view;
   const std::int32_t nRxTypeTemp = rs.RxTypeIndex;
   rs.RxTypeIndex = 0;
   u_.receive.RxTypeMemoClear(rs.RxTypeIndex);
@@ -30,25 +70,10 @@ bool TerminalCommands::PROGRAM_COMMAND_Terminal_Mode_Open(std::int32_t index) {
   });
 
   const Text nSendMessage = u"#M" + LoggerId(u_, index) + u" T O";
-  WriteCommandLine(u_, nSendMessage);
-  view.setPanelText(2, nSendMessage);
-  rs.Time_Out = 0;
-  bool n2ndRepeat = false;
-  for (;;) {
-    if (rs.Time_Out > 20 && !n2ndRepeat) {
-      WriteCommandLine(u_, nSendMessage);
-      view.setPanelText(2, nSendMessage);
-      n2ndRepeat = true;
-    }
-    if (rs.Time_Out > 40 || rs.delay_stop_flg) {
-      return true;
-    }
-    u_.waiter.delay(100);
-    ++rs.Time_Out;
-    view.setPanelText(1, StepText(u"Terminal Opening-", rs.Time_Out, u"[100msec]"));
-    if (Contains(AsciiUpper(rs.Buff), u"MINAL")) {
-      break;
-    }
+  const ReplyWait wait{20, 40, 100, u"Terminal Opening-", u"[100msec]", true};
+  if (!SendAndWait(u_, nSendMessage, wait,
+                   [&] { return Contains(AsciiUpper(rs.Buff), u"MINAL"); })) {
+    return true;
   }
   u_.waiter.delay(200);
   return true;
@@ -56,30 +81,15 @@ bool TerminalCommands::PROGRAM_COMMAND_Terminal_Mode_Open(std::int32_t index) {
 
 bool TerminalCommands::PROGRAM_COMMAND_Terminal_Mode_Close(std::int32_t index) {
   RunState& rs = u_.rt.rs;
-  View& view = u_.rt.view;
   rs.RxTypeIndex = 0;
   u_.receive.RxTypeMemoClear(rs.RxTypeIndex);
   rs.Buff.clear();
 
   const Text nSendMessage = u"#M" + LoggerId(u_, index) + u" T C";
-  WriteCommandLine(u_, nSendMessage);
-  view.setPanelText(2, nSendMessage);
-  rs.Time_Out = 0;
-  bool n2ndRepeat = false;
-  for (;;) {
-    if (rs.Time_Out > 10 && !n2ndRepeat) {
-      WriteCommandLine(u_, nSendMessage);
-      n2ndRepeat = true;
-    }
-    if (rs.Time_Out > 20 || rs.delay_stop_flg) {
-      return true;
-    }
-    u_.waiter.delay(200);
-    ++rs.Time_Out;
-    view.setPanelText(1, StepText(u"Terminal Closing-", rs.Time_Out, u"[200msec]"));
-    if (Contains(AsciiUpper(rs.Buff), u"UNC")) {
-      break;
-    }
+  // The resent close line does not show on panel 2.
+  const ReplyWait wait{10, 20, 200, u"Terminal Closing-", u"[200msec]", false};
+  if (!SendAndWait(u_, nSendMessage, wait, [&] { return Contains(AsciiUpper(rs.Buff), u"UNC"); })) {
+    return true;
   }
   u_.waiter.delay(500);
   rs.Buff.clear();
@@ -89,32 +99,12 @@ bool TerminalCommands::PROGRAM_COMMAND_Terminal_Mode_Close(std::int32_t index) {
 bool TerminalCommands::PROGRAM_COMMAND_DIR(std::int32_t index) {
   (void)index;
   RunState& rs = u_.rt.rs;
-  View& view = u_.rt.view;
   rs.RxTypeIndex = 0;
   rs.Buff.clear();
   const OnScopeExit clear([&] { rs.Buff.clear(); });
 
-  const Text nSendMessage = u"DIR";
-  WriteCommandLine(u_, nSendMessage);
-  view.setPanelText(2, nSendMessage);
-  rs.Time_Out = 0;
-  bool n2ndRepeat = false;
-  for (;;) {
-    if (rs.Time_Out > 40 && !n2ndRepeat) {
-      WriteCommandLine(u_, nSendMessage);
-      view.setPanelText(2, nSendMessage);
-      n2ndRepeat = true;
-    }
-    if (rs.Time_Out > 80 || rs.delay_stop_flg) {
-      break;
-    }
-    u_.waiter.delay(100);
-    ++rs.Time_Out;
-    view.setPanelText(1, StepText(u"Dir-", rs.Time_Out, u"[100msec]"));
-    if (LooksLikeListing(rs.Buff)) {
-      break;
-    }
-  }
+  const ReplyWait wait{40, 80, 100, u"Dir-", u"[100msec]", true};
+  SendAndWait(u_, u"DIR", wait, [&] { return LooksLikeListing(rs.Buff); });
   u_.waiter.delay(200);
   // The line that is last after the pause decides, not the one that ended the wait.
   return LooksLikeListing(rs.Buff);
@@ -133,34 +123,14 @@ bool TerminalCommands::PROGRAM_COMMAND_ROOT(std::int32_t index, bool DIR) {
 bool TerminalCommands::PROGRAM_COMMAND_FSIZE(std::int32_t index, const Text& FNAME) {
   (void)index;
   RunState& rs = u_.rt.rs;
-  View& view = u_.rt.view;
   rs.FileSizeChk = -1;
   rs.RxTypeIndex = 0;
   rs.Buff.clear();
   const OnScopeExit clear([&] { rs.Buff.clear(); });
 
-  const Text nSendMessage = u"FSIZE " + FNAME;
-  WriteCommandLine(u_, nSendMessage);
-  view.setPanelText(2, nSendMessage);
-  rs.Time_Out = 0;
-  bool n2ndRepeat = false;
-  for (;;) {
-    if (rs.Time_Out > 20 && !n2ndRepeat) {
-      WriteCommandLine(u_, nSendMessage);
-      view.setPanelText(2, nSendMessage);
-      n2ndRepeat = true;
-    }
-    if (rs.Time_Out > 50 || rs.delay_stop_flg) {
-      break;
-    }
-    u_.waiter.delay(200);
-    ++rs.Time_Out;
-    // The text names 100 ms although a step lasts 200 ms; the panel shows it so.
-    view.setPanelText(1, StepText(u"fsize-", rs.Time_Out, u"[100msec]"));
-    if (rs.Buff.size() >= 2) {
-      break;
-    }
-  }
+  // The text names 100 ms although a step lasts 200 ms; the panel shows it so.
+  const ReplyWait wait{20, 50, 200, u"fsize-", u"[100msec]", true};
+  SendAndWait(u_, u"FSIZE " + FNAME, wait, [&] { return rs.Buff.size() >= 2; });
   if (rs.Buff.size() < 2) {
     return false;
   }
