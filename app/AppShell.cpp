@@ -1,5 +1,7 @@
 #include "app/AppShell.h"
 
+#include <utility>
+
 #include "app/Tidehaul.h"
 
 namespace th {
@@ -7,7 +9,9 @@ namespace th {
 Text FindNumber(const Text& Target) {
   Text digits;
   for (const char16_t c : Target) {
-    if (c >= u'0' && c <= u'9') digits.push_back(c);
+    if (c >= u'0' && c <= u'9') {
+      digits.push_back(c);
+    }
   }
   return digits;
 }
@@ -21,7 +25,8 @@ void AppShell::startTimer() {
 }
 
 void AppShell::FormCreate() {
-  u_.rt.loop.setExceptionHandler([this](std::exception_ptr e) { u_.log.AppException(e); });
+  u_.rt.loop.setExceptionHandler(
+      [this](std::exception_ptr e) { u_.log.AppException(std::move(e)); });
   startTimer();
 }
 
@@ -43,9 +48,13 @@ void AppShell::WMCopyData(const CopyDataStruct& Data) {
     if (Data.lpData != nullptr) {
       for (std::uint32_t i = 0; i + 1 < Data.cbData; i += 2) {
         const auto unit = static_cast<char16_t>(Data.lpData[i] | (Data.lpData[i + 1] << 8));
-        if (unit == 0) break;
+        if (unit == 0) {
+          break;
+        }
         nMsg.push_back(unit);
-        if (nMsg.size() == 4) break;  // only the first four characters count
+        if (nMsg.size() == 4) {
+          break;  // only the first four characters count
+        }
       }
     }
     u_.rt.view.setMsgText(FindNumber(nMsg));
@@ -69,7 +78,9 @@ void AppShell::tmrSchDownTimer() {
     }
     rs.IndexNo = TextToIntDef(u_.rt.view.msgText(), -1);
     // A number without a record counts like an empty label.
-    if (!IsDeviceNumber(rs.IndexNo)) rs.IndexNo = -1;
+    if (!IsDeviceNumber(rs.IndexNo)) {
+      rs.IndexNo = -1;
+    }
     if (rs.IndexNo == -1) {
       rs.repeatCnt = rs.repeatCnt + 1;
     } else {
@@ -101,16 +112,22 @@ void AppShell::FormCloseQuery(bool& CanClose) {
 void AppShell::CloseMainWindow() {
   bool CanClose = true;
   FormCloseQuery(CanClose);
-  if (!CanClose) return;
+  if (!CanClose) {
+    return;
+  }
   if (!closed_) {
     closed_ = true;
-    if (closer_) closer_();
+    if (closer_) {
+      closer_();
+    }
   }
   u_.rt.loop.quit();
 }
 
 void AppShell::SpeedButton3Click() {
-  if (u_.job.running()) return;
+  if (u_.job.running()) {
+    return;
+  }
   u_.job.SchDownload(TextToIntDef(u_.rt.view.msgText(), -1));
 }
 

@@ -1,5 +1,7 @@
 #include "app/EventLog.h"
 
+#include <utility>
+
 #include "app/Tidehaul.h"
 #include "platform/Errors.h"
 
@@ -13,13 +15,15 @@ void EventLog::SaveLog() {
   PlatformServices& sys = u_.rt.sys;
   const std::string SFName = sys.executableDirectory() + "LogFile.Log";
   const int error = sys.appendFile(SFName, EncodeAnsi(u_.rt.rs.LogMessage) + "\r\n");
-  if (error != 0) throw EInOutError::FromErrno(error);
+  if (error != 0) {
+    throw EInOutError::FromErrno(error);
+  }
 }
 
 void EventLog::AppException(std::exception_ptr E) {
   Text message;
   try {
-    std::rethrow_exception(E);
+    std::rethrow_exception(std::move(E));
   } catch (const std::exception& e) {
     message = FromUtf8(e.what());
   } catch (...) {

@@ -11,28 +11,40 @@ namespace th {
 void SettingsFile::SettingOpen() {
   PlatformServices& sys = u_.rt.sys;
   const std::string SFName = sys.executableDirectory() + "Setting.dat";
-  if (!sys.fileExists(SFName)) return;
+  if (!sys.fileExists(SFName)) {
+    return;
+  }
   std::string bytes;
   const int error = sys.readFile(SFName, kSettingsFileSize, bytes);
   // What was read is kept even when the read failed part-way.
   std::memcpy(u_.rt.rs.DeviceInfo.data(), bytes.data(), bytes.size());
-  if (error != 0) throw EInOutError::FromErrno(error);
-  if (bytes.size() < kSettingsFileSize) throw EInOutError::ReadBeyondEnd();
+  if (error != 0) {
+    throw EInOutError::FromErrno(error);
+  }
+  if (bytes.size() < kSettingsFileSize) {
+    throw EInOutError::ReadBeyondEnd();
+  }
 }
 
 std::int32_t SettingsFile::MdoemTypeFind(std::int32_t Index) const {
   static const std::array<std::u16string_view, 7> kNames = {
       u"Direct", u"H316k", u"JX070", u"N-Tarsel", u"B/T(QM515)", u"etc", u"TWX-314"};
-  if (!IsDeviceNumber(Index)) return kNoType;
+  if (!IsDeviceNumber(Index)) {
+    return kNoType;
+  }
   const Text type = u_.rt.device(Index).ModemSet.ModemType.text();
   for (std::size_t i = 0; i < kNames.size(); ++i) {
-    if (type == kNames[i]) return static_cast<std::int32_t>(i);
+    if (type == kNames[i]) {
+      return static_cast<std::int32_t>(i);
+    }
   }
   return kNoType;
 }
 
 void SettingsFile::Init(std::int32_t nNO) {
-  if (!IsDeviceNumber(nNO)) return;
+  if (!IsDeviceNumber(nNO)) {
+    return;
+  }
   const Setup& s = u_.rt.device(nNO);
   View& v = u_.rt.view;
   v.setFieldText(Field::lbeSelectedDeviceName, s.DeviceSet.DeviceName.text());

@@ -21,7 +21,9 @@ struct LeInt32 {
   }
   void set(std::int32_t value) {
     const auto v = static_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<std::uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i) {
+      bytes[i] = static_cast<std::uint8_t>(v >> (8 * i));
+    }
   }
 };
 
@@ -41,13 +43,13 @@ struct ShortString {
   static constexpr std::size_t capacity = Capacity;
 
   std::size_t size() const { return length < Capacity ? length : Capacity; }
-  std::string_view bytes() const {
-    return {reinterpret_cast<const char*>(chars), size()};
-  }
+  std::string_view bytes() const { return {reinterpret_cast<const char*>(chars), size()}; }
   Text text() const { return DecodeAnsi(bytes()); }
   // Stores the encoded bytes; false (and unchanged) when they do not fit.
   bool setBytes(std::string_view value) {
-    if (value.size() > Capacity) return false;
+    if (value.size() > Capacity) {
+      return false;
+    }
     length = static_cast<std::uint8_t>(value.size());
     std::memcpy(chars, value.data(), value.size());
     return true;
@@ -133,6 +135,8 @@ static_assert(offsetof(Setup, Q9RSetPath) == 1699);
 using DeviceTable = std::array<Setup, kDeviceCount>;
 static_assert(sizeof(DeviceTable) == kSettingsFileSize);
 
-inline bool IsDeviceNumber(std::int32_t n) { return n >= 0 && n < kDeviceCount; }
+inline bool IsDeviceNumber(std::int32_t n) {
+  return n >= 0 && n < kDeviceCount;
+}
 
 }  // namespace th

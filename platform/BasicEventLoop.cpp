@@ -24,7 +24,9 @@ BasicEventLoop::~BasicEventLoop() {
 }
 
 std::uint64_t BasicEventLoop::nowMs() const {
-  if (clock_ == Clock::Virtual) return virtualNow_;
+  if (clock_ == Clock::Virtual) {
+    return virtualNow_;
+  }
   return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                         std::chrono::steady_clock::now() - steadyStart_)
                                         .count());
@@ -42,7 +44,9 @@ std::uint32_t BasicEventLoop::tick() const {
 
 void BasicEventLoop::advance(std::uint64_t ms) {
   std::lock_guard lock(mutex_);
-  if (clock_ == Clock::Virtual) virtualNow_ += ms;
+  if (clock_ == Clock::Virtual) {
+    virtualNow_ += ms;
+  }
 }
 
 bool BasicEventLoop::takeCall(Call& call, bool synchronizedOnly) {
@@ -66,7 +70,9 @@ bool BasicEventLoop::takeDueTimer(std::function<void()>& fn) {
       best = it;
     }
   }
-  if (best == timers_.end()) return false;
+  if (best == timers_.end()) {
+    return false;
+  }
   fn = best->second.fn;
   if (best->second.repeating) {
     best->second.due = now + best->second.interval;
@@ -123,23 +129,33 @@ void BasicEventLoop::processPendingMessages() {
 
 void BasicEventLoop::processSynchronizedCalls() {
   Call call;
-  while (takeCall(call, true)) runCall(call);
+  while (takeCall(call, true)) {
+    runCall(call);
+  }
 }
 
 bool BasicEventLoop::somethingPendingLocked() const {
-  if (!calls_.empty()) return true;
+  if (!calls_.empty()) {
+    return true;
+  }
   const std::uint64_t now = nowMs();
   for (const auto& [id, timer] : timers_) {
-    if (timer.due <= now) return true;
+    if (timer.due <= now) {
+      return true;
+    }
   }
   return false;
 }
 
 void BasicEventLoop::waitForMessage(std::uint32_t ms) {
   std::unique_lock lock(mutex_);
-  if (somethingPendingLocked()) return;
+  if (somethingPendingLocked()) {
+    return;
+  }
   std::uint64_t until = nowMs() + ms;
-  for (const auto& [id, timer] : timers_) until = std::min(until, timer.due);
+  for (const auto& [id, timer] : timers_) {
+    until = std::min(until, timer.due);
+  }
   if (clock_ == Clock::Virtual) {
     virtualNow_ = std::max(virtualNow_, until);
     return;
@@ -166,7 +182,9 @@ void BasicEventLoop::synchronize(std::function<void()> call) {
   wake_.notify_all();
   callDone_.wait(lock, [&] { return done; });
   lock.unlock();
-  if (error) std::rethrow_exception(error);
+  if (error) {
+    std::rethrow_exception(error);
+  }
 }
 
 TimerId BasicEventLoop::startTimer(std::uint32_t intervalMs, bool repeating,
@@ -188,15 +206,21 @@ void BasicEventLoop::run() {
   for (;;) {
     processPendingMessages();
     std::unique_lock lock(mutex_);
-    if (quit_) return;
+    if (quit_) {
+      return;
+    }
     if (clock_ == Clock::Virtual) {
-      if (somethingPendingLocked()) continue;
+      if (somethingPendingLocked()) {
+        continue;
+      }
       if (timers_.empty() || virtualNow_ >= virtualLimit_) {
         stalled_ = true;
         return;
       }
       std::uint64_t next = timers_.begin()->second.due;
-      for (const auto& [id, timer] : timers_) next = std::min(next, timer.due);
+      for (const auto& [id, timer] : timers_) {
+        next = std::min(next, timer.due);
+      }
       virtualNow_ = std::min(std::max(virtualNow_, next), virtualLimit_);
       continue;
     }

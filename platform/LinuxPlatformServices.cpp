@@ -17,7 +17,9 @@ int WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t n = ::write(fd, bytes.data(), bytes.size());
     if (n < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR) {
+        continue;
+      }
       return errno;
     }
     bytes.remove_prefix(static_cast<std::size_t>(n));
@@ -27,7 +29,9 @@ int WriteAll(int fd, std::string_view bytes) {
 
 int WriteAndClose(int fd, std::string_view bytes) {
   int error = WriteAll(fd, bytes);
-  if (::close(fd) != 0 && error == 0) error = errno;
+  if (::close(fd) != 0 && error == 0) {
+    error = errno;
+  }
   return error;
 }
 
@@ -36,7 +40,9 @@ int WriteAndClose(int fd, std::string_view bytes) {
 std::string LinuxPlatformServices::executableDirectory() const {
   std::error_code ec;
   auto exe = std::filesystem::canonical("/proc/self/exe", ec);
-  if (ec) return "./";
+  if (ec) {
+    return "./";
+  }
   return exe.parent_path().string() + "/";
 }
 
@@ -57,7 +63,9 @@ int LinuxPlatformServices::readFile(const std::string& path, std::size_t count, 
   // Non-blocking, and only regular files: a FIFO or device in the file's place
   // must not hang the tool at start.
   const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return errno;
+  if (fd < 0) {
+    return errno;
+  }
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
@@ -69,11 +77,15 @@ int LinuxPlatformServices::readFile(const std::string& path, std::size_t count, 
   while (got < count) {
     const ssize_t n = ::read(fd, out.data() + got, count - got);
     if (n < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR) {
+        continue;
+      }
       error = errno;
       break;
     }
-    if (n == 0) break;
+    if (n == 0) {
+      break;
+    }
     got += static_cast<std::size_t>(n);
   }
   out.resize(got);
@@ -83,13 +95,17 @@ int LinuxPlatformServices::readFile(const std::string& path, std::size_t count, 
 
 int LinuxPlatformServices::appendFile(const std::string& path, std::string_view bytes) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return errno;
+  if (fd < 0) {
+    return errno;
+  }
   return WriteAndClose(fd, bytes);
 }
 
 int LinuxPlatformServices::rewriteFile(const std::string& path, std::string_view bytes) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return errno;
+  if (fd < 0) {
+    return errno;
+  }
   return WriteAndClose(fd, bytes);
 }
 

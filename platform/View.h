@@ -44,7 +44,9 @@ class View {
   // Progress bar PBar_Connect, range 0 to 100 at start. A maximum below the
   // minimum 0 is refused with EInvalidOperation and changes nothing.
   void setProgressMax(int max) {
-    if (max < 0) throw EInvalidOperation("Property value out of range");
+    if (max < 0) {
+      throw EInvalidOperation("Property value out of range");
+    }
     doSetProgressMax(max);
   }
   virtual int progressMax() const = 0;

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 #include "platform/BasicEventLoop.h"
 
@@ -65,7 +66,7 @@ TEST(VirtualEventLoop, ExceptionsOfDispatchedCallsReachTheHandler) {
   std::string caught;
   loop.setExceptionHandler([&](std::exception_ptr e) {
     try {
-      std::rethrow_exception(e);
+      std::rethrow_exception(std::move(e));
     } catch (const std::exception& ex) {
       caught = ex.what();
     }
