@@ -5,7 +5,9 @@
 namespace th::test {
 
 void SimulatedPort::Open() {
-  if (open_) return;
+  if (open_) {
+    return;
+  }
   if (failCode_ != 0) {
     const int code = failCode_;
     failCode_ = 0;
@@ -16,7 +18,9 @@ void SimulatedPort::Open() {
 }
 
 void SimulatedPort::Close() {
-  if (!open_) return;
+  if (!open_) {
+    return;
+  }
   open_ = false;
   input_.clear();  // unread input is discarded at close
   ++generation_;
@@ -24,28 +28,42 @@ void SimulatedPort::Close() {
 }
 
 void SimulatedPort::SetDTR(bool on) {
-  if (!open_) throw ESerialPort::Make(SError_EscapeComFailed, 9);
+  if (!open_) {
+    throw ESerialPort::Make(SError_EscapeComFailed, 9);
+  }
   events_.push_back(on ? "DTR 1" : "DTR 0");
 }
 
 void SimulatedPort::SetRTS(bool on) {
-  if (!open_) throw ESerialPort::Make(SError_EscapeComFailed, 9);
+  if (!open_) {
+    throw ESerialPort::Make(SError_EscapeComFailed, 9);
+  }
   events_.push_back(on ? "RTS 1" : "RTS 0");
 }
 
 int SimulatedPort::WriteStr(const Text& str) {
-  if (str.empty()) return 0;
-  if (!open_) throw ESerialPort::Make(SError_PortNotOpen, 0);
+  if (str.empty()) {
+    return 0;
+  }
+  if (!open_) {
+    throw ESerialPort::Make(SError_PortNotOpen, 0);
+  }
   const std::string bytes = TextToBytes(str);
   writes_.push_back({loop_.tick(), bytes});
-  if (responder_) responder_(bytes);
+  if (responder_) {
+    responder_(bytes);
+  }
   return static_cast<int>(bytes.size());
 }
 
 int SimulatedPort::ReadStr(Text& str, int count) {
   str.clear();
-  if (count <= 0) return 0;
-  if (!open_) throw ESerialPort::Make(SError_PortNotOpen, 0);
+  if (count <= 0) {
+    return 0;
+  }
+  if (!open_) {
+    throw ESerialPort::Make(SError_PortNotOpen, 0);
+  }
   const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(count), input_.size());
   str = BytesToText(std::string_view(input_).substr(0, n));
   input_.erase(0, n);
@@ -55,7 +73,9 @@ int SimulatedPort::ReadStr(Text& str, int count) {
 void SimulatedPort::deliver(std::string bytes, std::uint32_t delayMs) {
   const std::uint64_t generation = generation_;
   auto arrive = [this, generation, bytes = std::move(bytes)] {
-    if (!open_ || generation != generation_) return;
+    if (!open_ || generation != generation_) {
+      return;
+    }
     input_ += bytes;
     notify();
   };
@@ -69,7 +89,9 @@ void SimulatedPort::deliver(std::string bytes, std::uint32_t delayMs) {
 void SimulatedPort::notify() {
   // The handler sees the count waiting when it runs; bytes already taken raise nothing.
   loop_.post([this] {
-    if (!open_ || input_.empty() || !handler_) return;
+    if (!open_ || input_.empty() || !handler_) {
+      return;
+    }
     handler_(static_cast<int>(input_.size()));
   });
 }

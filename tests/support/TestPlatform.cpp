@@ -10,7 +10,9 @@ namespace th::test {
 
 TempDir::TempDir() {
   std::string templ = (std::filesystem::temp_directory_path() / "tidehaul-XXXXXX").string();
-  if (::mkdtemp(templ.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  if (::mkdtemp(templ.data()) == nullptr) {
+    throw std::runtime_error("mkdtemp failed");
+  }
   path_ = templ;
 }
 
