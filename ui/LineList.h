@@ -4,7 +4,8 @@
 // fetched data until it is written); the window only displays it. Lines come off
 // the serial line, one byte per character, so they are kept as bytes.
 #include <cstddef>
-#include <string>
+#include <deque>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -27,22 +28,34 @@ class LineList {
   // Reading a line yields at most its first 4096 characters.
   static constexpr std::size_t kReadLimit = 4096;
 
-  void append(std::string line);
+  void append(std::string_view line);
   // Characters above 255 keep their low byte.
-  void appendText(const Text& line) { append(TextToBytes(line)); }
+  void appendText(std::u16string_view line);
   void clear();
 
   std::size_t count() const { return lines_.size(); }
-  // The line as stored, whole (for display).
-  const std::string& raw(std::size_t i) const { return lines_[i]; }
+  // The line as stored, whole (for display). It stays where it is until the
+  // list is cleared: later appends do not move it.
+  std::string_view raw(std::size_t i) const { return lines_[i]; }
   // The line as the logic reads it: at most kReadLimit bytes.
-  std::string_view line(std::size_t i) const;
+  std::string_view line(std::size_t i) const { return lines_[i].substr(0, kReadLimit); }
   Text lineText(std::size_t i) const { return BytesToText(line(i)); }
 
   void setObserver(LineListObserver* observer) { observer_ = observer; }
 
  private:
-  std::vector<std::string> lines_;
+  // Room for `size` bytes that never moves.
+  char* place(std::size_t size);
+  void added();
+
+  // A fetch appends a few hundred thousand short lines: packing them into
+  // large blocks costs their bytes plus one view each, instead of a heap block
+  // and a string object per line.
+  static constexpr std::size_t kBlockSize = std::size_t{256} * 1024;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  char* free_ = nullptr;  // unused tail of the current block
+  std::size_t room_ = 0;
+  std::deque<std::string_view> lines_;
   LineListObserver* observer_ = nullptr;
 };
 

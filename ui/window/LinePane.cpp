@@ -60,7 +60,7 @@ void LinePane::measureFont() {
   measured_ = 0;
 }
 
-double LinePane::widthOf(const std::string& line) const {
+double LinePane::widthOf(std::string_view line) const {
   double width = 0;
   for (const char c : line) {
     width += advance_[static_cast<unsigned char>(c)];
@@ -148,7 +148,7 @@ void LinePane::paintEvent(QPaintEvent* /*event*/) {
   QString text;
   int y = 0;
   for (std::size_t i = first; i < lines_.count() && y < height; ++i, y += lineHeight_) {
-    const std::string& line = lines_.raw(i);
+    const std::string_view line = lines_.raw(i);
     // Skip what lies left of the view, then draw only what fits in it.
     double x = kMargin - xOffset;
     std::size_t c = 0;

@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <string_view>
 
 #include "ui/LineList.h"
 
@@ -42,7 +43,7 @@ class LinePane : public QAbstractScrollArea, public LineListObserver {
 
  private:
   void measureFont();
-  double widthOf(const std::string& line) const;
+  double widthOf(std::string_view line) const;
   void scheduleRefresh();
   void refresh();
 
