@@ -28,21 +28,21 @@ LinkRig::LinkRig() : rig(std::make_unique<SimRig<FaultyPort>>()), sim(&rig->port
   });
 }
 
-LinkRig::LinkRig(const DeviceSpec& spec, int index) : LinkRig() {
-  configure(spec, index);
+LinkRig::LinkRig(const DeviceSpec& device, int index) : LinkRig() {
+  configure(device, index);
 }
 
-void LinkRig::configure(const DeviceSpec& spec, int index) {
+void LinkRig::configure(const DeviceSpec& device, int index) {
   Setup& s = rig->rs.DeviceInfo.at(static_cast<std::size_t>(index));
-  s.DeviceSet.DeviceName.setBytes(spec.name);
-  s.DeviceSet.LogID.setBytes(spec.logId);
-  s.PortSet.COMPORT.set(spec.comport);
-  s.PortSet.Baudrate.setBytes(spec.baud);
-  s.ModemSet.ModemType.setBytes(spec.type);
-  s.ModemSet.Command.setBytes(spec.command);
-  s.ModemSet.CallCMD.setBytes(spec.callCmd);
-  s.ModemSet.ModemNo.setBytes(spec.modemNo);
-  s.ModemSet.DiscntCMD.setBytes(spec.discnt);
+  s.DeviceSet.DeviceName.setBytes(device.name);
+  s.DeviceSet.LogID.setBytes(device.logId);
+  s.PortSet.COMPORT.set(device.comport);
+  s.PortSet.Baudrate.setBytes(device.baud);
+  s.ModemSet.ModemType.setBytes(device.type);
+  s.ModemSet.Command.setBytes(device.command);
+  s.ModemSet.CallCMD.setBytes(device.callCmd);
+  s.ModemSet.ModemNo.setBytes(device.modemNo);
+  s.ModemSet.DiscntCMD.setBytes(device.discnt);
 }
 
 void LinkRig::on(const std::string& write, const std::string& reply, std::uint32_t delayMs,

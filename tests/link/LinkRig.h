@@ -35,9 +35,9 @@ inline constexpr std::string_view kEscape = "\x1d+++\x1b";
 
 struct LinkRig {
   LinkRig();
-  explicit LinkRig(const DeviceSpec& spec, int index = 3);
+  explicit LinkRig(const DeviceSpec& device, int index = 3);
 
-  void configure(const DeviceSpec& spec, int index = 3);
+  void configure(const DeviceSpec& device, int index = 3);
   // The far end answers a write that equals `write` with `reply`, `delayMs`
   // later; `times` answers at most (negative: always).
   void on(const std::string& write, const std::string& reply, std::uint32_t delayMs,

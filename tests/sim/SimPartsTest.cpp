@@ -60,7 +60,7 @@ bool looksLikeDataLine(const std::string& l, int channels) {
   return p == l.size();
 }
 
-GenerateSpec spec(int lines) {
+GenerateSpec linesSpec(int lines) {
   GenerateSpec s;
   s.lines = lines;
   EXPECT_TRUE(parseStamp("2024-12-31 23:50:00", s.start));
@@ -68,7 +68,7 @@ GenerateSpec spec(int lines) {
 }
 
 TEST(Generator, LinesAreDatedDataLinesAndRepeatable) {
-  const std::string data = generateFile(spec(3), 0);
+  const std::string data = generateFile(linesSpec(3), 0);
   const auto lines = splitCrLf(data);
   ASSERT_EQ(lines.size(), 3U);
   EXPECT_EQ(lines[0].substr(0, 17), "24-12-31 23:50:00");
@@ -76,15 +76,15 @@ TEST(Generator, LinesAreDatedDataLinesAndRepeatable) {
   for (const auto& l : lines) {
     EXPECT_TRUE(looksLikeDataLine(l, 3)) << l;
   }
-  EXPECT_EQ(generateFile(spec(3), 0), data);
-  GenerateSpec other = spec(3);
+  EXPECT_EQ(generateFile(linesSpec(3), 0), data);
+  GenerateSpec other = linesSpec(3);
   other.seed = 2;
   EXPECT_NE(generateFile(other, 0), data);
 }
 
 TEST(Generator, SecondFileSharesTheStampsOnly) {
-  const auto first = splitCrLf(generateFile(spec(50), 0));
-  const auto second = splitCrLf(generateFile(spec(50), 1));
+  const auto first = splitCrLf(generateFile(linesSpec(50), 0));
+  const auto second = splitCrLf(generateFile(linesSpec(50), 1));
   ASSERT_EQ(first.size(), second.size());
   int same = 0;
   for (std::size_t i = 0; i < first.size(); ++i) {
@@ -95,7 +95,7 @@ TEST(Generator, SecondFileSharesTheStampsOnly) {
 }
 
 TEST(Generator, Year08LongYearAndTags) {
-  GenerateSpec s = spec(40);
+  GenerateSpec s = linesSpec(40);
   s.year08 = true;
   s.errorTags = true;
   const std::string raw = generateFile(s, 0);

@@ -53,18 +53,18 @@ std::string insertTag(std::string line, std::uint32_t pickTag, std::uint32_t pic
   return line;
 }
 
-std::string generateFile(const GenerateSpec& spec, int fileIndex) {
-  std::mt19937 values(spec.seed * 2654435761U + static_cast<std::uint32_t>(fileIndex) * 40503U);
-  std::mt19937 tags(spec.seed ^ 0x5bd1e995U);
+std::string generateFile(const GenerateSpec& what, int fileIndex) {
+  std::mt19937 values(what.seed * 2654435761U + static_cast<std::uint32_t>(fileIndex) * 40503U);
+  std::mt19937 tags(what.seed ^ 0x5bd1e995U);
   std::string out;
-  out.reserve(static_cast<std::size_t>(spec.lines) * (20 + 9 * spec.channels));
-  for (int i = 0; i < spec.lines; ++i) {
-    const auto t = static_cast<std::time_t>(spec.start + std::int64_t{i} * spec.intervalSec);
+  out.reserve(static_cast<std::size_t>(what.lines) * (20 + 9 * what.channels));
+  for (int i = 0; i < what.lines; ++i) {
+    const auto t = static_cast<std::time_t>(what.start + std::int64_t{i} * what.intervalSec);
     std::tm tm{};
     gmtime_r(&t, &tm);
-    const int year = spec.year08 ? 2008 : tm.tm_year + 1900;
+    const int year = what.year08 ? 2008 : tm.tm_year + 1900;
     char stamp[40];
-    if (spec.longYear) {
+    if (what.longYear) {
       std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", year, tm.tm_mon + 1,
                     tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
     } else {
@@ -72,11 +72,11 @@ std::string generateFile(const GenerateSpec& spec, int fileIndex) {
                     tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
     }
     std::string line = stamp;
-    for (int c = 0; c < spec.channels; ++c) {
+    for (int c = 0; c < what.channels; ++c) {
       line += ',';
       appendValue(line, values());
     }
-    if (spec.errorTags) {
+    if (what.errorTags) {
       const std::uint32_t tag = tags();
       line = insertTag(std::move(line), tag, tags());
     }

@@ -23,7 +23,7 @@ struct GenerateSpec {
 bool parseStamp(std::string_view text, std::int64_t& out);
 
 // `fileIndex` 0 is the first data file, 1 the second (other values, same stamps).
-std::string generateFile(const GenerateSpec& spec, int fileIndex);
+std::string generateFile(const GenerateSpec& what, int fileIndex);
 
 // The error tags, and one of them inserted at a position chosen by `pick`.
 inline constexpr std::string_view kErrorTags[] = {"E00", "E21", "E32", "E40", "E62"};
