@@ -23,36 +23,42 @@ void AddLineChar(Text& line, char16_t c) {
   }
 }
 
-Text YearPatch(const Text& line, const Text& nowYear) {
+void PatchYear(Text& line, const Text& nowYear) {
   auto at = [&](std::size_t pos) {
-    return line.size() >= pos + 2 && std::u16string_view(line).substr(pos, 2) == u"08";
+    return line.size() >= pos + 2 && line[pos] == u'0' && line[pos + 1] == u'8';
   };
-  if (Contains(line, u"Time Read") && at(10)) {
-    return line.substr(0, 10) + nowYear + line.substr(12);
+  // The position test is cheaper than the search, and both must hold.
+  if (at(10) && Contains(line, u"Time Read")) {
+    line.replace(10, 2, nowYear);
+  } else if (at(9) && Contains(line, u"Time Set")) {
+    line.replace(9, 2, nowYear);
+  } else if (at(0)) {
+    line.replace(0, 2, nowYear);
   }
-  if (Contains(line, u"Time Set") && at(9)) {
-    return line.substr(0, 9) + nowYear + line.substr(11);
-  }
-  if (at(0)) {
-    return nowYear + line.substr(2);
-  }
-  return line;
+}
+
+Text YearPatch(const Text& line, const Text& nowYear) {
+  Text patched = line;
+  PatchYear(patched, nowYear);
+  return patched;
 }
 
 void ReceivePath::COMPORTRxChar(int Count) {
   RunState& rs = u_.rt.rs;
-  Text aMsg;
-  u_.rt.port.ReadStr(aMsg, Count);
+  received_.clear();
+  u_.rt.port.ReadStr(received_, Count);
   // The count wraps like the 32-bit counter it is instead of overflowing.
   rs.FileSize = static_cast<std::int32_t>(static_cast<std::uint32_t>(rs.FileSize) +
                                           static_cast<std::uint32_t>(Count));
-  for (const char16_t c : aMsg) {
+  for (const char16_t c : received_) {
     if (c == u'\n') {
       continue;
     }
     if (c == u'\r') {
-      rs.Buff = YearPatch(rs.BuffTemp, rs.NowYear);
+      // The two texts trade their storage, so a line costs no allocation.
+      rs.Buff.swap(rs.BuffTemp);
       rs.BuffTemp.clear();
+      PatchYear(rs.Buff, rs.NowYear);
       ComportRXEvent(rs.Buff);
       continue;
     }
@@ -65,7 +71,7 @@ void ReceivePath::ComportRXEvent(const Text& AMsg) {
     return;
   }
   RunState& rs = u_.rt.rs;
-  if (Contains(AsciiUpper(AMsg), u"CARRIER")) {
+  if (ContainsUpperCased(AMsg, u"CARRIER")) {
     rs.Connect_flg = false;
   }
   u_.rt.view.setPanelText(3, AMsg);

@@ -18,6 +18,8 @@ void AddLineChar(Text& line, char16_t c);
 // A two-digit year "08" from a logger whose clock lost its decade becomes the
 // current year (nowYear, two characters); the line keeps its length.
 Text YearPatch(const Text& line, const Text& nowYear);
+// The same on the line itself.
+void PatchYear(Text& line, const Text& nowYear);
 
 // Turns arriving bytes into lines and files them into the panes.
 class ReceivePath {
@@ -33,6 +35,7 @@ class ReceivePath {
 
  private:
   Tidehaul& u_;
+  Text received_;  // kept between notifications so a read allocates nothing
 };
 
 }  // namespace th

@@ -55,6 +55,25 @@ bool Contains(const Text& text, std::u16string_view what) {
   return std::u16string_view(text).find(what) != std::u16string_view::npos;
 }
 
+bool ContainsUpperCased(std::u16string_view text, std::u16string_view upperWhat) {
+  auto upper = [](char16_t c) {
+    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - (u'a' - u'A')) : c;
+  };
+  if (upperWhat.empty()) {
+    return true;
+  }
+  for (std::size_t start = 0; start + upperWhat.size() <= text.size(); ++start) {
+    std::size_t k = 0;
+    while (k < upperWhat.size() && upper(text[start + k]) == upperWhat[k]) {
+      ++k;
+    }
+    if (k == upperWhat.size()) {
+      return true;
+    }
+  }
+  return false;
+}
+
 namespace {
 
 // Length of the valid UTF-8 sequence at bytes[i], and its code point; 0 when invalid.
@@ -140,6 +159,13 @@ Text BytesToText(std::string_view bytes) {
   Text out(bytes.size(), u'\0');
   for (std::size_t i = 0; i < bytes.size(); ++i) out[i] = static_cast<unsigned char>(bytes[i]);
   return out;
+}
+
+void AssignBytes(Text& text, std::string_view bytes) {
+  text.resize(bytes.size());
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    text[i] = static_cast<unsigned char>(bytes[i]);
+  }
 }
 
 std::string TextToBytes(const Text& text) {

@@ -21,6 +21,9 @@ std::int32_t TextToIntDef(const Text& text, std::int32_t fallback);
 // Upper-cases ASCII letters a-z only, as the reply tests do.
 Text AsciiUpper(Text text);
 bool Contains(const Text& text, std::u16string_view what);
+// Contains(AsciiUpper(text), upperWhat) without the copy; upperWhat holds no
+// lower-case ASCII letter.
+bool ContainsUpperCased(std::u16string_view text, std::u16string_view upperWhat);
 
 // Settings and log files: UTF-8. A byte sequence that is not UTF-8 decodes byte
 // by byte as the character of the same number, so nothing is dropped.
@@ -30,6 +33,8 @@ std::string EncodeAnsi(const Text& text);
 // The serial line and the data files: one byte per character. Characters above
 // 255 keep their low byte, as the port component sends them.
 Text BytesToText(std::string_view bytes);
+// The same into an existing text, reusing its storage.
+void AssignBytes(Text& text, std::string_view bytes);
 std::string TextToBytes(const Text& text);
 
 // For messages, test output and Qt: lossless UTF-8 of the UTF-16 text.

@@ -256,7 +256,7 @@ int TCustomSerialPort::ReadStr(Text& Str, int Count) {
   if (error != 0) {
     CallException(SError_ReadFailed, error);
   }
-  Str = BytesToText(bytes);
+  AssignBytes(Str, bytes);
   return static_cast<int>(bytes.size());
 }
 

@@ -46,5 +46,23 @@ TEST(Errors, InputOutputMessagesFollowTheSystemCode) {
   EXPECT_STREQ(EInOutError::ReadBeyondEnd().what(), "Read beyond end of file");
 }
 
+TEST(Text, UpperCasedSearchMatchesUpperCasingFirst) {
+  for (const Text& line : {Text(u"no carrier"), Text(u"NO CARRIER"), Text(u"xCaRrIeR"),
+                           Text(u"CARRIE"), Text(u"carri\u00E9r"), Text(u"\u00E7arrier"), Text()}) {
+    EXPECT_EQ(ContainsUpperCased(line, u"CARRIER"), Contains(AsciiUpper(line), u"CARRIER"))
+        << ToUtf8(line);
+  }
+  EXPECT_TRUE(ContainsUpperCased(u"ccarrier", u"CARRIER"));  // a false start is retried
+  EXPECT_TRUE(ContainsUpperCased(u"", u""));
+}
+
+TEST(Text, AssignBytesReplacesTheWholeText) {
+  Text t = u"a much longer text than the bytes";
+  AssignBytes(t, std::string("\xFFz\0", 3));
+  EXPECT_EQ(t, (Text{0xFF, u'z', 0}));
+  AssignBytes(t, "");
+  EXPECT_TRUE(t.empty());
+}
+
 }  // namespace
 }  // namespace th
