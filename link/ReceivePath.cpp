@@ -1,10 +1,21 @@
 #include "link/ReceivePath.h"
 
+#include <algorithm>
 #include <array>
 
 #include "app/Tidehaul.h"
 
 namespace th {
+
+namespace {
+
+// The last two characters of "E32", "E21", "E62", "E40" or "E00".
+bool IsTagTail(char16_t a, char16_t b) {
+  return (a == u'3' && b == u'2') || (a == u'2' && b == u'1') || (a == u'6' && b == u'2') ||
+         (a == u'4' && b == u'0') || (a == u'0' && b == u'0');
+}
+
+}  // namespace
 
 void AddLineChar(Text& line, char16_t c) {
   line.push_back(c);
@@ -37,6 +48,23 @@ void PatchYear(Text& line, const Text& nowYear) {
   }
 }
 
+void AddLineChars(Text& line, std::u16string_view chars) {
+  std::size_t n = line.size();
+  line.resize(n + chars.size());
+  char16_t* p = line.data();
+  for (const char16_t c : chars) {
+    if (c == u'\n') {
+      continue;
+    }
+    p[n++] = c;
+    // Same test as AddLineChar: a tag can only end at the added character.
+    if (n >= 3 && p[n - 3] == u'E' && IsTagTail(p[n - 2], c)) {
+      n -= 3;
+    }
+  }
+  line.resize(n);
+}
+
 Text YearPatch(const Text& line, const Text& nowYear) {
   Text patched = line;
   PatchYear(patched, nowYear);
@@ -50,19 +78,20 @@ void ReceivePath::COMPORTRxChar(int Count) {
   // The count wraps like the 32-bit counter it is instead of overflowing.
   rs.FileSize = static_cast<std::int32_t>(static_cast<std::uint32_t>(rs.FileSize) +
                                           static_cast<std::uint32_t>(Count));
-  for (const char16_t c : received_) {
-    if (c == u'\n') {
-      continue;
+  const std::u16string_view rest(received_);
+  std::size_t at = 0;
+  while (at < rest.size()) {
+    const std::size_t cr = std::min(rest.find(u'\r', at), rest.size());
+    AddLineChars(rs.BuffTemp, rest.substr(at, cr - at));
+    if (cr == rest.size()) {
+      break;
     }
-    if (c == u'\r') {
-      // The two texts trade their storage, so a line costs no allocation.
-      rs.Buff.swap(rs.BuffTemp);
-      rs.BuffTemp.clear();
-      PatchYear(rs.Buff, rs.NowYear);
-      ComportRXEvent(rs.Buff);
-      continue;
-    }
-    AddLineChar(rs.BuffTemp, c);
+    at = cr + 1;
+    // The two texts trade their storage, so a line costs no allocation.
+    rs.Buff.swap(rs.BuffTemp);
+    rs.BuffTemp.clear();
+    PatchYear(rs.Buff, rs.NowYear);
+    ComportRXEvent(rs.Buff);
   }
 }
 

@@ -14,6 +14,9 @@ class Tidehaul;
 // the same line as searching the whole line for every tag, at a constant cost
 // per character.
 void AddLineChar(Text& line, char16_t c);
+// AddLineChar for each of `chars` (which hold no CR), with LF dropped; one
+// resize for the whole run instead of a push per character.
+void AddLineChars(Text& line, std::u16string_view chars);
 
 // A two-digit year "08" from a logger whose clock lost its decade becomes the
 // current year (nowYear, two characters); the line keeps its length.

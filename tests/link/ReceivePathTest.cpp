@@ -177,6 +177,28 @@ TEST(ReceivePathEquivalence, TailCheckMatchesWholeLineStrippingOnMillionsOfInput
   EXPECT_GT(characters, 15'000'000u);
 }
 
+TEST(ReceivePathEquivalence, RunOfCharactersMatchesOneAtATime) {
+  TagRichInput input(4242);
+  Text one;
+  Text run;
+  for (int i = 0; i < 300'000; ++i) {
+    std::string s = input.next(i % 100 == 0 ? 400 : 24);
+    std::erase(s, '\r');
+    const Text chars = BytesToText(s);
+    for (const char16_t c : chars) {
+      if (c != u'\n') {
+        AddLineChar(one, c);
+      }
+    }
+    AddLineChars(run, chars);
+    ASSERT_EQ(run, one) << s;
+    if (i % 7 == 0) {  // also runs that continue a line left over from before
+      one.clear();
+      run.clear();
+    }
+  }
+}
+
 TEST(ReceivePathEquivalence, WholePathMatchesTheReferenceInAnyChunking) {
   TagRichInput input(7);
   std::mt19937 split(11);
