@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 
 namespace th {
 
@@ -32,6 +33,34 @@ int WriteAndClose(int fd, std::string_view bytes) {
   if (::close(fd) != 0 && error == 0) {
     error = errno;
   }
+  return error;
+}
+
+// Reads up to `count` bytes into `out`, resuming after interruptions, from
+// `offset` on (pread) or else from the current position; closes `fd`. Stops
+// early at the end of the file; 0 or the errno value.
+int ReadAndClose(int fd, std::optional<off_t> offset, std::size_t count, std::string& out) {
+  out.resize(count);
+  std::size_t got = 0;
+  int error = 0;
+  while (got < count) {
+    const ssize_t n =
+        offset ? ::pread(fd, out.data() + got, count - got, *offset + static_cast<off_t>(got))
+               : ::read(fd, out.data() + got, count - got);
+    if (n < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      error = errno;
+      break;
+    }
+    if (n == 0) {
+      break;
+    }
+    got += static_cast<std::size_t>(n);
+  }
+  out.resize(got);
+  ::close(fd);
   return error;
 }
 
@@ -71,26 +100,7 @@ int LinuxPlatformServices::readFile(const std::string& path, std::size_t count, 
     ::close(fd);
     return EINVAL;
   }
-  out.resize(count);
-  std::size_t got = 0;
-  int error = 0;
-  while (got < count) {
-    const ssize_t n = ::read(fd, out.data() + got, count - got);
-    if (n < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      error = errno;
-      break;
-    }
-    if (n == 0) {
-      break;
-    }
-    got += static_cast<std::size_t>(n);
-  }
-  out.resize(got);
-  ::close(fd);
-  return error;
+  return ReadAndClose(fd, std::nullopt, count, out);
 }
 
 int LinuxPlatformServices::appendFile(const std::string& path, std::string_view bytes) {
@@ -130,27 +140,7 @@ int LinuxPlatformServices::readFileAt(const std::string& path, std::int64_t offs
   if (fd < 0) {
     return errno;
   }
-  out.resize(count);
-  std::size_t got = 0;
-  int error = 0;
-  while (got < count) {
-    const ssize_t n = ::pread(fd, out.data() + got, count - got,
-                              static_cast<off_t>(offset) + static_cast<off_t>(got));
-    if (n < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      error = errno;
-      break;
-    }
-    if (n == 0) {
-      break;
-    }
-    got += static_cast<std::size_t>(n);
-  }
-  out.resize(got);
-  ::close(fd);
-  return error;
+  return ReadAndClose(fd, static_cast<off_t>(offset), count, out);
 }
 
 int LinuxPlatformServices::createDirectory(const std::string& path) {
