@@ -25,7 +25,8 @@ TEST(LineList, KeepsEveryLineWholeAndInOrderWhateverItsLength) {
   for (int i = 0; i < 40000; ++i) {
     std::string line = "24-05-06 " + std::to_string(i);
     if (i % 5000 == 17) {
-      line.assign(static_cast<std::size_t>(70000 + i), static_cast<char>('a' + i % 26));
+      line.assign(std::size_t{70000} + static_cast<std::size_t>(i),
+                  static_cast<char>('a' + i % 26));
     }
     if (i % 1000 == 3) {
       line.clear();
