@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
   if (QWidget* focused = QApplication::focusWidget()) {
     focused->clearFocus();
   }
+  window.showPendingTexts();
   QCoreApplication::processEvents();
 
   const QString out = QString::fromLocal8Bit(argv[1]);

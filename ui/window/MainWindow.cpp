@@ -95,6 +95,10 @@ void TfTidehaul::setPanelText(int panel, const Text& text) {
   status_->setText(panel, text);
 }
 
+void TfTidehaul::showPendingTexts() {
+  status_->flush();
+}
+
 Text TfTidehaul::panelText(int panel) const {
   return status_->text(panel);
 }

@@ -32,6 +32,8 @@ class TfTidehaul : public QMainWindow, public View {
   // The close request (user or program); the close always goes ahead.
   void setOnCloseRequest(std::function<void()> f) { onCloseRequest_ = std::move(f); }
   void SpeedButton3Click();
+  // Status panels show their latest texts now instead of at their next refresh.
+  void showPendingTexts();
 
   void setPanelText(int panel, const Text& text) override;
   Text panelText(int panel) const override;

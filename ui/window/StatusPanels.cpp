@@ -18,6 +18,8 @@ StatusPanels::StatusPanels(double scale, QWidget* parent) : QStatusBar(parent) {
     label->setIndent(px(2));
     const int width = kWidths.at(static_cast<std::size_t>(i));
     label->setGeometry(px(x), 0, px(width), px(kHeight));
+    // A fixed size keeps a new text from asking the status bar for a new layout.
+    label->setFixedSize(px(width), px(kHeight));
     x += width;
     panels_.at(static_cast<std::size_t>(i)) = label;
   }
@@ -31,7 +33,7 @@ void StatusPanels::setText(int i, const Text& text) {
     return;
   }
   flushPending_ = true;
-  QTimer::singleShot(0, this, [this] { flush(); });
+  QTimer::singleShot(kFlushMs, this, [this] { flush(); });
 }
 
 void StatusPanels::flush() {

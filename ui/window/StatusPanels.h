@@ -16,14 +16,15 @@ class StatusPanels : public QStatusBar {
  public:
   static constexpr std::array<int, kPanelCount> kWidths{100, 150, 200, 150};
   static constexpr int kHeight = 19;
+  // Texts written faster than this are shown as the last of them.
+  static constexpr int kFlushMs = 50;
 
   explicit StatusPanels(double scale, QWidget* parent = nullptr);
   QLabel* panel(int i) const { return panels_.at(static_cast<std::size_t>(i)); }
 
-  // The text is the panel's at once; the label shows it at the next turn of
-  // the event loop. A fetch writes panel 3 once per received line, and a label
-  // update per line (layout, shaping, accessibility) would cost more than the
-  // whole receive path.
+  // The text is the panel's at once; the label shows it within kFlushMs. A fetch writes panel 3
+  // once per received line, and a label update per line (layout, shaping, accessibility) would cost
+  // more than the whole receive path.
   void setText(int i, const Text& text);
   const Text& text(int i) const { return texts_.at(static_cast<std::size_t>(i)); }
   // Shows every pending text now.
