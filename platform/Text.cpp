@@ -16,7 +16,9 @@ Text IntToText(std::int64_t value) {
 bool TryTextToInt(const Text& text, std::int32_t& value) {
   std::size_t i = 0;
   const std::size_t n = text.size();
-  while (i < n && (text[i] == u' ' || text[i] == u'\t')) ++i;
+  while (i < n && (text[i] == u' ' || text[i] == u'\t')) {
+    ++i;
+  }
   bool negative = false;
   if (i < n && (text[i] == u'-' || text[i] == u'+')) {
     negative = text[i] == u'-';
@@ -26,11 +28,19 @@ bool TryTextToInt(const Text& text, std::int32_t& value) {
   std::size_t digits = 0;
   for (; i < n && text[i] >= u'0' && text[i] <= u'9'; ++i, ++digits) {
     result = result * 10 + (text[i] - u'0');
-    if (result > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1) return false;
+    if (result > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1) {
+      return false;
+    }
   }
-  while (i < n && (text[i] == u' ' || text[i] == u'\t')) ++i;
-  if (digits == 0 || i != n) return false;
-  if (negative) result = -result;
+  while (i < n && (text[i] == u' ' || text[i] == u'\t')) {
+    ++i;
+  }
+  if (digits == 0 || i != n) {
+    return false;
+  }
+  if (negative) {
+    result = -result;
+  }
   if (result > std::numeric_limits<std::int32_t>::max() ||
       result < std::numeric_limits<std::int32_t>::min()) {
     return false;
@@ -46,7 +56,9 @@ std::int32_t TextToIntDef(const Text& text, std::int32_t fallback) {
 
 Text AsciiUpper(Text text) {
   for (auto& c : text) {
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - (u'a' - u'A'));
+    if (c >= u'a' && c <= u'z') {
+      c = static_cast<char16_t>(c - (u'a' - u'A'));
+    }
   }
   return text;
 }
@@ -94,13 +106,19 @@ std::size_t Utf8Sequence(std::string_view bytes, std::size_t i, char32_t& cp) {
   } else {
     return 0;
   }
-  if (i + len > bytes.size()) return 0;
+  if (i + len > bytes.size()) {
+    return 0;
+  }
   for (std::size_t k = 1; k < len; ++k) {
     const auto b = static_cast<unsigned char>(bytes[i + k]);
-    if ((b & 0xC0) != 0x80) return 0;
+    if ((b & 0xC0) != 0x80) {
+      return 0;
+    }
     cp = (cp << 6) | (b & 0x3F);
   }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    return 0;
+  }
   return len;
 }
 
@@ -157,7 +175,9 @@ std::string EncodeAnsi(const Text& text) {
 
 Text BytesToText(std::string_view bytes) {
   Text out(bytes.size(), u'\0');
-  for (std::size_t i = 0; i < bytes.size(); ++i) out[i] = static_cast<unsigned char>(bytes[i]);
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    out[i] = static_cast<unsigned char>(bytes[i]);
+  }
   return out;
 }
 
@@ -170,7 +190,9 @@ void AssignBytes(Text& text, std::string_view bytes) {
 
 std::string TextToBytes(const Text& text) {
   std::string out(text.size(), '\0');
-  for (std::size_t i = 0; i < text.size(); ++i) out[i] = static_cast<char>(text[i] & 0xFF);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    out[i] = static_cast<char>(text[i] & 0xFF);
+  }
   return out;
 }
 
