@@ -29,12 +29,17 @@ build/bin/tidehaul-logger-sim --link "$demo/COM3" --generate 20 --long-year \
 sim=$!
 for _ in $(seq 100); do grep -q '^READY' "$demo/sim.out" 2>/dev/null && break; sleep 0.1; done
 
+# The logger's files, one path a line, from its state file.
+files_left() {
+  grep -o '"path": *"[^"]*"' "$demo/logger.json" | sed 's/"path": *"//; s/"$//; s/\\\\/\\/g' || true
+}
+
 echo "Demo folder: $demo"
 echo "Logger holds:"
-grep -o '"path": *"[^"]*", *"size": *[0-9]*' "$demo/logger.json" | sed 's/^/  /'
+files_left | sed 's/^/  /'
 
 start=$(date +%s)
-"$demo/tidehaul" &
+"$demo/tidehaul" 2>"$demo/tidehaul.err" &
 tool=$!
 build/bin/tidehaul-send --wait 10 3
 wait "$tool"
@@ -44,6 +49,8 @@ wait "$sim" 2>/dev/null || true
 
 echo "Lines in $demo/data/CR000.TXT:"
 if [ -f "$demo/data/CR000.TXT" ]; then sed 's/\r$//; s/^/  /' "$demo/data/CR000.TXT"; else echo "  (none)"; fi
-echo "Logger files left: $(grep -c '"path"' "$demo/logger.json" || true)"
-[ -f "$demo/LogFile.Log" ] && { echo "Event log:"; cat "$demo/LogFile.Log"; }
-exit 0
+echo "Logger files left: $(files_left | wc -l)"
+if [ -f "$demo/LogFile.Log" ]; then
+  echo "Event log:"
+  cat "$demo/LogFile.Log"
+fi
