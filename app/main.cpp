@@ -63,6 +63,11 @@ void Run(int& argc, char** argv) {
   }
 
   loop.run();
+  // Close the port while the logic it notifies still exists: a batch already
+  // queued by the event thread runs during the close.
+  if (port.Connected()) {
+    port.Close();
+  }
 }
 
 }  // namespace
