@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "platform/SynchronizedCall.h"
+
 namespace th {
 
 BasicEventLoop::BasicEventLoop(Clock clock, std::uint32_t startTick)
@@ -99,16 +101,7 @@ void BasicEventLoop::runCall(Call& call) {
     dispatch(call.fn);
     return;
   }
-  std::exception_ptr error;
-  try {
-    call.fn();
-  } catch (...) {
-    error = std::current_exception();
-  }
-  std::lock_guard lock(mutex_);
-  *call.error = error;
-  *call.done = true;
-  callDone_.notify_all();
+  RunForWaitingThread(call.fn, *call.error, *call.done, mutex_, callDone_);
 }
 
 void BasicEventLoop::processPendingMessages() {

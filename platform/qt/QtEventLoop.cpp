@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "platform/SynchronizedCall.h"
+
 namespace th {
 
 namespace {
@@ -104,16 +106,7 @@ void QtEventLoop::processSynchronizedCalls() {
       call = std::move(syncCalls_.front());
       syncCalls_.pop_front();
     }
-    std::exception_ptr error;
-    try {
-      call.fn();
-    } catch (...) {
-      error = std::current_exception();
-    }
-    std::lock_guard lock(mutex_);
-    *call.error = error;
-    *call.done = true;
-    syncDone_.notify_all();
+    RunForWaitingThread(call.fn, *call.error, *call.done, mutex_, syncDone_);
   }
 }
 
