@@ -34,6 +34,12 @@ class Port {
   // Arrival notification, on the main thread, with the count waiting then (>= 1).
   using RxCharHandler = std::function<void(int count)>;
   virtual void SetOnRxChar(RxCharHandler handler) = 0;
+
+  // Called once on the main thread when the open device reports a hang-up or
+  // an I/O error (adapter unplugged, far end gone): no byte will arrive until
+  // the port is opened again. Bytes that came before it have been reported.
+  using HangupHandler = std::function<void()>;
+  virtual void SetOnHangup(HangupHandler handler) = 0;
 };
 
 }  // namespace th

@@ -48,4 +48,9 @@ void SerialLinkPort::SetOnRxChar(RxCharHandler handler) {
   handler_ = std::move(handler);
 }
 
+void SerialLinkPort::SetOnHangup(HangupHandler handler) {
+  // The component does not report a hang-up yet; the handler is kept for when it does.
+  hangupHandler_ = std::move(handler);
+}
+
 }  // namespace th

@@ -30,10 +30,12 @@ class SerialLinkPort : public Port {
   int WriteStr(const Text& str) override { return port_.WriteStr(str); }
   int ReadStr(Text& str, int count) override { return port_.ReadStr(str, count); }
   void SetOnRxChar(RxCharHandler handler) override;
+  void SetOnHangup(HangupHandler handler) override;
 
  private:
   TSerialPort port_;
   RxCharHandler handler_;
+  HangupHandler hangupHandler_;
 };
 
 }  // namespace th

@@ -22,6 +22,7 @@ class NullPort : public Port {
     return 0;
   }
   void SetOnRxChar(RxCharHandler handler) override { handler_ = std::move(handler); }
+  void SetOnHangup(HangupHandler /*handler*/) override {}
 
  private:
   bool open_ = false;

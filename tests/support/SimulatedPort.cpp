@@ -14,6 +14,7 @@ void SimulatedPort::Open() {
     throw ESerialPort::Make(code, failWinCode_);
   }
   open_ = true;
+  hungUp_ = false;
   events_.push_back("open " + ToUtf8(name_) + " " + std::to_string(baud_));
 }
 
@@ -73,7 +74,7 @@ int SimulatedPort::ReadStr(Text& str, int count) {
 void SimulatedPort::deliver(std::string bytes, std::uint32_t delayMs) {
   const std::uint64_t generation = generation_;
   auto arrive = [this, generation, bytes = std::move(bytes)] {
-    if (!open_ || generation != generation_) {
+    if (!open_ || hungUp_ || generation != generation_) {
       return;
     }
     input_ += bytes;
@@ -83,6 +84,27 @@ void SimulatedPort::deliver(std::string bytes, std::uint32_t delayMs) {
     loop_.post(arrive);
   } else {
     loop_.startTimer(delayMs, false, arrive);
+  }
+}
+
+void SimulatedPort::hangUp(std::uint32_t delayMs) {
+  const std::uint64_t generation = generation_;
+  auto gone = [this, generation] {
+    if (!open_ || hungUp_ || generation != generation_) {
+      return;
+    }
+    hungUp_ = true;
+    // After the arrival notification already queued, as the event thread reports them.
+    loop_.post([this] {
+      if (open_ && hangupHandler_) {
+        hangupHandler_();
+      }
+    });
+  };
+  if (delayMs == 0) {
+    loop_.post(gone);
+  } else {
+    loop_.startTimer(delayMs, false, gone);
   }
 }
 

@@ -28,6 +28,7 @@ class SimulatedPort : public Port {
   int WriteStr(const Text& str) override;
   int ReadStr(Text& str, int count) override;
   void SetOnRxChar(RxCharHandler handler) override { handler_ = std::move(handler); }
+  void SetOnHangup(HangupHandler handler) override { hangupHandler_ = std::move(handler); }
 
   // --- the far end ---
   struct Write {
@@ -49,6 +50,9 @@ class SimulatedPort : public Port {
     failWinCode_ = winCode;
   }
   std::size_t pendingInput() const { return input_.size(); }
+  // The device goes away `delayMs` from now, after the deliveries due before it:
+  // the hang-up handler runs once and nothing arrives until the next Open.
+  void hangUp(std::uint32_t delayMs = 0);
 
  private:
   void notify();
@@ -58,6 +62,8 @@ class SimulatedPort : public Port {
   Text name_ = u"COM1";
   int baud_ = 9600;
   RxCharHandler handler_;
+  HangupHandler hangupHandler_;
+  bool hungUp_ = false;
   Responder responder_;
   std::vector<Write> writes_;
   std::vector<std::string> events_;

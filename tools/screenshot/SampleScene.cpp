@@ -26,6 +26,7 @@ class IdlePort : public Port {
     return 0;
   }
   void SetOnRxChar(RxCharHandler /*handler*/) override {}
+  void SetOnHangup(HangupHandler /*handler*/) override {}
 
  private:
   Text name_ = u"COM1";
