@@ -18,6 +18,7 @@ Tidehaul::Tidehaul(Runtime& runtime)
       job(*this),
       shell(*this) {
   rt.port.SetOnRxChar([this](int count) { receive.COMPORTRxChar(count); });
+  rt.port.SetOnHangup([this] { receive.COMPORTHangup(); });
 }
 
 }  // namespace th

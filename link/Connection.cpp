@@ -91,6 +91,7 @@ bool Connection::ComportOpenConnect(std::int32_t Index) {
   port.SetBaudRate(rate);
   port.SetPort(u"COM" + IntToText(s.PortSet.COMPORT.get()));
   port.Open();
+  u_.rt.rs.LineLost = false;
   port.SetRTS(true);
   u_.waiter.delay(100);
   port.SetDTR(true);

@@ -75,6 +75,7 @@ void ReceivePath::COMPORTRxChar(int Count) {
   RunState& rs = u_.rt.rs;
   received_.clear();
   u_.rt.port.ReadStr(received_, Count);
+  rs.LastRxTick = u_.rt.loop.tick();
   // The count wraps like the 32-bit counter it is instead of overflowing.
   rs.FileSize = static_cast<std::int32_t>(static_cast<std::uint32_t>(rs.FileSize) +
                                           static_cast<std::uint32_t>(Count));
@@ -82,7 +83,13 @@ void ReceivePath::COMPORTRxChar(int Count) {
   std::size_t at = 0;
   while (at < rest.size()) {
     const std::size_t cr = std::min(rest.find(u'\r', at), rest.size());
-    AddLineChars(rs.BuffTemp, rest.substr(at, cr - at));
+    std::u16string_view chars = rest.substr(at, cr - at);
+    const std::size_t room = kMaxLine - std::min(kMaxLine, rs.BuffTemp.size());
+    if (chars.size() > room) {
+      chars = chars.substr(0, room);
+      rs.LineCut = true;
+    }
+    AddLineChars(rs.BuffTemp, chars);
     if (cr == rest.size()) {
       break;
     }
@@ -103,7 +110,11 @@ void ReceivePath::ComportRXEvent(const Text& AMsg) {
   if (ContainsUpperCased(AMsg, u"CARRIER")) {
     rs.Connect_flg = false;
   }
-  u_.rt.view.setPanelText(3, AMsg);
+  if (AMsg.size() > kPanelLimit) {
+    u_.rt.view.setPanelText(3, AMsg.substr(0, kPanelLimit));
+  } else {
+    u_.rt.view.setPanelText(3, AMsg);
+  }
   switch (rs.RxTypeIndex) {
     case 0:
       u_.rt.panes.mmoRxTemp.appendText(AMsg);
@@ -121,6 +132,25 @@ void ReceivePath::ComportRXEvent(const Text& AMsg) {
     default:
       break;
   }
+}
+
+void ReceivePath::COMPORTHangup() {
+  u_.rt.rs.LineLost = true;
+}
+
+void ReceivePath::FlushPartialLine() {
+  RunState& rs = u_.rt.rs;
+  if (rs.BuffTemp.empty()) {
+    return;
+  }
+  rs.Buff.swap(rs.BuffTemp);
+  rs.BuffTemp.clear();
+  PatchYear(rs.Buff, rs.NowYear);
+  ComportRXEvent(rs.Buff);
+}
+
+void ReceivePath::DropPartialLine() {
+  u_.rt.rs.BuffTemp.clear();
 }
 
 void ReceivePath::RxTypeMemoClear(std::int32_t nRxTypeIndex) {

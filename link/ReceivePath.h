@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/Text.h"
@@ -27,12 +28,25 @@ void PatchYear(Text& line, const Text& nowYear);
 // Turns arriving bytes into lines and files them into the panes.
 class ReceivePath {
  public:
+  // A line under assembly stops growing here (the rest is dropped and noted in
+  // LineCut): a line that never ends must not eat the memory.
+  static constexpr std::size_t kMaxLine = std::size_t{1} << 20;
+  // Status panel 3 shows at most this much of a line.
+  static constexpr std::size_t kPanelLimit = 4096;
+
   explicit ReceivePath(Tidehaul& unit) : u_(unit) {}
 
   // Arrival notification of the port: reads up to Count bytes.
   void COMPORTRxChar(int Count);
   // One completed line.
   void ComportRXEvent(const Text& AMsg);
+  // Hang-up notification of the port.
+  void COMPORTHangup();
+  // Files the line still under assembly as a complete line: the last line of a
+  // file that ends without CR.
+  void FlushPartialLine();
+  // Drops the line under assembly: the rest of it will never come.
+  void DropPartialLine();
   // Empties the pane that the index selects.
   void RxTypeMemoClear(std::int32_t nRxTypeIndex);
 

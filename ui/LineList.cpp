@@ -22,6 +22,7 @@ char* LineList::place(std::size_t size) {
 }
 
 void LineList::added() {
+  longest_ = std::max(longest_, lines_.back().size());
   if (observer_ != nullptr) {
     observer_->linesAppended(*this, lines_.size() - 1);
   }
@@ -57,6 +58,7 @@ void LineList::clear() {
   blocks_.shrink_to_fit();
   free_ = nullptr;
   room_ = 0;
+  longest_ = 0;
   if (observer_ != nullptr) {
     observer_->linesCleared(*this);
   }

@@ -40,6 +40,8 @@ class LineList {
   // The line as the logic reads it: at most kReadLimit bytes.
   std::string_view line(std::size_t i) const { return lines_[i].substr(0, kReadLimit); }
   Text lineText(std::size_t i) const { return BytesToText(line(i)); }
+  // Length of the longest line since the list was last emptied.
+  std::size_t longest() const { return longest_; }
 
   void setObserver(LineListObserver* observer) { observer_ = observer; }
 
@@ -56,6 +58,7 @@ class LineList {
   char* free_ = nullptr;  // unused tail of the current block
   std::size_t room_ = 0;
   std::deque<std::string_view> lines_;
+  std::size_t longest_ = 0;
   LineListObserver* observer_ = nullptr;
 };
 

@@ -130,6 +130,35 @@ TEST(ReceivePath, ByteCountWrapsInsteadOfOverflowing) {
   EXPECT_EQ(f.rig.rs.FileSize, -2147483647);
 }
 
+TEST(ReceivePath, AnEndlessLineStopsGrowingAndThePanelShowsItsStart) {
+  FeedRig f;
+  const std::string chunk(256 * 1024, 'x');
+  for (int i = 0; i < 5; ++i) {
+    f.feed(chunk);
+  }
+  // Every byte counts, but the line keeps only its first megabyte.
+  EXPECT_EQ(f.rig.rs.FileSize, 5 * 256 * 1024);
+  EXPECT_EQ(f.rig.rs.BuffTemp.size(), ReceivePath::kMaxLine);
+  EXPECT_TRUE(f.rig.rs.LineCut);
+  f.feed("\r");
+  EXPECT_EQ(f.rig.rs.Buff.size(), ReceivePath::kMaxLine);
+  ASSERT_EQ(f.rig.view.history(3).size(), 1u);
+  EXPECT_EQ(f.rig.view.history(3)[0], std::string(ReceivePath::kPanelLimit, 'x'));
+  // The next line starts afresh.
+  f.feed("OK\r");
+  EXPECT_EQ(f.rig.rs.Buff, u"OK");
+}
+
+TEST(ReceivePath, NotesTheMomentOfEveryArrivalAndAHangUp) {
+  FeedRig f;
+  f.rig.loop.startTimer(250, false, [&] { f.feed("a"); });
+  f.rig.unit.waiter.delay(300);
+  EXPECT_EQ(f.rig.rs.LastRxTick - f.rig.loop.tick(), static_cast<std::uint32_t>(-51));
+  EXPECT_FALSE(f.rig.rs.LineLost);
+  f.rig.unit.receive.COMPORTHangup();
+  EXPECT_TRUE(f.rig.rs.LineLost);
+}
+
 // Inputs rich in the characters of the tags, with line ends among them.
 class TagRichInput {
  public:
