@@ -1,5 +1,6 @@
 #include "protocol/FileCommands.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -34,18 +35,30 @@ bool FileCommands::PROGRAM_COMMAND_ALLDownFREAD(std::int32_t index, const Text& 
   View& view = u_.rt.view;
   rs.Buff.clear();
   rs.FileSize = 0;
+  rs.LineCut = false;
   u_.receive.RxTypeMemoClear(rs.RxTypeIndex);
 
   const Text nSendMessage = u"fread " + FNAME;
   WriteCommandLine(u_, nSendMessage);
   view.setPanelText(2, nSendMessage);
   rs.Time_Out = 0;
+  EventLoop& loop = u_.rt.loop;
+  const std::uint32_t start = loop.tick();
+  bool cutShort = false;
   for (;;) {
     if (rs.Time_Out > rs.FileSizeChk * 0.02 + 20 || rs.delay_stop_flg) {
       break;
     }
     u_.waiter.delay(100);
     if (rs.FileSizeChk == 0) {
+      break;
+    }
+    // The limit above grows with the announced size; a logger that went
+    // quiet or a device that went away must not keep the read waiting.
+    const std::uint32_t now = loop.tick();
+    const std::uint32_t quiet = std::min(now - start, now - rs.LastRxTick);
+    if (rs.LineLost || rs.LineCut || quiet >= kSilenceLimitMs) {
+      cutShort = true;
       break;
     }
     view.setProgressPosition(ProgressPercent(rs.FileSize, rs.FileSizeChk));
@@ -55,12 +68,13 @@ bool FileCommands::PROGRAM_COMMAND_ALLDownFREAD(std::int32_t index, const Text& 
       break;
     }
   }
-  const bool result = ReadComplete(rs);
+  const bool result = !cutShort && ReadComplete(rs);
   rs.Result = result;
   return result;
 }
 
-bool FileCommands::PROGRAM_COMMAND_DELTEFILE(std::int32_t index, std::int32_t Flag) {
+bool FileCommands::PROGRAM_COMMAND_DELTEFILE(std::int32_t index, std::int32_t Flag,
+                                             bool secondFile) {
   RunState& rs = u_.rt.rs;
   View& view = u_.rt.view;
   rs.RxTypeIndex = 0;
@@ -104,7 +118,7 @@ bool FileCommands::PROGRAM_COMMAND_DELTEFILE(std::int32_t index, std::int32_t Fl
     case 1:
     case 2:
       sendTwice(u"DEL " + rs.FileNamesearch);
-      if (!rs.FileNamesearch1.empty()) {
+      if (secondFile && !rs.FileNamesearch1.empty()) {
         sendTwice(u"DEL \\" + rs.FileNamesearch1);
       }
       break;

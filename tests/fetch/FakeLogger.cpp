@@ -1,5 +1,6 @@
 #include "tests/fetch/FakeLogger.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace th::test {
@@ -20,6 +21,9 @@ void FakeLogger::receive(const std::string& bytes) {
     const std::string line = pending_;
     pending_.clear();
     received.push_back(line);
+    if (echo) {
+      port_.deliver(line + "\r\n", replyDelayMs / 2);
+    }
     if (onCommand) {
       onCommand(line);
     }
@@ -76,9 +80,20 @@ void FakeLogger::serve(const std::string& line) {
     if (stop != stopAfter.end()) {
       content.resize(std::min(stop->second, content.size()));
     }
+    std::string tail;
+    std::uint32_t tailDelay = 0;
+    if (const auto late = lateTail.find(path); late != lateTail.end()) {
+      const std::size_t n = std::min(late->second.bytes, content.size());
+      tail = content.substr(content.size() - n);
+      content.resize(content.size() - n);
+      tailDelay = late->second.delayMs;
+    }
     std::uint32_t at = replyDelayMs;
     for (std::size_t pos = 0; pos < content.size(); pos += bytesPer10Ms, at += 10) {
       port_.deliver(content.substr(pos, bytesPer10Ms), at);
+    }
+    if (!tail.empty()) {
+      port_.deliver(tail, at + tailDelay);
     }
   } else if (line.rfind("DEL ", 0) == 0) {
     const std::string path = arg(4);

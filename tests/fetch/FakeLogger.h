@@ -30,6 +30,14 @@ class FakeLogger {
   std::map<std::string, std::string> sizeReply;
   // A read of this path sends only this many bytes.
   std::map<std::string, std::size_t> stopAfter;
+  // The last `bytes` of a read of this path come `delayMs` after the rest.
+  struct LateTail {
+    std::size_t bytes;
+    std::uint32_t delayMs;
+  };
+  std::map<std::string, LateTail> lateTail;
+  // Every command line comes back before its reply, as an echoing logger does.
+  bool echo = false;
   // Delay of every reply, and the rate of a read (bytes per 10 ms).
   std::uint32_t replyDelayMs = 30;
   std::size_t bytesPer10Ms = 200;

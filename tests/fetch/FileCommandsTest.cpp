@@ -56,6 +56,24 @@ TEST_F(FileRead, FiveBytesShortGivesUpAfterTwentyPlusTwoPercentSteps) {
   EXPECT_EQ(f.lines().size(), 1u);  // never repeated
 }
 
+TEST_F(FileRead, SilenceOfTenSecondsEndsAReadWhoseLimitIsDays) {
+  f.logger.files[kPath] = DataLines(10);
+  EXPECT_FALSE(Read(100000000));
+  // The bytes came 30 ms after the command; the step that first sees ten
+  // seconds of silence after them ends the read.
+  EXPECT_EQ(f.rig.now(), 100 * Step(100));
+  EXPECT_EQ(f.rig.rs.FileSize, 300);
+  EXPECT_EQ(f.rig.panes.mmoDown1.count(), 10u);
+}
+
+TEST_F(FileRead, AHangUpEndsTheReadAtTheNextStep) {
+  f.logger.files[kPath] = DataLines(10);
+  f.port.hangUp(250);
+  EXPECT_FALSE(Read(1000));
+  EXPECT_EQ(f.rig.now(), 3 * Step(100));
+  EXPECT_FALSE(f.rig.rs.Result);
+}
+
 TEST_F(FileRead, ProgressRoundsHalvesToEven) {
   f.logger.mute.insert("fread");
   f.port.deliver("a", 50);    // 1 of 8: 12.5 -> 12
