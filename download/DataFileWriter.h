@@ -12,46 +12,75 @@ class LineList;
 
 // Appends the download buffers to the device's two data files. Lines are bytes
 // as they came off the line and are written back unchanged, each with CR LF.
+// Each file is appended all or nothing: a failed write cuts it back to the size
+// it had, so no cut line is left for the next job to glue its first line to.
 class DataFileWriter {
  public:
   // The lines to write. Lines taken as they are point into the panes, which do
   // not change while the writer runs (it pumps no messages); only joined or
   // composed lines are stored here, so a large fetch is not held twice.
   struct StringList {
-    std::vector<std::string_view> lines;
+    struct Line {
+      std::string_view text;
+      // The part that came from buffer 1: the hold rules look at it alone, so
+      // the channels joined from buffer 2 never glue two records together.
+      std::size_t ownLength;
+    };
+    std::vector<Line> lines;
     std::deque<std::string> owned;
 
-    void add(std::string_view line) { lines.push_back(line); }
+    void add(std::string_view line) { lines.push_back({line, line.size()}); }
     void addOwned(std::string line) {
-      owned.push_back(std::move(line));
-      lines.emplace_back(owned.back());
+      const std::size_t own = line.size();
+      addOwned(std::move(line), own);
     }
+    void addOwned(std::string line, std::size_t ownLength) {
+      owned.push_back(std::move(line));
+      lines.push_back({owned.back(), ownLength});
+    }
+  };
+
+  // What a save did beyond its result (the first file).
+  struct SaveReport {
+    bool secondWritten = false;
+    int secondError = 0;           // errno value when the second file failed; -1 for no name
+    std::size_t unpaired = 0;      // buffer-2 lines without a buffer-1 partner
+    bool unpairedWritten = false;  // ...and they are in their own file
+    int unpairedError = 0;
   };
 
   explicit DataFileWriter(Tidehaul& unit) : u_(unit) {}
 
   // Builds the list once and writes it to both files; the second only when the
-  // first was written. True when the first file was written completely;
-  // `bothWritten`, when given, tells whether the second was too. Never raises.
+  // first was written. Buffer-2 lines without a partner go to UnpairedFileName
+  // (after the first file), where they cannot pass for records of buffer 1.
+  // True when the first file was written completely. Never raises.
   bool FileSave(const LineList& MasterMemo, const LineList& SecondMemo, bool AppendData,
                 const std::string& MasterFileName, const std::string& SecondFileName,
-                const std::string& SavePath, bool* bothWritten = nullptr);
+                const std::string& SavePath, const std::string& UnpairedFileName = {},
+                SaveReport* report = nullptr);
 
-  // Line i of buffer 1 joined with line i of buffer 2 less its first 17
-  // characters; lines containing "SD" left out; lines of 1024 bytes or more held
-  // and put in front of the next shorter one. Held text left at the end becomes
-  // a line of its own.
+  // Each buffer-1 line joined with its buffer-2 partner (the line with the same
+  // time stamp) less the partner's first 17 characters; lines containing "SD"
+  // left out; lines of 1024 bytes or more held and put in front of the next
+  // shorter one, all decided on the buffer-1 line. Held text left at the end
+  // becomes a line of its own. Lines longer than a pane hands over whole are
+  // left out rather than cut. Buffer-2 lines without a partner go to Unpaired.
   StringList& UnionFileSave(const LineList& MasterMemo, const LineList& SecondMemo,
-                            StringList& StrList);
+                            StringList& StrList, StringList* Unpaired = nullptr);
 
   // Writes the list to SavePath + "/" + FileName, appending or rewriting. List
-  // lines of 4096 bytes or more are held for the next shorter one; held text
-  // left at the end is written as a line of its own. False on any error and
-  // for an empty name.
+  // lines whose buffer-1 part has 4096 bytes or more are held for the next
+  // shorter one; held text left at the end is written as a line of its own.
+  // False on any error and for an empty name.
   bool UnionFileSaveNumberOne(const StringList& DumpStringList, const std::string& FileName,
                               const std::string& SavePath, bool AppendData);
 
  private:
+  // UnionFileSaveNumberOne with the errno value of the failure (-1: no name).
+  int WriteOneFile(const StringList& list, const std::string& FileName, const std::string& SavePath,
+                   bool AppendData);
+
   Tidehaul& u_;
 };
 

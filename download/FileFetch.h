@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "platform/Text.h"
 
@@ -10,23 +11,50 @@ class Tidehaul;
 // Fetches the logger's current data files, saves them and deletes them on the logger.
 class FileFetch {
  public:
+  // After a read, the line counts as settled once no byte came for this long
+  // and the announced size has come...
+  static constexpr std::uint32_t kSettleQuietMs = 300;
+  // ...or this long after the read, whatever still arrives.
+  static constexpr std::uint32_t kSettleLimitMs = 3000;
+
   explicit FileFetch(Tidehaul& unit) : u_(unit) {}
 
   // On a line that is up: terminal mode on, listing, size, read (a second file
   // for more than 60 channels), save, delete, terminal mode off. The delete runs
-  // only after a complete fetch; otherwise the logger keeps its files and the
-  // event log gets one entry. Terminal mode is switched off whenever it was
-  // switched on. Nothing raises out of it.
+  // only after a complete fetch whose files have not grown since they were
+  // read, and names only the files read; otherwise the logger keeps its files
+  // and the event log gets one entry. Terminal mode is switched off whenever it
+  // was switched on. Nothing raises out of it.
   void LastDownLoad(std::int32_t nNo);
 
  private:
-  // Listing, sizes and reads; returns what kept them from being complete, or
-  // an empty text. Raises what the port raises.
-  Text Transfer(std::int32_t nNo, bool& secondFilled);
-  // Saves what arrived whatever happened before, then deletes on the logger
-  // when nothing failed. Returns the failure, or an empty text after the delete.
-  Text SaveAndDelete(std::int32_t nNo, Text failure, bool secondFilled);
-  void LogIncomplete(std::int32_t nNo, const Text& failure);
+  struct ReadFile {
+    Text path;
+    std::int32_t size;
+  };
+  // What the reads of one fetch left for the save and the delete.
+  struct Outcome {
+    Text failure;                // why the fetch is incomplete, or empty
+    bool firstFilled = false;    // download buffer 1 holds this fetch's lines
+    bool secondFilled = false;   // download buffer 2 does
+    std::vector<ReadFile> read;  // files read completely, with their sizes
+  };
+
+  // Listing, sizes and reads. Raises what the port raises.
+  void Transfer(std::int32_t nNo, Outcome& out);
+  // One read into the pane RxTypeIndex selects, then the settle: true when the
+  // file came completely; otherwise `out.failure` says why (unless it already did).
+  bool ReadOne(std::int32_t nNo, const Text& path, Outcome& out);
+  // Waits until no byte has come for kSettleQuietMs and at least `size` bytes
+  // have come, at most kSettleLimitMs.
+  void Settle(std::int32_t size);
+  // Saves what this fetch received whatever happened before, then deletes on
+  // the logger when nothing failed. Returns the failure, or an empty text.
+  Text SaveAndDelete(std::int32_t nNo, Outcome& out);
+  // The sizes again, right before the delete: a file that grew since it was
+  // read holds a record nobody has. Returns the failure, or an empty text.
+  Text SizesUnchanged(std::int32_t nNo, const std::vector<ReadFile>& read);
+  void Log(std::int32_t nNo, const Text& entry);
 
   Tidehaul& u_;
 };

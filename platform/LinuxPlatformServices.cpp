@@ -143,6 +143,27 @@ int LinuxPlatformServices::readFileAt(const std::string& path, std::int64_t offs
   return ReadAndClose(fd, static_cast<off_t>(offset), count, out);
 }
 
+int LinuxPlatformServices::syncFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    return errno;
+  }
+  const int error = ::fsync(fd) == 0 ? 0 : errno;
+  ::close(fd);
+  if (error != 0) {
+    return error;
+  }
+  // A file made by this save is only found after a power cut once its folder
+  // entry is on the disk too; a folder that refuses the sync is no failure.
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECTORY);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return 0;
+}
+
 int LinuxPlatformServices::createDirectory(const std::string& path) {
   return ::mkdir(path.c_str(), 0755) == 0 ? 0 : errno;
 }

@@ -16,6 +16,7 @@ class LinuxPlatformServices : public PlatformServices {
   int truncateFile(const std::string& path, std::int64_t size) override;
   int readFileAt(const std::string& path, std::int64_t offset, std::size_t count,
                  std::string& out) override;
+  int syncFile(const std::string& path) override;
   int createDirectory(const std::string& path) override;
 };
 

@@ -38,6 +38,8 @@ class PlatformServices {
   // Reads up to `count` bytes from `offset` on, opened read-only. 0 or the errno value.
   virtual int readFileAt(const std::string& path, std::int64_t offset, std::size_t count,
                          std::string& out) = 0;
+  // Makes a file's content durable (it survives a power cut). 0 or the errno value.
+  virtual int syncFile(const std::string& path) = 0;
   // Creates one folder level. 0 or the errno value (EEXIST when it exists).
   virtual int createDirectory(const std::string& path) = 0;
 };

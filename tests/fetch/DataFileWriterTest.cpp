@@ -13,7 +13,11 @@ namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 
 Strings LinesOf(const DataFileWriter::StringList& list) {
-  return {list.lines.begin(), list.lines.end()};
+  Strings lines;
+  for (const auto& l : list.lines) {
+    lines.emplace_back(l.text);
+  }
+  return lines;
 }
 
 DataFileWriter::StringList ListOf(const Strings& lines) {
@@ -33,8 +37,15 @@ class Writer : public ::testing::Test {
       list.append(l);
     }
   }
-  bool Save(bool* both = nullptr) {
-    return r.unit.writer.FileSave(down1, down2, true, "A.TXT", "B.TXT", folder, both);
+  bool Save(DataFileWriter::SaveReport* report = nullptr) {
+    return r.unit.writer.FileSave(down1, down2, true, "A.TXT", "B.TXT", folder, "A_unpaired.TXT",
+                                  report);
+  }
+  bool Save(bool* both) {
+    DataFileWriter::SaveReport report;
+    const bool first = Save(&report);
+    *both = report.secondWritten;
+    return first;
   }
   std::string A() const { return ReadWholeFile(fs::path(folder) / "A.TXT"); }
   std::string B() const { return ReadWholeFile(fs::path(folder) / "B.TXT"); }
@@ -103,11 +114,12 @@ TEST_F(Writer, LongLinesAreHeldForTheNextShortOneAndLeftoversKept) {
   EXPECT_EQ(A(), l1100 + l1030 + l200 + "\r\ne\r\n" + l1024 + "\r\n");
 }
 
-TEST_F(Writer, ALineIsReadUpTo4096Bytes) {
-  Fill(down1, {std::string(5000, 'x'), "24-1"});
+TEST_F(Writer, ALineLongerThanAPaneHandsOverIsLeftOutNotCut) {
+  Fill(down1, {std::string(5000, 'x'), "24-1", std::string(4096, 'y'), "24-2"});
   DataFileWriter::StringList list;
   r.unit.writer.UnionFileSave(down1, down2, list);
-  EXPECT_EQ(LinesOf(list), (Strings{std::string(4096, 'x') + "24-1"}));
+  // 4096 characters are still handed over whole, and held as before.
+  EXPECT_EQ(LinesOf(list), (Strings{"24-1", std::string(4096, 'y') + "24-2"}));
 }
 
 TEST_F(Writer, PlainLinesAreNotCopiedIntoTheList) {
@@ -117,7 +129,7 @@ TEST_F(Writer, PlainLinesAreNotCopiedIntoTheList) {
   EXPECT_EQ(LinesOf(list), (Strings{"24-1", "24-2", std::string(1100, 'h') + "24-3"}));
   // Only the composed line is stored; the others point into the pane.
   EXPECT_EQ(list.owned.size(), 1u);
-  EXPECT_EQ(list.lines[0].data(), down1.raw(0).data());
+  EXPECT_EQ(list.lines[0].text.data(), down1.raw(0).data());
 }
 
 TEST_F(Writer, ListLinesOf4096OrMoreAreHeldWhenWriting) {
@@ -129,17 +141,17 @@ TEST_F(Writer, ListLinesOf4096OrMoreAreHeldWhenWriting) {
   EXPECT_EQ(A(), big + big + "s\r\n" + under + "\r\n" + big + "\r\n");
 }
 
-TEST_F(Writer, CutsAnEndOfFileMarkAmongTheLast128Bytes) {
+TEST_F(Writer, OnlyARunOfEndOfFileMarksThatEndsTheFileIsCut) {
   fs::create_directory(folder);
   const std::string body(300, 'k');
-  WriteWholeFile(fs::path(folder) / "A.TXT", body + "\r\n\x1a" + "junk\x1a" + std::string(50, 'z'));
-  // A mark further back than 128 bytes from the end stays.
-  const std::string early = "ab\x1a" + std::string(200, 'q');
-  WriteWholeFile(fs::path(folder) / "B.TXT", early);
+  WriteWholeFile(fs::path(folder) / "A.TXT", body + "\r\n\x1a\x1a\x1a");
+  // A mark with data after it is data: the lines saved before it stay.
+  const std::string saved = body + "\r\n24-0\x1a" + "5,1\r\n24-1,2\r\n";
+  WriteWholeFile(fs::path(folder) / "B.TXT", saved);
   Fill(down1, {"24-new"});
   EXPECT_TRUE(Save());
   EXPECT_EQ(A(), body + "\r\n" + "24-new\r\n");
-  EXPECT_EQ(B(), early + "24-new\r\n");
+  EXPECT_EQ(B(), saved + "24-new\r\n");
 }
 
 TEST_F(Writer, EmptyBufferCreatesEmptyFilesAndLeavesExistingOnes) {
@@ -215,20 +227,59 @@ TEST_F(Join, LineIOfBufferTwoFollowsLineIWithoutItsTimeStamp) {
   EXPECT_EQ(B(), A());
 }
 
-TEST_F(Join, UnpartneredBufferTwoLinesStayWholeAndShortPartnersAddNothing) {
-  Fill(down1, {"24-05-06 14:00:00,1"});
-  Fill(down2, {"24-short", "24-05-06 14:10:00,9"});
-  EXPECT_TRUE(Save());
-  EXPECT_EQ(A(), "24-05-06 14:00:00,1\r\n24-05-06 14:10:00,9\r\n");
+TEST_F(Join, PartnersAreFoundByTimeStampSoAMissingRecordShiftsNothing) {
+  Fill(down1, {"24-05-06 14:00:00,1", "24-05-06 14:10:00,2", "24-05-06 14:20:00,3",
+               "24-05-06 14:30:00,4"});
+  // 14:10 is missing from buffer 2, which has a record buffer 1 lacks (14:25).
+  Fill(down2, {"24-05-06 14:00:00,a", "24-05-06 14:20:00,c", "24-05-06 14:25:00,x",
+               "24-05-06 14:30:00,d", "24-short"});
+  DataFileWriter::SaveReport report;
+  EXPECT_TRUE(Save(&report));
+  EXPECT_EQ(A(),
+            "24-05-06 14:00:00,1,a\r\n24-05-06 14:10:00,2\r\n24-05-06 14:20:00,3,c\r\n"
+            "24-05-06 14:30:00,4,d\r\n");
+  EXPECT_EQ(B(), A());
+  // Lines without a partner are kept whole in a file of their own.
+  EXPECT_EQ(report.unpaired, 2u);
+  EXPECT_TRUE(report.unpairedWritten);
+  EXPECT_EQ(ReadWholeFile(fs::path(folder) / "A_unpaired.TXT"),
+            "24-05-06 14:25:00,x\r\n24-short\r\n");
 }
 
-TEST_F(Join, FilterAndHoldApplyToTheJoinedLine) {
-  const std::string stamp = "24-05-06 14:00:00";
-  Fill(down1, {stamp + ",1", stamp + std::string(1000, 'a'), stamp + ",3"});
-  Fill(down2, {stamp + ",SD", stamp + std::string(10, 'b'), stamp + ",4"});
-  EXPECT_TRUE(Save());
-  // Line 0 has "SD" only in its buffer-2 part; line 1 reaches 1024 only when joined.
-  EXPECT_EQ(A(), stamp + std::string(1000, 'a') + std::string(10, 'b') + stamp + ",3,4\r\n");
+TEST_F(Join, PartnersAreSoughtInOrderAndRepeatedStampsPairInTurn) {
+  Fill(down1, {"24-05-06 14:10:00,1", "24-05-06 14:00:00,2", "24-05-06 14:10:00,3"});
+  Fill(down2, {"24-05-06 14:00:00,a", "24-05-06 14:10:00,b", "24-05-06 14:10:00,c"});
+  DataFileWriter::SaveReport report;
+  EXPECT_TRUE(Save(&report));
+  // 14:00 of buffer 2 lies before the partner already taken, so it stays unpaired.
+  EXPECT_EQ(A(), "24-05-06 14:10:00,1,b\r\n24-05-06 14:00:00,2\r\n24-05-06 14:10:00,3,c\r\n");
+  EXPECT_EQ(ReadWholeFile(fs::path(folder) / "A_unpaired.TXT"), "24-05-06 14:00:00,a\r\n");
+}
+
+TEST_F(Join, FilterAndHoldsAreDecidedOnTheBufferOneLine) {
+  auto at = [](int m) { return "24-05-06 14:" + std::to_string(10 + m) + ":00"; };
+  const std::string wide1(700, 'a');
+  const std::string wide2(700, 'b');
+  Fill(down1, {at(0) + ",1", at(1) + wide1, at(2) + wide1, at(3) + ",SD"});
+  Fill(down2, {at(0) + ",SD", at(1) + wide2, at(2) + wide2, at(3) + ",4"});
+  DataFileWriter::SaveReport report;
+  EXPECT_TRUE(Save(&report));
+  // "SD" only in the buffer-2 part keeps the record; records over 1024 only
+  // once joined stay records of their own; a dropped record takes its partner.
+  EXPECT_EQ(A(),
+            at(0) + ",1,SD\r\n" + at(1) + wide1 + wide2 + "\r\n" + at(2) + wide1 + wide2 + "\r\n");
+  EXPECT_EQ(report.unpaired, 0u);
+  // A held buffer-1 line carries its own partner's channels along.
+  down1.clear();
+  down2.clear();
+  const std::string long1(1030, 'c');
+  Fill(down1, {at(4) + long1, at(5) + ",5"});
+  Fill(down2, {at(4) + ",x", at(5) + ",y"});
+  DataFileWriter::StringList list;
+  r.unit.writer.UnionFileSave(down1, down2, list);
+  EXPECT_EQ(LinesOf(list), (Strings{at(4) + long1 + ",x" + at(5) + ",5,y"}));
+  ASSERT_EQ(list.lines.size(), 1u);
+  EXPECT_EQ(list.lines[0].ownLength, at(4).size() + long1.size() + at(5).size() + 2);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -19,6 +21,27 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ec;
   std::filesystem::remove_all(path_, ec);
+}
+
+std::string_view TestPlatform::Fitting(const std::string& path, std::string_view bytes) {
+  if (spaceLeft < 0 || path.rfind(limitedFolder, 0) != 0) {
+    return bytes;
+  }
+  const auto fits = std::min(bytes.size(), static_cast<std::size_t>(spaceLeft));
+  spaceLeft -= static_cast<std::int64_t>(fits);
+  return bytes.substr(0, fits);
+}
+
+int TestPlatform::appendFile(const std::string& path, std::string_view bytes) {
+  const std::string_view fits = Fitting(path, bytes);
+  const int error = LinuxPlatformServices::appendFile(path, fits);
+  return error != 0 ? error : (fits.size() < bytes.size() ? ENOSPC : 0);
+}
+
+int TestPlatform::rewriteFile(const std::string& path, std::string_view bytes) {
+  const std::string_view fits = Fitting(path, bytes);
+  const int error = LinuxPlatformServices::rewriteFile(path, fits);
+  return error != 0 ? error : (fits.size() < bytes.size() ? ENOSPC : 0);
 }
 
 std::string ReadWholeFile(const std::filesystem::path& path) {

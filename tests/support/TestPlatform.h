@@ -29,10 +29,21 @@ class TestPlatform : public LinuxPlatformServices {
   LocalDateTime now() const override { return clock; }
   Text timeSeparator() const override { return separator; }
 
+  // Files under limitedFolder lie on a disk with spaceLeft bytes free (-1: no
+  // limit): a write that does not fit writes what fits, then fails with
+  // ENOSPC, as a full disk does.
+  int appendFile(const std::string& path, std::string_view bytes) override;
+  int rewriteFile(const std::string& path, std::string_view bytes) override;
+
   LocalDateTime clock{2024, 5, 6, 14, 5, 31};
   Text separator = u":";
+  std::string limitedFolder;
+  std::int64_t spaceLeft = -1;
 
  private:
+  // What of `bytes` fits on the disk; takes it from spaceLeft.
+  std::string_view Fitting(const std::string& path, std::string_view bytes);
+
   std::string dir_;
 };
 
