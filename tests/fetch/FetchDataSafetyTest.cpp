@@ -132,7 +132,7 @@ TEST_F(Fetch, ALineLongerThanAPaneHandsOverKeepsTheFilesAndIsNotSavedCut) {
 TEST_F(Fetch, ALineThatNeverEndsStopsGrowingAndKeepsTheFiles) {
   const std::size_t endless = ReceivePath::kMaxLine + 5000;
   f.logger.files[kFirst] = DataLines(2) + "24-" + std::string(endless, '7');
-  f.logger.bytesPer10Ms = 64 * 1024;
+  f.logger.bytesPer10Ms = std::size_t{64} * 1024;
   Run();
   ExpectKeptAndClosed();
   EXPECT_EQ(f.dataFile("A.TXT"), DataLines(2));

@@ -193,7 +193,7 @@ TEST_F(WideFetch, LongerSecondFileKeepsItsExtraLinesWholeInAFileOfTheirOwn) {
 
 TEST_F(WideFetch, ARecordMissingFromOneFileShiftsNoOtherRecord) {
   std::string second = DataLines(30, 0, ",7.00,8.00");
-  second.erase(29 * 5, 29);  // the record of 00:50 is missing from the second file
+  second.erase(std::size_t{29} * 5, 29);  // the record of 00:50 is missing from the second file
   f.logger.files[kSecond] = second;
   Run();
   EXPECT_EQ(f.dataFile("A.TXT"), Joined(5) + DataLines(1, 50) + Joined(24, 60));

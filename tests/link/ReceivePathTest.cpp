@@ -132,7 +132,7 @@ TEST(ReceivePath, ByteCountWrapsInsteadOfOverflowing) {
 
 TEST(ReceivePath, AnEndlessLineStopsGrowingAndThePanelShowsItsStart) {
   FeedRig f;
-  const std::string chunk(256 * 1024, 'x');
+  const std::string chunk(std::size_t{256} * 1024, 'x');
   for (int i = 0; i < 5; ++i) {
     f.feed(chunk);
   }
