@@ -43,15 +43,21 @@ TSerialThread::TSerialThread(TCustomSerialPort& ASerialPort)
 }
 
 TSerialThread::~TSerialThread() {
+  unsigned handedOver = 0;
+  {
+    std::lock_guard lock(FHandOverLock);
+    FStopping = true;
+    handedOver = FHandedOver;
+  }
   Stop();
-  // The thread may be blocked in synchronize with a batch that the main thread
-  // has not run yet: run it here, with the port still open.
-  while (!Ended()) {
+  // A batch already handed over blocks the thread until the main thread runs
+  // it: run it here, with the port still open. Only synchronized calls run;
+  // window events wait until Close has returned.
+  while (FRun < handedOver && !Ended()) {
     FLoop.processSynchronizedCalls();
-    if (Ended()) {
-      break;
+    if (FRun < handedOver && !Ended()) {
+      FLoop.waitForSynchronizedCall(1000);
     }
-    FLoop.waitForMessage(1);
   }
   FThread.join();
   CloseDescriptors();
@@ -108,7 +114,9 @@ void TSerialThread::Execute() {
     FEvents = TSerialEvents();
     FEvents.Include(evRxChar);
     try {
-      FLoop.synchronize([this] { DoEvents(); });
+      if (!HandOver([this] { DoEvents(); })) {
+        break;
+      }
     } catch (...) {
       // Notifications end until the port is opened again; the port stays open.
       FException = std::current_exception();
@@ -116,6 +124,21 @@ void TSerialThread::Execute() {
     }
   }
   FEnded.store(true, std::memory_order_release);
+}
+
+bool TSerialThread::HandOver(const std::function<void()>& call) {
+  {
+    std::lock_guard lock(FHandOverLock);
+    if (FStopping) {
+      return false;
+    }
+    ++FHandedOver;
+  }
+  FLoop.synchronize([this, &call] {
+    ++FRun;
+    call();
+  });
+  return true;
 }
 
 void TSerialThread::DoEvents() {

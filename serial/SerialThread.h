@@ -4,6 +4,8 @@
 // synchronize, blocking until the main thread has run it (thread sync mode).
 #include <atomic>
 #include <exception>
+#include <functional>
+#include <mutex>
 #include <thread>
 
 #include "serial/SerialTypes.h"
@@ -19,7 +21,7 @@ class TSerialThread {
   // std::system_error when the thread's descriptors cannot be made.
   explicit TSerialThread(TCustomSerialPort& ASerialPort);
   // Stops the thread and waits for its end, running on this (the main)
-  // thread a batch that it has already queued.
+  // thread a batch that it has already queued, and nothing else.
   ~TSerialThread();
   TSerialThread(const TSerialThread&) = delete;
   TSerialThread& operator=(const TSerialThread&) = delete;
@@ -34,6 +36,9 @@ class TSerialThread {
 
  private:
   void Execute();
+  // Runs `call` on the main thread and waits for it; false, without running
+  // it, once a stop was asked for.
+  bool HandOver(const std::function<void()>& call);
   void DoEvents();
   void CloseDescriptors();
 
@@ -48,6 +53,13 @@ class TSerialThread {
   // An exception that came back from a batch ended the thread; it is kept, not shown.
   std::exception_ptr FException;
   std::atomic<bool> FEnded{false};
+  // Guards FStopping and FHandedOver: after Stop no hand-over begins, so the
+  // main thread knows how many it still has to run before the thread ends.
+  std::mutex FHandOverLock;
+  bool FStopping = false;
+  unsigned FHandedOver = 0;
+  // Hand-overs the main thread has begun to run; touched on the main thread only.
+  unsigned FRun = 0;
   std::thread FThread;
 };
 
