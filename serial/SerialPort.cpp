@@ -24,9 +24,7 @@ TCustomSerialPort::~TCustomSerialPort() {
     DestroyEventThread();
   }
   ReapRetiredThreads(true);
-  if (FHandle >= 0) {
-    tty::CloseDevice(FHandle);
-  }
+  ReleaseHandle();
 }
 
 void TCustomSerialPort::CallException(int code, int osError) {
@@ -123,12 +121,17 @@ void TCustomSerialPort::CreateHandle() {
 }
 
 void TCustomSerialPort::DestroyHandle() {
+  ReleaseHandle();
+}
+
+void TCustomSerialPort::ReleaseHandle() {
   if (FHandle < 0) {
     return;
   }
-  if (tty::CloseDevice(FHandle) == 0) {
-    FHandle = -1;
-  }
+  // Linux has released the descriptor whatever close() returns; its number
+  // may soon name another file, which must never receive our writes.
+  const int fd = std::exchange(FHandle, -1);
+  tty::CloseDevice(fd);
 }
 
 void TCustomSerialPort::DestroyEventThread() {

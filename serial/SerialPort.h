@@ -137,6 +137,9 @@ class TCustomSerialPort {
   bool CanApply() const { return FConnected && FUpdateCount == 0 && !FLoading; }
   void CallAfterOpen();
   void CallBeforeClose();
+  // Closes the device and forgets its descriptor; no virtual call, so the
+  // destructor can use it.
+  void ReleaseHandle();
   void DestroyEventThread();
   void ReapRetiredThreads(bool wait);
   // Runs on the main thread for one batch of the event thread.
