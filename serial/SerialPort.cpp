@@ -131,7 +131,11 @@ void TCustomSerialPort::ReleaseHandle() {
   // Linux has released the descriptor whatever close() returns; its number
   // may soon name another file, which must never receive our writes.
   const int fd = std::exchange(FHandle, -1);
-  tty::CloseDevice(fd);
+  // Output still queued gets the time a write of it would have; without a
+  // write limit, the 100 ms a byte plus 1000 ms of this system's settings,
+  // so that a stalled line cannot hold Close forever.
+  const bool noLimit = FWriteMultiplier == 0 && FWriteConstant == 0;
+  tty::CloseDevice(fd, noLimit ? 100 : FWriteMultiplier, noLimit ? 1000 : FWriteConstant);
 }
 
 void TCustomSerialPort::DestroyEventThread() {

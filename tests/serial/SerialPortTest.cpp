@@ -140,6 +140,19 @@ TEST_F(SerialPortWrite, SendsTheLowByteOfEachCharacterUntranslated) {
   EXPECT_EQ(far.drain(50), "");
 }
 
+// A write returns once the kernel has queued the bytes; Close must not throw
+// away what is still on its way (the end of a modem's hang-up command).
+TEST_F(SerialPortWrite, BytesWrittenJustBeforeCloseAllReachTheFarEnd) {
+  port.SetBaudRate(br300);
+  for (int trial = 0; trial < 50; ++trial) {
+    SCOPED_TRACE(trial);
+    port.Open();
+    EXPECT_EQ(port.WriteStr(u"+++ATH0\r"), 8);
+    port.Close();
+    EXPECT_EQ(far.receive(8, 500), "+++ATH0\r");
+  }
+}
+
 TEST_F(SerialPortWrite, EmptyTextSendsNothingEvenWhenClosed) {
   EXPECT_EQ(port.WriteStr(u""), 0);
   port.Open();
