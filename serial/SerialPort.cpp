@@ -449,5 +449,10 @@ void TCustomSerialPort::DoRLSDChange(bool OnOff) {
     OnRLSDChange(*this, OnOff);
   }
 }
+void TCustomSerialPort::DoHangup() {
+  if (OnHangup) {
+    OnHangup(*this);
+  }
+}
 
 }  // namespace th

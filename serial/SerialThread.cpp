@@ -103,27 +103,53 @@ void TSerialThread::Execute() {
         gone = gone || (e.events & (EPOLLHUP | EPOLLERR)) != 0;
       }
     }
-    // A stop request wins over an arrival reported with it. A hang-up
-    // (unplugged adapter, closed far end) ends the thread without a batch.
-    if (stop || gone) {
+    // A stop request wins over an arrival or a hang-up reported with it.
+    if (stop) {
+      break;
+    }
+    // A hang-up (unplugged adapter, closed far end) is reported once, and
+    // ends the thread: the device would report it again on every wait.
+    if (gone) {
+      HandOverHangup();
       break;
     }
     if (!arrived || !FWatched.Contains(evRxChar)) {
       continue;
     }
-    FEvents = TSerialEvents();
-    FEvents.Include(evRxChar);
-    try {
-      if (!HandOver([this] { DoEvents(); })) {
-        break;
-      }
-    } catch (...) {
-      // Notifications end until the port is opened again; the port stays open.
-      FException = std::current_exception();
+    if (!HandOverArrival()) {
       break;
     }
   }
   FEnded.store(true, std::memory_order_release);
+}
+
+bool TSerialThread::HandOverArrival() {
+  FEvents = TSerialEvents();
+  FEvents.Include(evRxChar);
+  try {
+    return HandOver([this] { DoEvents(); });
+  } catch (...) {
+    // Notifications end until the port is opened again; the port stays open.
+    FException = std::current_exception();
+    return false;
+  }
+}
+
+void TSerialThread::HandOverHangup() {
+  // Bytes may have come with the hang-up, or be left from an earlier batch:
+  // this is the receive path's last chance to read them. On a device that
+  // refuses every call once hung up the batch fails; the hang-up is still
+  // reported.
+  if (FWatched.Contains(evRxChar)) {
+    HandOverArrival();
+  }
+  try {
+    HandOver([this] { DoHangupEvent(); });
+  } catch (...) {
+    if (!FException) {
+      FException = std::current_exception();
+    }
+  }
 }
 
 bool TSerialThread::HandOver(const std::function<void()>& call) {
@@ -139,6 +165,23 @@ bool TSerialThread::HandOver(const std::function<void()>& call) {
     call();
   });
   return true;
+}
+
+void TSerialThread::DoHangupEvent() {
+  // Runs on the main thread. A Close in progress or done has no use for it.
+  if (!FSerialPort.Connected() || FSerialPort.FClosing) {
+    return;
+  }
+  // Counted as a notification: a Close made by the handler must not wait
+  // for this thread, which waits for the handler.
+  ++FSerialPort.FDispatching;
+  try {
+    FSerialPort.DoHangup();
+  } catch (...) {
+    --FSerialPort.FDispatching;
+    throw;
+  }
+  --FSerialPort.FDispatching;
 }
 
 void TSerialThread::DoEvents() {

@@ -2,6 +2,8 @@
 // The port's event thread. It sleeps in epoll on the device and a stop eventfd,
 // and hands each arrival to the main thread through the event loop's
 // synchronize, blocking until the main thread has run it (thread sync mode).
+// When the device hangs up it hands over a last arrival and the hang-up,
+// then ends.
 #include <atomic>
 #include <exception>
 #include <functional>
@@ -39,7 +41,14 @@ class TSerialThread {
   // Runs `call` on the main thread and waits for it; false, without running
   // it, once a stop was asked for.
   bool HandOver(const std::function<void()>& call);
+  // Hands over an arrival batch; false when the thread must end (a stop, or
+  // an exception that came back from the batch).
+  bool HandOverArrival();
+  // The device is gone: what arrived before it is read first, then the port
+  // hears of the hang-up once.
+  void HandOverHangup();
   void DoEvents();
+  void DoHangupEvent();
   void CloseDescriptors();
 
   TCustomSerialPort& FSerialPort;
