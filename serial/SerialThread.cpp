@@ -43,13 +43,12 @@ TSerialThread::TSerialThread(TCustomSerialPort& ASerialPort)
 }
 
 TSerialThread::~TSerialThread() {
+  Stop();
   unsigned handedOver = 0;
   {
     std::lock_guard lock(FHandOverLock);
-    FStopping = true;
-    handedOver = FHandedOver;
+    handedOver = FHandedOver;  // final: no hand-over begins after Stop
   }
-  Stop();
   // A batch already handed over blocks the thread until the main thread runs
   // it: run it here, with the port still open. Only synchronized calls run;
   // window events wait until Close has returned.
@@ -75,6 +74,13 @@ void TSerialThread::CloseDescriptors() {
 }
 
 void TSerialThread::Stop() {
+  // Also a thread that Close leaves behind while its own notification runs
+  // must hand nothing more to the main thread, which may have opened the port
+  // again meanwhile.
+  {
+    std::lock_guard lock(FHandOverLock);
+    FStopping = true;
+  }
   const std::uint64_t one = 1;
   [[maybe_unused]] const ssize_t n = ::write(FStopEvent, &one, sizeof one);
 }

@@ -28,6 +28,7 @@ class TSerialThread {
   TSerialThread(const TSerialThread&) = delete;
   TSerialThread& operator=(const TSerialThread&) = delete;
 
+  // Asks the thread to end; from now on it hands nothing to the main thread.
   void Stop();
   bool Ended() const { return FEnded.load(std::memory_order_acquire); }
   // Native id of the thread, for CPU-time measurements.

@@ -44,6 +44,30 @@ class SerialHangup : public SerialFixture {
     };
   }
 
+  // Links COM10 to the pseudo-terminal multiplexer, so that the port opens a
+  // master side, and gives the raw slave side of it; -1 on failure.
+  int OpenOnMasterSide() {
+    far.closeMaster();
+    ::unlink((dir.str() + "/COM10").c_str());
+    if (::symlink("/dev/ptmx", (dir.str() + "/COM10").c_str()) != 0) {
+      return -1;
+    }
+    port.Open();
+    std::array<char, 128> name{};
+    if (::unlockpt(port.Handle()) != 0 ||
+        ::ptsname_r(port.Handle(), name.data(), name.size()) != 0) {
+      return -1;
+    }
+    const int slave = ::open(name.data(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    termios raw{};
+    if (slave < 0 || ::tcgetattr(slave, &raw) != 0) {
+      return -1;
+    }
+    ::cfmakeraw(&raw);
+    ::tcsetattr(slave, TCSANOW, &raw);
+    return slave;
+  }
+
   std::string received;
   std::string order;
   bool connectedAtHangup = false;
@@ -75,20 +99,9 @@ TEST_F(SerialHangup, FarEndClosingMidStreamReportsTheHangupOnceAfterItsBytes) {
 // readable after the slave closed, as a device that queues input does: those
 // bytes come with the hang-up and must be read before it is reported.
 TEST_F(SerialHangup, BytesThatCameWithTheHangupAreReadBeforeIt) {
-  far.closeMaster();
-  ::unlink((dir.str() + "/COM10").c_str());
-  ASSERT_EQ(::symlink("/dev/ptmx", (dir.str() + "/COM10").c_str()), 0);
   Record();
-  port.Open();
-  ASSERT_EQ(::unlockpt(port.Handle()), 0);
-  std::array<char, 128> name{};
-  ASSERT_EQ(::ptsname_r(port.Handle(), name.data(), name.size()), 0);
-  const int slave = ::open(name.data(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  const int slave = OpenOnMasterSide();
   ASSERT_GE(slave, 0);
-  termios raw{};
-  ASSERT_EQ(::tcgetattr(slave, &raw), 0);
-  ::cfmakeraw(&raw);
-  ASSERT_EQ(::tcsetattr(slave, TCSANOW, &raw), 0);
   // While the first batch runs, the thread waits for it: the last bytes and
   // the hang-up then reach it as one report.
   afterRead = [&] {
@@ -102,6 +115,31 @@ TEST_F(SerialHangup, BytesThatCameWithTheHangupAreReadBeforeIt) {
   ASSERT_TRUE(PumpUntil(loop, [&] { return port.EventThread()->Ended(); }));
   PumpFor(loop, 50);
   EXPECT_EQ(order, "rrh");
+}
+
+// The last arrival's handler closes the port and opens it on another device:
+// the old device's hang-up must not reach the new connection.
+TEST_F(SerialHangup, HangupOfAReplacedDeviceIsNotReported) {
+  Record();
+  const int slave = OpenOnMasterSide();
+  ASSERT_GE(slave, 0);
+  PseudoTerminal next;
+  afterRead = [&] {
+    EXPECT_EQ(::write(slave, "last words", 10), 10);
+    ::close(slave);
+    afterRead = [&] {
+      next.linkAs(dir.str() + "/COM10");
+      port.Close();
+      port.Open();
+    };
+  };
+  EXPECT_EQ(::write(slave, "first ", 6), 6);
+  ASSERT_TRUE(PumpUntil(loop, [&] { return received == "first last words"; }));
+  PumpFor(loop, 100);
+  EXPECT_EQ(order, "rr");
+  EXPECT_TRUE(port.Connected());
+  next.send("new");
+  ASSERT_TRUE(PumpUntil(loop, [&] { return received == "first last wordsnew"; }));
 }
 
 // Close and a hang-up at about the same moment: Close returns promptly, and
