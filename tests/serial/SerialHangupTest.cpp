@@ -117,6 +117,25 @@ TEST_F(SerialHangup, BytesThatCameWithTheHangupAreReadBeforeIt) {
   EXPECT_EQ(order, "rrh");
 }
 
+TEST_F(SerialHangup, CloseInsideTheHangupHandlerDoesNotHang) {
+  Record();
+  int hangups = 0;
+  port.OnHangup = [&](TCustomSerialPort& sender) {
+    ++hangups;
+    sender.Close();
+  };
+  port.Open();
+  far.closeMaster();
+  ASSERT_TRUE(PumpUntil(loop, [&] { return !port.Connected(); }));
+  EXPECT_EQ(hangups, 1);
+  PseudoTerminal next;
+  next.linkAs(dir.str() + "/COM10");
+  port.Open();
+  next.send("again");
+  ASSERT_TRUE(PumpUntil(loop, [&] { return received == "again"; }));
+  EXPECT_EQ(hangups, 1);
+}
+
 // The last arrival's handler closes the port and opens it on another device:
 // the old device's hang-up must not reach the new connection.
 TEST_F(SerialHangup, HangupOfAReplacedDeviceIsNotReported) {
