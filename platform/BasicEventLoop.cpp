@@ -127,6 +127,22 @@ void BasicEventLoop::processSynchronizedCalls() {
   }
 }
 
+bool BasicEventLoop::synchronizedPendingLocked() const {
+  for (const auto& call : calls_) {
+    if (call.synchronized) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void BasicEventLoop::waitForSynchronizedCall(std::uint32_t ms) {
+  // The calling thread is real on either clock, so this wait is in real time.
+  std::unique_lock lock(mutex_);
+  wake_.wait_for(lock, std::chrono::milliseconds(ms),
+                 [this] { return synchronizedPendingLocked(); });
+}
+
 bool BasicEventLoop::somethingPendingLocked() const {
   if (!calls_.empty()) {
     return true;

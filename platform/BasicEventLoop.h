@@ -22,6 +22,7 @@ class BasicEventLoop : public EventLoop {
   std::uint32_t tick() const override;
   void processPendingMessages() override;
   void processSynchronizedCalls() override;
+  void waitForSynchronizedCall(std::uint32_t ms) override;
   void waitForMessage(std::uint32_t ms) override;
   void post(std::function<void()> call) override;
   void synchronize(std::function<void()> call) override;
@@ -63,6 +64,7 @@ class BasicEventLoop : public EventLoop {
   void runCall(Call& call);
   void dispatch(const std::function<void()>& fn);
   bool somethingPendingLocked() const;
+  bool synchronizedPendingLocked() const;
 
   const Clock clock_;
   const std::uint32_t startTick_;

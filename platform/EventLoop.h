@@ -25,6 +25,11 @@ class EventLoop {
   // for the serial event thread to end.
   virtual void processSynchronizedCalls() = 0;
 
+  // Blocks until a synchronize() call is queued or `ms` milliseconds of real
+  // time have passed. Runs nothing, and posted calls and timers do not end it:
+  // the wait of a Close that must not run window events.
+  virtual void waitForSynchronizedCall(std::uint32_t ms) = 0;
+
   // Blocks until a message is pending or `ms` milliseconds have passed.
   virtual void waitForMessage(std::uint32_t ms) = 0;
 

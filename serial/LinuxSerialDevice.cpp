@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <thread>
 
 namespace th::tty {
 
@@ -47,8 +48,50 @@ int OpenExclusive(const std::string& path, int& fd) {
   return 0;
 }
 
-int CloseDevice(int fd) {
-  ::tcflush(fd, TCIOFLUSH);
+int OutputCount(int fd, int& count) {
+  count = 0;
+  if (ioctl(fd, TIOCOUTQ, &count) != 0) {
+    return errno;
+  }
+  return 0;
+}
+
+bool DrainOutput(const OutputCounter& queued, std::uint32_t perByteMs, std::uint32_t constantMs) {
+  using Clock = std::chrono::steady_clock;
+  // At 110 baud a byte takes 91 ms; polling at this pace costs nothing and
+  // ends the wait soon after the last byte left.
+  constexpr auto kPoll = std::chrono::milliseconds(5);
+  int count = 0;
+  if (queued(count) != 0) {
+    return false;
+  }
+  if (count <= 0) {
+    return true;
+  }
+  const auto limit = std::chrono::milliseconds(static_cast<std::int64_t>(perByteMs) * count +
+                                               static_cast<std::int64_t>(constantMs));
+  const auto deadline = Clock::now() + limit;
+  for (;;) {
+    const auto left = deadline - Clock::now();
+    if (left <= Clock::duration::zero()) {
+      return false;
+    }
+    std::this_thread::sleep_for(std::min<Clock::duration>(kPoll, left));
+    if (queued(count) != 0) {
+      return false;
+    }
+    if (count <= 0) {
+      return true;
+    }
+  }
+}
+
+int CloseDevice(int fd, std::uint32_t perByteMs, std::uint32_t constantMs) {
+  const bool sent =
+      DrainOutput([fd](int& count) { return OutputCount(fd, count); }, perByteMs, constantMs);
+  // Output that went out is not flushed: on a pseudo-terminal that would
+  // drop what the far end has not read yet.
+  ::tcflush(fd, sent ? TCIFLUSH : TCIOFLUSH);
   // On a pseudo-terminal whose master stays open the flag outlives the close
   // and the next open would fail with EBUSY.
   ::ioctl(fd, TIOCNXCL);

@@ -1,6 +1,8 @@
 #pragma once
 // The calls on a Linux tty that the port component makes. Each returns 0 or
 // the errno value of the failed call; none throws.
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "serial/SerialTypes.h"
@@ -10,9 +12,21 @@ namespace th::tty {
 // Opens without becoming the controlling terminal and without blocking, then
 // takes the port for this process alone (flock, then TIOCEXCL).
 int OpenExclusive(const std::string& path, int& fd);
-// Discards queued input and output (a close with output queued can block for
-// the driver's closing wait), gives up the exclusive flag and closes.
-int CloseDevice(int fd);
+// Lets queued output go out (DrainOutput with the write limit), discards
+// input, and output only when it did not go out in time (a close with output
+// queued can block for the driver's closing wait), gives up the exclusive
+// flag and closes. The descriptor is gone afterwards even when close()
+// reports an error.
+int CloseDevice(int fd, std::uint32_t perByteMs, std::uint32_t constantMs);
+
+// Bytes still in the output queue (TIOCOUTQ).
+int OutputCount(int fd, int& count);
+// Gives the count of queued output bytes, or an errno value.
+using OutputCounter = std::function<int(int& count)>;
+// Waits in sleeps of a few milliseconds until `queued` reports an empty
+// queue, at most perByteMs for each byte queued at the start plus constantMs.
+// True once empty; false on time-out or when the count fails (device gone).
+bool DrainOutput(const OutputCounter& queued, std::uint32_t perByteMs, std::uint32_t constantMs);
 
 // The handle is open; fails with EBADF otherwise.
 int CheckHandle(int fd);

@@ -29,6 +29,11 @@ SerialLinkPort::SerialLinkPort(EventLoop& loop, std::string executableDirectory)
       handler_(count);
     }
   };
+  port_.OnHangup = [this](TCustomSerialPort&) {
+    if (hangupHandler_) {
+      hangupHandler_();
+    }
+  };
   port_.Loaded();
   port_.SetupSerialPort();
 }
@@ -49,7 +54,6 @@ void SerialLinkPort::SetOnRxChar(RxCharHandler handler) {
 }
 
 void SerialLinkPort::SetOnHangup(HangupHandler handler) {
-  // The component does not report a hang-up yet; the handler is kept for when it does.
   hangupHandler_ = std::move(handler);
 }
 

@@ -24,9 +24,7 @@ TCustomSerialPort::~TCustomSerialPort() {
     DestroyEventThread();
   }
   ReapRetiredThreads(true);
-  if (FHandle >= 0) {
-    tty::CloseDevice(FHandle);
-  }
+  ReleaseHandle();
 }
 
 void TCustomSerialPort::CallException(int code, int osError) {
@@ -123,12 +121,21 @@ void TCustomSerialPort::CreateHandle() {
 }
 
 void TCustomSerialPort::DestroyHandle() {
+  ReleaseHandle();
+}
+
+void TCustomSerialPort::ReleaseHandle() {
   if (FHandle < 0) {
     return;
   }
-  if (tty::CloseDevice(FHandle) == 0) {
-    FHandle = -1;
-  }
+  // Linux has released the descriptor whatever close() returns; its number
+  // may soon name another file, which must never receive our writes.
+  const int fd = std::exchange(FHandle, -1);
+  // Output still queued gets the time a write of it would have; without a
+  // write limit, the 100 ms a byte plus 1000 ms of this system's settings,
+  // so that a stalled line cannot hold Close forever.
+  const bool noLimit = FWriteMultiplier == 0 && FWriteConstant == 0;
+  tty::CloseDevice(fd, noLimit ? 100 : FWriteMultiplier, noLimit ? 1000 : FWriteConstant);
 }
 
 void TCustomSerialPort::DestroyEventThread() {
@@ -440,6 +447,11 @@ void TCustomSerialPort::DoDSRChange(bool OnOff) {
 void TCustomSerialPort::DoRLSDChange(bool OnOff) {
   if (OnRLSDChange) {
     OnRLSDChange(*this, OnOff);
+  }
+}
+void TCustomSerialPort::DoHangup() {
+  if (OnHangup) {
+    OnHangup(*this);
   }
 }
 

@@ -116,6 +116,10 @@ class TCustomSerialPort {
   TLineEvent OnCTSChange;
   TLineEvent OnDSRChange;
   TLineEvent OnRLSDChange;
+  // The open device hung up or failed (adapter unplugged, far end gone): raised
+  // once on the main thread after the bytes that came before it were reported.
+  // No byte arrives until the port is opened again; the port stays open.
+  TNotifyEvent OnHangup;
 
  protected:
   virtual void CreateHandle();
@@ -129,6 +133,7 @@ class TCustomSerialPort {
   virtual void DoCTSChange(bool OnOff);
   virtual void DoDSRChange(bool OnOff);
   virtual void DoRLSDChange(bool OnOff);
+  virtual void DoHangup();
 
  private:
   friend class TSerialThread;
@@ -137,6 +142,9 @@ class TCustomSerialPort {
   bool CanApply() const { return FConnected && FUpdateCount == 0 && !FLoading; }
   void CallAfterOpen();
   void CallBeforeClose();
+  // Closes the device and forgets its descriptor; no virtual call, so the
+  // destructor can use it.
+  void ReleaseHandle();
   void DestroyEventThread();
   void ReapRetiredThreads(bool wait);
   // Runs on the main thread for one batch of the event thread.

@@ -44,14 +44,19 @@ TSerialThread::TSerialThread(TCustomSerialPort& ASerialPort)
 
 TSerialThread::~TSerialThread() {
   Stop();
-  // The thread may be blocked in synchronize with a batch that the main thread
-  // has not run yet: run it here, with the port still open.
-  while (!Ended()) {
+  unsigned handedOver = 0;
+  {
+    std::lock_guard lock(FHandOverLock);
+    handedOver = FHandedOver;  // final: no hand-over begins after Stop
+  }
+  // A batch already handed over blocks the thread until the main thread runs
+  // it: run it here, with the port still open. Only synchronized calls run;
+  // window events wait until Close has returned.
+  while (FRun < handedOver && !Ended()) {
     FLoop.processSynchronizedCalls();
-    if (Ended()) {
-      break;
+    if (FRun < handedOver && !Ended()) {
+      FLoop.waitForSynchronizedCall(1000);
     }
-    FLoop.waitForMessage(1);
   }
   FThread.join();
   CloseDescriptors();
@@ -69,6 +74,13 @@ void TSerialThread::CloseDescriptors() {
 }
 
 void TSerialThread::Stop() {
+  // Also a thread that Close leaves behind while its own notification runs
+  // must hand nothing more to the main thread, which may have opened the port
+  // again meanwhile.
+  {
+    std::lock_guard lock(FHandOverLock);
+    FStopping = true;
+  }
   const std::uint64_t one = 1;
   [[maybe_unused]] const ssize_t n = ::write(FStopEvent, &one, sizeof one);
 }
@@ -97,25 +109,85 @@ void TSerialThread::Execute() {
         gone = gone || (e.events & (EPOLLHUP | EPOLLERR)) != 0;
       }
     }
-    // A stop request wins over an arrival reported with it. A hang-up
-    // (unplugged adapter, closed far end) ends the thread without a batch.
-    if (stop || gone) {
+    // A stop request wins over an arrival or a hang-up reported with it.
+    if (stop) {
+      break;
+    }
+    // A hang-up (unplugged adapter, closed far end) is reported once, and
+    // ends the thread: the device would report it again on every wait.
+    if (gone) {
+      HandOverHangup();
       break;
     }
     if (!arrived || !FWatched.Contains(evRxChar)) {
       continue;
     }
-    FEvents = TSerialEvents();
-    FEvents.Include(evRxChar);
-    try {
-      FLoop.synchronize([this] { DoEvents(); });
-    } catch (...) {
-      // Notifications end until the port is opened again; the port stays open.
-      FException = std::current_exception();
+    if (!HandOverArrival()) {
       break;
     }
   }
   FEnded.store(true, std::memory_order_release);
+}
+
+bool TSerialThread::HandOverArrival() {
+  FEvents = TSerialEvents();
+  FEvents.Include(evRxChar);
+  try {
+    return HandOver([this] { DoEvents(); });
+  } catch (...) {
+    // Notifications end until the port is opened again; the port stays open.
+    FException = std::current_exception();
+    return false;
+  }
+}
+
+void TSerialThread::HandOverHangup() {
+  // Bytes may have come with the hang-up, or be left from an earlier batch:
+  // this is the receive path's last chance to read them. On a device that
+  // refuses every call once hung up the batch fails; the hang-up is still
+  // reported.
+  if (FWatched.Contains(evRxChar)) {
+    HandOverArrival();
+  }
+  try {
+    HandOver([this] { DoHangupEvent(); });
+  } catch (...) {
+    if (!FException) {
+      FException = std::current_exception();
+    }
+  }
+}
+
+bool TSerialThread::HandOver(const std::function<void()>& call) {
+  {
+    std::lock_guard lock(FHandOverLock);
+    if (FStopping) {
+      return false;
+    }
+    ++FHandedOver;
+  }
+  FLoop.synchronize([this, &call] {
+    ++FRun;
+    call();
+  });
+  return true;
+}
+
+void TSerialThread::DoHangupEvent() {
+  // Runs on the main thread. A Close in progress or done has no use for it.
+  if (!FSerialPort.Connected() || FSerialPort.FClosing) {
+    return;
+  }
+  // Counted as a notification: a Close made by the handler must not wait
+  // for this thread, which waits for the handler.
+  ++FSerialPort.FDispatching;
+  try {
+    FSerialPort.DoHangup();
+  } catch (...) {
+    --FSerialPort.FDispatching;
+    throw;
+  }
+  --FSerialPort.FDispatching;
 }
 
 void TSerialThread::DoEvents() {

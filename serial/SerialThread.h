@@ -2,8 +2,12 @@
 // The port's event thread. It sleeps in epoll on the device and a stop eventfd,
 // and hands each arrival to the main thread through the event loop's
 // synchronize, blocking until the main thread has run it (thread sync mode).
+// When the device hangs up it hands over a last arrival and the hang-up,
+// then ends.
 #include <atomic>
 #include <exception>
+#include <functional>
+#include <mutex>
 #include <thread>
 
 #include "serial/SerialTypes.h"
@@ -19,11 +23,12 @@ class TSerialThread {
   // std::system_error when the thread's descriptors cannot be made.
   explicit TSerialThread(TCustomSerialPort& ASerialPort);
   // Stops the thread and waits for its end, running on this (the main)
-  // thread a batch that it has already queued.
+  // thread a batch that it has already queued, and nothing else.
   ~TSerialThread();
   TSerialThread(const TSerialThread&) = delete;
   TSerialThread& operator=(const TSerialThread&) = delete;
 
+  // Asks the thread to end; from now on it hands nothing to the main thread.
   void Stop();
   bool Ended() const { return FEnded.load(std::memory_order_acquire); }
   // Native id of the thread, for CPU-time measurements.
@@ -34,7 +39,17 @@ class TSerialThread {
 
  private:
   void Execute();
+  // Runs `call` on the main thread and waits for it; false, without running
+  // it, once a stop was asked for.
+  bool HandOver(const std::function<void()>& call);
+  // Hands over an arrival batch; false when the thread must end (a stop, or
+  // an exception that came back from the batch).
+  bool HandOverArrival();
+  // The device is gone: what arrived before it is read first, then the port
+  // hears of the hang-up once.
+  void HandOverHangup();
   void DoEvents();
+  void DoHangupEvent();
   void CloseDescriptors();
 
   TCustomSerialPort& FSerialPort;
@@ -48,6 +63,13 @@ class TSerialThread {
   // An exception that came back from a batch ended the thread; it is kept, not shown.
   std::exception_ptr FException;
   std::atomic<bool> FEnded{false};
+  // Guards FStopping and FHandedOver: after Stop no hand-over begins, so the
+  // main thread knows how many it still has to run before the thread ends.
+  std::mutex FHandOverLock;
+  bool FStopping = false;
+  unsigned FHandedOver = 0;
+  // Hand-overs the main thread has begun to run; touched on the main thread only.
+  unsigned FRun = 0;
   std::thread FThread;
 };
 

@@ -110,6 +110,13 @@ void QtEventLoop::processSynchronizedCalls() {
   }
 }
 
+void QtEventLoop::waitForSynchronizedCall(std::uint32_t ms) {
+  // Waits beside Qt's dispatcher, not in it: processing Qt events here would
+  // run posted calls and timers too.
+  std::unique_lock lock(mutex_);
+  syncQueued_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !syncCalls_.empty(); });
+}
+
 void QtEventLoop::waitForMessage(std::uint32_t ms) {
   if (ms == 0) {
     return;
@@ -147,6 +154,7 @@ void QtEventLoop::synchronize(std::function<void()> call) {
     throw std::runtime_error("event loop destroyed");
   }
   syncCalls_.push_back(SyncCall{std::move(call), &error, &done});
+  syncQueued_.notify_all();
   // Wakes the GUI thread; processSynchronizedCalls() may also take the call first.
   QMetaObject::invokeMethod(
       &receiver_, [this] { processSynchronizedCalls(); }, Qt::QueuedConnection);

@@ -42,6 +42,7 @@ class QtEventLoop : public EventLoop {
   std::uint32_t tick() const override;
   void processPendingMessages() override;
   void processSynchronizedCalls() override;
+  void waitForSynchronizedCall(std::uint32_t ms) override;
   void waitForMessage(std::uint32_t ms) override;
   void post(std::function<void()> call) override;
   void synchronize(std::function<void()> call) override;
@@ -80,6 +81,7 @@ class QtEventLoop : public EventLoop {
   detail::QtLoopReceiver receiver_;
   std::mutex mutex_;
   std::condition_variable syncDone_;
+  std::condition_variable syncQueued_;
   std::deque<SyncCall> syncCalls_;
   std::map<TimerId, Timer> timers_;
   std::map<int, TimerId> byQtId_;

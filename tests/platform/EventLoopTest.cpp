@@ -118,6 +118,34 @@ TEST(SteadyEventLoop, ProcessSynchronizedCallsLeavesOtherMessagesQueued) {
   EXPECT_EQ(posted, 1);
 }
 
+// The wait of a Close: a pending posted call or due timer neither ends it nor
+// runs; a synchronize() from another thread ends it.
+TEST(SteadyEventLoop, WaitForSynchronizedCallIgnoresOtherMessages) {
+  using std::chrono::milliseconds;
+  using Clock = std::chrono::steady_clock;
+  BasicEventLoop loop(BasicEventLoop::Clock::Steady);
+  int posted = 0;
+  loop.post([&] { ++posted; });
+  loop.startTimer(0, false, [&] { ++posted; });
+  auto start = Clock::now();
+  loop.waitForSynchronizedCall(80);
+  EXPECT_GE(Clock::now() - start, milliseconds(80));
+
+  std::thread worker([&] {
+    std::this_thread::sleep_for(milliseconds(50));
+    loop.synchronize([] {});
+  });
+  start = Clock::now();
+  loop.waitForSynchronizedCall(5000);
+  const auto waited = Clock::now() - start;
+  EXPECT_GE(waited, milliseconds(40));
+  EXPECT_LT(waited, milliseconds(2000));
+  EXPECT_EQ(posted, 0);
+  loop.processSynchronizedCalls();
+  worker.join();
+  EXPECT_EQ(posted, 0);
+}
+
 TEST(SteadyEventLoop, WaitForMessageWakesForAPostFromAnotherThread) {
   BasicEventLoop loop(BasicEventLoop::Clock::Steady);
   std::thread worker([&] {

@@ -1,4 +1,5 @@
 // Opening, closing, reading and writing on real pseudo-terminals.
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
@@ -36,6 +37,29 @@ TEST_F(SerialPortOpen, OpenAndCloseAreIdempotent) {
   // The exclusive flag was cleared: the same device opens again.
   port.Open();
   EXPECT_TRUE(port.Connected());
+}
+
+// Linux releases the descriptor even when close() fails; a component that kept
+// the number would later write into whatever file got it next.
+TEST_F(SerialPortOpen, FailedCloseStillForgetsTheDescriptor) {
+  port.Open();
+  const int handle = port.Handle();
+  ASSERT_EQ(::close(handle), 0);  // gone behind the component's back: its close fails
+  port.Close();
+  EXPECT_FALSE(port.Connected());
+  EXPECT_EQ(port.Handle(), -1);
+
+  int reuse[2];
+  ASSERT_EQ(::pipe(reuse), 0);  // takes the lowest free numbers, the old one among them
+  const bool reused = reuse[0] == handle || reuse[1] == handle;
+  std::string message;
+  EXPECT_EQ(ErrorOf([&] { port.WriteStr(u"stray"); }, message), SError_PortNotOpen);
+  char c = 0;
+  ::fcntl(reuse[0], F_SETFL, O_NONBLOCK);
+  EXPECT_EQ(::read(reuse[0], &c, 1), -1);  // nothing reached the pipe
+  ::close(reuse[0]);
+  ::close(reuse[1]);
+  EXPECT_TRUE(reused) << "the test did not reuse the descriptor";
 }
 
 TEST_F(SerialPortOpen, TwoDigitNameOpensThroughTheExecutableDirectoryLink) {
@@ -114,6 +138,19 @@ TEST_F(SerialPortWrite, SendsTheLowByteOfEachCharacterUntranslated) {
   EXPECT_EQ(port.WriteStr(withNul), 3);
   EXPECT_EQ(far.receive(3), std::string("a\0b", 3));
   EXPECT_EQ(far.drain(50), "");
+}
+
+// A write returns once the kernel has queued the bytes; Close must not throw
+// away what is still on its way (the end of a modem's hang-up command).
+TEST_F(SerialPortWrite, BytesWrittenJustBeforeCloseAllReachTheFarEnd) {
+  port.SetBaudRate(br300);
+  for (int trial = 0; trial < 50; ++trial) {
+    SCOPED_TRACE(trial);
+    port.Open();
+    EXPECT_EQ(port.WriteStr(u"+++ATH0\r"), 8);
+    port.Close();
+    EXPECT_EQ(far.receive(8, 500), "+++ATH0\r");
+  }
 }
 
 TEST_F(SerialPortWrite, EmptyTextSendsNothingEvenWhenClosed) {

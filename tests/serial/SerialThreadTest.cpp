@@ -100,6 +100,39 @@ TEST_F(SerialEvents, CloseRunsAQueuedBatchWhileThePortIsStillOpen) {
   EXPECT_FALSE(port.Connected());
 }
 
+// Close waits for the event thread running only its hand-over: a posted call
+// stays queued until Close has returned, so a Close that it makes finds the
+// port closed instead of returning early with the port still open.
+TEST_F(SerialEvents, CloseRunsTheQueuedBatchButNoPostedCall) {
+  bool inClose = false;
+  port.OnBeforeClose = [&](TCustomSerialPort&) { inClose = true; };
+  port.OnAfterClose = [&](TCustomSerialPort&) { inClose = false; };
+  Record();
+  for (int trial = 0; trial < 20; ++trial) {
+    SCOPED_TRACE(trial);
+    port.Open();
+    far.send("x");
+    BusyFor(40);  // the batch is queued, the main loop has not run it
+    bool posted = false;
+    bool postedInClose = false;
+    bool openAfterNestedClose = true;
+    loop.post([&] {
+      posted = true;
+      postedInClose = inClose;
+      port.Close();
+      openAfterNestedClose = port.Connected();
+    });
+    port.Close();
+    EXPECT_EQ(received.size(), static_cast<std::size_t>(trial + 1));
+    EXPECT_FALSE(posted);
+    EXPECT_FALSE(port.Connected());
+    loop.processPendingMessages();
+    EXPECT_TRUE(posted);
+    EXPECT_FALSE(postedInClose);
+    EXPECT_FALSE(openAfterNestedClose);
+  }
+}
+
 TEST_F(SerialEvents, ExceptionInTheHandlerStopsNotificationsUntilReopened) {
   int calls = 0;
   port.OnRxChar = [&](TCustomSerialPort& sender, int count) {

@@ -10,6 +10,9 @@
 #include <vector>
 
 #include "platform/qt/QtEventLoop.h"
+#include "serial/SerialPort.h"
+#include "tests/serial/PseudoTerminal.h"
+#include "tests/support/TestPlatform.h"
 
 namespace th {
 namespace {
@@ -111,6 +114,79 @@ TEST(QtEventLoop, ProcessSynchronizedCallsLeavesOtherMessagesQueued) {
   EXPECT_FALSE(timerFired);
   loop.processPendingMessages();
   EXPECT_TRUE(posted);
+}
+
+// The wait of a Close: a pending posted call or due timer neither ends it nor
+// runs, and it does not spin; a synchronize() from another thread ends it.
+TEST(QtEventLoop, WaitForSynchronizedCallIgnoresOtherMessagesWithoutSpinning) {
+  QtEventLoop loop;
+  int posted = 0;
+  loop.post([&] { ++posted; });
+  loop.startTimer(0, false, [&] { ++posted; });
+  const double cpuBefore = cpuSeconds();
+  std::uint32_t start = loop.tick();
+  loop.waitForSynchronizedCall(300);
+  EXPECT_GE(loop.tick() - start, 300u);
+  EXPECT_LT(cpuSeconds() - cpuBefore, 0.05);
+
+  std::thread other([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    loop.synchronize([] {});
+  });
+  start = loop.tick();
+  loop.waitForSynchronizedCall(5000);
+  const std::uint32_t waited = loop.tick() - start;
+  EXPECT_GE(waited, 40u);
+  EXPECT_LT(waited, 2000u);
+  loop.processSynchronizedCalls();
+  other.join();
+  EXPECT_EQ(posted, 0);
+  loop.processPendingMessages();
+  EXPECT_GE(posted, 1);
+}
+
+// Close waits for the serial event thread running only its hand-over: a
+// posted call stays queued until Close has returned, so a Close that it makes
+// finds the port closed instead of returning early with the port still open.
+TEST(QtEventLoop, SerialPortCloseRunsTheQueuedBatchButNoPostedCall) {
+  QtEventLoop loop;
+  test::TempDir dir;
+  test::PseudoTerminal far;
+  far.linkAs(dir.str() + "/COM10");
+  TSerialPort port(loop);
+  port.SetDeviceDirectory(dir.str() + "/");
+  port.SetPort(u"COM10");
+  bool inClose = false;
+  port.OnBeforeClose = [&](TCustomSerialPort&) { inClose = true; };
+  port.OnAfterClose = [&](TCustomSerialPort&) { inClose = false; };
+  std::string received;
+  port.OnRxChar = [&](TCustomSerialPort& sender, int count) {
+    Text got;
+    sender.ReadStr(got, count);
+    received += ToUtf8(got);
+  };
+  for (int trial = 0; trial < 20; ++trial) {
+    SCOPED_TRACE(trial);
+    port.Open();
+    far.send("x");
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));  // the batch is queued
+    bool posted = false;
+    bool postedInClose = false;
+    bool openAfterNestedClose = true;
+    loop.post([&] {
+      posted = true;
+      postedInClose = inClose;
+      port.Close();
+      openAfterNestedClose = port.Connected();
+    });
+    port.Close();
+    EXPECT_EQ(received.size(), static_cast<std::size_t>(trial + 1));
+    EXPECT_FALSE(posted);
+    EXPECT_FALSE(port.Connected());
+    EXPECT_TRUE(pumpUntil(loop, [&] { return posted; }));
+    EXPECT_FALSE(postedInClose);
+    EXPECT_FALSE(openAfterNestedClose);
+  }
 }
 
 TEST(QtEventLoop, WaitEndsWhenAMessageArrivesWithoutSpinning) {
