@@ -1,6 +1,8 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,10 +12,13 @@
 #include <chrono>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
+#include <future>
 #include <thread>
 
 #include "app/ControlSocket.h"
 #include "platform/BasicEventLoop.h"
+#include "tests/support/TestPlatform.h"
 #include "tools/send/ControlClient.h"
 
 namespace th::test {
@@ -378,6 +383,29 @@ TEST(SendTool, FindsListeningTidehaulSocketsInProcNetUnix) {
       "garbage\n";
   EXPECT_EQ(send::ListeningPids(table), (std::vector<int>{17, 4242}));
   EXPECT_TRUE(send::ListeningPids("").empty());
+}
+
+TEST(SendTool, ASocketTableThatIsNoRegularFileIsRefusedWithoutWaiting) {
+  TempDir dir;
+  const std::string fifo = dir.str() + "/unix";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string device = dir.str() + "/device";
+  std::filesystem::create_symlink("/dev/zero", device);
+  for (const std::string& table : {fifo, device}) {
+    auto found = std::async(std::launch::async, [&] { return send::FindOwnInstances(table); });
+    if (found.wait_for(std::chrono::seconds(2)) != std::future_status::ready) {
+      // Let a blocked open go on, so the failure shows instead of a hang.
+      const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+      found.wait();
+      ::close(writer);
+      ADD_FAILURE() << "waited on " << table;
+    }
+    const send::Instances r = found.get();
+    EXPECT_TRUE(r.pids.empty());
+    EXPECT_EQ(r.error, "cannot read " + table + ": not a regular file");
+  }
+  // The machine's own table is read, whatever it holds.
+  EXPECT_EQ(send::FindOwnInstances().error, "");
 }
 
 TEST(SendTool, FrameCarriesTheTextAsUtf16WithItsZeroUnit) {
