@@ -3,6 +3,7 @@
 #include <array>
 
 #include "app/Tidehaul.h"
+#include "protocol/CommandLine.h"
 
 namespace th {
 
@@ -111,7 +112,7 @@ bool Connection::ModemSettingOpen(std::int32_t Index, bool ComportClose) {
 
 bool Connection::NoneConnect(std::int32_t Index) {
   RunState& rs = u_.rt.rs;
-  const Text command = u"#T" + u_.rt.device(Index).DeviceSet.LogID.text() + u" R\r\n";
+  const Text command = u"#T" + LoggerId(u_, Index) + u" R\r\n";
   rs.Time_Out = 0;
   std::int32_t TXCount = 0;
   for (;;) {
