@@ -81,7 +81,8 @@ bool Connection::ComportOpenConnect(std::int32_t Index) {
   }
   const Text baudText = s.PortSet.Baudrate.text();
   std::int32_t baud = 0;
-  if (!TryTextToInt(baudText, baud)) {
+  // The number and nothing else: blanks around it are refused like any non-number.
+  if (!TryTextToIntStrict(baudText, baud)) {
     throw Exception("'" + ToUtf8(baudText) + "' is not a valid integer value");
   }
   const int rate = BaudRateOf(baud);
