@@ -247,6 +247,54 @@ TEST_F(ControlSocketTest, SilentClientNeitherBlocksOthersNorStaysForever) {
   expectServed(u"9");
 }
 
+TEST_F(ControlSocketTest, AFrameTricklingInIsCutTwoSecondsAfterTheConnection) {
+  // One byte every 0.8 s stays under the stall limit for ever.
+  const auto start = Clock::now();
+  const int fd = Connect(name);
+  ASSERT_GE(fd, 0);
+  const auto frame = send::EncodeMessage(u"12");
+  bool closed = false;
+  for (std::size_t i = 0; i < frame.size() && !closed; ++i) {
+    (void)::send(fd, &frame[i], 1, MSG_NOSIGNAL);
+    closed = ReadUntilClosed(fd, 800).closed;
+    if (Clock::now() - start > milliseconds(3500)) {
+      break;
+    }
+  }
+  const auto cut = Clock::now() - start;
+  EXPECT_TRUE(closed);
+  EXPECT_GE(cut, milliseconds(1900));
+  EXPECT_LT(cut, milliseconds(2800));
+  ::close(fd);
+  pumpFor(50);
+  EXPECT_TRUE(received.empty());
+}
+
+TEST_F(ControlSocketTest, WithEverySlotTakenTheLongestWaitingGivesWay) {
+  // Every slot held by a client that has sent part of its header.
+  std::vector<int> slow;
+  for (std::size_t i = 0; i < ControlSocket::kMaxClients; ++i) {
+    slow.push_back(Connect(name));
+    ASSERT_GE(slow.back(), 0);
+    SendAll(slow.back(), {0});
+    std::this_thread::sleep_for(milliseconds(5));  // a clear order of arrival
+  }
+  std::this_thread::sleep_for(milliseconds(100));
+  // The parent still names the device, well before any stall limit.
+  const auto start = Clock::now();
+  expectServed(u"7");
+  EXPECT_LT(Clock::now() - start, milliseconds(700));
+  // The first to come gave way; the others are still waiting.
+  EXPECT_TRUE(ReadUntilClosed(slow[0], 100).closed);
+  for (std::size_t i = 1; i < slow.size(); ++i) {
+    pollfd p{slow[i], POLLIN, 0};
+    EXPECT_EQ(::poll(&p, 1, 0), 0) << i;
+  }
+  for (const int fd : slow) {
+    ::close(fd);
+  }
+}
+
 TEST_F(ControlSocketTest, WaitingForClientsDoesNotSpin) {
   const int silent = Connect(name);
   timespec before{}, after{};
