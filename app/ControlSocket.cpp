@@ -6,6 +6,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstddef>
@@ -36,7 +37,8 @@ struct OwnedFd {
 
 struct Client {
   int fd;
-  Clock::time_point deadline;
+  Clock::time_point frameDeadline;  // the whole message is due by then
+  Clock::time_point deadline;       // the earlier of the stall limit and frameDeadline
   std::vector<std::uint8_t> bytes;  // header first, then the data
   std::uint32_t cbData = 0;
   bool headerDone = false;
@@ -84,7 +86,8 @@ ReadResult ReadSome(Client& c) {
     const ssize_t n = ::recv(c.fd, c.bytes.data() + have, want - have, MSG_DONTWAIT);
     if (n > 0) {
       c.bytes.resize(have + static_cast<std::size_t>(n));
-      c.deadline = Clock::now() + std::chrono::milliseconds(ControlSocket::kStallMs);
+      c.deadline = std::min(Clock::now() + std::chrono::milliseconds(ControlSocket::kStallMs),
+                            c.frameDeadline);
       continue;
     }
     c.bytes.resize(have);
@@ -237,12 +240,24 @@ void ControlSocket::serve(const std::weak_ptr<Shared>& weak) {
           }
           break;
         }
-        // Another user's connection, or one too many, is closed unread.
-        if (!SameUser(fd, uid_) || clients.size() >= kMaxClients) {
+        // Another user's connection is closed unread.
+        if (!SameUser(fd, uid_)) {
           ::close(fd);
           continue;
         }
-        clients.push_back({fd, Clock::now() + std::chrono::milliseconds(kStallMs), {}, 0, false});
+        // All slots taken: the longest-waiting connection (the list is in
+        // order of arrival) gives way, so slow clients cannot lock the parent out.
+        if (clients.size() >= kMaxClients) {
+          ::close(clients.front().fd);
+          clients.erase(clients.begin());
+        }
+        const auto accepted = Clock::now();
+        clients.push_back({fd,
+                           accepted + std::chrono::milliseconds(kFrameMs),
+                           accepted + std::chrono::milliseconds(std::min(kStallMs, kFrameMs)),
+                           {},
+                           0,
+                           false});
       }
     }
   }

@@ -26,7 +26,10 @@ class ControlSocket {
   static constexpr std::uint32_t kMaxData = 65536;
   // A client that sends nothing for this long loses its connection.
   static constexpr int kStallMs = 1000;
-  // Connections being read at once; more are closed unread.
+  // The whole message must be in this long after the connection, however it
+  // trickles in: each byte renews the stall limit, not this one.
+  static constexpr int kFrameMs = 2000;
+  // Connections being read at once; one more makes the longest-waiting give way.
   static constexpr std::size_t kMaxClients = 32;
 
   // "TfTidehaul.<pid>" of this process.

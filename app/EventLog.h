@@ -12,7 +12,8 @@ class EventLog {
  public:
   explicit EventLog(Tidehaul& unit) : u_(unit) {}
 
-  // Appends LogMessage and CR LF; raises EInOutError when the file cannot be written.
+  // Appends LogMessage and CR LF; raises EInOutError when the file cannot be
+  // written or is no regular file.
   void SaveLog();
   // Logs an exception that escaped a window event and ends the program.
   void AppException(std::exception_ptr E);

@@ -1,6 +1,8 @@
 // tidehaul: one download job per start. Takes no arguments; reads Setting.dat
 // beside the executable, waits for a device number on its control socket, runs
-// the job and closes itself. The exit code is always 0.
+// the job and closes itself. The exit code is always 0. SIGTERM or SIGINT
+// closes it like the window's close button (a running job winds down); a
+// second one ends it at once.
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +12,7 @@
 #include "app/ControlSocket.h"
 #include "app/RunState.h"
 #include "app/Runtime.h"
+#include "app/StopSignals.h"
 #include "app/Tidehaul.h"
 #include "platform/LinuxPlatformServices.h"
 #include "platform/qt/QtEventLoop.h"
@@ -50,6 +53,10 @@ void Run(int& argc, char** argv) {
     loop.quit();
   });
   unit.shell.SetWindowCloser([&window] { window.close(); });
+  const th::StopSignals stop(loop, [&unit] { unit.shell.CloseMainWindow(); });
+  if (!stop.watching()) {
+    std::fprintf(stderr, "tidehaul: cannot watch for stop signals; they end the run at once\n");
+  }
 
   unit.shell.FormCreate();
   window.show();
@@ -73,6 +80,8 @@ void Run(int& argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before Qt or anything else starts a thread: every thread must hold them back.
+  th::StopSignals::Hold();
   PickPlatform();
   try {
     Run(argc, argv);

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "app/Tidehaul.h"
+#include "protocol/CommandLine.h"
 
 namespace th {
 
@@ -80,7 +81,8 @@ bool Connection::ComportOpenConnect(std::int32_t Index) {
   }
   const Text baudText = s.PortSet.Baudrate.text();
   std::int32_t baud = 0;
-  if (!TryTextToInt(baudText, baud)) {
+  // The number and nothing else: blanks around it are refused like any non-number.
+  if (!TryTextToIntStrict(baudText, baud)) {
     throw Exception("'" + ToUtf8(baudText) + "' is not a valid integer value");
   }
   const int rate = BaudRateOf(baud);
@@ -112,7 +114,7 @@ bool Connection::ModemSettingOpen(std::int32_t Index, bool ComportClose) {
 
 bool Connection::NoneConnect(std::int32_t Index) {
   RunState& rs = u_.rt.rs;
-  const Text command = u"#T" + u_.rt.device(Index).DeviceSet.LogID.text() + u" R\r\n";
+  const Text command = u"#T" + LoggerId(u_, Index) + u" R\r\n";
   rs.Time_Out = 0;
   std::int32_t TXCount = 0;
   for (;;) {

@@ -66,6 +66,64 @@ int ReadAndClose(int fd, std::optional<off_t> offset, std::size_t count, std::st
 
 }  // namespace
 
+int OpenRegularFile(const std::string& path, int flags, int& error, mode_t mode) {
+  // Opening a device can have effects of its own (a serial port raises its
+  // lines): refuse what is known not to be a file before opening it.
+  struct stat before {};
+  if (::stat(path.c_str(), &before) == 0 && !S_ISREG(before.st_mode)) {
+    error = S_ISDIR(before.st_mode) ? EISDIR : EINVAL;
+    return -1;
+  }
+  const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, mode);
+  if (fd < 0) {
+    // A FIFO without a reader, a socket or a device without its hardware: no file either.
+    error = errno == ENXIO ? EINVAL : errno;
+    return -1;
+  }
+  // Checked again on what was opened: the path may have changed in between.
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    error = EINVAL;
+    return -1;
+  }
+  // Regular files never block; the flag would only confuse later users of the descriptor.
+  const int status = ::fcntl(fd, F_GETFL);
+  if (status == -1 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
+    error = errno;
+    ::close(fd);
+    return -1;
+  }
+  error = 0;
+  return fd;
+}
+
+int ReadRegularFile(const std::string& path, std::string& out) {
+  out.clear();
+  int error = 0;
+  const int fd = OpenRegularFile(path, O_RDONLY, error);
+  if (fd < 0) {
+    return error;
+  }
+  constexpr std::size_t kChunk = 65536;
+  for (;;) {
+    const std::size_t have = out.size();
+    out.resize(have + kChunk);
+    const ssize_t n = ::read(fd, out.data() + have, kChunk);
+    const int readError = n < 0 ? errno : 0;
+    out.resize(have + static_cast<std::size_t>(n > 0 ? n : 0));
+    if (readError == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      error = readError;
+      break;
+    }
+  }
+  ::close(fd);
+  return error;
+}
+
 std::string LinuxPlatformServices::executableDirectory() const {
   std::error_code ec;
   auto exe = std::filesystem::canonical("/proc/self/exe", ec);
@@ -89,16 +147,11 @@ bool LinuxPlatformServices::fileExists(const std::string& path) const {
 
 int LinuxPlatformServices::readFile(const std::string& path, std::size_t count, std::string& out) {
   out.clear();
-  // Non-blocking, and only regular files: a FIFO or device in the file's place
-  // must not hang the tool at start.
-  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  // A FIFO or device in the file's place must not hang the tool at start.
+  int error = 0;
+  const int fd = OpenRegularFile(path, O_RDWR, error);
   if (fd < 0) {
-    return errno;
-  }
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return EINVAL;
+    return error;
   }
   return ReadAndClose(fd, std::nullopt, count, out);
 }
@@ -107,6 +160,15 @@ int LinuxPlatformServices::appendFile(const std::string& path, std::string_view 
   const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) {
     return errno;
+  }
+  return WriteAndClose(fd, bytes);
+}
+
+int LinuxPlatformServices::appendRegularFile(const std::string& path, std::string_view bytes) {
+  int error = 0;
+  const int fd = OpenRegularFile(path, O_WRONLY | O_APPEND | O_CREAT, error);
+  if (fd < 0) {
+    return error;
   }
   return WriteAndClose(fd, bytes);
 }

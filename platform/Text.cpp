@@ -49,6 +49,14 @@ bool TryTextToInt(const Text& text, std::int32_t& value) {
   return true;
 }
 
+bool TryTextToIntStrict(const Text& text, std::int32_t& value) {
+  const auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
+  if (text.empty() || blank(text.front()) || blank(text.back())) {
+    return false;
+  }
+  return TryTextToInt(text, value);
+}
+
 std::int32_t TextToIntDef(const Text& text, std::int32_t fallback) {
   std::int32_t value = 0;
   return TryTextToInt(text, value) ? value : fallback;

@@ -17,6 +17,9 @@ Text IntToText(std::int64_t value);
 // StrToInt allows them); false when the text is not one or does not fit 32 bits.
 bool TryTextToInt(const Text& text, std::int32_t& value);
 std::int32_t TextToIntDef(const Text& text, std::int32_t fallback);
+// The same without blanks or tabs around the number: a settings value is the
+// number and nothing else.
+bool TryTextToIntStrict(const Text& text, std::int32_t& value);
 
 // Upper-cases ASCII letters a-z only, as the reply tests do.
 Text AsciiUpper(Text text);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/Tidehaul.h"
+#include "protocol/CommandLine.h"
 
 namespace th {
 
@@ -15,7 +16,7 @@ Text LoggerClockText(const LocalDateTime& t) {
 
 bool ClockCommands::PROGRAM_COMMAND_TimeRead(std::int32_t nNo) {
   RunState& rs = u_.rt.rs;
-  const Text command = u"#T" + u_.rt.device(nNo).DeviceSet.LogID.text() + u" R";
+  const Text command = u"#T" + LoggerId(u_, nNo) + u" R";
   rs.Buff.clear();
   std::int32_t TXCount = 0;
   std::int32_t secCount = 0;
@@ -67,7 +68,7 @@ bool ClockCommands::PROGRAM_COMMAND_TimeSetting(std::int32_t nNo) {
       break;
     }
     if (rs.Time_Out > 20) {
-      const Text command = u"#T" + d.LogID.text() + u" W " + LoggerClockText(u_.rt.sys.now());
+      const Text command = u"#T" + LoggerId(u_, nNo) + u" W " + LoggerClockText(u_.rt.sys.now());
       u_.rt.port.WriteStr(command + u"\r\n");
       u_.rt.view.setPanelText(2, command);
       result = true;

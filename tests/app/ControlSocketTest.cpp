@@ -1,6 +1,8 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,10 +12,13 @@
 #include <chrono>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
+#include <future>
 #include <thread>
 
 #include "app/ControlSocket.h"
 #include "platform/BasicEventLoop.h"
+#include "tests/support/TestPlatform.h"
 #include "tools/send/ControlClient.h"
 
 namespace th::test {
@@ -242,6 +247,54 @@ TEST_F(ControlSocketTest, SilentClientNeitherBlocksOthersNorStaysForever) {
   expectServed(u"9");
 }
 
+TEST_F(ControlSocketTest, AFrameTricklingInIsCutTwoSecondsAfterTheConnection) {
+  // One byte every 0.8 s stays under the stall limit for ever.
+  const auto start = Clock::now();
+  const int fd = Connect(name);
+  ASSERT_GE(fd, 0);
+  const auto frame = send::EncodeMessage(u"12");
+  bool closed = false;
+  for (std::size_t i = 0; i < frame.size() && !closed; ++i) {
+    (void)::send(fd, &frame[i], 1, MSG_NOSIGNAL);
+    closed = ReadUntilClosed(fd, 800).closed;
+    if (Clock::now() - start > milliseconds(3500)) {
+      break;
+    }
+  }
+  const auto cut = Clock::now() - start;
+  EXPECT_TRUE(closed);
+  EXPECT_GE(cut, milliseconds(1900));
+  EXPECT_LT(cut, milliseconds(2800));
+  ::close(fd);
+  pumpFor(50);
+  EXPECT_TRUE(received.empty());
+}
+
+TEST_F(ControlSocketTest, WithEverySlotTakenTheLongestWaitingGivesWay) {
+  // Every slot held by a client that has sent part of its header.
+  std::vector<int> slow;
+  for (std::size_t i = 0; i < ControlSocket::kMaxClients; ++i) {
+    slow.push_back(Connect(name));
+    ASSERT_GE(slow.back(), 0);
+    SendAll(slow.back(), {0});
+    std::this_thread::sleep_for(milliseconds(5));  // a clear order of arrival
+  }
+  std::this_thread::sleep_for(milliseconds(100));
+  // The parent still names the device, well before any stall limit.
+  const auto start = Clock::now();
+  expectServed(u"7");
+  EXPECT_LT(Clock::now() - start, milliseconds(700));
+  // The first to come gave way; the others are still waiting.
+  EXPECT_TRUE(ReadUntilClosed(slow[0], 100).closed);
+  for (std::size_t i = 1; i < slow.size(); ++i) {
+    pollfd p{slow[i], POLLIN, 0};
+    EXPECT_EQ(::poll(&p, 1, 0), 0) << i;
+  }
+  for (const int fd : slow) {
+    ::close(fd);
+  }
+}
+
 TEST_F(ControlSocketTest, WaitingForClientsDoesNotSpin) {
   const int silent = Connect(name);
   timespec before{}, after{};
@@ -378,6 +431,29 @@ TEST(SendTool, FindsListeningTidehaulSocketsInProcNetUnix) {
       "garbage\n";
   EXPECT_EQ(send::ListeningPids(table), (std::vector<int>{17, 4242}));
   EXPECT_TRUE(send::ListeningPids("").empty());
+}
+
+TEST(SendTool, ASocketTableThatIsNoRegularFileIsRefusedWithoutWaiting) {
+  TempDir dir;
+  const std::string fifo = dir.str() + "/unix";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string device = dir.str() + "/device";
+  std::filesystem::create_symlink("/dev/zero", device);
+  for (const std::string& table : {fifo, device}) {
+    auto found = std::async(std::launch::async, [&] { return send::FindOwnInstances(table); });
+    if (found.wait_for(std::chrono::seconds(2)) != std::future_status::ready) {
+      // Let a blocked open go on, so the failure shows instead of a hang.
+      const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+      found.wait();
+      ::close(writer);
+      ADD_FAILURE() << "waited on " << table;
+    }
+    const send::Instances r = found.get();
+    EXPECT_TRUE(r.pids.empty());
+    EXPECT_EQ(r.error, "cannot read " + table + ": not a regular file");
+  }
+  // The machine's own table is read, whatever it holds.
+  EXPECT_EQ(send::FindOwnInstances().error, "");
 }
 
 TEST(SendTool, FrameCarriesTheTextAsUtf16WithItsZeroUnit) {

@@ -1,6 +1,11 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstring>
+#include <future>
 #include <sstream>
 
 #include "app/Setup.h"
@@ -155,6 +160,40 @@ TEST_F(SettingsToolTest, FilesOfTheWrongSizeAreRefused) {
   }
   EXPECT_EQ(run({"show", (dir.path() / "missing.dat").string()}), 1);
   EXPECT_NE(err.str().find("cannot read"), std::string::npos);
+}
+
+TEST_F(SettingsToolTest, AFifoOrDeviceInPlaceOfTheFileIsRefusedWithoutWaiting) {
+  const fs::path fifo = dir.path() / "fifo.dat";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const fs::path device = dir.path() / "device.dat";
+  fs::create_symlink("/dev/zero", device);
+  for (const fs::path& path : {fifo, device}) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"show", path.string()},
+          std::vector<std::string>{"show", path.string(), "3"},
+          std::vector<std::string>{"set", path.string(), "3", "PortSet.COMPORT=4"}}) {
+      SCOPED_TRACE(args[0] + " " + path.filename().string());
+      std::ostringstream o, e;
+      auto status =
+          std::async(std::launch::async, [&] { return settings::RunSettingsTool(args, o, e); });
+      if (status.wait_for(std::chrono::seconds(2)) != std::future_status::ready) {
+        // Let a blocked open go on, so the failure shows instead of a hang.
+        const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        status.wait();
+        ::close(writer);
+        ADD_FAILURE() << "the tool waited on the FIFO";
+      }
+      EXPECT_EQ(status.get(), 1);
+      EXPECT_NE(e.str().find(path.string() + " is not a regular file"), std::string::npos)
+          << e.str();
+      EXPECT_TRUE(o.str().empty());
+    }
+  }
+  // Both stay what they were.
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  EXPECT_TRUE(fs::is_symlink(device));
+  EXPECT_EQ(fs::read_symlink(device), "/dev/zero");
+  EXPECT_EQ(filesInDir(), 2u);
 }
 
 TEST_F(SettingsToolTest, UsageErrors) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -131,6 +132,30 @@ TEST_F(EndToEnd, ShortSettingsFileLogsOneLineAndEndsAtOnce) {
       << log;
   // The file itself is left as it was.
   EXPECT_EQ(fs::file_size(file("Setting.dat")), kSettingsFileSize - 1);
+}
+
+TEST_F(EndToEnd, AFifoInPlaceOfTheLogNeitherHoldsTheRunNorGetsTheEntry) {
+  ASSERT_EQ(::mkfifo(file("LogFile.Log").c_str(), 0600), 0);
+  WriteWholeFile(file("Setting.dat"), std::string(kSettingsFileSize - 1, '\0'));
+  Process p({tool.string()});
+  ASSERT_TRUE(p.wait(Seconds(10)));
+  EXPECT_EQ(p.exitCode(), 0);
+  EXPECT_LT(p.endedAfter(), 3.0);
+  EXPECT_TRUE(fs::is_fifo(file("LogFile.Log")));
+}
+
+TEST_F(EndToEnd, SettingsToolRefusesAFifoWithAMessageInsteadOfWaiting) {
+  const fs::path fifo = file("Setting.dat");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string settings = (kBin / "tidehaul-settings").string();
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{settings, "show", fifo.string()},
+        std::vector<std::string>{settings, "set", fifo.string(), "3", "PortSet.COMPORT=4"}}) {
+    Process p(args);
+    ASSERT_TRUE(p.wait(Seconds(5))) << args[1];
+    EXPECT_EQ(p.exitCode(), 1) << args[1];
+  }
+  EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
 TEST_F(EndToEnd, SentDeviceNumberRunsTheJobAtTheNextTick) {

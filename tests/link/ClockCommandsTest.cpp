@@ -132,6 +132,35 @@ TEST(ClockSetting, UnwritableLogPassesTheFailureOnWithBuffCleared) {
   EXPECT_TRUE(r.rs().Buff.empty());
 }
 
+// The same logger id must reach the logger in the same bytes from every
+// command: an id byte above 127 once went through text and lost its form.
+TEST(LoggerId, EveryCommandSendsTheStoredBytes) {
+  // 0xB5 alone, and 0xC2 0xB5, which as text would be one character.
+  for (const std::string& id : {std::string("\xB5"), std::string("\xC2\xB5")}) {
+    SCOPED_TRACE(static_cast<int>(id.size()));
+    DeviceSpec d;
+    d.logId = id;
+    const std::string read = "#T" + id + " R\r\n";
+    {
+      LinkRig r(d);  // the wake-up of a direct logger
+      r.on(read, "Time Read\r\n", 10);
+      EXPECT_TRUE(r.unit().connection.Connect(3, true));
+      EXPECT_EQ(r.writes(), Strings{"202:" + read});
+    }
+    LinkRig r(d);
+    r.sim->Open();
+    r.on(read, "Time Read\r\n", 10);
+    EXPECT_TRUE(r.unit().clock.PROGRAM_COMMAND_TimeRead(3));
+    r.rs().Time_Out = 21;
+    r.on("#T" + id + " W 24 05 06 14 05\r\n", "Time Set\r\n", 10);
+    EXPECT_TRUE(r.unit().clock.PROGRAM_COMMAND_TimeSetting(3));
+    r.on("#M" + id + " T O\r\n", "Terminal mode ON\r\n", 10);
+    EXPECT_TRUE(r.unit().terminal.PROGRAM_COMMAND_Terminal_Mode_Open(3));
+    EXPECT_EQ(r.writes(), (Strings{"0:" + read, "301:#T" + id + " W 24 05 06 14 05\r\n",
+                                   "402:#M" + id + " T O\r\n"}));
+  }
+}
+
 TEST(ClockStop, CloseRequestEndsBothExchanges) {
   {
     ClockRig r;

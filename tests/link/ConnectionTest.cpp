@@ -246,6 +246,30 @@ TEST(OpenStep, RateThatIsNoNumberRaisesAfterShowingThePort) {
   }
 }
 
+TEST(OpenStep, BlanksOrTabsAroundTheRateAreRefusedLikeANonNumber) {
+  for (const std::string baud : {"9600 ", " 9600", "\t9600", "9600\t", " "}) {
+    SCOPED_TRACE("'" + baud + "'");
+    DeviceSpec d;
+    d.baud = baud;
+    LinkRig r(d);
+    try {
+      r.unit().connection.Connect(3, true);
+      ADD_FAILURE() << "no failure";
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.what(), "'" + baud + "' is not a valid integer value");
+    }
+    EXPECT_TRUE(r.events().empty());
+    EXPECT_TRUE(r.writes().empty());
+    EXPECT_EQ(r.panel(0), Strings{"COM3 Open"});
+  }
+  // A sign is part of the number.
+  DeviceSpec d;
+  d.baud = "+9600";
+  LinkRig r(d);
+  EXPECT_TRUE(r.unit().connection.ComportOpenConnect(3));
+  EXPECT_EQ(r.events(), kOpened);
+}
+
 TEST(OpenStep, PortThatCannotBeOpenedRaisesAfterShowingThePort) {
   LinkRig r(DeviceSpec{});
   r.sim->failOpen(SError_OpenFailed, 2);

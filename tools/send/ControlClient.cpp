@@ -9,8 +9,9 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
-#include <fstream>
 #include <sstream>
+
+#include "platform/LinuxPlatformServices.h"
 
 namespace th::send {
 
@@ -87,19 +88,23 @@ std::vector<int> ListeningPids(std::string_view procNetUnix) {
   return pids;
 }
 
-std::vector<int> FindOwnInstances() {
-  std::ifstream in("/proc/net/unix");
-  std::stringstream content;
-  content << in.rdbuf();
-  std::vector<int> own;
-  for (const int pid : ListeningPids(content.str())) {
+Instances FindOwnInstances(const std::string& table) {
+  Instances found;
+  std::string content;
+  // Read without waiting: nothing but a regular file is taken for the table.
+  if (const int error = ReadRegularFile(table, content); error != 0) {
+    found.error = "cannot read " + table + ": " +
+                  (error == EINVAL ? std::string("not a regular file") : ErrnoText(error));
+    return found;
+  }
+  for (const int pid : ListeningPids(content)) {
     struct stat st {};
     const std::string dir = "/proc/" + std::to_string(pid);
     if (::stat(dir.c_str(), &st) == 0 && st.st_uid == ::geteuid()) {
-      own.push_back(pid);
+      found.pids.push_back(pid);
     }
   }
-  return own;
+  return found;
 }
 
 SendResult SendMessage(const std::string& name, const std::vector<std::uint8_t>& frame,

@@ -18,7 +18,12 @@ std::vector<std::uint8_t> EncodeMessage(const Text& text);
 std::vector<int> ListeningPids(std::string_view procNetUnix);
 
 // ListeningPids of this machine, narrowed to processes of the effective user.
-std::vector<int> FindOwnInstances();
+struct Instances {
+  std::vector<int> pids;
+  std::string error;  // the table could not be read; pids is empty
+};
+// `table` is the socket table to read; the machine's own by default.
+Instances FindOwnInstances(const std::string& table = "/proc/net/unix");
 
 struct SendResult {
   bool ok = false;

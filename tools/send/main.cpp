@@ -77,7 +77,12 @@ int main(int argc, char** argv) {
     const bool lastTry = std::chrono::steady_clock::now() >= deadline;
     long target = pid;
     if (target < 0) {
-      const auto pids = th::send::FindOwnInstances();
+      const auto found = th::send::FindOwnInstances();
+      if (!found.error.empty()) {
+        std::fprintf(stderr, "tidehaul-send: %s\n", found.error.c_str());
+        return 1;
+      }
+      const auto& pids = found.pids;
       if (pids.size() > 1) {
         std::fprintf(stderr,
                      "tidehaul-send: several tidehaul instances of this user run (process ids "

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "platform/LinuxPlatformServices.h"
 #include "tools/settings/SettingsFields.h"
 
 namespace th::settings {
@@ -42,17 +43,23 @@ bool ParseRecord(const std::string& text, int& n) {
 // The whole table; a missing file gives zeros when `missingIsEmpty`.
 std::unique_ptr<DeviceTable> ReadTable(const std::string& path, bool missingIsEmpty) {
   auto table = std::make_unique<DeviceTable>();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // A FIFO or device in the file's place must neither hang the tool nor be read.
+  int error = 0;
+  const int fd = OpenRegularFile(path, O_RDONLY, error);
   if (fd < 0) {
-    if (errno == ENOENT && missingIsEmpty) {
+    if (error == ENOENT && missingIsEmpty) {
       return table;
     }
-    throw Refusal{"cannot read " + path + ": " + std::strerror(errno)};
+    if (error == EINVAL) {
+      throw Refusal{path + " is not a regular file"};
+    }
+    throw Refusal{"cannot read " + path + ": " + std::strerror(error)};
   }
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (::fstat(fd, &st) != 0) {
+    const std::string why = std::strerror(errno);
     ::close(fd);
-    throw Refusal{path + " is not a regular file"};
+    throw Refusal{"cannot read " + path + ": " + why};
   }
   if (static_cast<std::size_t>(st.st_size) != kSettingsFileSize) {
     ::close(fd);
