@@ -15,7 +15,7 @@ void EventLog::SaveLog() {
   PlatformServices& sys = u_.rt.sys;
   const std::string SFName = sys.executableDirectory() + "LogFile.Log";
   // Only a regular file: a FIFO in its place would block the run for ever.
-  const int error = sys.appendRegularFile(SFName, EncodeAnsi(u_.rt.rs.LogMessage) + "\r\n");
+  const int error = sys.appendFile(SFName, EncodeAnsi(u_.rt.rs.LogMessage) + "\r\n");
   if (error != 0) {
     throw EInOutError::FromErrno(error);
   }

@@ -157,14 +157,6 @@ int LinuxPlatformServices::readFile(const std::string& path, std::size_t count, 
 }
 
 int LinuxPlatformServices::appendFile(const std::string& path, std::string_view bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    return errno;
-  }
-  return WriteAndClose(fd, bytes);
-}
-
-int LinuxPlatformServices::appendRegularFile(const std::string& path, std::string_view bytes) {
   int error = 0;
   const int fd = OpenRegularFile(path, O_WRONLY | O_APPEND | O_CREAT, error);
   if (fd < 0) {
@@ -174,9 +166,10 @@ int LinuxPlatformServices::appendRegularFile(const std::string& path, std::strin
 }
 
 int LinuxPlatformServices::rewriteFile(const std::string& path, std::string_view bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CREAT | O_CLOEXEC, 0644);
+  int error = 0;
+  const int fd = OpenRegularFile(path, O_WRONLY | O_TRUNC | O_CREAT, error);
   if (fd < 0) {
-    return errno;
+    return error;
   }
   return WriteAndClose(fd, bytes);
 }
@@ -198,19 +191,21 @@ int LinuxPlatformServices::truncateFile(const std::string& path, std::int64_t si
 int LinuxPlatformServices::readFileAt(const std::string& path, std::int64_t offset,
                                       std::size_t count, std::string& out) {
   out.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int error = 0;
+  const int fd = OpenRegularFile(path, O_RDONLY, error);
   if (fd < 0) {
-    return errno;
+    return error;
   }
   return ReadAndClose(fd, static_cast<off_t>(offset), count, out);
 }
 
 int LinuxPlatformServices::syncFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  int error = 0;
+  const int fd = OpenRegularFile(path, O_RDONLY, error);
   if (fd < 0) {
-    return errno;
+    return error;
   }
-  const int error = ::fsync(fd) == 0 ? 0 : errno;
+  error = ::fsync(fd) == 0 ? 0 : errno;
   ::close(fd);
   if (error != 0) {
     return error;

@@ -24,7 +24,6 @@ class LinuxPlatformServices : public PlatformServices {
   bool fileExists(const std::string& path) const override;
   int readFile(const std::string& path, std::size_t count, std::string& out) override;
   int appendFile(const std::string& path, std::string_view bytes) override;
-  int appendRegularFile(const std::string& path, std::string_view bytes) override;
   int rewriteFile(const std::string& path, std::string_view bytes) override;
   std::int64_t fileSize(const std::string& path, int& error) override;
   int truncateFile(const std::string& path, std::int64_t size) override;

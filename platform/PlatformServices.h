@@ -27,13 +27,10 @@ class PlatformServices {
   // reading and writing as the settings file is. Returns 0 or the errno value;
   // `out` holds what was read even when it is short.
   virtual int readFile(const std::string& path, std::size_t count, std::string& out) = 0;
+  // The file operations below work on regular files only: anything else in a
+  // file's place (a FIFO, a device) fails with EINVAL instead of blocking.
   // Appends to a file, creating it when missing. 0 or the errno value.
   virtual int appendFile(const std::string& path, std::string_view bytes) = 0;
-  // As appendFile, for a file that must be a regular one: anything else in its
-  // place (a FIFO, a device) fails with EINVAL instead of blocking.
-  virtual int appendRegularFile(const std::string& path, std::string_view bytes) {
-    return appendFile(path, bytes);
-  }
   // Creates or empties a file and writes the bytes. 0 or the errno value.
   virtual int rewriteFile(const std::string& path, std::string_view bytes) = 0;
   // Size of a file, or -1 with the errno value in `error`.

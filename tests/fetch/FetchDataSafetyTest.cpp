@@ -1,6 +1,7 @@
 // What a fetch must never do: delete on the logger what no data file holds,
 // save a cut or glued record, or wait without end.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -74,6 +75,14 @@ TEST_F(Fetch, AFullDiskLeavesNoCutLineAndKeepsTheFiles) {
   ExpectKeptAndClosed();
   // Cut back to what it held: the next job's first line cannot be glued to a cut one.
   EXPECT_EQ(f.dataFile("A.TXT"), DataLines(2, 600));
+  EXPECT_EQ(f.logFile(), Entry("data files not written to " + f.dataDir()));
+}
+
+TEST_F(Fetch, AFifoInPlaceOfADataFileFailsAtOnceAndKeepsTheFiles) {
+  fs::create_directory(f.dataDir());
+  ASSERT_EQ(::mkfifo((f.dataDir() + "/A.TXT").c_str(), 0644), 0);
+  Run();
+  ExpectKeptAndClosed();
   EXPECT_EQ(f.logFile(), Entry("data files not written to " + f.dataDir()));
 }
 
