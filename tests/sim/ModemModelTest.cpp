@@ -83,7 +83,15 @@ TEST(Modem, RepliesOnRequest) {
     EXPECT_EQ(h.line("ATZ"), k.initText);
     EXPECT_EQ(h.line("ATDT99"), k.dialText);
     EXPECT_EQ(h.model.state().online, k.online);
-    EXPECT_EQ(h.line(kEscape), k.hangupText);
+    // Offline the escape is no hang-up: a modem in command state lets it pass.
+    EXPECT_EQ(h.line(kEscape), "");
+    EXPECT_EQ(h.model.state().hangups, 0);
+    // Online it is, answered as told.
+    c.dialReply = ModemReply::Connect;
+    SimHarness up(c);
+    up.line("ATDT99");
+    EXPECT_EQ(up.line(kEscape), k.hangupText);
+    EXPECT_EQ(up.model.state().hangups, 1);
   }
 }
 
@@ -118,6 +126,55 @@ TEST(Modem, ClosingThePortHangsUp) {
   EXPECT_FALSE(h.model.state().online);
   EXPECT_FALSE(h.model.state().terminal);
   EXPECT_EQ(h.line("#T01 R"), "\r\nERROR\r\n");
+}
+
+TEST(Modem, CommandStateTakesTheConfiguredLinesExactly) {
+  ModelConfig c = modem();
+  c.initCommands = {"AT&F E0"};
+  SimHarness h(c);
+  EXPECT_EQ(h.line("AT&F E0"), "\r\nOK\r\n");
+  // Not the configured initialisation, or a dial prefix in another case.
+  for (const std::string drift : {"ATZ", "at&f e0", "AT&F E0 ", "atd0123", "Atd0123", "XYZ"}) {
+    SCOPED_TRACE(drift);
+    EXPECT_EQ(h.line(drift), "\r\nERROR\r\n");
+    EXPECT_TRUE(h.hasEvent("NOTE", "rejected " + drift));
+  }
+  EXPECT_EQ(h.model.state().rejected, 6);
+  EXPECT_EQ(h.model.state().dials, 0);
+  // A logger command offline is the tool's, just too early: no drift.
+  EXPECT_EQ(h.line("#T01 R"), "\r\nERROR\r\n");
+  EXPECT_TRUE(h.hasEvent("NOTE", "logger command while offline"));
+  // Plus signs in command state are characters of a line.
+  EXPECT_EQ(h.line("AT+++"), "\r\nERROR\r\n");
+  EXPECT_EQ(h.model.state().hangups, 0);
+  EXPECT_EQ(h.line("ATD0123"), "\r\nCONNECT\r\n");
+  EXPECT_EQ(h.model.state().rejected, 7);
+}
+
+TEST(Modem, UnconfirmedHangupsRepeatedOfflineDrawNothing) {
+  ModelConfig c = modem();
+  c.hangupReply = ModemReply::None;
+  SimHarness h(c);
+  h.line("ATZ");
+  h.line("ATD0123");
+  // Type 6: the escape and a line end, cycle after cycle.
+  for (std::int64_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(h.line(kEscape, 100 * i), "");
+  }
+  EXPECT_EQ(h.model.state().hangups, 1);
+  EXPECT_EQ(h.model.state().rejected, 0);
+  // Types 1-5: the disconnect command and the escape, never a line end.
+  SimHarness cdma(c);
+  cdma.line("ATZ");
+  cdma.line("ATD0123");
+  for (std::int64_t i = 0; i < 3; ++i) {
+    cdma.model.receive("ATH" + kEscape, 200 * i);
+  }
+  cdma.model.lineClosed(1000);
+  EXPECT_EQ(cdma.takeAt(1000), "");
+  EXPECT_EQ(cdma.model.state().hangups, 1);
+  EXPECT_EQ(cdma.model.state().rejected, 0);
+  EXPECT_EQ(cdma.model.state().commands.at(static_cast<std::size_t>(Cmd::Other)), 0);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -141,6 +142,7 @@ class Line {
       fd_ = -1;
     }
   }
+  int fd() const { return fd_; }
   void send(const std::string& bytes) {
     ASSERT_EQ(::write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
   }
@@ -266,6 +268,111 @@ TEST(PtySim, PacedReadAndTimeout) {
   EXPECT_LT(took, 1.5);
   EXPECT_EQ(sim.waitExit(5), 0);
   EXPECT_EQ(nlohmann::json::parse(readAll(dir.path / "st.json"))["exit_reason"], "timeout");
+}
+
+// Reads until the port hangs up (or the time is up); the events of the last poll.
+short readUntilHangup(int fd, std::string& got, double seconds = 3) {
+  const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+  while (Clock::now() < end) {
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 50) > 0) {
+      if ((p.revents & POLLHUP) != 0) {
+        return p.revents;
+      }
+      char buf[65536];
+      const ssize_t n = ::read(fd, buf, sizeof buf);
+      if (n > 0) {
+        got.append(buf, static_cast<std::size_t>(n));
+      }
+    }
+  }
+  return 0;
+}
+
+bool waitFor(const std::function<bool()>& done, double seconds = 5) {
+  const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+  while (!done() && Clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return done();
+}
+
+// An adapter unplugged halfway through a read: what the tool's descriptor
+// shows, the link going and coming back on a new pseudo-terminal, and the
+// logger still holding its file.
+TEST(PtySim, UnplugMidReadHangsUpThePortAndComesBack) {
+  TempFolder dir;
+  const fs::path link = dir.path / "COM3";
+  SimProcess sim({"--link", link.string(), "--generate", "100", "--unplug-after", "50%",
+                  "--unplug-gap", "1000", "--export", (dir.path / "exp").string(), "--transcript",
+                  (dir.path / "tr.log").string(), "--state", (dir.path / "st.json").string(),
+                  "--timeout", "30"});
+  ASSERT_NE(sim.waitReady().find("READY\n"), std::string::npos);
+  const std::string file = readAll(dir.path / "exp" / "SL01" / "SL010.TXT");
+  Line line(link);
+  EXPECT_EQ(line.ask("#M01 T O", "\r\n"), "Terminal mode ON\r\n");
+  line.send("fread \\SL01\\SL010.TXT\r\n");
+  std::string got;
+  const short revents = readUntilHangup(line.fd(), got);
+  EXPECT_NE(revents & POLLHUP, 0);
+  EXPECT_NE(revents & POLLERR, 0);
+  EXPECT_EQ(got, file.substr(0, file.size() / 2));
+  // A hung-up descriptor: reads end at once, writes fail.
+  char ch = 0;
+  EXPECT_EQ(::read(line.fd(), &ch, 1), 0);
+  EXPECT_EQ(::write(line.fd(), "#", 1), -1);
+  EXPECT_EQ(errno, EIO);
+  // No device while unplugged, then the same path again.
+  EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
+  ASSERT_TRUE(waitFor([&] { return fs::is_symlink(link); }));
+  {
+    Line again(link);
+    EXPECT_NE(again.ask("#T01 R", "\r\n").find("Time Read "), std::string::npos);
+    EXPECT_EQ(again.ask("FSIZE \\SL01\\SL010.TXT", "\r\n"),
+              "FS:" + std::to_string(file.size()) + "\r\n");
+    EXPECT_EQ(again.ask("fread \\SL01\\SL010.TXT", file), file);  // once only
+  }
+  line.close();
+  EXPECT_TRUE(
+      waitFor([&] { return readAll(dir.path / "tr.log").find(" CLOSE\n") != std::string::npos; }));
+  ASSERT_EQ(::kill(sim.pid(), SIGTERM), 0);
+  ASSERT_EQ(sim.waitExit(5), 0);
+  const auto state = nlohmann::json::parse(readAll(dir.path / "st.json"));
+  EXPECT_EQ(state["unplugs"], 1);
+  EXPECT_TRUE(state["plugged"].get<bool>());
+  ASSERT_EQ(state["files"].size(), 1U);
+  EXPECT_EQ(state["files"][0]["size"], file.size());
+  EXPECT_EQ(state["opens"], 2);
+  EXPECT_EQ(state["closes"], 1);
+  const std::string transcript = readAll(dir.path / "tr.log");
+  for (const std::string& want : {" FILE \\SL01\\SL010.TXT " + std::to_string(file.size() / 2) +
+                                      " " + std::to_string(file.size()) + "\n",
+                                  std::string(" UNPLUG\n"), std::string(" PLUG /dev/pts/")}) {
+    EXPECT_NE(transcript.find(want), std::string::npos) << want;
+  }
+}
+
+// With --exit-after-hangup an unplug ends the session, and the simulator.
+TEST(PtySim, UnplugEndsTheSimulatorWhenAskedToEndAfterTheSession) {
+  TempFolder dir;
+  const fs::path link = dir.path / "COM3";
+  SimProcess sim({"--link", link.string(), "--generate", "10", "--unplug-after", "0",
+                  "--exit-after-hangup", "--state", (dir.path / "st.json").string(), "--timeout",
+                  "30"});
+  ASSERT_NE(sim.waitReady().find("READY\n"), std::string::npos);
+  Line line(link);
+  line.ask("#M01 T O", "\r\n");
+  line.send("fread \\SL01\\SL010.TXT\r\n");
+  std::string got;
+  EXPECT_NE(readUntilHangup(line.fd(), got) & POLLHUP, 0);
+  EXPECT_EQ(got, "");
+  ASSERT_EQ(sim.waitExit(5), 0);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
+  const auto state = nlohmann::json::parse(readAll(dir.path / "st.json"));
+  EXPECT_EQ(state["exit_reason"], "unplug");
+  EXPECT_EQ(state["files"].size(), 1U);
+  EXPECT_EQ(state["unplugs"], 1);
+  EXPECT_FALSE(state["plugged"].get<bool>());
 }
 
 TEST(PtySim, RefusesToReplaceARegularFile) {

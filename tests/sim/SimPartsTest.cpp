@@ -2,6 +2,11 @@
 // the transcript escaping and the state file.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 
 #include "tests/sim/SimHarness.h"
@@ -111,12 +116,109 @@ TEST(Generator, Year08LongYearAndTags) {
   EXPECT_EQ(generateFile(s, 0).substr(0, 5), "2008-");
 }
 
+std::vector<std::string> splitAnyEnd(const std::string& data) {
+  std::vector<std::string> lines;
+  std::size_t pos = 0;
+  for (std::size_t e; (e = data.find("\r\n", pos)) != std::string::npos; pos = e + 2) {
+    lines.push_back(data.substr(pos, e - pos));
+  }
+  if (pos < data.size()) {
+    lines.push_back(data.substr(pos));
+  }
+  return lines;
+}
+
+GeneratedFiles twoFiles(int lines) {
+  GeneratedFiles g;
+  g.spec = linesSpec(lines);
+  g.files = 2;
+  return g;
+}
+
+TEST(Generator, FileFaultsChangeOnlyTheRecordsNamed) {
+  const GeneratedFiles plain = twoFiles(30);
+  EXPECT_EQ(buildDataFile(plain, 0), generateFile(plain.spec, 0));
+  EXPECT_EQ(buildDataFile(plain, 1), generateFile(plain.spec, 1));
+  const auto first = splitCrLf(generateFile(plain.spec, 0));
+  const auto second = splitCrLf(generateFile(plain.spec, 1));
+
+  // A record left out of the second file: the rest keep their values, so a
+  // pairing by position shifts from there on.
+  GeneratedFiles g = plain;
+  g.missing = RecordRef{1, 7};
+  auto cut = splitCrLf(buildDataFile(g, 1));
+  ASSERT_EQ(cut.size(), 29U);
+  EXPECT_EQ(cut[5], second[5]);
+  EXPECT_EQ(cut[6], second[7]);
+  EXPECT_EQ(cut[6].substr(0, 17), first[7].substr(0, 17));
+  EXPECT_EQ(buildDataFile(g, 0), buildDataFile(plain, 0));
+
+  // A byte 26 inside one line, after the stamp and before the line's end.
+  g = plain;
+  g.byte26 = RecordRef{0, 3};
+  for (std::uint32_t pick : {0U, 1U, 12345U, 0xffffffffU}) {
+    g.byte26Pick = pick;
+    const auto lines = splitCrLf(buildDataFile(g, 0));
+    ASSERT_EQ(lines.size(), 30U);
+    const std::size_t at = lines[2].find('\x1a');
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_GE(at, 18U);
+    EXPECT_LT(at, lines[2].size() - 1);
+    std::string without = lines[2];
+    without.erase(at, 1);
+    EXPECT_EQ(without, first[2]);
+    EXPECT_EQ(lines[3], first[3]);
+  }
+
+  // No line end after the last line; the others keep theirs.
+  g = plain;
+  g.noFinalNewline = true;
+  const std::string open = buildDataFile(g, 0);
+  EXPECT_EQ(open + "\r\n", buildDataFile(plain, 0));
+  EXPECT_EQ(splitAnyEnd(open), first);
+}
+
+TEST(Generator, RecordsGoOnPastTheFile) {
+  GenerateSpec s = linesSpec(5);
+  RecordGenerator records(s, 1);
+  for (int i = 0; i < 5; ++i) {
+    records.next();
+  }
+  EXPECT_EQ(records.made(), 5);
+  s.lines = 6;
+  EXPECT_EQ(records.next() + "\r\n", splitCrLf(generateFile(s, 1)).back() + "\r\n");
+  EXPECT_EQ(appendRecord("a\r\n", "b", false), "a\r\nb\r\n");
+  EXPECT_EQ(appendRecord("a", "b", true), "a\r\nb");
+  EXPECT_EQ(appendRecord("", "b", true), "b");
+}
+
+// A logger with more than 60 channels: lines of some 700 characters in each
+// file, under 1024 each, over 1024 joined.
+TEST(Generator, HundredChannelsMakeWideRecords) {
+  GenerateSpec s = linesSpec(200);
+  s.channels = 100;
+  const auto first = splitCrLf(generateFile(s, 0));
+  const auto second = splitCrLf(generateFile(s, 1));
+  std::size_t total = 0;
+  for (std::size_t i = 0; i < first.size(); ++i) {
+    EXPECT_TRUE(looksLikeDataLine(first[i], 100)) << i;
+    EXPECT_LT(first[i].size(), 1024U);
+    EXPECT_LT(second[i].size(), 1024U);
+    EXPECT_GT(first[i].size() + second[i].size() - 17, 1024U);
+    total += first[i].size();
+  }
+  const std::size_t mean = total / first.size();
+  EXPECT_GT(mean, 650U);
+  EXPECT_LT(mean, 850U);
+}
+
 TEST(Paths, ResolveAgainstTheCurrentFolder) {
   EXPECT_EQ(LoggerFiles::resolve("\\", "\\SL01\\SL010.TXT"), "\\SL01\\SL010.TXT");
   EXPECT_EQ(LoggerFiles::resolve("\\SL01", "SL010.TXT"), "\\SL01\\SL010.TXT");
   EXPECT_EQ(LoggerFiles::resolve("\\SL01", "..\\A\\.\\B"), "\\A\\B");
   EXPECT_EQ(LoggerFiles::resolve("\\SL01", "\\"), "\\");
   EXPECT_EQ(LoggerFiles::resolve("\\", "..\\..\\x"), "\\x");
+  EXPECT_EQ(LoggerFiles::resolve("\\SL01", "/x"), "\\SL01\\/x");  // a name, not a path
   LoggerFiles f;
   f.put("SL01/SL010.TXT", "a");
   EXPECT_NE(f.find("\\sl01\\sl010.txt"), nullptr);
@@ -235,6 +337,99 @@ TEST(CommandLine, BadInputIsRefusedWithAReason) {
   EXPECT_TRUE(parseCommandLine({"--help"}).help);
 }
 
+TEST(CommandLine, FaultOptionsReachTheConfiguration) {
+  const auto r = parseCommandLine({"--link",
+                                   "x",
+                                   "--generate",
+                                   "40",
+                                   "--second-file",
+                                   "--seed",
+                                   "5",
+                                   "--no-final-newline",
+                                   "--missing-record",
+                                   "1",
+                                   "--byte26",
+                                   "0:3",
+                                   "--append-during-fetch",
+                                   "--append-at",
+                                   "2500",
+                                   "--append-at=100",
+                                   "--late-tail",
+                                   "64=1500",
+                                   "--unplug-after",
+                                   "30%",
+                                   "--unplug-gap",
+                                   "700",
+                                   "--export-held",
+                                   "/tmp/h",
+                                   "--init-command",
+                                   "ATZ",
+                                   "--init-command",
+                                   "AT&F"});
+  ASSERT_TRUE(r.config) << r.error;
+  const SimConfig& c = *r.config;
+  ASSERT_TRUE(c.model.generated);
+  const GeneratedFiles& g = *c.model.generated;
+  EXPECT_EQ(g.files, 2);
+  EXPECT_EQ(g.spec.lines, 40);
+  EXPECT_TRUE(g.noFinalNewline);
+  ASSERT_TRUE(g.missing && g.byte26);
+  EXPECT_EQ(g.missing->file, 1);
+  EXPECT_GE(g.missing->line, 1);  // seeded
+  EXPECT_LE(g.missing->line, 40);
+  EXPECT_EQ(g.byte26->file, 0);
+  EXPECT_EQ(g.byte26->line, 3);
+  EXPECT_TRUE(c.model.appendDuringFetch);
+  EXPECT_EQ(c.model.appendAtMs, (std::vector<std::int64_t>{2500, 100}));
+  ASSERT_TRUE(c.model.lateTail);
+  EXPECT_EQ(c.model.lateTail->bytes, 64U);
+  EXPECT_EQ(c.model.lateTail->delayMs, 1500);
+  ASSERT_TRUE(c.model.unplugAfter);
+  EXPECT_EQ(c.model.unplugAfter->bytesOf(1000), 300U);
+  EXPECT_EQ(c.unplugGapMs, 700);
+  EXPECT_EQ(c.exportHeldDir, "/tmp/h");
+  EXPECT_EQ(c.model.initCommands, (std::vector<std::string>{"ATZ", "AT&F"}));
+  // The seeded choice is the same every time, and follows the seed.
+  const auto again = parseCommandLine(
+      {"--link", "x", "--generate", "40", "--second-file", "--seed", "5", "--missing-record", "1"});
+  ASSERT_TRUE(again.config);
+  EXPECT_EQ(again.config->model.generated->missing->line, g.missing->line);
+  // Without faults the generated files are as before.
+  const auto plain = parseCommandLine({"--link", "x", "--generate", "3"});
+  ASSERT_TRUE(plain.config && plain.config->model.generated);
+  EXPECT_EQ(buildDataFile(*plain.config->model.generated, 0), generateFile(plain.config->gen, 0));
+  EXPECT_FALSE(parseCommandLine({"--link", "x"}).config->model.generated.has_value());
+}
+
+TEST(CommandLine, FaultOptionsRefuseWhatCannotBe) {
+  const std::vector<std::vector<std::string>> bad = {
+      {"--link", "x", "--no-final-newline"},
+      {"--link", "x", "--append-during-fetch"},
+      {"--link", "x", "--append-at", "10"},
+      {"--link", "x", "--missing-record", "0"},
+      {"--link", "x", "--generate", "5", "--missing-record", "1"},
+      {"--link", "x", "--generate", "5", "--missing-record", "0:6"},
+      {"--link", "x", "--generate", "5", "--missing-record", "2"},
+      {"--link", "x", "--generate", "5", "--missing-record", "0:0"},
+      {"--link", "x", "--generate", "0", "--byte26", "0"},
+      {"--link", "x", "--generate", "5", "--byte26", "0:x"},
+      {"--link", "x", "--generate", "5", "--append-at", "-1"},
+      {"--link", "x", "--late-tail", "0=100"},
+      {"--link", "x", "--late-tail", "10"},
+      {"--link", "x", "--late-tail", "10=-5"},
+      {"--link", "x", "--unplug-after", "101%"},
+      {"--link", "x", "--unplug-after", "x"},
+      {"--link", "x", "--unplug-gap", "-1"},
+      {"--link", "x", "--init-command", ""},
+      {"--link", "x", "--export-held", ""},
+  };
+  for (const auto& args : bad) {
+    const auto r = parseCommandLine(args);
+    EXPECT_FALSE(r.config.has_value()) << args[2] << " " << args.back();
+    EXPECT_FALSE(r.error.empty());
+  }
+}
+
 TEST(StateFile, ListsFilesDeletionsAndCounts) {
   LoggerFiles files;
   files.put(dataFilePath("01", 0), "abc");
@@ -252,9 +447,98 @@ TEST(StateFile, ListsFilesDeletionsAndCounts) {
   EXPECT_EQ(j["deleted"][0], "\\SL01\\SL011.TXT");
   EXPECT_EQ(j["commands"]["del"], 1);
   EXPECT_TRUE(j["terminal_mode"].get<bool>());
+  EXPECT_EQ(j["rejected"], 1);  // the clock line that is no clock line
+  ASSERT_EQ(j["rejected_lines"].size(), 1U);
+  EXPECT_EQ(j["rejected_lines"][0], "#T01 W <FF><FE>");
+  EXPECT_EQ(j["files"][0]["lines"], 1);
+  EXPECT_EQ(j["deletions"][0]["file"], "\\SL01\\SL011.TXT");
+  EXPECT_EQ(j["deletions"][0]["lines"], 1);
+  EXPECT_EQ(j["unplugs"], 0);
+  EXPECT_TRUE(j["plugged"].get<bool>());
+  EXPECT_TRUE(j["generated"].is_null());
   const auto done = nlohmann::json::parse(stateJson(h.model, "hangup"));
   EXPECT_FALSE(done["running"].get<bool>());
   EXPECT_EQ(done["exit_reason"], "hangup");
+}
+
+// What a test needs to check that no record was lost: every record the
+// logger ever held (at start and appended), those it holds, those it deleted.
+TEST(StateFile, TellsWhichRecordsWereHeldAppendedReadAndDeleted) {
+  const auto parsed =
+      parseCommandLine({"--link", "x", "--generate", "4", "--second-file", "--missing-record",
+                        "1:2", "--byte26", "0:3", "--append-during-fetch"});
+  ASSERT_TRUE(parsed.config) << parsed.error;
+  SimConfig config = *parsed.config;
+  LoggerFiles files;
+  std::string error;
+  ASSERT_TRUE(loadFiles(config, files, error)) << error;
+  SimHarness h(config.model, std::move(files));
+  h.line("#M01 T O");
+  h.line("fread \\SL01\\SL010.TXT", 100);
+  h.line("CD \\", 200);
+  h.line("DEL \\SL01\\SL011.TXT", 200);
+  const auto j = nlohmann::json::parse(stateJson(h.model, ""));
+
+  ASSERT_EQ(j["reads"].size(), 1U);
+  EXPECT_EQ(j["reads"][0]["file"], "\\SL01\\SL010.TXT");
+  EXPECT_EQ(j["reads"][0]["ms"], 100);
+  EXPECT_EQ(j["reads"][0]["sent"], j["reads"][0]["size"]);
+  ASSERT_EQ(j["appended"].size(), 2U);
+  EXPECT_EQ(j["appended"][0]["file"], "\\SL01\\SL010.TXT");
+  EXPECT_EQ(j["appended"][1]["file"], "\\SL01\\SL011.TXT");
+  EXPECT_EQ(j["appended"][1]["record"], 5);
+  EXPECT_EQ(j["appended"][1]["line"].get<std::string>().substr(0, 17), "24-05-06 14:40:00");
+  EXPECT_EQ(j["files"][0]["lines"], 5);
+  const auto& records = j["records"];
+  ASSERT_EQ(records.size(), 2U);
+  EXPECT_EQ(records[0], (nlohmann::json{{"file", "\\SL01\\SL010.TXT"},
+                                        {"initial", 4},
+                                        {"appended", 1},
+                                        {"held", 5},
+                                        {"deleted", 0}}));
+  EXPECT_EQ(records[1], (nlohmann::json{{"file", "\\SL01\\SL011.TXT"},
+                                        {"initial", 3},
+                                        {"appended", 1},
+                                        {"held", 0},
+                                        {"deleted", 4}}));
+  const auto& g = j["generated"];
+  EXPECT_EQ(g["lines"], 4);
+  EXPECT_EQ(g["files"], nlohmann::json::array({"\\SL01\\SL010.TXT", "\\SL01\\SL011.TXT"}));
+  EXPECT_FALSE(g["no_final_newline"].get<bool>());
+  EXPECT_EQ(g["missing"]["file"], "\\SL01\\SL011.TXT");
+  EXPECT_EQ(g["missing"]["line"], 2);
+  const auto second = splitCrLf(generateFile(config.gen, 1));
+  EXPECT_EQ(g["missing"]["text"], second[1]);
+  EXPECT_EQ(g["byte26"]["line"], 3);
+  const std::string marked = g["byte26"]["text"].get<std::string>();
+  EXPECT_NE(marked.find('\x1a'), std::string::npos);
+  // The exported file holds exactly that line.
+  EXPECT_NE(buildDataFile(*config.model.generated, 0).find(marked + "\r\n"), std::string::npos);
+}
+
+TEST(HeldExport, FollowsWhatTheLoggerHolds) {
+  std::string name = (std::filesystem::temp_directory_path() / "heldexport.XXXXXX").string();
+  const std::filesystem::path dir = ::mkdtemp(name.data());
+  std::filesystem::create_directories(dir / "SL01");
+  { std::ofstream(dir / "SL01" / "OTHER.TXT") << "not ours"; }
+  LoggerFiles files;
+  files.put("\\SL01\\SL010.TXT", "a\r\n");
+  files.put("\\SL01\\SL011.TXT", "b\r\n");
+  HeldExport held(dir.string());
+  std::string error;
+  ASSERT_TRUE(held.update(files, error)) << error;
+  const auto read = [&](const char* name) {
+    std::ifstream in(dir / "SL01" / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  EXPECT_EQ(read("SL010.TXT"), "a\r\n");
+  files.put("\\SL01\\SL010.TXT", "a\r\nc\r\n");
+  files.remove("\\SL01\\SL011.TXT");
+  ASSERT_TRUE(held.update(files, error)) << error;
+  EXPECT_EQ(read("SL010.TXT"), "a\r\nc\r\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "SL01" / "SL011.TXT"));
+  EXPECT_EQ(read("OTHER.TXT"), "not ours");
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

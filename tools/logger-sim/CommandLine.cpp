@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <random>
 
 namespace th::sim {
 
@@ -50,6 +51,77 @@ std::vector<std::string> splitComma(const std::string& s) {
   return out;
 }
 
+bool parseByteCount(const std::string& v, FreadStop& out) {
+  FreadStop stop;
+  std::string n = v;
+  if (!n.empty() && n.back() == '%') {
+    stop.percent = true;
+    n.pop_back();
+  }
+  if (!parseInt(n, stop.value, std::uint64_t{0},
+                stop.percent ? std::uint64_t{100} : std::uint64_t{1} << 40)) {
+    return false;
+  }
+  out = stop;
+  return true;
+}
+
+bool parseMs(const std::string& v, std::int64_t& out) {
+  return parseInt(v, out, std::int64_t{0}, std::int64_t{86'400'000});
+}
+
+// "F" or "F:N": data file F (0 or 1), its line N (from 1); no N is line 0.
+bool parseRecordRef(const std::string& v, std::optional<RecordRef>& out) {
+  RecordRef ref;
+  const auto colon = v.find(':');
+  if (!parseInt(v.substr(0, colon), ref.file, 0, 1)) {
+    return false;
+  }
+  if (colon != std::string::npos && !parseInt(v.substr(colon + 1), ref.line, 1, 10'000'000)) {
+    return false;
+  }
+  out = ref;
+  return true;
+}
+
+// Checks the options that shape generated files and settles the seeded choices.
+std::string settleGenerated(SimConfig& c) {
+  const bool fileFaults = c.noFinalNewline || c.missingRecord || c.byte26Record ||
+                          c.model.appendDuringFetch || !c.model.appendAtMs.empty();
+  if (!c.generate) {
+    if (c.secondFile) {
+      return "--second-file needs --generate";
+    }
+    return fileFaults ? "--no-final-newline, --missing-record, --byte26 and --append-* need "
+                        "--generate"
+                      : "";
+  }
+  std::mt19937 pick(c.gen.seed ^ 0x9e3779b9U);
+  for (auto* ref : {&c.missingRecord, &c.byte26Record}) {
+    if (!*ref) {
+      continue;
+    }
+    if ((*ref)->file == 1 && !c.secondFile) {
+      return "a record of file 1 needs --second-file";
+    }
+    if (c.gen.lines == 0 || (*ref)->line > c.gen.lines) {
+      return "no such generated line: " + std::to_string((*ref)->line);
+    }
+    if ((*ref)->line == 0) {
+      (*ref)->line = 1 + static_cast<int>(pick() % static_cast<std::uint32_t>(c.gen.lines));
+    }
+  }
+  GeneratedFiles g;
+  g.spec = c.gen;
+  g.files = c.secondFile ? 2 : 1;
+  g.noFinalNewline = c.noFinalNewline;
+  g.missing = c.missingRecord;
+  g.byte26 = c.byte26Record;
+  g.byte26Pick = pick();
+  c.model.generated = g;
+  return "";
+}
+
 template <typename E>
 bool pick(const std::string& s, const std::map<std::string, E>& names, E& out) {
   const auto it = names.find(s);
@@ -67,7 +139,8 @@ const char* usageText() {
          "  line:      --modem --echo\n"
          "  logger:    --id ID --files DIR --file LOGGERPATH=HOSTFILE --generate N --second-file\n"
          "             --channels C --seed S --start 'YYYY-MM-DD hh:mm:ss' --interval SECONDS\n"
-         "             --long-year --export DIR\n"
+         "             --long-year --no-final-newline --missing-record F[:N] --byte26 F[:N]\n"
+         "             --export DIR --export-held DIR\n"
          "  record:    --transcript FILE --state FILE\n"
          "  ending:    --exit-after-hangup --timeout SECONDS\n"
          "  misbehave: --mute CMD[,CMD...] --reply-delay MS --delay CMD=MS --rate BYTES_PER_S\n"
@@ -75,7 +148,9 @@ const char* usageText() {
          "             --init-reply ok|error|none --dial-reply connect|no-carrier|error|none\n"
          "             --hangup-reply no-carrier|error|ok|none --dial-prefix P\n"
          "             --dir-reply normal|no-marker|none\n"
-         "             --size-reply normal|none|nan|short|negative|blank\n"
+         "             --size-reply normal|none|nan|short|negative|blank --init-command TEXT\n"
+         "             --late-tail N=MS --unplug-after N|N% --unplug-gap MS\n"
+         "             --append-during-fetch --append-at MS\n"
          "  CMD: init dial hangup time-read time-set terminal-open terminal-close dir cd fsize\n"
          "       fread del other (--mute also takes all)\n"
          "See tools/logger-sim/README.md.\n";
@@ -96,6 +171,8 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
       {"--error-tags", &c.model.errorTags},
       {"--year08", &c.model.year08},
       {"--exit-after-hangup", &c.exitAfterHangup},
+      {"--no-final-newline", &c.noFinalNewline},
+      {"--append-during-fetch", &c.model.appendDuringFetch},
   };
   const std::map<std::string, Handler> valued = {
       {"--link",
@@ -139,6 +216,50 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
       {"--export",
        [&](const std::string& v) {
          c.exportDir = v;
+         return !v.empty();
+       }},
+      {"--export-held",
+       [&](const std::string& v) {
+         c.exportHeldDir = v;
+         return !v.empty();
+       }},
+      {"--missing-record",
+       [&](const std::string& v) { return parseRecordRef(v, c.missingRecord); }},
+      {"--byte26", [&](const std::string& v) { return parseRecordRef(v, c.byte26Record); }},
+      {"--append-at",
+       [&](const std::string& v) {
+         std::int64_t ms = 0;
+         if (!parseMs(v, ms)) {
+           return false;
+         }
+         c.model.appendAtMs.push_back(ms);
+         return true;
+       }},
+      {"--late-tail",
+       [&](const std::string& v) {
+         const auto eq = v.find('=');
+         LateTail tail;
+         if (eq == std::string::npos ||
+             !parseInt(v.substr(0, eq), tail.bytes, std::size_t{1}, std::size_t{1} << 40) ||
+             !parseMs(v.substr(eq + 1), tail.delayMs)) {
+           return false;
+         }
+         c.model.lateTail = tail;
+         return true;
+       }},
+      {"--unplug-after",
+       [&](const std::string& v) {
+         FreadStop at;
+         if (!parseByteCount(v, at)) {
+           return false;
+         }
+         c.model.unplugAfter = at;
+         return true;
+       }},
+      {"--unplug-gap", [&](const std::string& v) { return parseMs(v, c.unplugGapMs); }},
+      {"--init-command",
+       [&](const std::string& v) {
+         c.model.initCommands.push_back(v);
          return !v.empty();
        }},
       {"--transcript",
@@ -186,13 +307,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
       {"--fread-stop-after",
        [&](const std::string& v) {
          FreadStop stop;
-         std::string n = v;
-         if (!n.empty() && n.back() == '%') {
-           stop.percent = true;
-           n.pop_back();
-         }
-         if (!parseInt(n, stop.value, std::uint64_t{0},
-                       stop.percent ? std::uint64_t{100} : std::uint64_t{1} << 40)) {
+         if (!parseByteCount(v, stop)) {
            return false;
          }
          c.model.freadStop = stop;
@@ -298,12 +413,12 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
     r.error = "--link PATH is required";
     return r;
   }
-  if (c.secondFile && !c.generate) {
-    r.error = "--second-file needs --generate";
-    return r;
-  }
   c.gen.year08 = c.model.year08;
   c.gen.errorTags = c.model.errorTags;
+  if (std::string bad = settleGenerated(c); !bad.empty()) {
+    r.error = std::move(bad);
+    return r;
+  }
   r.config = std::move(c);
   return r;
 }

@@ -1,5 +1,6 @@
 #pragma once
 // The simulator's command line (README.md lists every option).
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -18,7 +19,12 @@ struct SimConfig {
   bool generate = false;
   bool secondFile = false;
   GenerateSpec gen;
+  bool noFinalNewline = false;
+  std::optional<RecordRef> missingRecord;  // line 0: a seeded one
+  std::optional<RecordRef> byte26Record;   // line 0: a seeded one
   std::string exportDir;
+  std::string exportHeldDir;
+  std::int64_t unplugGapMs = 1000;
   std::string transcript;
   std::string state;
   bool exitAfterHangup = false;

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <ctime>
-#include <random>
 
 namespace th::sim {
 
@@ -53,35 +52,84 @@ std::string insertTag(std::string line, std::uint32_t pickTag, std::uint32_t pic
   return line;
 }
 
+RecordGenerator::RecordGenerator(const GenerateSpec& spec, int fileIndex)
+    : spec_(spec),
+      values_(spec.seed * 2654435761U + static_cast<std::uint32_t>(fileIndex) * 40503U),
+      tags_(spec.seed ^ 0x5bd1e995U) {}
+
+std::string RecordGenerator::next() {
+  const auto t = static_cast<std::time_t>(spec_.start + std::int64_t{made_} * spec_.intervalSec);
+  ++made_;
+  std::tm tm{};
+  gmtime_r(&t, &tm);
+  const int year = spec_.year08 ? 2008 : tm.tm_year + 1900;
+  char stamp[40];
+  if (spec_.longYear) {
+    std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", year, tm.tm_mon + 1,
+                  tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+  } else {
+    std::snprintf(stamp, sizeof stamp, "%02d-%02d-%02d %02d:%02d:%02d", year % 100, tm.tm_mon + 1,
+                  tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+  }
+  std::string line = stamp;
+  for (int c = 0; c < spec_.channels; ++c) {
+    line += ',';
+    appendValue(line, values_());
+  }
+  if (spec_.errorTags) {
+    const std::uint32_t tag = tags_();
+    line = insertTag(std::move(line), tag, tags_());
+  }
+  return line;
+}
+
 std::string generateFile(const GenerateSpec& what, int fileIndex) {
-  std::mt19937 values(what.seed * 2654435761U + static_cast<std::uint32_t>(fileIndex) * 40503U);
-  std::mt19937 tags(what.seed ^ 0x5bd1e995U);
+  RecordGenerator records(what, fileIndex);
   std::string out;
   out.reserve(static_cast<std::size_t>(what.lines) * (20 + 9 * what.channels));
   for (int i = 0; i < what.lines; ++i) {
-    const auto t = static_cast<std::time_t>(what.start + std::int64_t{i} * what.intervalSec);
-    std::tm tm{};
-    gmtime_r(&t, &tm);
-    const int year = what.year08 ? 2008 : tm.tm_year + 1900;
-    char stamp[40];
-    if (what.longYear) {
-      std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", year, tm.tm_mon + 1,
-                    tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
-    } else {
-      std::snprintf(stamp, sizeof stamp, "%02d-%02d-%02d %02d:%02d:%02d", year % 100, tm.tm_mon + 1,
-                    tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
-    }
-    std::string line = stamp;
-    for (int c = 0; c < what.channels; ++c) {
-      line += ',';
-      appendValue(line, values());
-    }
-    if (what.errorTags) {
-      const std::uint32_t tag = tags();
-      line = insertTag(std::move(line), tag, tags());
-    }
-    out += line;
+    out += records.next();
     out += "\r\n";
+  }
+  return out;
+}
+
+std::string insertByte26(std::string line, std::uint32_t pick) {
+  if (line.size() < 2) {
+    line += '\x1a';  // nothing to stand inside of
+    return line;
+  }
+  const std::size_t low = line.size() > 18 ? 18 : 1;
+  line.insert(low + pick % (line.size() - low), 1, '\x1a');
+  return line;
+}
+
+std::string appendRecord(std::string data, std::string_view record, bool noFinalNewline) {
+  if (noFinalNewline) {
+    if (!data.empty()) {
+      data += "\r\n";
+    }
+    data += record;
+  } else {
+    data += record;
+    data += "\r\n";
+  }
+  return data;
+}
+
+std::string buildDataFile(const GeneratedFiles& g, int fileIndex) {
+  RecordGenerator records(g.spec, fileIndex);
+  std::string out;
+  out.reserve(static_cast<std::size_t>(g.spec.lines) * (20 + 9 * g.spec.channels));
+  for (int line = 1; line <= g.spec.lines; ++line) {
+    std::string record = records.next();
+    if (g.missing && g.missing->file == fileIndex && g.missing->line == line) {
+      continue;
+    }
+    if (g.byte26 && g.byte26->file == fileIndex && g.byte26->line == line) {
+      record = insertByte26(std::move(record), g.byte26Pick);
+    }
+    out = appendRecord(std::move(out), record, g.noFinalNewline);
   }
   return out;
 }

@@ -3,6 +3,8 @@
 // the channel values, CR LF ended. The same seed gives the same bytes on every
 // platform (only the raw engine output of mt19937 is used).
 #include <cstdint>
+#include <optional>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -22,8 +24,50 @@ struct GenerateSpec {
 // "YYYY-MM-DD hh:mm:ss" as seconds since 1970 (UTC fields, so no zone or DST).
 bool parseStamp(std::string_view text, std::int64_t& out);
 
+// The records of one data file in order, each without its line end. Record i
+// carries the stamp start + i * interval; file 1 has the stamps of file 0 and
+// values of its own. Records past `lines` continue the same sequences, so a
+// logger can append the record that would have come next.
+class RecordGenerator {
+ public:
+  RecordGenerator(const GenerateSpec& spec, int fileIndex);
+  std::string next();
+  // Records made so far (the number of the next one, counted from 0).
+  int made() const { return made_; }
+
+ private:
+  GenerateSpec spec_;
+  std::mt19937 values_;
+  std::mt19937 tags_;
+  int made_ = 0;
+};
+
 // `fileIndex` 0 is the first data file, 1 the second (other values, same stamps).
 std::string generateFile(const GenerateSpec& what, int fileIndex);
+
+// A record of a generated file: `line` counts from 1.
+struct RecordRef {
+  int file = 0;
+  int line = 0;
+};
+
+// The generated data files and the faults they carry.
+struct GeneratedFiles {
+  GenerateSpec spec;
+  int files = 1;                     // 2: also the second file
+  bool noFinalNewline = false;       // line ends stand between records, none after the last
+  std::optional<RecordRef> missing;  // left out of its file
+  std::optional<RecordRef> byte26;   // carries a byte 26 inside
+  std::uint32_t byte26Pick = 0;      // where inside the line
+};
+
+// A generated data file as the logger holds it, its faults applied.
+std::string buildDataFile(const GeneratedFiles& g, int fileIndex);
+// `data` with `record` written after it the way the file's records are laid out.
+std::string appendRecord(std::string data, std::string_view record, bool noFinalNewline);
+// `line` with a byte 26 inside it: after the time stamp when the line is long
+// enough, never first or last.
+std::string insertByte26(std::string line, std::uint32_t pick);
 
 // The error tags, and one of them inserted at a position chosen by `pick`.
 inline constexpr std::string_view kErrorTags[] = {"E00", "E21", "E32", "E40", "E62"};

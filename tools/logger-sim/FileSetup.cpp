@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <memory>
 #include <system_error>
 
 #include "tools/logger-sim/DataGenerator.h"
@@ -23,10 +25,6 @@ bool readFile(const fs::path& path, std::string& out) {
 }
 
 }  // namespace
-
-std::string dataFilePath(const std::string& id, int n) {
-  return "\\SL" + id + "\\SL" + id + std::to_string(n) + ".TXT";
-}
 
 bool loadFiles(const SimConfig& config, LoggerFiles& files, std::string& error) {
   if (!config.filesDir.empty()) {
@@ -61,40 +59,75 @@ bool loadFiles(const SimConfig& config, LoggerFiles& files, std::string& error) 
     }
     files.put(logger, std::move(data));
   }
-  if (config.generate) {
-    files.put(dataFilePath(config.model.id, 0), generateFile(config.gen, 0));
-    if (config.secondFile) {
-      files.put(dataFilePath(config.model.id, 1), generateFile(config.gen, 1));
+  if (config.model.generated) {
+    for (int f = 0; f < config.model.generated->files; ++f) {
+      files.put(dataFilePath(config.model.id, f), buildDataFile(*config.model.generated, f));
     }
   }
   return true;
 }
 
+namespace {
+
+// Where a logger path lies under `dir`: "\\SL01\\SL010.TXT" is dir/SL01/SL010.TXT.
+fs::path hostPath(const std::string& dir, const std::string& loggerPath) {
+  fs::path target(dir);
+  std::string part;
+  for (const char ch : loggerPath) {
+    if (ch == '\\') {
+      if (!part.empty()) {
+        target /= part;
+      }
+      part.clear();
+    } else {
+      part += ch;
+    }
+  }
+  return target / part;
+}
+
+bool writeUnder(const std::string& dir, const LoggerFiles::File& file, std::string& error) {
+  const fs::path target = hostPath(dir, file.path);
+  std::error_code ec;
+  fs::create_directories(target.parent_path(), ec);
+  std::ofstream out(target, std::ios::binary | std::ios::trunc);
+  out.write(file.data->data(), static_cast<std::streamsize>(file.data->size()));
+  if (!out) {
+    error = "cannot write " + target.string();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool exportFiles(const LoggerFiles& files, const std::string& dir, std::string& error) {
   for (const auto* file : files.all()) {
-    fs::path target(dir);
-    std::string part;
-    for (const char ch : file->path) {
-      if (ch == '\\') {
-        if (!part.empty()) {
-          target /= part;
-        }
-        part.clear();
-      } else {
-        part += ch;
-      }
-    }
-    target /= part;
-    std::error_code ec;
-    fs::create_directories(target.parent_path(), ec);
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    out.write(file->data->data(), static_cast<std::streamsize>(file->data->size()));
-    if (!out) {
-      error = "cannot write " + target.string();
+    if (!writeUnder(dir, *file, error)) {
       return false;
     }
   }
   return true;
+}
+
+bool HeldExport::update(const LoggerFiles& files, std::string& error) {
+  std::map<std::string, std::shared_ptr<const std::string>> now;
+  bool ok = true;
+  for (const auto* file : files.all()) {
+    now[file->path] = file->data;
+    const auto it = written_.find(file->path);
+    if (it == written_.end() || it->second != file->data) {  // contents are never changed in place
+      ok = writeUnder(dir_, *file, error) && ok;
+    }
+  }
+  for (const auto& [path, data] : written_) {
+    if (now.count(path) == 0) {
+      std::error_code ec;
+      fs::remove(hostPath(dir_, path), ec);
+    }
+  }
+  written_ = std::move(now);
+  return ok;
 }
 
 }  // namespace th::sim

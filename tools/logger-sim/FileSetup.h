@@ -1,6 +1,8 @@
 #pragma once
 // Filling the logger from the command line: a folder tree, single files,
 // generated data; and writing what it holds out for tests to compare.
+#include <map>
+#include <memory>
 #include <string>
 
 #include "tools/logger-sim/CommandLine.h"
@@ -11,7 +13,18 @@ namespace th::sim {
 // False with `error` set when a given folder or file cannot be read.
 bool loadFiles(const SimConfig& config, LoggerFiles& files, std::string& error);
 bool exportFiles(const LoggerFiles& files, const std::string& dir, std::string& error);
-// The logger's data file paths for an id: "\SL<id>\SL<id><n>.TXT".
-std::string dataFilePath(const std::string& id, int n);
+
+// The files the logger holds, kept in step under a folder: files it gained or
+// changed are written, files it no longer holds are removed (only those this
+// export wrote).
+class HeldExport {
+ public:
+  explicit HeldExport(std::string dir) : dir_(std::move(dir)) {}
+  bool update(const LoggerFiles& files, std::string& error);
+
+ private:
+  std::string dir_;
+  std::map<std::string, std::shared_ptr<const std::string>> written_;
+};
 
 }  // namespace th::sim

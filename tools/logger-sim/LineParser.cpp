@@ -14,74 +14,92 @@ std::string upperAscii(std::string_view s) {
 
 namespace {
 
-std::string_view trimRight(std::string_view s) {
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) {
-    s.remove_suffix(1);
-  }
-  return s;
+bool startsWith(std::string_view s, std::string_view prefix) {
+  return s.substr(0, prefix.size()) == prefix;
 }
 
-std::string_view trimLeft(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
-    s.remove_prefix(1);
-  }
-  return s;
+bool endsWith(std::string_view s, std::string_view suffix) {
+  return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
 }
 
-// "#T" id " R" / " W time", "#M" id " T O" / " T C".
-ParsedLine parseHashForm(std::string_view line) {
+// "yy mm dd hh mm": five two-digit fields, single blanks between.
+bool isClockText(std::string_view t) {
+  constexpr std::string_view kForm = "dd dd dd dd dd";
+  if (t.size() != kForm.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    if (kForm[i] == 'd' ? (t[i] < '0' || t[i] > '9') : t[i] != kForm[i]) {
+      return false;
+    }
+  }
+  return true;
+}
+
+ParsedLine withId(Cmd cmd, std::string_view id, std::string_view arg = {}) {
   ParsedLine p;
-  const char kind = static_cast<char>(upperAscii(line.substr(1, 1))[0]);
-  std::string_view rest = line.substr(2);
-  const std::size_t blank = rest.find(' ');
-  if (blank == std::string_view::npos) {
-    return p;
-  }
+  p.cmd = cmd;
   p.hasId = true;
-  p.id = std::string(rest.substr(0, blank));
-  const std::string op = upperAscii(trimRight(rest.substr(blank)));
-  if (kind == 'T' && op == " R") {
-    p.cmd = Cmd::TimeRead;
-  } else if (kind == 'T' && op.rfind(" W ", 0) == 0) {
-    p.cmd = Cmd::TimeSet;
-    p.arg = std::string(trimLeft(trimRight(rest.substr(blank + 2))));
-  } else if (kind == 'M' && op == " T O") {
-    p.cmd = Cmd::TerminalOpen;
-  } else if (kind == 'M' && op == " T C") {
-    p.cmd = Cmd::TerminalClose;
-  } else {
-    p.hasId = false;
-    p.id.clear();
-  }
+  p.id = std::string(id);
+  p.arg = std::string(arg);
   return p;
+}
+
+// "#T" id " R", "#T" id " W " time, "#M" id " T O", "#M" id " T C".
+ParsedLine parseHashForm(std::string_view line) {
+  const std::string_view body = line.substr(2);
+  if (line[1] == 'T') {
+    constexpr std::string_view kSet = " W ";
+    constexpr std::size_t kClock = 14;
+    if (body.size() >= kSet.size() + kClock &&
+        body.substr(body.size() - kClock - kSet.size(), kSet.size()) == kSet &&
+        isClockText(body.substr(body.size() - kClock))) {
+      return withId(Cmd::TimeSet, body.substr(0, body.size() - kClock - kSet.size()),
+                    body.substr(body.size() - kClock));
+    }
+    if (endsWith(body, " R")) {
+      return withId(Cmd::TimeRead, body.substr(0, body.size() - 2));
+    }
+    return {};
+  }
+  if (endsWith(body, " T O")) {
+    return withId(Cmd::TerminalOpen, body.substr(0, body.size() - 4));
+  }
+  if (endsWith(body, " T C")) {
+    return withId(Cmd::TerminalClose, body.substr(0, body.size() - 4));
+  }
+  return {};
+}
+
+// The word, one blank and a path with no blank at either end.
+bool pathCommand(std::string_view line, std::string_view word, std::string& path) {
+  if (!startsWith(line, word) || line.size() <= word.size() + 1 || line[word.size()] != ' ') {
+    return false;
+  }
+  const std::string_view p = line.substr(word.size() + 1);
+  if (p.front() == ' ' || p.back() == ' ') {
+    return false;
+  }
+  path = std::string(p);
+  return true;
 }
 
 }  // namespace
 
 ParsedLine parseLoggerLine(std::string_view line) {
-  const std::string_view t = trimRight(line);
-  const std::string up = upperAscii(t);
-  if (up.size() >= 2 && up[0] == '#' && (up[1] == 'T' || up[1] == 'M')) {
-    return parseHashForm(t);
+  if (line.size() >= 2 && line[0] == '#' && (line[1] == 'T' || line[1] == 'M')) {
+    return parseHashForm(line);
   }
   ParsedLine p;
-  const std::size_t blank = up.find(' ');
-  std::string word = up.substr(0, blank);
-  std::string_view arg = blank == std::string::npos ? std::string_view() : t.substr(blank + 1);
-  if (word.rfind("CD\\", 0) == 0) {  // "CD\" without a blank, as DOS takes it
-    arg = t.substr(2);
-    word = "CD";
-  }
-  p.arg = std::string(trimLeft(arg));
-  if (word == "DIR") {
+  if (line == "DIR") {
     p.cmd = Cmd::Dir;
-  } else if (word == "CD") {
+  } else if (pathCommand(line, "CD", p.arg)) {
     p.cmd = Cmd::Cd;
-  } else if (word == "FSIZE") {
+  } else if (pathCommand(line, "FSIZE", p.arg)) {
     p.cmd = Cmd::Fsize;
-  } else if (word == "FREAD") {
+  } else if (pathCommand(line, "fread", p.arg)) {
     p.cmd = Cmd::Fread;
-  } else if (word == "DEL") {
+  } else if (pathCommand(line, "DEL", p.arg)) {
     p.cmd = Cmd::Del;
   } else {
     p.arg.clear();

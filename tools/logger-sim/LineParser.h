@@ -1,5 +1,7 @@
 #pragma once
-// Which logger command a received line is, with its id and argument.
+// Which logger command a received line is, with its id and argument. Only the
+// exact forms the tool sends count: command words in their case, single
+// blanks, nothing before or after. Anything else is `Cmd::Other`.
 #include <string>
 #include <string_view>
 

@@ -8,7 +8,7 @@ std::vector<std::string> split(std::string_view path) {
   std::vector<std::string> parts;
   std::string cur;
   for (const char ch : path) {
-    if (ch == '\\' || ch == '/') {
+    if (ch == '\\') {
       if (!cur.empty()) {
         parts.push_back(std::move(cur));
         cur.clear();
@@ -49,7 +49,7 @@ std::string upper(std::string_view s) {
 
 std::string LoggerFiles::resolve(std::string_view cwd, std::string_view arg) {
   std::vector<std::string> parts;
-  const bool absolute = !arg.empty() && (arg.front() == '\\' || arg.front() == '/');
+  const bool absolute = !arg.empty() && arg.front() == '\\';
   if (!absolute) {
     parts = split(cwd);
   }
@@ -72,8 +72,24 @@ std::string LoggerFiles::key(std::string_view absPath) {
   return upper(resolve("\\", absPath));
 }
 
+std::string dataFilePath(const std::string& id, int n) {
+  return "\\SL" + id + "\\SL" + id + std::to_string(n) + ".TXT";
+}
+
+std::size_t countLines(const std::string& data) {
+  std::size_t n = 0;
+  for (const char ch : data) {
+    n += ch == '\n' ? 1 : 0;
+  }
+  return n + (!data.empty() && data.back() != '\n' ? 1 : 0);
+}
+
 void LoggerFiles::put(std::string_view path, std::string data) {
-  const std::string abs = resolve("\\", path);
+  std::string hostPath(path);
+  for (char& ch : hostPath) {
+    ch = ch == '/' ? '\\' : ch;
+  }
+  const std::string abs = resolve("\\", hostPath);
   auto parts = split(abs);
   if (parts.empty()) {
     return;
@@ -84,7 +100,8 @@ void LoggerFiles::put(std::string_view path, std::string data) {
     const std::string f = join(folder);
     folders_.emplace(upper(f), f);
   }
-  files_[upper(abs)] = File{abs, std::make_shared<const std::string>(std::move(data))};
+  const std::size_t lines = countLines(data);
+  files_[upper(abs)] = File{abs, std::make_shared<const std::string>(std::move(data)), lines};
 }
 
 const LoggerFiles::File* LoggerFiles::find(std::string_view absPath) const {

@@ -1,5 +1,6 @@
 #include "tools/logger-sim/LoggerModel.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "tools/logger-sim/DataGenerator.h"
@@ -45,11 +46,51 @@ LoggerModel::LoggerModel(ModelConfig config, LoggerFiles files, EventSink sink, 
       files_(std::move(files)),
       sink_(std::move(sink)),
       wall_(std::move(wall)),
-      out_(sink_),
-      rng_(config_.seed) {}
+      out_(sink_, [this](const FileEnd& end, std::int64_t now) { fileEnded(end, now); }),
+      rng_(config_.seed) {
+  for (const auto* file : files_.all()) {
+    countOf(file->path).initial = file->lines;
+  }
+  if (config_.generated) {
+    // The generators go on where the generated files end, for appended records.
+    const GeneratedFiles& g = *config_.generated;
+    for (int f = 0; f < g.files; ++f) {
+      RecordGenerator& records = generators_.emplace_back(g.spec, f);
+      for (int line = 1; line <= g.spec.lines; ++line) {
+        const std::string record = records.next();
+        if (g.missing && g.missing->file == f && g.missing->line == line) {
+          state_.missingLine = record;
+        }
+        if (g.byte26 && g.byte26->file == f && g.byte26->line == line) {
+          state_.byte26Line = insertByte26(record, g.byte26Pick);
+        }
+      }
+    }
+  }
+  std::sort(config_.appendAtMs.begin(), config_.appendAtMs.end());
+  unplugPending_ = config_.unplugAfter.has_value();
+}
 
 void LoggerModel::note(std::int64_t now, std::string_view text) {
   sink_(now, "NOTE", text);
+}
+
+void LoggerModel::reject(std::int64_t now, const std::string& what) {
+  ++state_.rejected;
+  state_.rejectedLines.push_back(what);
+  if (state_.rejectedLines.size() > kRejectedKept) {
+    state_.rejectedLines.pop_front();
+  }
+  note(now, "rejected " + what);
+  changed();
+}
+
+RecordCount& LoggerModel::countOf(const std::string& path) {
+  RecordCount& count = state_.records[upperAscii(path)];
+  if (count.path.empty()) {
+    count.path = path;
+  }
+  return count;
 }
 
 bool LoggerModel::muted(Cmd cmd) const {
@@ -98,19 +139,62 @@ std::string LoggerModel::clockText(bool seconds) const {
   return buf;
 }
 
+void LoggerModel::runTimers(std::int64_t now) {
+  while (nextAppendAt_ < config_.appendAtMs.size() && config_.appendAtMs[nextAppendAt_] <= now) {
+    writeNewRecord(config_.appendAtMs[nextAppendAt_++]);
+  }
+}
+
+std::string LoggerModel::take(std::int64_t now, std::size_t max) {
+  runTimers(now);
+  return out_.take(now, max);
+}
+
+std::optional<std::int64_t> LoggerModel::nextDue(std::int64_t now) const {
+  std::optional<std::int64_t> due = out_.nextDue(now);
+  const auto consider = [&due](std::int64_t t) {
+    if (!due || t < *due) {
+      due = t;
+    }
+  };
+  if (nextAppendAt_ < config_.appendAtMs.size()) {
+    consider(config_.appendAtMs[nextAppendAt_]);
+  }
+  if (unplugAt_) {
+    consider(*unplugAt_);
+  }
+  return due;
+}
+
 void LoggerModel::receive(std::string_view bytes, std::int64_t now) {
   if (bytes.empty()) {
     return;
   }
+  runTimers(now);
   sink_(now, "RX", escapeBytes(bytes));
   for (const char ch : bytes) {
-    if (ch == '\n') {
+    if (swallowEsc_) {
+      swallowEsc_ = false;
+      if (ch == '\x1b') {
+        continue;
+      }
+    }
+    if (expectLf_) {
+      expectLf_ = false;
+      if (ch == '\n') {
+        continue;
+      }
+      reject(now, "line end: CR without LF after " + escapeBytes(lastLine_));
+    } else if (ch == '\n') {
+      reject(now, "line end: LF without CR");
       continue;
     }
-    if (config_.modem && ch == '+') {
+    // The escape only means something to a modem that is online.
+    if (config_.modem && state_.online && ch == '+') {
       if (++plusRun_ == 3) {
         plusRun_ = 0;
         line_.clear();
+        swallowEsc_ = true;
         hangup(now);
       } else {
         line_ += ch;
@@ -119,13 +203,14 @@ void LoggerModel::receive(std::string_view bytes, std::int64_t now) {
     }
     plusRun_ = 0;
     if (ch == '\r') {
-      const std::string line = std::move(line_);
+      lastLine_ = std::move(line_);
       line_.clear();
-      handleLine(line, now);
+      expectLf_ = true;
+      handleLine(lastLine_, now);
       continue;
     }
     if (line_.size() >= kMaxLine) {
-      note(now, "line too long: dropped");
+      reject(now, "line too long: dropped");
       line_.clear();
     }
     line_ += ch;
@@ -145,32 +230,47 @@ void LoggerModel::handleLine(const std::string& line, std::int64_t now) {
 }
 
 void LoggerModel::modemLine(const std::string& line, std::int64_t now) {
-  std::string text;
-  for (const char ch : line) {
-    const auto b = static_cast<unsigned char>(ch);
-    if (b >= 0x20 && b != 0x7f) {
-      text += ch;
-    }
+  // A hang-up the modem did not confirm is sent again while it is offline
+  // already: there the escape is no command, and the line around it is.
+  static constexpr std::string_view kEscape = "\x1d+++\x1b";
+  std::string text = line;
+  bool escapes = false;
+  for (std::size_t at; (at = text.find(kEscape)) != std::string::npos;) {
+    text.erase(at, kEscape.size());
+    escapes = true;
+  }
+  if (escapes) {
+    note(now, "escape sequence while offline: ignored");
   }
   if (text.empty()) {
-    return;
+    return;  // a modem takes an empty line as nothing
   }
-  const std::string up = upperAscii(text);
   Cmd cmd = Cmd::Other;
   for (const auto& prefix : config_.dialPrefixes) {
-    if (up.rfind(upperAscii(prefix), 0) == 0) {
+    if (text.compare(0, prefix.size(), prefix) == 0) {
       cmd = Cmd::Dial;
       break;
     }
   }
-  if (cmd == Cmd::Other && up.rfind("AT", 0) == 0) {
-    cmd = Cmd::Init;
+  if (cmd == Cmd::Other) {
+    const auto& inits = config_.initCommands;
+    if (inits.empty() ? text.compare(0, 2, "AT") == 0
+                      : std::find(inits.begin(), inits.end(), text) != inits.end()) {
+      cmd = Cmd::Init;
+    }
   }
   sink_(now, "CMD", std::string(cmdName(cmd)) + " " + escapeBytes(line));
   ++state_.commands.at(static_cast<std::size_t>(cmd));
   changed();
   if (config_.echo) {
     out_.pushReply(now, line + "\r\n");
+  }
+  if (cmd == Cmd::Other) {
+    if (parseLoggerLine(text).cmd == Cmd::Other) {
+      reject(now, escapeBytes(text));
+    } else {
+      note(now, "logger command while offline");
+    }
   }
   if (config_.noCarrierOn == cmd) {
     modemReply(cmd, ModemReply::NoCarrier, now);
@@ -225,7 +325,12 @@ void LoggerModel::loggerLine(const std::string& line, std::int64_t now) {
   if (config_.echo) {
     out_.pushReply(now, line + "\r\n");
   }
+  if (p.cmd == Cmd::Other) {
+    reject(now, escapeBytes(line));
+    return;
+  }
   if (p.hasId && p.id != config_.id) {
+    reject(now, escapeBytes(line));
     note(now, "ignored: id " + escapeBytes(p.id));
     return;
   }
@@ -378,12 +483,15 @@ void LoggerModel::serveFread(std::string_view arg, std::int64_t now) {
     return;
   }
   const std::size_t size = file->data->size();
+  FileSend send;
+  send.path = file->path;
+  send.data = file->data;
+  send.rate = config_.rate;
+  send.tag = ++readTag_;
+  send.pauseAt = size;
   std::size_t limit = size;
   if (config_.freadStop) {
-    const std::uint64_t v = config_.freadStop->value;
-    limit = config_.freadStop->percent
-                ? static_cast<std::size_t>(size * std::min<std::uint64_t>(v, 100) / 100)
-                : static_cast<std::size_t>(std::min<std::uint64_t>(v, size));
+    limit = config_.freadStop->bytesOf(size);
   }
   const bool drop = config_.noCarrierOn == Cmd::Fread;
   if (drop) {
@@ -393,22 +501,80 @@ void LoggerModel::serveFread(std::string_view arg, std::int64_t now) {
     note(now, "file read stops after " + std::to_string(limit) + " of " + std::to_string(size) +
                   " bytes");
   }
-  out_.pushFile(now + delayFor(Cmd::Fread), file->path, file->data, limit, config_.rate);
+  if (unplugPending_) {
+    const std::size_t at = std::min(limit, config_.unplugAfter->bytesOf(size));
+    note(now, "unplug after " + std::to_string(at) + " of " + std::to_string(size) + " bytes");
+    limit = at;
+    unplugTag_ = send.tag;
+  }
+  if (config_.lateTail) {
+    send.pauseAt = size - std::min(size, config_.lateTail->bytes);
+    send.pauseMs = config_.lateTail->delayMs;
+  }
+  send.limit = limit;
+  out_.pushFile(now + delayFor(Cmd::Fread), std::move(send));
   if (drop) {
     dropCarrier(Cmd::Fread, now);
   }
 }
 
+void LoggerModel::fileEnded(const FileEnd& end, std::int64_t now) {
+  state_.reads.push_back({end.path, now, end.sent, end.size});
+  changed();
+  if (unplugPending_ && end.tag == unplugTag_) {
+    unplugPending_ = false;
+    unplugAt_ = now + kUnplugGraceMs;
+  }
+  if (config_.appendDuringFetch &&
+      upperAscii(end.path) == upperAscii(dataFilePath(config_.id, 0))) {
+    writeNewRecord(now);
+  }
+}
+
+// The logger measures once more: one record, in each of its data files.
+void LoggerModel::writeNewRecord(std::int64_t now) {
+  if (!config_.generated) {
+    return;
+  }
+  const bool noFinalNewline = config_.generated->noFinalNewline;
+  for (std::size_t f = 0; f < generators_.size(); ++f) {
+    const int number = generators_[f].made() + 1;
+    const std::string record = generators_[f].next();
+    const std::string path = dataFilePath(config_.id, static_cast<int>(f));
+    const LoggerFiles::File* file = files_.find(path);
+    const std::string stored = file != nullptr ? file->path : path;
+    files_.put(stored,
+               appendRecord(file != nullptr ? *file->data : std::string(), record, noFinalNewline));
+    state_.appended.push_back({stored, now, number, record});
+    ++countOf(stored).appended;
+    sink_(now, "APPEND", escapeBytes(stored) + " " + std::to_string(number));
+  }
+  changed();
+  ++filesVersion_;
+}
+
 void LoggerModel::serveDel(std::string_view arg, std::int64_t now) {
   const std::string path = LoggerFiles::resolve(state_.cwd, arg);
-  const auto removed = files_.remove(path);
-  if (!removed) {
+  const LoggerFiles::File* file = files_.find(path);
+  if (file == nullptr) {
     note(now, "missing file: " + escapeBytes(path));
     return;
   }
-  state_.deleted.push_back(*removed);
-  sink_(now, "DEL", escapeBytes(*removed));
+  const Deletion gone{file->path, now, file->data->size(), file->lines};
+  countOf(gone.path).deleted += gone.lines;
+  files_.remove(path);
+  state_.deleted.push_back(gone.path);
+  state_.deletions.push_back(gone);
+  sink_(now, "DEL", escapeBytes(gone.path));
   changed();
+  ++filesVersion_;
+}
+
+void LoggerModel::forgetLine() {
+  line_.clear();
+  plusRun_ = 0;
+  swallowEsc_ = false;
+  expectLf_ = false;
 }
 
 void LoggerModel::lineOpened(std::int64_t now) {
@@ -421,14 +587,36 @@ void LoggerModel::lineClosed(std::int64_t now) {
   ++state_.closes;
   sink_(now, "CLOSE", "");
   out_.clear();
-  line_.clear();
-  plusRun_ = 0;
+  forgetLine();
   state_.lineLost = false;
   if (config_.modem) {
     // A port closing drops DTR: the modem hangs up.
     state_.online = false;
     state_.terminal = false;
   }
+  changed();
+}
+
+void LoggerModel::unplugged(std::int64_t now) {
+  ++state_.unplugs;
+  sink_(now, "UNPLUG", "");
+  state_.plugged = false;
+  unplugAt_.reset();
+  unplugPending_ = false;
+  // For the logger (and its modem) this is a port that closed.
+  out_.clear();
+  forgetLine();
+  state_.lineLost = false;
+  if (config_.modem) {
+    state_.online = false;
+    state_.terminal = false;
+  }
+  changed();
+}
+
+void LoggerModel::pluggedIn(std::int64_t now, std::string_view device) {
+  sink_(now, "PLUG", escapeBytes(device));
+  state_.plugged = true;
   changed();
 }
 

@@ -12,6 +12,7 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -31,14 +32,7 @@ std::string errnoText(const char* what) {
 }  // namespace
 
 PtyRunner::~PtyRunner() {
-  if (linked_) {
-    // Remove the link only while it is still ours.
-    std::array<char, 4096> target{};
-    const ssize_t n = ::readlink(options_.link.c_str(), target.data(), target.size() - 1);
-    if (n > 0 && std::string(target.data(), static_cast<std::size_t>(n)) == device_) {
-      ::unlink(options_.link.c_str());
-    }
-  }
+  removeLink();
   for (const int fd : {signals_, watch_, holder_, master_}) {
     if (fd >= 0) {
       ::close(fd);
@@ -46,7 +40,20 @@ PtyRunner::~PtyRunner() {
   }
 }
 
-bool PtyRunner::setUp(std::string& error) {
+// Removes the link only while it is still ours.
+void PtyRunner::removeLink() {
+  if (!linked_) {
+    return;
+  }
+  std::array<char, 4096> target{};
+  const ssize_t n = ::readlink(options_.link.c_str(), target.data(), target.size() - 1);
+  if (n > 0 && std::string(target.data(), static_cast<std::size_t>(n)) == device_) {
+    ::unlink(options_.link.c_str());
+  }
+  linked_ = false;
+}
+
+bool PtyRunner::openPty(std::string& error) {
   master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
     error = errnoText("pseudo-terminal");
@@ -70,24 +77,18 @@ bool PtyRunner::setUp(std::string& error) {
     ::cfmakeraw(&tio);
     ::tcsetattr(holder_, TCSANOW, &tio);
   }
-  watch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-  if (watch_ < 0 || ::inotify_add_watch(watch_, device_.c_str(),
-                                        IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+  wd_ = ::inotify_add_watch(watch_, device_.c_str(), IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE);
+  if (wd_ < 0) {
     error = errnoText("inotify");
     return false;
   }
-  sigset_t set;
-  sigemptyset(&set);
-  sigaddset(&set, SIGTERM);
-  sigaddset(&set, SIGINT);
-  ::sigprocmask(SIG_BLOCK, &set, nullptr);
-  signals_ = ::signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
-  if (signals_ < 0) {
-    error = errnoText("signalfd");
-    return false;
-  }
-  std::signal(SIGPIPE, SIG_IGN);
+  openCount_ = 0;
+  rxSinceOpen_ = false;
+  masterPausedUntil_ = -1;
+  return true;
+}
 
+bool PtyRunner::makeLink(std::string& error) {
   struct stat st {};
   if (::lstat(options_.link.c_str(), &st) == 0) {
     if (!S_ISLNK(st.st_mode)) {
@@ -104,6 +105,32 @@ bool PtyRunner::setUp(std::string& error) {
   return true;
 }
 
+bool PtyRunner::setUp(std::string& error) {
+  watch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (watch_ < 0) {
+    error = errnoText("inotify");
+    return false;
+  }
+  if (!openPty(error)) {
+    return false;
+  }
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGTERM);
+  sigaddset(&set, SIGINT);
+  ::sigprocmask(SIG_BLOCK, &set, nullptr);
+  signals_ = ::signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
+  if (signals_ < 0) {
+    error = errnoText("signalfd");
+    return false;
+  }
+  std::signal(SIGPIPE, SIG_IGN);
+  if (!options_.exportHeldDir.empty()) {
+    held_.emplace(options_.exportHeldDir);
+  }
+  return makeLink(error);
+}
+
 std::int64_t PtyRunner::now() const {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
                                                                start_)
@@ -112,12 +139,22 @@ std::int64_t PtyRunner::now() const {
 
 void PtyRunner::writeState(const LoggerModel& model, std::string_view exitReason) {
   savedVersion_ = model.version();
+  if (held_ && model.filesVersion() != savedFilesVersion_) {
+    savedFilesVersion_ = model.filesVersion();
+    std::string error;
+    if (!held_->update(model.files(), error)) {
+      std::fprintf(stderr, "tidehaul-logger-sim: %s\n", error.c_str());
+    }
+  }
   if (!options_.statePath.empty()) {
     writeFileAtomically(options_.statePath, stateJson(model, exitReason));
   }
 }
 
 void PtyRunner::drainMaster(LoggerModel& model) {
+  if (master_ < 0) {
+    return;
+  }
   std::string buf(kChunk, '\0');
   for (;;) {
     const ssize_t n = ::read(master_, buf.data(), buf.size());
@@ -144,7 +181,42 @@ void PtyRunner::lineClosed(LoggerModel& model) {
   pendingOff_ = 0;
   wantOut_ = false;
   // What we wrote and nobody read would greet the next opener.
-  ::tcflush(holder_, TCIFLUSH);
+  if (holder_ >= 0) {
+    ::tcflush(holder_, TCIFLUSH);
+  }
+}
+
+// The adapter goes away: the master closes, so every descriptor on the slave
+// side hangs up (the kernel also drops the device and our watch on it), and
+// the link goes with it until the adapter is back. True when the tool was
+// using the port.
+bool PtyRunner::unplug(LoggerModel& model) {
+  drainMaster(model);  // what the tool wrote before belongs to the old session
+  const bool used = openCount_ > 0 && rxSinceOpen_;
+  model.unplugged(now());
+  pending_.clear();
+  pendingOff_ = 0;
+  wantOut_ = false;
+  removeLink();
+  ::inotify_rm_watch(watch_, wd_);
+  wd_ = -1;
+  ::close(master_);
+  master_ = -1;
+  ::close(holder_);
+  holder_ = -1;
+  openCount_ = 0;
+  replugAt_ = now() + options_.unplugGapMs;
+  return used;
+}
+
+void PtyRunner::replug(LoggerModel& model) {
+  replugAt_ = -1;
+  std::string error;
+  if (!openPty(error) || !makeLink(error)) {
+    std::fprintf(stderr, "tidehaul-logger-sim: cannot plug in again: %s\n", error.c_str());
+    return;
+  }
+  model.pluggedIn(now(), device_);
 }
 
 // True when the simulator should end (the tool hung up and we were asked to).
@@ -158,13 +230,17 @@ bool PtyRunner::handleWatch(LoggerModel& model) {
     for (ssize_t off = 0; off < n;) {
       const auto* ev = reinterpret_cast<const inotify_event*>(buf.data() + off);
       off += static_cast<ssize_t>(sizeof(inotify_event) + ev->len);
+      const bool closed = (ev->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) != 0;
+      if (ev->wd != wd_ || wd_ < 0) {
+        continue;
+      }
       if ((ev->mask & IN_OPEN) != 0) {
         if (openCount_++ == 0) {
           rxSinceOpen_ = false;
           model.lineOpened(now());
         }
       }
-      if ((ev->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) != 0 && openCount_ > 0) {
+      if (closed && openCount_ > 0) {
         drainMaster(model);  // what the tool wrote before closing belongs to this session
         if (--openCount_ == 0) {
           const bool used = rxSinceOpen_;
@@ -180,6 +256,10 @@ bool PtyRunner::handleWatch(LoggerModel& model) {
 
 void PtyRunner::flushOutput(LoggerModel& model) {
   wantOut_ = false;
+  if (master_ < 0) {
+    model.take(now(), kChunk);  // unplugged: nothing is queued, but timers run
+    return;
+  }
   for (;;) {
     if (pendingOff_ == pending_.size()) {
       pending_ = model.take(now(), kChunk);
@@ -223,6 +303,14 @@ std::string PtyRunner::run(LoggerModel& model) {
       drainMaster(model);
     }
     flushOutput(model);
+    if (const auto due = model.unplugDue(); due && master_ >= 0 && now() >= *due) {
+      if (unplug(model) && options_.exitAfterHangup) {
+        return "unplug";  // the session ended: the tool cannot but let go
+      }
+    }
+    if (replugAt_ >= 0 && now() >= replugAt_) {
+      replug(model);
+    }
     if (model.version() != savedVersion_) {
       writeState(model, "");
     }
@@ -239,6 +327,12 @@ std::string PtyRunner::run(LoggerModel& model) {
     }
     if (masterPaused) {
       wait = wait < 0 ? masterPausedUntil_ - t : std::min(wait, masterPausedUntil_ - t);
+    }
+    for (const auto at : {model.unplugDue().value_or(-1), replugAt_}) {
+      if (at >= 0) {
+        const std::int64_t left = std::max<std::int64_t>(0, at - t);
+        wait = wait < 0 ? left : std::min(wait, left);
+      }
     }
     wait = std::clamp<std::int64_t>(wait, -1, std::numeric_limits<int>::max());
 

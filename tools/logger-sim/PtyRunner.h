@@ -4,8 +4,10 @@
 // the tool opens and closes the port) and a signalfd: nothing spins.
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "tools/logger-sim/FileSetup.h"
 #include "tools/logger-sim/LoggerModel.h"
 
 namespace th::sim {
@@ -15,8 +17,10 @@ class PtyRunner {
   struct Options {
     std::string link;
     std::string statePath;
+    std::string exportHeldDir;
     bool exitAfterHangup = false;
     double timeoutSec = 0;
+    std::int64_t unplugGapMs = 1000;
   };
 
   explicit PtyRunner(Options options) : options_(std::move(options)) {}
@@ -32,22 +36,29 @@ class PtyRunner {
   void start() { start_ = std::chrono::steady_clock::now(); }
   std::int64_t now() const;
 
-  // Serves until a signal, the hang-up (when asked) or the time-out; returns
-  // the reason: "signal", "hangup" or "timeout".
+  // Serves until a signal, the hang-up or unplug (when asked) or the
+  // time-out; returns the reason: "signal", "hangup", "unplug" or "timeout".
   std::string run(LoggerModel& model);
+  // The state file and the held files' export.
   void writeState(const LoggerModel& model, std::string_view exitReason);
 
  private:
+  bool openPty(std::string& error);
+  bool makeLink(std::string& error);
+  void removeLink();
   bool handleWatch(LoggerModel& model);
   void drainMaster(LoggerModel& model);
   void flushOutput(LoggerModel& model);
   void lineClosed(LoggerModel& model);
+  bool unplug(LoggerModel& model);
+  void replug(LoggerModel& model);
 
   Options options_;
   std::string device_;
   int master_ = -1;
   int holder_ = -1;  // our own slave descriptor: keeps the master from hanging up
-  int watch_ = -1;
+  int watch_ = -1;   // inotify
+  int wd_ = -1;      // its watch on the current device
   int signals_ = -1;
   bool linked_ = false;
   std::chrono::steady_clock::time_point start_;
@@ -59,6 +70,10 @@ class PtyRunner {
   std::string pending_;
   std::size_t pendingOff_ = 0;
   std::uint64_t savedVersion_ = ~std::uint64_t{0};
+  std::uint64_t savedFilesVersion_ = ~std::uint64_t{0};
+  std::optional<HeldExport> held_;
+
+  std::int64_t replugAt_ = -1;  // when an unplugged adapter comes back
 };
 
 }  // namespace th::sim

@@ -7,6 +7,33 @@
 
 namespace th::sim {
 
+namespace {
+
+nlohmann::json generatedJson(const LoggerModel& model) {
+  using nlohmann::json;
+  const auto& g = model.config().generated;
+  if (!g) {
+    return nullptr;
+  }
+  const std::string& id = model.config().id;
+  json paths = json::array();
+  for (int f = 0; f < g->files; ++f) {
+    paths.push_back(dataFilePath(id, f));
+  }
+  const auto record = [&](const std::optional<RecordRef>& ref, const std::string& text) {
+    return ref ? json{{"file", dataFilePath(id, ref->file)}, {"line", ref->line}, {"text", text}}
+               : json(nullptr);
+  };
+  return {{"lines", g->spec.lines},
+          {"channels", g->spec.channels},
+          {"files", paths},
+          {"no_final_newline", g->noFinalNewline},
+          {"missing", record(g->missing, model.state().missingLine)},
+          {"byte26", record(g->byte26, model.state().byte26Line)}};
+}
+
+}  // namespace
+
 std::string stateJson(const LoggerModel& model, std::string_view exitReason) {
   using nlohmann::json;
   const ModelState& s = model.state();
@@ -20,10 +47,41 @@ std::string stateJson(const LoggerModel& model, std::string_view exitReason) {
   j["cwd"] = s.cwd;
   json files = json::array();
   for (const auto* f : model.files().all()) {
-    files.push_back({{"path", f->path}, {"size", f->data->size()}});
+    files.push_back({{"path", f->path}, {"size", f->data->size()}, {"lines", f->lines}});
   }
   j["files"] = files;
   j["deleted"] = s.deleted;
+  json deletions = json::array();
+  for (const auto& d : s.deletions) {
+    deletions.push_back({{"file", d.path}, {"ms", d.ms}, {"size", d.size}, {"lines", d.lines}});
+  }
+  j["deletions"] = deletions;
+  json reads = json::array();
+  for (const auto& r : s.reads) {
+    reads.push_back({{"file", r.path}, {"ms", r.ms}, {"sent", r.sent}, {"size", r.size}});
+  }
+  j["reads"] = reads;
+  json appended = json::array();
+  for (const auto& a : s.appended) {
+    appended.push_back({{"file", a.path}, {"ms", a.ms}, {"record", a.record}, {"line", a.line}});
+  }
+  j["appended"] = appended;
+  json records = json::array();
+  for (const auto& [key, r] : s.records) {
+    const LoggerFiles::File* held = model.files().find(r.path);
+    records.push_back({{"file", r.path},
+                       {"initial", r.initial},
+                       {"appended", r.appended},
+                       {"held", held != nullptr ? held->lines : 0},
+                       {"deleted", r.deleted}});
+  }
+  j["records"] = records;
+  j["generated"] = generatedJson(model);
+  j["rejected"] = s.rejected;
+  j["rejected_lines"] =
+      json(std::vector<std::string>(s.rejectedLines.begin(), s.rejectedLines.end()));
+  j["unplugs"] = s.unplugs;
+  j["plugged"] = s.plugged;
   j["clock_sets"] = s.clockSets;
   j["opens"] = s.opens;
   j["closes"] = s.closes;

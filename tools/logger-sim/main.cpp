@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  PtyRunner runner({config.link, config.state, config.exitAfterHangup, config.timeoutSec});
+  PtyRunner runner({config.link, config.state, config.exportHeldDir, config.exitAfterHangup,
+                    config.timeoutSec, config.unplugGapMs});
   if (!runner.setUp(error)) {
     std::cerr << "tidehaul-logger-sim: " << error << "\n";
     return 1;
