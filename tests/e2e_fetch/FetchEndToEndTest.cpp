@@ -30,6 +30,7 @@ TEST(FetchEndToEnd, DirectDeviceWholeJob) {
   s.startLogger({"--generate", "200", "--error-tags", "--year08"});
   ASSERT_TRUE(s.runJob());
   EXPECT_EQ(s.tool()->exitCode(), 0);
+  EXPECT_EQ(s.rejected(), 0);
   const std::string expected = ExpectedDataLines(Exported(s, "SL010.TXT"), CurrentYear());
   EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), 200);
   EXPECT_EQ(s.dataFile("CR000.TXT"), expected);
@@ -65,6 +66,7 @@ TEST(FetchEndToEnd, ModemDeviceWholeJobWithFilteredLines) {
   EXPECT_EQ(s.loggerFiles(), Paths{});
   EXPECT_FALSE(fs::exists(s.file("LogFile.Log")));
   EXPECT_NE(s.state().find("\"hangups\": 1"), std::string::npos);
+  EXPECT_EQ(s.rejected(), 0);
 }
 
 TEST(FetchEndToEnd, MoreThanSixtyChannelsJoinsBothFiles) {

@@ -143,6 +143,8 @@ void Station::startLogger(const std::vector<std::string>& options) {
                                    file("logger.log").string(),
                                    "--export",
                                    file("exported").string(),
+                                   "--export-held",
+                                   file("held").string(),
                                    "--exit-after-hangup",
                                    "--timeout",
                                    "150"};
@@ -187,6 +189,10 @@ std::vector<std::string> Station::loggerFiles() const {
     out.push_back(f.at("path").get<std::string>());
   }
   return out;
+}
+
+int Station::rejected() const {
+  return nlohmann::json::parse(state()).at("rejected").get<int>();
 }
 
 std::vector<std::string> Station::loggerDeleted() const {

@@ -65,6 +65,8 @@ class Station {
   // Paths the logger still holds, and those it deleted.
   std::vector<std::string> loggerFiles() const;
   std::vector<std::string> loggerDeleted() const;
+  // Lines the simulator did not take: the tool's command bytes drifted.
+  int rejected() const;
 
   Process* tool() { return tool_.get(); }
 
