@@ -115,7 +115,7 @@ TEST_F(EventLogTest, AppExceptionLogsShowsAndEndsTheProgram) {
 
 TEST_F(EventLogTest, DateAndTimeUseTwoDigitsAndTheTimeSeparator) {
   r.sys.clock = {2009, 1, 2, 3, 4, 5};
-  r.sys.separator = u".";
+  r.sys.separator = Text(u".");
   r.unit.log.AppException(std::make_exception_ptr(std::runtime_error("boom")));
   EXPECT_EQ(log(), "boom - 2009-01-02 03.04.05\r\n");
 }

@@ -136,6 +136,7 @@ bool pick(const std::string& s, const std::map<std::string, E>& names, E& out) {
 
 const char* usageText() {
   return "usage: tidehaul-logger-sim --link PATH [options]\n"
+         "       tidehaul-logger-sim --help | --version\n"
          "  line:      --modem --echo\n"
          "  logger:    --id ID --files DIR --file LOGGERPATH=HOSTFILE --generate N --second-file\n"
          "             --channels C --seed S --start 'YYYY-MM-DD hh:mm:ss' --interval SECONDS\n"
@@ -153,7 +154,8 @@ const char* usageText() {
          "             --append-during-fetch --append-at MS\n"
          "  CMD: init dial hangup time-read time-set terminal-open terminal-close dir cd fsize\n"
          "       fread del other (--mute also takes all)\n"
-         "See tools/logger-sim/README.md.\n";
+         "Exit status: 0 when it ended as told, 1 when it could not set up, 2 for a bad\n"
+         "command line. See tools/logger-sim/README.md.\n";
 }
 
 ParseResult parseCommandLine(const std::vector<std::string>& args) {
@@ -378,6 +380,10 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
     std::optional<std::string> value;
     if (name == "-h" || name == "--help") {
       r.help = true;
+      return r;
+    }
+    if (name == "--version") {
+      r.version = true;
       return r;
     }
     if (const auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {

@@ -34,7 +34,8 @@ struct SimConfig {
 struct ParseResult {
   std::optional<SimConfig> config;
   bool help = false;
-  std::string error;  // set when neither config nor help
+  bool version = false;
+  std::string error;  // set when neither config, help nor version
 };
 
 ParseResult parseCommandLine(const std::vector<std::string>& args);

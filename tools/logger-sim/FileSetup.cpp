@@ -46,7 +46,8 @@ bool loadFiles(const SimConfig& config, LoggerFiles& files, std::string& error) 
       }
       std::string logger;
       for (const auto& part : fs::relative(entry.path(), root)) {
-        logger += "\\" + part.string();
+        logger += '\\';
+        logger += part.string();
       }
       files.put(logger, std::move(data));
     }

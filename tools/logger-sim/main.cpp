@@ -20,6 +20,10 @@ int main(int argc, char** argv) {
     std::cout << usageText();
     return 0;
   }
+  if (parsed.version) {
+    std::cout << "tidehaul-logger-sim " << TIDEHAUL_VERSION << "\n";
+    return 0;
+  }
   if (!parsed.config) {
     std::cerr << "tidehaul-logger-sim: " << parsed.error << "\n" << usageText();
     return 2;

@@ -1,4 +1,4 @@
-// tidehaul-send [--pid PID] [--wait SECONDS] TEXT
+// tidehaul-send [--pid PID] [--wait SECONDS] TEXT | --help | --version
 // Names the device for a running tidehaul through its control socket.
 #include <chrono>
 #include <cstdio>
@@ -13,13 +13,16 @@ namespace {
 constexpr int kReplyTimeoutMs = 10000;
 constexpr auto kRetryPause = std::chrono::milliseconds(100);
 
-int Usage(const char* problem) {
-  std::fprintf(stderr,
-               "tidehaul-send: %s\n"
-               "usage: tidehaul-send [--pid PID] [--wait SECONDS] TEXT\n"
-               "Sends TEXT (the device number) to the running tidehaul of this user, or to the\n"
-               "one with process id PID; --wait keeps looking for it that many seconds.\n",
-               problem);
+constexpr const char* kUsage =
+    "usage: tidehaul-send [--pid PID] [--wait SECONDS] TEXT\n"
+    "       tidehaul-send --help | --version\n"
+    "Sends TEXT (the device number) to the running tidehaul of this user, or to the\n"
+    "one with process id PID; --wait keeps looking for it that many seconds.\n"
+    "Exit status: 0 once the tool answered, 1 when it could not be reached, 2 for a\n"
+    "bad command line.\n";
+
+int Usage(const std::string& problem) {
+  std::fprintf(stderr, "tidehaul-send: %s\n%s", problem.c_str(), kUsage);
   return 2;
 }
 
@@ -47,10 +50,23 @@ int main(int argc, char** argv) {
   std::vector<std::string> texts;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if ((arg == "--pid" || arg == "--wait") && i + 1 < argc) {
+    if (arg == "-h" || arg == "--help") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::printf("tidehaul-send %s\n", TIDEHAUL_VERSION);
+      return 0;
+    }
+    if (arg == "--pid" || arg == "--wait") {
+      if (i + 1 == argc) {
+        return Usage(arg + " needs a value");
+      }
+      const long max = arg == "--pid" ? 999999999 : 86400;
       long value = 0;
-      if (!ParseWhole(argv[++i], arg == "--pid" ? 999999999 : 86400, value)) {
-        return Usage((arg + " needs a whole number").c_str());
+      if (!ParseWhole(argv[++i], max, value)) {
+        return Usage(arg + " needs a whole number from 0 to " + std::to_string(max) + ", not \"" +
+                     argv[i] + "\"");
       }
       (arg == "--pid" ? pid : waitSeconds) = value;
     } else if (arg == "--") {
@@ -58,13 +74,13 @@ int main(int argc, char** argv) {
         texts.emplace_back(argv[i]);
       }
     } else if (arg.size() > 1 && arg[0] == '-' && (arg[1] < '0' || arg[1] > '9')) {
-      return Usage(("unknown option " + arg).c_str());
+      return Usage("unknown option " + arg);
     } else {
       texts.push_back(arg);
     }
   }
   if (texts.size() != 1) {
-    return Usage("give exactly one TEXT");
+    return Usage(texts.empty() ? "no TEXT given" : "give exactly one TEXT");
   }
   const th::Text text = th::FromUtf8(texts[0]);
   if (text.size() > 32767) {

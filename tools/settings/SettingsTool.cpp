@@ -21,10 +21,12 @@ namespace fs = std::filesystem;
 constexpr const char* kUsage =
     "usage: tidehaul-settings show FILE [N]\n"
     "       tidehaul-settings set FILE N FIELD=VALUE...\n"
+    "       tidehaul-settings --help | --version\n"
     "N is a record from 0 to 254; FIELD is a name such as DeviceSet.DeviceName,\n"
     "PortSet.COMPORT or ScheduleSet.SensorNoCheck (true/false).\n"
     "show prints every named field, those the tool does not use included; padding\n"
-    "bytes are left out. Without N it prints every record that is not all zero.\n";
+    "bytes are left out. Without N it prints every record that is not all zero.\n"
+    "Exit status: 0 done, 1 refused (the file is left unchanged), 2 bad command line.\n";
 
 // Reasons a command is refused; the message is printed as it is.
 struct Refusal {
@@ -217,15 +219,36 @@ int Set(const std::vector<std::string>& args) {
   return 0;
 }
 
+// What is wrong with the command line; empty when it is a show or set command.
+std::string UsageProblem(const std::vector<std::string>& args) {
+  if (args.empty()) {
+    return "no command given";
+  }
+  if (args[0] == "show") {
+    return args.size() == 2 || args.size() == 3 ? "" : "show takes FILE and an optional N";
+  }
+  if (args[0] == "set") {
+    return args.size() >= 4 ? "" : "set takes FILE, N and at least one FIELD=VALUE";
+  }
+  return "unknown command \"" + args[0] + "\"";
+}
+
 }  // namespace
 
 int RunSettingsTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  const bool show = !args.empty() && args[0] == "show" && (args.size() == 2 || args.size() == 3);
-  const bool set = !args.empty() && args[0] == "set" && args.size() >= 4;
-  if (!show && !set) {
-    err << kUsage;
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+    out << kUsage;
+    return 0;
+  }
+  if (!args.empty() && args[0] == "--version") {
+    out << "tidehaul-settings " << TIDEHAUL_VERSION << '\n';
+    return 0;
+  }
+  if (const std::string problem = UsageProblem(args); !problem.empty()) {
+    err << "tidehaul-settings: " << problem << '\n' << kUsage;
     return 2;
   }
+  const bool show = args[0] == "show";
   try {
     return show ? Show(args, out) : Set(args);
   } catch (const Refusal& r) {

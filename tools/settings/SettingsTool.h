@@ -7,8 +7,8 @@
 
 namespace th::settings {
 
-// args without the program name. Returns the exit status: 0 done, 1 refused
-// (the file unchanged), 2 usage.
+// args without the program name. Returns the exit status: 0 done (--help and
+// --version included), 1 refused (the file unchanged), 2 bad command line.
 int RunSettingsTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace th::settings
