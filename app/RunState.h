@@ -27,6 +27,8 @@ struct RunState {
   std::int32_t Time_Out = 0;     // step counter of the exchange in progress
   Text FileNamesearch;           // logger path of the first file to delete
   Text FileNamesearch1;          // logger path of the second, or empty
+  Text ReadEcho;                 // the running read's command: its echo is no file data
+  std::int32_t EchoSize = 0;     // bytes of such echoes since the read began
   std::uint32_t LastRxTick = 0;  // tick of the latest arrival, for the silence limits
   bool LineLost = false;         // the device hung up since the port was opened
   bool LineCut = false;          // a line outgrew the receive limit; its rest was dropped

@@ -9,7 +9,7 @@ namespace th {
 
 namespace {
 
-Text ReadStopped(const Text& file, std::int32_t got, std::int32_t size) {
+Text ReadStopped(const Text& file, std::int64_t got, std::int32_t size) {
   return u"read of " + file + u" stopped at " + IntToText(got) + u" of " + IntToText(size) +
          u" bytes";
 }
@@ -129,13 +129,17 @@ void FileFetch::Transfer(std::int32_t nNo, Outcome& out) {
 bool FileFetch::ReadOne(std::int32_t nNo, const Text& path, Outcome& out) {
   RunState& rs = u_.rt.rs;
   const std::int32_t size = rs.FileSizeChk;
-  const bool counted = u_.files.PROGRAM_COMMAND_ALLDownFREAD(nNo, path);
-  const std::int32_t got = rs.FileSize;
-  // The read counts as complete with bytes still missing, and the count
+  u_.files.PROGRAM_COMMAND_ALLDownFREAD(nNo, path);
+  // The read counts as complete with bytes still missing, and its count
   // includes echoes and prompts, so the file's last bytes may still be on
-  // their way: let the line settle first.
+  // their way: let the line settle first, then judge by the file's own bytes.
   Settle(size);
-  const bool complete = counted && size >= 0 && !rs.LineLost && !rs.LineCut;
+  const std::int64_t got = FileBytes();
+  bool complete = size >= 0 && got + 5 > size && !rs.LineLost && !rs.LineCut;
+  if (complete && !rs.BuffTemp.empty() && got < size) {
+    // A last line without its end, and bytes still missing: it may be cut.
+    complete = false;
+  }
   if (complete) {
     // What is still being assembled is the file's last line, sent without its end.
     u_.receive.FlushPartialLine();
@@ -161,6 +165,11 @@ bool FileFetch::ReadOne(std::int32_t nNo, const Text& path, Outcome& out) {
   return true;
 }
 
+std::int64_t FileFetch::FileBytes() const {
+  const RunState& rs = u_.rt.rs;
+  return std::int64_t{rs.FileSize} - rs.EchoSize;
+}
+
 void FileFetch::Settle(std::int32_t size) {
   const RunState& rs = u_.rt.rs;
   EventLoop& loop = u_.rt.loop;
@@ -172,8 +181,7 @@ void FileFetch::Settle(std::int32_t size) {
       return;
     }
     const std::uint32_t quiet = now - rs.LastRxTick;
-    const bool allCame = rs.FileSize >= size;
-    if (quiet >= kSettleQuietMs && allCame) {
+    if (quiet >= kSettleQuietMs && FileBytes() >= size) {
       return;
     }
     // delay returns once more than the given time has passed; while bytes

@@ -46,8 +46,10 @@ class FileFetch {
   // file came completely; otherwise `out.failure` says why (unless it already did).
   bool ReadOne(std::int32_t nNo, const Text& path, Outcome& out);
   // Waits until no byte has come for kSettleQuietMs and at least `size` bytes
-  // have come, at most kSettleLimitMs.
+  // of the file have come, at most kSettleLimitMs.
   void Settle(std::int32_t size);
+  // Bytes received since the read began, less the echo of its command.
+  std::int64_t FileBytes() const;
   // Saves what this fetch received whatever happened before, then deletes on
   // the logger when nothing failed. Returns the failure, or an empty text.
   Text SaveAndDelete(std::int32_t nNo, Outcome& out);

@@ -98,6 +98,9 @@ void ReceivePath::COMPORTRxChar(int Count) {
     rs.Buff.swap(rs.BuffTemp);
     rs.BuffTemp.clear();
     PatchYear(rs.Buff, rs.NowYear);
+    if (rs.Buff == rs.ReadEcho) {
+      rs.EchoSize += static_cast<std::int32_t>(rs.Buff.size()) + 2;  // with its CR LF
+    }
     ComportRXEvent(rs.Buff);
   }
 }

@@ -39,6 +39,10 @@ bool FileCommands::PROGRAM_COMMAND_ALLDownFREAD(std::int32_t index, const Text& 
   u_.receive.RxTypeMemoClear(rs.RxTypeIndex);
 
   const Text nSendMessage = u"fread " + FNAME;
+  // A logger that echoes its commands sends this line first; it is no file data.
+  rs.ReadEcho = nSendMessage;
+  rs.EchoSize = 0;
+  const OnScopeExit noEcho([&] { rs.ReadEcho.clear(); });
   WriteCommandLine(u_, nSendMessage);
   view.setPanelText(2, nSendMessage);
   rs.Time_Out = 0;

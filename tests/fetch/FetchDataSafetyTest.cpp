@@ -24,6 +24,23 @@ TEST_F(Fetch, LastBytesThatComeLateAreSavedBeforeTheDelete) {
   EXPECT_FALSE(fs::exists(f.rig.dir.path() / "LogFile.Log"));
 }
 
+TEST_F(Fetch, AnEchoCountedByTheReadDoesNotHideLateLastBytes) {
+  // The echoed command makes the read's count reach the size early.
+  f.logger.echo = true;
+  f.logger.lateTail[kFirst] = {5, 700};
+  Run();
+  EXPECT_EQ(f.dataFile("A.TXT"), DataLines(30));
+  EXPECT_TRUE(f.logger.files.empty());
+}
+
+TEST_F(Fetch, LastBytesLaterThanTheSettleKeepTheFileAndNoCutLineIsSaved) {
+  f.logger.lateTail[kFirst] = {3, 5000};
+  Run();
+  ExpectKeptAndClosed();
+  EXPECT_EQ(f.dataFile("A.TXT"), DataLines(29));
+  EXPECT_EQ(f.logFile(), Entry("read of \\SL01\\SL010.TXT stopped at 897 of 900 bytes"));
+}
+
 TEST_F(Fetch, ALastLineWithoutItsEndIsFiledLikeAnyOther) {
   std::string content = DataLines(30);
   content.resize(content.size() - 2);
