@@ -4,9 +4,9 @@
 #include <utility>
 
 #include "serial/LineConfig.h"
-#include "serial/LinuxSerialDevice.h"
-#include "serial/LinuxTermios2.h"
-#include "serial/PortName.h"
+#include "serial/linux/LinuxSerialDevice.h"
+#include "serial/linux/LinuxTermios2.h"
+#include "serial/linux/PortName.h"
 #include "serial/SerialThread.h"
 
 namespace th {

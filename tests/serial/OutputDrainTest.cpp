@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <chrono>
 
-#include "serial/LinuxSerialDevice.h"
+#include "serial/linux/LinuxSerialDevice.h"
 
 namespace th::test {
 namespace {

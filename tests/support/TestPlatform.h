@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/LinuxPlatformServices.h"
+#include "platform/linux/LinuxPlatformServices.h"
 
 namespace th::test {
 

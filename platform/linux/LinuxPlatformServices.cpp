@@ -1,4 +1,4 @@
-#include "platform/LinuxPlatformServices.h"
+#include "platform/linux/LinuxPlatformServices.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

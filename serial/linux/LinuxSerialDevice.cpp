@@ -1,4 +1,4 @@
-#include "serial/LinuxSerialDevice.h"
+#include "serial/linux/LinuxSerialDevice.h"
 
 #include <fcntl.h>
 #include <poll.h>
