@@ -124,6 +124,14 @@ int ReadRegularFile(const std::string& path, std::string& out) {
   return error;
 }
 
+std::unique_ptr<PlatformServices> MakeSystemServices() {
+  return std::make_unique<LinuxPlatformServices>();
+}
+
+int DiskFullError() {
+  return ENOSPC;
+}
+
 std::string LinuxPlatformServices::executableDirectory() const {
   std::error_code ec;
   auto exe = std::filesystem::canonical("/proc/self/exe", ec);
