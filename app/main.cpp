@@ -9,12 +9,12 @@
 #include <cstring>
 #include <memory>
 
-#include "app/ControlSocket.h"
+#include "app/linux/ControlSocket.h"
 #include "app/RunState.h"
 #include "app/Runtime.h"
 #include "app/StopSignals.h"
 #include "app/Tidehaul.h"
-#include "platform/LinuxPlatformServices.h"
+#include "platform/linux/LinuxPlatformServices.h"
 #include "platform/qt/QtEventLoop.h"
 #include "serial/SerialLinkPort.h"
 #include "ui/LineList.h"

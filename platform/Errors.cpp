@@ -1,27 +1,6 @@
 #include "platform/Errors.h"
 
-#include <cerrno>
-
 namespace th {
-
-EInOutError EInOutError::FromErrno(int errorCode) {
-  switch (errorCode) {
-    case ENOENT:
-      return {errorCode, "File not found"};
-    case ENOTDIR:
-    case ENAMETOOLONG:
-      return {errorCode, "Invalid filename"};
-    case EMFILE:
-    case ENFILE:
-      return {errorCode, "Too many open files"};
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      return {errorCode, "File access denied"};
-    default:
-      return {errorCode, "I/O error " + std::to_string(errorCode)};
-  }
-}
 
 EInOutError EInOutError::ReadBeyondEnd() {
   return {100, "Read beyond end of file"};

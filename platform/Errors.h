@@ -14,12 +14,13 @@ class Exception : public std::runtime_error {
   Text Message() const { return FromUtf8(what()); }
 };
 
-// A file operation failed; ErrorCode is the errno value, or 100 for a short read.
+// A file operation failed; ErrorCode is the system's code (errno on Linux,
+// GetLastError on Windows), or 100 for a short read.
 class EInOutError : public Exception {
  public:
   EInOutError(int errorCode, const std::string& message)
       : Exception(message), ErrorCode(errorCode) {}
-  // Message from the system error code, as the log shows it.
+  // Message from the system's error code, as the log shows it (per-OS file).
   static EInOutError FromErrno(int errorCode);
   static EInOutError ReadBeyondEnd();
   int ErrorCode;

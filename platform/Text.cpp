@@ -160,7 +160,7 @@ void AppendUtf8(std::string& out, char32_t cp) {
 
 }  // namespace
 
-Text DecodeAnsi(std::string_view bytes) {
+Text FromUtf8(std::string_view bytes) {
   Text out;
   out.reserve(bytes.size());
   for (std::size_t i = 0; i < bytes.size();) {
@@ -175,10 +175,6 @@ Text DecodeAnsi(std::string_view bytes) {
     }
   }
   return out;
-}
-
-std::string EncodeAnsi(const Text& text) {
-  return ToUtf8(text);
 }
 
 Text BytesToText(std::string_view bytes) {
@@ -219,10 +215,6 @@ std::string ToUtf8(const Text& text) {
     AppendUtf8(out, cp);
   }
   return out;
-}
-
-Text FromUtf8(std::string_view utf8) {
-  return DecodeAnsi(utf8);
 }
 
 }  // namespace th

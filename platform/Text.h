@@ -28,8 +28,10 @@ bool Contains(const Text& text, std::u16string_view what);
 // lower-case ASCII letter.
 bool ContainsUpperCased(std::u16string_view text, std::u16string_view upperWhat);
 
-// Settings and log files: UTF-8. A byte sequence that is not UTF-8 decodes byte
-// by byte as the character of the same number, so nothing is dropped.
+// The texts of the settings file and the event log, in the system's ANSI code
+// page: UTF-8 on Linux, the Windows ANSI code page there (per-OS files).
+// Nothing is dropped when decoding; a character the code page lacks is
+// encoded as its default character.
 Text DecodeAnsi(std::string_view bytes);
 std::string EncodeAnsi(const Text& text);
 
@@ -40,7 +42,9 @@ Text BytesToText(std::string_view bytes);
 void AssignBytes(Text& text, std::string_view bytes);
 std::string TextToBytes(const Text& text);
 
-// For messages, test output and Qt: lossless UTF-8 of the UTF-16 text.
+// For messages, test output and Qt: lossless UTF-8 of the UTF-16 text. A byte
+// sequence that is not UTF-8 decodes byte by byte as the character of the same
+// number, so nothing is dropped.
 std::string ToUtf8(const Text& text);
 Text FromUtf8(std::string_view utf8);
 

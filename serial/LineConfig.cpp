@@ -5,7 +5,7 @@
 namespace th {
 
 std::uint32_t GetTOValue(int value) {
-  return value == -1 ? LineConfig::MAXDWORD : static_cast<std::uint32_t>(value);
+  return value == -1 ? LineConfig::kMaxTimeout : static_cast<std::uint32_t>(value);
 }
 
 LineConfig MakeLineConfig(const TCustomSerialPort& port) {

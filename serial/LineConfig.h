@@ -24,7 +24,8 @@ struct LineConfig {
   static constexpr std::uint32_t fNull = 0x0800;
   static constexpr std::uint32_t fRtsControlMask = 0x3000;
   static constexpr std::uint32_t fAbortOnError = 0x4000;
-  static constexpr std::uint32_t MAXDWORD = 0xFFFFFFFFU;
+  // The largest time-out, Windows' MAXDWORD (a macro there, hence the name).
+  static constexpr std::uint32_t kMaxTimeout = 0xFFFFFFFFU;
 
   std::uint32_t DCBlength = 28;
   std::uint32_t BaudRate = 0;

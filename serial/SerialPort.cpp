@@ -4,15 +4,15 @@
 #include <utility>
 
 #include "serial/LineConfig.h"
-#include "serial/LinuxSerialDevice.h"
-#include "serial/LinuxTermios2.h"
-#include "serial/PortName.h"
 #include "serial/SerialThread.h"
+#include "serial/linux/LinuxSerialDevice.h"
+#include "serial/linux/LinuxTermios2.h"
+#include "serial/linux/PortName.h"
 
 namespace th {
 
 TCustomSerialPort::TCustomSerialPort(EventLoop& loop)
-    : FLoop(loop), FDeviceDirectory(ExecutableDirectory()) {}
+    : FLoop(loop), FDeviceDirectory(device::DefaultDirectory()) {}
 
 TCustomSerialPort::~TCustomSerialPort() {
   try {
@@ -86,8 +86,8 @@ void TCustomSerialPort::Close() {
   FClosing = true;
   try {
     CallBeforeClose();
-    // Reads and writes complete before they return on Linux, so no transfer
-    // is pending here that would need aborting.
+    // Reads and writes complete before they return, so no transfer is
+    // pending here that would need aborting.
     if (FThreadCreated) {
       DestroyEventThread();
     }
@@ -103,21 +103,13 @@ void TCustomSerialPort::Close() {
 }
 
 void TCustomSerialPort::CreateHandle() {
-  const std::string path = DevicePathForPort(FPort, FDeviceDirectory);
-  if (path.empty()) {
-    CallException(SError_OpenFailed, ENOENT);
-  }
-  int fd = -1;
-  const int error = tty::OpenExclusive(path, fd);
+  DeviceHandle handle = kNoDevice;
+  const int error = device::Open(FPort, FDeviceDirectory, MakeLineConfig(*this), handle);
   if (error != 0) {
     CallException(SError_OpenFailed, error);
   }
-  FHandle = fd;
-  // Linux raises DTR and RTS on open; the line modes say where they start,
-  // and disabled means low until SetDTR/SetRTS raise them.
-  tty::SetDTR(FHandle, FFlowControl.ControlDTR() != dtrDisable);
-  tty::SetRTS(FHandle,
-              FFlowControl.ControlRTS() == rtsEnable || FFlowControl.ControlRTS() == rtsHandshake);
+  FHandle = handle;
+  FBytesTaken.store(0);
 }
 
 void TCustomSerialPort::DestroyHandle() {
@@ -125,17 +117,17 @@ void TCustomSerialPort::DestroyHandle() {
 }
 
 void TCustomSerialPort::ReleaseHandle() {
-  if (FHandle < 0) {
+  if (FHandle == kNoDevice) {
     return;
   }
-  // Linux has released the descriptor whatever close() returns; its number
-  // may soon name another file, which must never receive our writes.
-  const int fd = std::exchange(FHandle, -1);
+  // The system has released the device whatever its close reports; the
+  // number may soon name another file, which must never receive our writes.
+  const DeviceHandle handle = std::exchange(FHandle, kNoDevice);
   // Output still queued gets the time a write of it would have; without a
   // write limit, the 100 ms a byte plus 1000 ms of this system's settings,
   // so that a stalled line cannot hold Close forever.
   const bool noLimit = FWriteMultiplier == 0 && FWriteConstant == 0;
-  tty::CloseDevice(fd, noLimit ? 100 : FWriteMultiplier, noLimit ? 1000 : FWriteConstant);
+  device::Close(handle, noLimit ? 100 : FWriteMultiplier, noLimit ? 1000 : FWriteConstant);
 }
 
 void TCustomSerialPort::DestroyEventThread() {
@@ -193,10 +185,7 @@ void TCustomSerialPort::ApplyBuffer() {
   if (!CanApply()) {
     return;
   }
-  // The tty layer's queues are not sized per port (the kernel keeps at least
-  // 4 KiB in the line discipline and up to 64 KiB in flip buffers); what is
-  // left to do is to check the device.
-  const int error = tty::CheckHandle(FHandle);
+  const int error = device::ApplyBuffer(FHandle, MakeLineConfig(*this));
   if (error != 0) {
     CallException(SError_SetupComFailed, error);
   }
@@ -206,7 +195,7 @@ void TCustomSerialPort::ApplyDCB() {
   if (!CanApply()) {
     return;
   }
-  const int error = tty::ApplyLine(FHandle, MakeLineConfig(*this));
+  const int error = device::ApplyLine(FHandle, MakeLineConfig(*this));
   if (error != 0) {
     CallException(SError_SetStateFailed, error);
   }
@@ -216,13 +205,13 @@ void TCustomSerialPort::ApplyTimeouts() {
   if (!CanApply()) {
     return;
   }
-  // Reads never wait (VMIN 0, VTIME 0, O_NONBLOCK); the write limit is kept
-  // here and enforced by WriteStr.
-  const int error = tty::CheckHandle(FHandle);
+  // The write limit is also kept here: the device's own may not hold on
+  // every system, so WriteStr bounds the write itself.
+  const LineConfig config = MakeLineConfig(*this);
+  const int error = device::ApplyTimeouts(FHandle, config);
   if (error != 0) {
     CallException(SError_TimeoutsFailed, error);
   }
-  const LineConfig config = MakeLineConfig(*this);
   FWriteMultiplier = config.WriteTotalTimeoutMultiplier;
   FWriteConstant = config.WriteTotalTimeoutConstant;
 }
@@ -231,19 +220,20 @@ int TCustomSerialPort::WriteStr(const Text& Str) {
   if (Str.empty()) {
     return 0;
   }
-  if (FHandle < 0) {
+  if (FHandle == kNoDevice) {
     CallException(SError_PortNotOpen, 0);
   }
   const std::string bytes = TextToBytes(Str);
   // Both zero means no limit, as on Windows.
-  long long limitMs = -1;
+  std::int64_t limitMs = -1;
   if (FWriteMultiplier != 0 || FWriteConstant != 0) {
-    limitMs = static_cast<long long>(FWriteMultiplier) * static_cast<long long>(bytes.size()) +
-              static_cast<long long>(FWriteConstant);
+    limitMs =
+        static_cast<std::int64_t>(FWriteMultiplier) * static_cast<std::int64_t>(bytes.size()) +
+        static_cast<std::int64_t>(FWriteConstant);
   }
   int written = 0;
   const int error =
-      tty::WriteAll(FHandle, bytes.data(), static_cast<int>(bytes.size()), limitMs, written);
+      device::Write(FHandle, bytes.data(), static_cast<int>(bytes.size()), limitMs, written);
   if (error != 0) {
     CallException(SError_WriteFailed, error);
   }
@@ -255,11 +245,12 @@ int TCustomSerialPort::ReadStr(Text& Str, int Count) {
     Str.clear();
     return 0;
   }
-  if (FHandle < 0) {
+  if (FHandle == kNoDevice) {
     CallException(SError_PortNotOpen, 0);
   }
   std::string bytes;
-  const int error = tty::ReadAvailable(FHandle, Count, bytes);
+  const int error = device::ReadAvailable(FHandle, Count, bytes);
+  FBytesTaken.fetch_add(bytes.size());
   if (error != 0) {
     CallException(SError_ReadFailed, error);
   }
@@ -269,7 +260,7 @@ int TCustomSerialPort::ReadStr(Text& Str, int Count) {
 
 int TCustomSerialPort::InputCount() {
   int count = 0;
-  const int error = tty::InputCount(FHandle, count);
+  const int error = device::InputCount(FHandle, count);
   if (error != 0) {
     CallException(SError_ClearComFailed, error);
   }
@@ -277,14 +268,14 @@ int TCustomSerialPort::InputCount() {
 }
 
 void TCustomSerialPort::SetDTR(bool OnOff) {
-  const int error = tty::SetDTR(FHandle, OnOff);
+  const int error = device::SetDTR(FHandle, OnOff);
   if (error != 0) {
     CallException(SError_EscapeComFailed, error);
   }
 }
 
 void TCustomSerialPort::SetRTS(bool OnOff) {
-  const int error = tty::SetRTS(FHandle, OnOff);
+  const int error = device::SetRTS(FHandle, OnOff);
   if (error != 0) {
     CallException(SError_EscapeComFailed, error);
   }
@@ -292,7 +283,7 @@ void TCustomSerialPort::SetRTS(bool OnOff) {
 
 TSerialSignals TCustomSerialPort::Signals() {
   TSerialSignals lines;
-  const int error = tty::GetModemLines(FHandle, lines);
+  const int error = device::GetModemLines(FHandle, lines);
   if (error != 0) {
     CallException(SError_ModemStatFailed, error);
   }
@@ -303,7 +294,8 @@ void TCustomSerialPort::CallRxChar() {
   int Count = InputCount();
   if (Count > 0 && (!FTriggersOnRxChar || FHasLink)) {
     std::string bytes;
-    const int error = tty::ReadAvailable(FHandle, Count, bytes);
+    const int error = device::ReadAvailable(FHandle, Count, bytes);
+    FBytesTaken.fetch_add(bytes.size());
     if (error != 0) {
       CallException(SError_ReadFailed, error);
     }

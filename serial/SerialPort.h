@@ -2,6 +2,8 @@
 // The serial port component: its settings, the device, reads and writes, the
 // control lines, and (through TSerialThread) the arrival notification on the
 // main thread. All operations run on the main thread.
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -9,6 +11,7 @@
 
 #include "platform/EventLoop.h"
 #include "platform/Text.h"
+#include "serial/SerialDevice.h"
 #include "serial/SerialError.h"
 #include "serial/SerialSettings.h"
 #include "serial/SerialTypes.h"
@@ -98,11 +101,12 @@ class TCustomSerialPort {
   const TSerialFlowControl& FlowControl() const { return FFlowControl; }
   void SetFlowControl(const TSerialFlowControl& value) { FFlowControl.Assign(value); }
 
-  // Where "COMn" is looked up first; the executable's directory by default.
+  // Where "COMn" is looked up first on a system without a device namespace
+  // of its own; the executable's directory by default.
   void SetDeviceDirectory(std::string directory) { FDeviceDirectory = std::move(directory); }
   const std::string& DeviceDirectory() const { return FDeviceDirectory; }
-  // The open device's descriptor, or -1.
-  int Handle() const { return FHandle; }
+  // The open device, or kNoDevice.
+  DeviceHandle Handle() const { return FHandle; }
   // The event thread while one runs (for measurements), else null.
   const TSerialThread* EventThread() const { return FEventThread.get(); }
   EventLoop& Loop() const { return FLoop; }
@@ -156,7 +160,9 @@ class TCustomSerialPort {
   // end once that notification returns.
   std::vector<std::unique_ptr<TSerialThread>> FRetiredThreads;
   bool FThreadCreated = false;
-  int FHandle = -1;
+  DeviceHandle FHandle = kNoDevice;
+  // Bytes read from the open device; the event thread reads it.
+  std::atomic<std::uint64_t> FBytesTaken{0};
   int FUpdateCount = 0;
   int FDispatching = 0;
   bool FClosing = false;

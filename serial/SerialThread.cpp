@@ -1,43 +1,15 @@
 #include "serial/SerialThread.h"
 
-#include <pthread.h>
-#include <sys/epoll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
-
-#include <array>
-#include <cerrno>
-#include <cstdint>
-#include <system_error>
-
 #include "platform/EventLoop.h"
 #include "serial/SerialPort.h"
 
 namespace th {
 
 TSerialThread::TSerialThread(TCustomSerialPort& ASerialPort)
-    : FSerialPort(ASerialPort), FLoop(ASerialPort.Loop()), FWatched(ASerialPort.Events()) {
-  FStopEvent = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  FEpoll = ::epoll_create1(EPOLL_CLOEXEC);
-  if (FStopEvent < 0 || FEpoll < 0) {
-    const int error = errno;
-    CloseDescriptors();
-    throw std::system_error(error, std::generic_category(), "serial event thread");
-  }
-  epoll_event stop{};
-  stop.events = EPOLLIN;
-  stop.data.fd = FStopEvent;
-  // Edge-triggered: each new arrival is reported once, also while older bytes
-  // are still unread, and a hang-up is reported once instead of forever.
-  epoll_event device{};
-  device.events = EPOLLIN | EPOLLET;
-  device.data.fd = ASerialPort.Handle();
-  if (::epoll_ctl(FEpoll, EPOLL_CTL_ADD, FStopEvent, &stop) != 0 ||
-      ::epoll_ctl(FEpoll, EPOLL_CTL_ADD, ASerialPort.Handle(), &device) != 0) {
-    const int error = errno;
-    CloseDescriptors();
-    throw std::system_error(error, std::generic_category(), "serial event thread");
-  }
+    : FSerialPort(ASerialPort),
+      FLoop(ASerialPort.Loop()),
+      FWatched(ASerialPort.Events()),
+      FWatcher(ASerialPort.Handle(), ASerialPort.Events(), ASerialPort.FBytesTaken) {
   // Last, so that everything above is complete before Execute begins.
   FThread = std::thread([this] { Execute(); });
 }
@@ -59,18 +31,6 @@ TSerialThread::~TSerialThread() {
     }
   }
   FThread.join();
-  CloseDescriptors();
-}
-
-void TSerialThread::CloseDescriptors() {
-  if (FEpoll >= 0) {
-    ::close(FEpoll);
-  }
-  if (FStopEvent >= 0) {
-    ::close(FStopEvent);
-  }
-  FEpoll = -1;
-  FStopEvent = -1;
 }
 
 void TSerialThread::Stop() {
@@ -81,45 +41,24 @@ void TSerialThread::Stop() {
     std::lock_guard lock(FHandOverLock);
     FStopping = true;
   }
-  const std::uint64_t one = 1;
-  [[maybe_unused]] const ssize_t n = ::write(FStopEvent, &one, sizeof one);
+  FWatcher.Stop();
 }
 
 void TSerialThread::Execute() {
-  ::pthread_setname_np(::pthread_self(), kName);
-  const int device = FSerialPort.Handle();
-  std::array<epoll_event, 2> ready{};
+  device::NameCurrentThread(kName);
+  FSystemThreadId.store(device::CurrentThreadId());
   for (;;) {
-    const int n = ::epoll_wait(FEpoll, ready.data(), static_cast<int>(ready.size()), -1);
-    if (n < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      break;  // a failed wait ends the thread quietly
-    }
-    bool stop = false;
-    bool arrived = false;
-    bool gone = false;
-    for (int i = 0; i < n; ++i) {
-      const epoll_event& e = ready[static_cast<std::size_t>(i)];
-      if (e.data.fd == FStopEvent) {
-        stop = true;
-      } else if (e.data.fd == device) {
-        arrived = arrived || (e.events & EPOLLIN) != 0;
-        gone = gone || (e.events & (EPOLLHUP | EPOLLERR)) != 0;
-      }
-    }
-    // A stop request wins over an arrival or a hang-up reported with it.
-    if (stop) {
+    const DeviceWatcher::Event event = FWatcher.Wait();
+    if (event == DeviceWatcher::Event::End) {
       break;
     }
     // A hang-up (unplugged adapter, closed far end) is reported once, and
     // ends the thread: the device would report it again on every wait.
-    if (gone) {
+    if (event == DeviceWatcher::Event::Hangup) {
       HandOverHangup();
       break;
     }
-    if (!arrived || !FWatched.Contains(evRxChar)) {
+    if (!FWatched.Contains(evRxChar)) {
       continue;
     }
     if (!HandOverArrival()) {

@@ -1,15 +1,16 @@
 #pragma once
-// The port's event thread. It sleeps in epoll on the device and a stop eventfd,
-// and hands each arrival to the main thread through the event loop's
-// synchronize, blocking until the main thread has run it (thread sync mode).
-// When the device hangs up it hands over a last arrival and the hang-up,
-// then ends.
+// The port's event thread. It sleeps in the system's wait on the device
+// (DeviceWatcher) and hands each arrival to the main thread through the event
+// loop's synchronize, blocking until the main thread has run it (thread sync
+// mode). When the device hangs up it hands over a last arrival and the
+// hang-up, then ends.
 #include <atomic>
 #include <exception>
 #include <functional>
 #include <mutex>
 #include <thread>
 
+#include "serial/DeviceWatcher.h"
 #include "serial/SerialTypes.h"
 
 namespace th {
@@ -20,7 +21,7 @@ class EventLoop;
 class TSerialThread {
  public:
   // Starts watching the port's open device with the port's Events; throws
-  // std::system_error when the thread's descriptors cannot be made.
+  // std::system_error when the wait's own objects cannot be made.
   explicit TSerialThread(TCustomSerialPort& ASerialPort);
   // Stops the thread and waits for its end, running on this (the main)
   // thread a batch that it has already queued, and nothing else.
@@ -33,8 +34,10 @@ class TSerialThread {
   bool Ended() const { return FEnded.load(std::memory_order_acquire); }
   // Native id of the thread, for CPU-time measurements.
   std::thread::native_handle_type NativeHandle() { return FThread.native_handle(); }
+  // The system's id of the thread once it runs (0 before), for the same.
+  std::uint64_t SystemThreadId() const { return FSystemThreadId.load(); }
 
-  // The name the thread carries in /proc.
+  // The name the thread carries in the system's tools.
   static constexpr const char* kName = "serial-events";
 
  private:
@@ -50,13 +53,12 @@ class TSerialThread {
   void HandOverHangup();
   void DoEvents();
   void DoHangupEvent();
-  void CloseDescriptors();
 
   TCustomSerialPort& FSerialPort;
   EventLoop& FLoop;
   const TSerialEvents FWatched;
-  int FStopEvent = -1;
-  int FEpoll = -1;
+  DeviceWatcher FWatcher;
+  std::atomic<std::uint64_t> FSystemThreadId{0};
   // The events of the batch being handed over; written by the thread before
   // synchronize, read on the main thread inside it.
   TSerialEvents FEvents;

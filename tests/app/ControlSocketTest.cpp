@@ -16,7 +16,7 @@
 #include <future>
 #include <thread>
 
-#include "app/ControlSocket.h"
+#include "app/linux/ControlSocket.h"
 #include "platform/BasicEventLoop.h"
 #include "tests/support/TestPlatform.h"
 #include "tools/send/ControlClient.h"

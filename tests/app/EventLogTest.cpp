@@ -1,29 +1,13 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <future>
 #include <stdexcept>
 
 #include "platform/Errors.h"
-#include "tests/support/NullPort.h"
-#include "tests/support/Rig.h"
+#include "tests/app/EventLogFixture.h"
+#include "tests/support/SystemHelpers.h"
 
 namespace th::test {
 namespace {
-
-class EventLogTest : public ::testing::Test {
- protected:
-  std::string log() const { return ReadWholeFile(r.dir.path() / "LogFile.Log"); }
-  void logLine(const Text& text) {
-    r.rs.LogMessage = text;
-    r.unit.log.SaveLog();
-  }
-  NullPort port;
-  Rig r{port};
-};
 
 TEST_F(EventLogTest, FirstEntryCreatesTheFileAndLaterOnesAppend) {
   logLine(u"first");
@@ -36,72 +20,6 @@ TEST_F(EventLogTest, EarlierContentIsKept) {
   WriteWholeFile(r.dir.path() / "LogFile.Log", "from an earlier run\r\nno line end");
   logLine(u"next");
   EXPECT_EQ(log(), "from an earlier run\r\nno line endnext\r\n");
-}
-
-TEST_F(EventLogTest, TextIsWrittenAsUtf8WithoutAByteOrderMark) {
-  logLine(u"Z\u00E4hler \u20AC");
-  EXPECT_EQ(log(), "Z\xC3\xA4hler \xE2\x82\xAC\r\n");
-}
-
-TEST_F(EventLogTest, UnwritableLogRaisesAnInputOutputError) {
-  std::filesystem::create_directory(r.dir.path() / "LogFile.Log");
-  r.rs.LogMessage = u"lost";
-  try {
-    r.unit.log.SaveLog();
-    ADD_FAILURE() << "no error";
-  } catch (const EInOutError& e) {
-    EXPECT_STREQ(e.what(), "I/O error 21");  // EISDIR
-  }
-}
-
-// SaveLog's message, or "" when it succeeded. A FIFO that the old open would
-// wait on is opened for reading after two seconds, so a regression fails
-// instead of hanging.
-std::string SaveLogOutcome(Tidehaul& unit, const std::filesystem::path& log) {
-  auto outcome = std::async(std::launch::async, [&unit] {
-    try {
-      unit.log.SaveLog();
-      return std::string();
-    } catch (const EInOutError& e) {
-      return std::string(e.what());
-    }
-  });
-  if (outcome.wait_for(std::chrono::seconds(2)) != std::future_status::ready) {
-    const int release = ::open(log.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    const std::string late = outcome.get();
-    ::close(release);
-    return "blocked, then: " + late;
-  }
-  return outcome.get();
-}
-
-TEST_F(EventLogTest, AnythingButARegularFileIsRefusedWithoutWaiting) {
-  const auto path = r.dir.path() / "LogFile.Log";
-  r.rs.LogMessage = u"lost";
-
-  // A FIFO nobody reads: the open must not wait for a reader.
-  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-  EXPECT_EQ(SaveLogOutcome(r.unit, path), "I/O error 22");
-
-  // A FIFO somebody reads: nothing may go into it.
-  const int reader = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  ASSERT_GE(reader, 0);
-  EXPECT_EQ(SaveLogOutcome(r.unit, path), "I/O error 22");
-  char byte = 0;
-  EXPECT_EQ(::read(reader, &byte, 1), 0);  // no writer came: end of stream, no data
-  ::close(reader);
-
-  // A device behind a link.
-  std::filesystem::remove(path);
-  std::filesystem::create_symlink("/dev/null", path);
-  EXPECT_EQ(SaveLogOutcome(r.unit, path), "I/O error 22");
-
-  // A link to a regular file is still followed.
-  std::filesystem::remove(path);
-  WriteWholeFile(r.dir.path() / "real.log", "");
-  std::filesystem::create_symlink(r.dir.path() / "real.log", path);
-  EXPECT_EQ(SaveLogOutcome(r.unit, path), "");
-  EXPECT_EQ(ReadWholeFile(r.dir.path() / "real.log"), "lost\r\n");
 }
 
 TEST_F(EventLogTest, AppExceptionLogsShowsAndEndsTheProgram) {
@@ -125,14 +43,6 @@ TEST_F(EventLogTest, EmptyMessageStartsWithTheDash) {
   EXPECT_EQ(log(), " - 2024-05-06 14:05:31\r\n");
 }
 
-TEST_F(EventLogTest, UnrepresentableCharactersAreReplacedInTheLogOnly) {
-  // A lone surrogate half has no form in the file's encoding.
-  const Text message = Text(u"bad ") + char16_t{0xD800} + u"!";
-  r.unit.log.AppException(std::make_exception_ptr(Exception(ToUtf8(message))));
-  EXPECT_EQ(log(), "bad \xEF\xBF\xBD! - 2024-05-06 14:05:31\r\n");
-  EXPECT_EQ(r.view.panelText(3).substr(0, 4), u"bad ");
-}
-
 TEST_F(EventLogTest, AFailingLogWriteStillEndsTheProgram) {
   std::filesystem::create_directory(r.dir.path() / "LogFile.Log");
   EXPECT_NO_THROW(r.unit.log.AppException(std::make_exception_ptr(std::runtime_error("x"))));
@@ -148,7 +58,7 @@ TEST_F(EventLogTest, ExceptionsOfOtherTypesAreLoggedToo) {
 
 TEST_F(EventLogTest, ExceptionFromAWindowEventReachesTheHandler) {
   r.unit.shell.FormCreate();
-  r.loop.post([] { throw EInOutError::FromErrno(EACCES); });
+  r.loop.post([] { throw EInOutError::FromErrno(AccessDeniedError()); });
   r.loop.run();
   EXPECT_EQ(log(), "File access denied - 2024-05-06 14:05:31\r\n");
   EXPECT_EQ(r.now(), 0u);

@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <cerrno>
 
 #include "platform/Errors.h"
 #include "tests/support/NullPort.h"
 #include "tests/support/Rig.h"
+#include "tests/support/SystemHelpers.h"
 
 namespace th::test {
 namespace {
@@ -70,7 +68,7 @@ TEST_F(SettingOpenTest, ShortFileLoadsWhatItHasThenRaisesReadBeyondEnd) {
 }
 
 TEST_F(SettingOpenTest, ReadOnlyFileIsAccessDenied) {
-  if (::geteuid() == 0) {
+  if (!FilePermissionsBind()) {
     GTEST_SKIP() << "root opens read-only files for writing";
   }
   write(Pattern(kSettingsFileSize));
@@ -80,44 +78,6 @@ TEST_F(SettingOpenTest, ReadOnlyFileIsAccessDenied) {
     ADD_FAILURE() << "no error";
   } catch (const EInOutError& e) {
     EXPECT_STREQ(e.what(), "File access denied");
-  }
-}
-
-// Open failures as the platform reports them, whoever runs the test.
-class FailingOpen : public TestPlatform {
- public:
-  using TestPlatform::TestPlatform;
-  int readFile(const std::string&, std::size_t, std::string& out) override {
-    out.clear();
-    return error;
-  }
-  int error = 0;
-};
-
-TEST(SettingOpenErrors, MessagesFollowTheSystemError) {
-  NullPort port;
-  Rig r(port);
-  FailingOpen sys(r.dir.str());
-  Runtime rt{r.rs, r.panes, r.loop, r.view, port, sys};
-  Tidehaul unit(rt);
-  WriteWholeFile(r.dir.path() / "Setting.dat", "x");
-  const struct {
-    int error;
-    const char* message;
-  } cases[] = {{EACCES, "File access denied"},
-               {EMFILE, "Too many open files"},
-               {ENOENT, "File not found"},
-               {EBUSY, "I/O error 16"},
-               {EIO, "I/O error 5"}};
-  for (const auto& c : cases) {
-    sys.error = c.error;
-    try {
-      unit.settings.SettingOpen();
-      ADD_FAILURE() << "no error for " << c.error;
-    } catch (const EInOutError& e) {
-      EXPECT_STREQ(e.what(), c.message);
-      EXPECT_EQ(e.ErrorCode, c.error);
-    }
   }
 }
 

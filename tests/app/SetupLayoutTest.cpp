@@ -154,12 +154,6 @@ TEST(SetupLayout, LengthAboveTheCapacityIsClamped) {
   EXPECT_EQ(t.DeviceSet.LogID.text(), u"15");
 }
 
-TEST(SetupLayout, BytesThatAreNotUtf8DecodeOneByOne) {
-  RecordImage image;
-  image.Str(12, 100, "Caf\xE9 \xC3\xA9");  // a Latin-1 byte, then UTF-8 for the same letter
-  EXPECT_EQ(image.setup().DeviceSet.DeviceName.text(), u"Caf\u00E9 \u00E9");
-}
-
 class InitTest : public ::testing::Test {
  protected:
   NullPort port;

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "tests/fetch/FetchFixture.h"
+#include "tests/support/SystemHelpers.h"
 
 namespace th::test {
 namespace {
@@ -104,8 +105,8 @@ TEST_F(Fetch, SecondDataFileUnwritableIsLoggedButDoesNotHoldTheDelete) {
   // The first data file holds every line.
   EXPECT_EQ(f.dataFile("A.TXT"), DataLines(30));
   EXPECT_TRUE(f.logger.files.empty());
-  EXPECT_EQ(f.logFile(), "Station 4 : Data file " + f.dataDir() +
-                             "/B.TXT not written, I/O error 21 -2024-05-06 14:05:31\r\n");
+  EXPECT_EQ(f.logFile(), "Station 4 : Data file " + f.dataDir() + "/B.TXT not written, " +
+                             FolderInPlaceMessage() + " -2024-05-06 14:05:31\r\n");
 }
 
 TEST_F(Fetch, EmptyLoggerFileIsCompleteAndDeleted) {
@@ -206,7 +207,7 @@ TEST_F(WideFetch, UnwritableFileOfUnpairedLinesHoldsTheDelete) {
   Run();
   ExpectKeptAndClosed();
   EXPECT_EQ(f.logFile(), Entry("lines without partner not written to " + f.dataDir() +
-                               "/A_unpaired.TXT, I/O error 21"));
+                               "/A_unpaired.TXT, " + FolderInPlaceMessage()));
 }
 
 TEST_F(WideFetch, SecondSizeZeroReadsNothingMoreAndDeletes) {

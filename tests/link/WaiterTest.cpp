@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <chrono>
 
 #include "platform/BasicEventLoop.h"
 #include "tests/support/NullPort.h"
 #include "tests/support/Rig.h"
+#include "tests/support/SystemHelpers.h"
 
 namespace th::test {
 namespace {
@@ -79,20 +79,14 @@ TEST(Waiter, SpansTheTickCountersWrapAround) {
 
 TEST(Waiter, BlocksInsteadOfSpinningOnRealTime) {
   LoopRig r(BasicEventLoop::Clock::Steady);
-  auto cpu = [] {
-    rusage u{};
-    getrusage(RUSAGE_THREAD, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000000L + u.ru_utime.tv_usec +
-           u.ru_stime.tv_usec;
-  };
-  const long cpuBefore = cpu();
+  const double cpuBefore = ThreadCpuSeconds();
   const auto wallBefore = std::chrono::steady_clock::now();
   r.unit.waiter.delay(300);
   const auto wallMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                           std::chrono::steady_clock::now() - wallBefore)
                           .count();
   EXPECT_GE(wallMs, 300);
-  EXPECT_LT(cpu() - cpuBefore, 30000L);  // microseconds
+  EXPECT_LT(ThreadCpuSeconds() - cpuBefore, 0.03);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/BasicEventLoop.h"
+#include "tests/platform/EventLoopContract.h"
 
 namespace th {
 namespace {
@@ -161,3 +162,15 @@ TEST(SteadyEventLoop, WaitForMessageWakesForAPostFromAnotherThread) {
 
 }  // namespace
 }  // namespace th
+
+namespace th::test {
+
+struct SteadyLoopMaker {
+  using Loop = BasicEventLoop;
+  static std::unique_ptr<Loop> make() {
+    return std::make_unique<BasicEventLoop>(BasicEventLoop::Clock::Steady);
+  }
+};
+INSTANTIATE_TYPED_TEST_SUITE_P(BasicSteady, EventLoopContract, SteadyLoopMaker);
+
+}  // namespace th::test

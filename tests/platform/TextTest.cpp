@@ -7,13 +7,6 @@
 namespace th {
 namespace {
 
-TEST(Text, SettingsTextsDecodeAsUtf8AndOtherBytesAsTheirOwnNumber) {
-  EXPECT_EQ(DecodeAnsi("Station \xC3\xA9"), u"Station \u00E9");
-  EXPECT_EQ(DecodeAnsi("A\xE9Z"), u"A\u00E9Z");        // not UTF-8: byte by byte
-  EXPECT_EQ(DecodeAnsi("\xE2\x82"), u"\u00E2\u0082");  // cut sequence: nothing dropped
-  EXPECT_EQ(EncodeAnsi(u"\u20AC"), "\xE2\x82\xAC");
-}
-
 TEST(Text, LineBytesKeepTheirLowByte) {
   EXPECT_EQ(TextToBytes(u"\u00E9\u20AC"), "\xE9\xAC");
   EXPECT_EQ(BytesToText(std::string("a\0\xFF", 3)), (Text{u'a', 0, 0xFF}));
@@ -36,14 +29,6 @@ TEST(Text, DateTimeUsesTheRegionalSeparator) {
   const LocalDateTime t{2024, 5, 6, 14, 5, 31};
   EXPECT_EQ(FormatDateTime(t, u":"), u"2024-05-06 14:05:31");
   EXPECT_EQ(FormatDateTime(t, u"."), u"2024-05-06 14.05.31");
-}
-
-TEST(Errors, InputOutputMessagesFollowTheSystemCode) {
-  EXPECT_STREQ(EInOutError::FromErrno(2).what(), "File not found");
-  EXPECT_STREQ(EInOutError::FromErrno(13).what(), "File access denied");
-  EXPECT_STREQ(EInOutError::FromErrno(24).what(), "Too many open files");
-  EXPECT_STREQ(EInOutError::FromErrno(11).what(), "I/O error 11");
-  EXPECT_STREQ(EInOutError::ReadBeyondEnd().what(), "Read beyond end of file");
 }
 
 TEST(Text, UpperCasedSearchMatchesUpperCasingFirst) {

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <chrono>
 
-#include "serial/LinuxSerialDevice.h"
+#include "serial/OutputDrain.h"
 
 namespace th::test {
 namespace {
@@ -35,7 +35,7 @@ struct PacedQueue {
 TEST(SerialOutputDrain, WaitsUntilTheLastByteLeftWithoutSpinning) {
   PacedQueue queue{8, 15};  // 8 bytes at about 670 baud
   const auto start = Clock::now();
-  EXPECT_TRUE(tty::DrainOutput([&](int& count) { return queue(count); }, 100, 1000));
+  EXPECT_TRUE(DrainOutput([&](int& count) { return queue(count); }, 100, 1000));
   const auto took = Clock::now() - start;
   EXPECT_GE(took, milliseconds(120));
   EXPECT_LT(took, milliseconds(400));
@@ -50,7 +50,7 @@ TEST(SerialOutputDrain, GivesUpAfterTheWriteLimitForTheQueuedBytes) {
     return 0;
   };
   const auto start = Clock::now();
-  EXPECT_FALSE(tty::DrainOutput(stalled, 25, 50));  // 4 x 25 + 50 = 150 ms
+  EXPECT_FALSE(DrainOutput(stalled, 25, 50));  // 4 x 25 + 50 = 150 ms
   const auto took = Clock::now() - start;
   EXPECT_GE(took, milliseconds(150));
   EXPECT_LT(took, milliseconds(500));
@@ -59,7 +59,7 @@ TEST(SerialOutputDrain, GivesUpAfterTheWriteLimitForTheQueuedBytes) {
 
 TEST(SerialOutputDrain, EmptyQueueOrAGoneDeviceEndsAtOnce) {
   int polls = 0;
-  EXPECT_TRUE(tty::DrainOutput(
+  EXPECT_TRUE(DrainOutput(
       [&](int& count) {
         ++polls;
         count = 0;
@@ -68,7 +68,7 @@ TEST(SerialOutputDrain, EmptyQueueOrAGoneDeviceEndsAtOnce) {
       100, 1000));
   EXPECT_EQ(polls, 1);
   const auto start = Clock::now();
-  EXPECT_FALSE(tty::DrainOutput(
+  EXPECT_FALSE(DrainOutput(
       [&](int& count) {
         ++polls;
         count = 0;

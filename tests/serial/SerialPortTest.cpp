@@ -8,7 +8,7 @@
 #include <chrono>
 #include <thread>
 
-#include "serial/LinuxTermios2.h"
+#include "serial/linux/LinuxTermios2.h"
 #include "tests/serial/SerialFixture.h"
 
 namespace th::test {

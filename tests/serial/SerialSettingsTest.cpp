@@ -3,7 +3,7 @@
 
 #include "platform/BasicEventLoop.h"
 #include "serial/LineConfig.h"
-#include "serial/LinuxTermios2.h"
+#include "serial/linux/LinuxTermios2.h"
 #include "serial/SerialLinkPort.h"
 #include "tests/serial/SerialFixture.h"
 

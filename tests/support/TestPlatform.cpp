@@ -1,21 +1,31 @@
 #include "tests/support/TestPlatform.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
+#include <atomic>
+#include <chrono>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
+#include <string>
 
 namespace th::test {
 
 TempDir::TempDir() {
-  std::string templ = (std::filesystem::temp_directory_path() / "tidehaul-XXXXXX").string();
-  if (::mkdtemp(templ.data()) == nullptr) {
-    throw std::runtime_error("mkdtemp failed");
+  // A random name that nobody else made: create_directory is false when it exists.
+  static std::atomic<unsigned> made{0};
+  std::random_device entropy;
+  const auto base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    const std::string name = "tidehaul-" + std::to_string(entropy()) + "-" +
+                             std::to_string(stamp % 1000000) + "-" + std::to_string(made++);
+    if (std::filesystem::create_directory(base / name)) {
+      path_ = base / name;
+      return;
+    }
   }
-  path_ = templ;
+  throw std::runtime_error("no temporary directory could be made");
 }
 
 TempDir::~TempDir() {
@@ -34,14 +44,14 @@ std::string_view TestPlatform::Fitting(const std::string& path, std::string_view
 
 int TestPlatform::appendFile(const std::string& path, std::string_view bytes) {
   const std::string_view fits = Fitting(path, bytes);
-  const int error = LinuxPlatformServices::appendFile(path, fits);
-  return error != 0 ? error : (fits.size() < bytes.size() ? ENOSPC : 0);
+  const int error = system_->appendFile(path, fits);
+  return error != 0 ? error : (fits.size() < bytes.size() ? DiskFullError() : 0);
 }
 
 int TestPlatform::rewriteFile(const std::string& path, std::string_view bytes) {
   const std::string_view fits = Fitting(path, bytes);
-  const int error = LinuxPlatformServices::rewriteFile(path, fits);
-  return error != 0 ? error : (fits.size() < bytes.size() ? ENOSPC : 0);
+  const int error = system_->rewriteFile(path, fits);
+  return error != 0 ? error : (fits.size() < bytes.size() ? DiskFullError() : 0);
 }
 
 std::string ReadWholeFile(const std::filesystem::path& path) {

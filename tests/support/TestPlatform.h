@@ -2,9 +2,10 @@
 // Platform services for tests: real files in a temporary directory that stands
 // for the executable's directory, and a fixed local clock.
 #include <filesystem>
+#include <memory>
 #include <string>
 
-#include "platform/LinuxPlatformServices.h"
+#include "platform/PlatformServices.h"
 
 namespace th::test {
 
@@ -22,18 +23,38 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-class TestPlatform : public LinuxPlatformServices {
+// The system's services on real files, with the directory, the clock and the
+// time separator of the test.
+class TestPlatform : public PlatformServices {
  public:
-  explicit TestPlatform(std::string directory) : dir_(std::move(directory) + "/") {}
+  explicit TestPlatform(std::string directory)
+      : dir_(std::move(directory) + "/"), system_(MakeSystemServices()) {}
   std::string executableDirectory() const override { return dir_; }
   LocalDateTime now() const override { return clock; }
   Text timeSeparator() const override { return separator; }
 
   // Files under limitedFolder lie on a disk with spaceLeft bytes free (-1: no
   // limit): a write that does not fit writes what fits, then fails with
-  // ENOSPC, as a full disk does.
+  // the system's disk-full code, as a full disk does.
   int appendFile(const std::string& path, std::string_view bytes) override;
   int rewriteFile(const std::string& path, std::string_view bytes) override;
+
+  bool fileExists(const std::string& path) const override { return system_->fileExists(path); }
+  int readFile(const std::string& path, std::size_t count, std::string& out) override {
+    return system_->readFile(path, count, out);
+  }
+  std::int64_t fileSize(const std::string& path, int& error) override {
+    return system_->fileSize(path, error);
+  }
+  int truncateFile(const std::string& path, std::int64_t size) override {
+    return system_->truncateFile(path, size);
+  }
+  int readFileAt(const std::string& path, std::int64_t offset, std::size_t count,
+                 std::string& out) override {
+    return system_->readFileAt(path, offset, count, out);
+  }
+  int syncFile(const std::string& path) override { return system_->syncFile(path); }
+  int createDirectory(const std::string& path) override { return system_->createDirectory(path); }
 
   LocalDateTime clock{2024, 5, 6, 14, 5, 31};
   Text separator = u":";
@@ -45,6 +66,7 @@ class TestPlatform : public LinuxPlatformServices {
   std::string_view Fitting(const std::string& path, std::string_view bytes);
 
   std::string dir_;
+  std::unique_ptr<PlatformServices> system_;
 };
 
 std::string ReadWholeFile(const std::filesystem::path& path);

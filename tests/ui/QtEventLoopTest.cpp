@@ -11,6 +11,7 @@
 
 #include "platform/qt/QtEventLoop.h"
 #include "serial/SerialPort.h"
+#include "tests/platform/EventLoopContract.h"
 #include "tests/serial/PseudoTerminal.h"
 #include "tests/support/TestPlatform.h"
 
@@ -350,3 +351,13 @@ TEST(QtEventLoop, RunDispatchesTimersUntilQuit) {
 
 }  // namespace
 }  // namespace th
+
+namespace th::test {
+
+struct QtLoopMaker {
+  using Loop = QtEventLoop;
+  static std::unique_ptr<Loop> make() { return std::make_unique<QtEventLoop>(); }
+};
+INSTANTIATE_TYPED_TEST_SUITE_P(Qt, EventLoopContract, QtLoopMaker);
+
+}  // namespace th::test

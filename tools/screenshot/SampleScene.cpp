@@ -1,7 +1,7 @@
 #include "SampleScene.h"
 
 #include "app/Tidehaul.h"
-#include "platform/LinuxPlatformServices.h"
+#include "platform/linux/LinuxPlatformServices.h"
 #include "platform/qt/QtEventLoop.h"
 
 namespace th {

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <sstream>
 
-#include "platform/LinuxPlatformServices.h"
+#include "platform/linux/LinuxPlatformServices.h"
 
 namespace th::send {
 

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "platform/LinuxPlatformServices.h"
+#include "platform/linux/LinuxPlatformServices.h"
 #include "tools/settings/SettingsFields.h"
 
 namespace th::settings {

@@ -124,7 +124,7 @@ void PlainLatency(const std::string& dir, int samples) {
   });
   char c = 0;
   while (seen.load() < samples) {
-    pollfd p{s.port.Handle(), POLLIN, 0};
+    pollfd p{static_cast<int>(s.port.Handle()), POLLIN, 0};
     ::poll(&p, 1, 1000);
     if (::read(s.port.Handle(), &c, 1) == 1) {
       latency.push_back(Ms(Clock::now() - sent[static_cast<std::size_t>(seen.load())]));
@@ -173,7 +173,7 @@ void Throughput(const std::string& dir, std::size_t total, int rounds) {
     {
       s.port.SetEvents(th::TSerialEvents());
       s.port.Open();
-      const int fd = s.port.Handle();
+      const int fd = static_cast<int>(s.port.Handle());
       std::vector<char> buffer(65536);
       std::size_t got = 0;
       const auto start = Clock::now();

@@ -1,6 +1,6 @@
 // Only the kernel's termios2 header here: glibc's <termios.h> redefines the
 // same structures.
-#include "serial/LinuxTermios2.h"
+#include "serial/linux/LinuxTermios2.h"
 
 #include <asm/ioctls.h>
 #include <asm/termbits.h>

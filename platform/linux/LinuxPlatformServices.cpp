@@ -1,4 +1,4 @@
-#include "platform/LinuxPlatformServices.h"
+#include "platform/linux/LinuxPlatformServices.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -122,6 +122,14 @@ int ReadRegularFile(const std::string& path, std::string& out) {
   }
   ::close(fd);
   return error;
+}
+
+std::unique_ptr<PlatformServices> MakeSystemServices() {
+  return std::make_unique<LinuxPlatformServices>();
+}
+
+int DiskFullError() {
+  return ENOSPC;
 }
 
 std::string LinuxPlatformServices::executableDirectory() const {

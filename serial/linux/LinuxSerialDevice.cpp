@@ -1,4 +1,4 @@
-#include "serial/LinuxSerialDevice.h"
+#include "serial/linux/LinuxSerialDevice.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -10,7 +10,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <thread>
+
+#include "serial/OutputDrain.h"
 
 namespace th::tty {
 
@@ -54,36 +55,6 @@ int OutputCount(int fd, int& count) {
     return errno;
   }
   return 0;
-}
-
-bool DrainOutput(const OutputCounter& queued, std::uint32_t perByteMs, std::uint32_t constantMs) {
-  using Clock = std::chrono::steady_clock;
-  // At 110 baud a byte takes 91 ms; polling at this pace costs nothing and
-  // ends the wait soon after the last byte left.
-  constexpr auto kPoll = std::chrono::milliseconds(5);
-  int count = 0;
-  if (queued(count) != 0) {
-    return false;
-  }
-  if (count <= 0) {
-    return true;
-  }
-  const auto limit = std::chrono::milliseconds(static_cast<std::int64_t>(perByteMs) * count +
-                                               static_cast<std::int64_t>(constantMs));
-  const auto deadline = Clock::now() + limit;
-  for (;;) {
-    const auto left = deadline - Clock::now();
-    if (left <= Clock::duration::zero()) {
-      return false;
-    }
-    std::this_thread::sleep_for(std::min<Clock::duration>(kPoll, left));
-    if (queued(count) != 0) {
-      return false;
-    }
-    if (count <= 0) {
-      return true;
-    }
-  }
 }
 
 int CloseDevice(int fd, std::uint32_t perByteMs, std::uint32_t constantMs) {

@@ -2,7 +2,6 @@
 // The calls on a Linux tty that the port component makes. Each returns 0 or
 // the errno value of the failed call; none throws.
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "serial/SerialTypes.h"
@@ -21,12 +20,6 @@ int CloseDevice(int fd, std::uint32_t perByteMs, std::uint32_t constantMs);
 
 // Bytes still in the output queue (TIOCOUTQ).
 int OutputCount(int fd, int& count);
-// Gives the count of queued output bytes, or an errno value.
-using OutputCounter = std::function<int(int& count)>;
-// Waits in sleeps of a few milliseconds until `queued` reports an empty
-// queue, at most perByteMs for each byte queued at the start plus constantMs.
-// True once empty; false on time-out or when the count fails (device gone).
-bool DrainOutput(const OutputCounter& queued, std::uint32_t perByteMs, std::uint32_t constantMs);
 
 // The handle is open; fails with EBADF otherwise.
 int CheckHandle(int fd);

@@ -1,4 +1,4 @@
-#include "app/ControlSocket.h"
+#include "app/linux/ControlSocket.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>

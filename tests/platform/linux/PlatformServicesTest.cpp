@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "platform/LinuxPlatformServices.h"
+#include "platform/linux/LinuxPlatformServices.h"
 #include "tests/support/TestPlatform.h"
 
 namespace th::test {

@@ -1,4 +1,4 @@
-#include "serial/PortName.h"
+#include "serial/linux/PortName.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,0 +1,280 @@
+#include "platform/win/WinEventLoop.h"
+
+#include <stdexcept>
+
+#include "platform/SynchronizedCall.h"
+#include "platform/win/WinApi.h"
+
+namespace th {
+
+namespace {
+
+// One message per posted call; one to wake the loop for a synchronized call
+// or a quit request.
+constexpr UINT kPostedCall = WM_APP + 1;
+constexpr UINT kWake = WM_APP + 2;
+constexpr wchar_t kClassName[] = L"TidehaulEventLoop";
+
+LRESULT CALLBACK LoopWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* loop = reinterpret_cast<WinEventLoop*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (loop != nullptr && (message == kPostedCall || message == kWake || message == WM_TIMER)) {
+    return static_cast<LRESULT>(loop->handleMessage(message, wParam));
+  }
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND MakeWindow() {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = LoopWindowProc;
+  windowClass.hInstance = ::GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = kClassName;
+  if (::RegisterClassExW(&windowClass) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    throw std::runtime_error("event loop: RegisterClassExW failed");
+  }
+  HWND window = ::CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  ::GetModuleHandleW(nullptr), nullptr);
+  if (window == nullptr) {
+    throw std::runtime_error("event loop: CreateWindowExW failed");
+  }
+  return window;
+}
+
+}  // namespace
+
+WinEventLoop::WinEventLoop() : mainThread_(std::this_thread::get_id()) {
+  HWND window = MakeWindow();
+  ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  window_ = window;
+}
+
+WinEventLoop::~WinEventLoop() {
+  HWND window = static_cast<HWND>(window_);
+  for (const auto& [id, timer] : timers_) {
+    ::KillTimer(window, static_cast<UINT_PTR>(id));
+  }
+  ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  ::DestroyWindow(window);
+  // Release any thread still blocked in synchronize().
+  std::lock_guard lock(mutex_);
+  destroyed_ = true;
+  for (auto& call : syncCalls_) {
+    *call.error = std::make_exception_ptr(std::runtime_error("event loop destroyed"));
+    *call.done = true;
+  }
+  syncCalls_.clear();
+  syncDone_.notify_all();
+}
+
+std::uint32_t WinEventLoop::tick() const {
+  return ::GetTickCount();
+}
+
+void WinEventLoop::wake() {
+  ::PostMessageW(static_cast<HWND>(window_), kWake, 0, 0);
+}
+
+void WinEventLoop::dispatch(const std::function<void()>& fn) {
+  try {
+    fn();
+  } catch (...) {
+    std::exception_ptr error = std::current_exception();
+    if (handler_) {
+      try {
+        handler_(error);
+        return;
+      } catch (...) {
+        error = std::current_exception();
+      }
+    }
+    // Nobody takes it: end the loop, and rethrow it once the system's
+    // dispatch has returned (never through a window procedure).
+    if (!unhandled_) {
+      unhandled_ = error;
+    }
+    quit();
+  }
+}
+
+void WinEventLoop::rethrowUnhandled() {
+  if (!unhandled_) {
+    return;
+  }
+  std::exception_ptr error = unhandled_;
+  unhandled_ = nullptr;
+  std::rethrow_exception(error);
+}
+
+std::intptr_t WinEventLoop::handleMessage(unsigned message, std::uintptr_t wParam) {
+  if (message == kPostedCall) {
+    runOnePostedCall();
+  } else if (message == kWake) {
+    processSynchronizedCalls();
+  } else if (message == WM_TIMER) {
+    onTimer(static_cast<TimerId>(wParam));
+  }
+  return 0;
+}
+
+void WinEventLoop::runOnePostedCall() {
+  std::function<void()> call;
+  {
+    std::lock_guard lock(mutex_);
+    if (calls_.empty()) {
+      return;
+    }
+    call = std::move(calls_.front());
+    calls_.pop_front();
+  }
+  dispatch(call);
+}
+
+void WinEventLoop::processPendingMessages() {
+  processSynchronizedCalls();
+  MSG msg{};
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE) {
+    if (msg.message == WM_QUIT) {
+      continue;  // the loop ends by quit(), not by the system's quit message
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+    rethrowUnhandled();
+  }
+  processSynchronizedCalls();
+  rethrowUnhandled();
+}
+
+void WinEventLoop::processSynchronizedCalls() {
+  for (;;) {
+    SyncCall call;
+    {
+      std::lock_guard lock(mutex_);
+      if (syncCalls_.empty()) {
+        return;
+      }
+      call = std::move(syncCalls_.front());
+      syncCalls_.pop_front();
+    }
+    RunForWaitingThread(call.fn, *call.error, *call.done, mutex_, syncDone_);
+  }
+}
+
+void WinEventLoop::waitForSynchronizedCall(std::uint32_t ms) {
+  // Beside the message queue, not in it: taking messages here would run
+  // posted calls and timers too.
+  std::unique_lock lock(mutex_);
+  syncQueued_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !syncCalls_.empty(); });
+}
+
+void WinEventLoop::waitForMessage(std::uint32_t ms) {
+  {
+    std::lock_guard lock(mutex_);
+    if (!syncCalls_.empty()) {
+      return;
+    }
+  }
+  // Posted calls, synchronized calls and quit requests all post a message, and
+  // due timers count as input: any of them ends the wait.
+  ::MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+void WinEventLoop::post(std::function<void()> call) {
+  {
+    std::lock_guard lock(mutex_);
+    calls_.push_back(std::move(call));
+  }
+  ::PostMessageW(static_cast<HWND>(window_), kPostedCall, 0, 0);
+}
+
+void WinEventLoop::synchronize(std::function<void()> call) {
+  if (std::this_thread::get_id() == mainThread_) {
+    call();
+    return;
+  }
+  std::exception_ptr error;
+  bool done = false;
+  std::unique_lock lock(mutex_);
+  if (destroyed_) {
+    throw std::runtime_error("event loop destroyed");
+  }
+  syncCalls_.push_back(SyncCall{std::move(call), &error, &done});
+  syncQueued_.notify_all();
+  // Wakes the main thread; processSynchronizedCalls() may also take the call first.
+  wake();
+  syncDone_.wait(lock, [&] { return done; });
+  lock.unlock();
+  if (error) {
+    std::rethrow_exception(error);
+  }
+}
+
+TimerId WinEventLoop::startTimer(std::uint32_t intervalMs, bool repeating,
+                                 std::function<void()> onTimeout) {
+  const TimerId id = nextTimer_++;
+  timers_.emplace(id, Timer{intervalMs, repeating, true, std::move(onTimeout)});
+  ::SetTimer(static_cast<HWND>(window_), static_cast<UINT_PTR>(id), intervalMs, nullptr);
+  return id;
+}
+
+void WinEventLoop::stopTimer(TimerId id) {
+  auto it = timers_.find(id);
+  if (it == timers_.end()) {
+    return;
+  }
+  if (it->second.armed) {
+    ::KillTimer(static_cast<HWND>(window_), static_cast<UINT_PTR>(id));
+  }
+  timers_.erase(it);
+}
+
+void WinEventLoop::onTimer(TimerId id) {
+  HWND window = static_cast<HWND>(window_);
+  // Window timers repeat on their own; ours are re-armed after the call so
+  // that the next tick comes a full interval after this one was handled, and
+  // a call that waits is never entered again by its own timer.
+  ::KillTimer(window, static_cast<UINT_PTR>(id));
+  auto it = timers_.find(id);
+  if (it == timers_.end() || !it->second.armed) {
+    return;
+  }
+  std::function<void()> fn = it->second.fn;
+  if (!it->second.repeating) {
+    timers_.erase(it);
+    dispatch(fn);
+    return;
+  }
+  it->second.armed = false;
+  dispatch(fn);
+  it = timers_.find(id);
+  if (it == timers_.end() || it->second.armed) {
+    return;  // stopped meanwhile
+  }
+  it->second.armed = true;
+  ::SetTimer(window, static_cast<UINT_PTR>(id), it->second.interval, nullptr);
+}
+
+void WinEventLoop::run() {
+  while (!quit_) {
+    processPendingMessages();
+    if (quit_) {
+      break;
+    }
+    waitForMessage(INFINITE);
+  }
+  rethrowUnhandled();
+}
+
+void WinEventLoop::quit() {
+  quit_ = true;
+  wake();
+}
+
+bool WinEventLoop::quitRequested() const {
+  return quit_;
+}
+
+void WinEventLoop::setExceptionHandler(ExceptionHandler handler) {
+  handler_ = std::move(handler);
+}
+
+}  // namespace th

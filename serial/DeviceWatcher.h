@@ -1,0 +1,43 @@
+#pragma once
+// The event thread's wait on an open device, implemented once per operating
+// system: it sleeps until new bytes arrive, the device hangs up or a stop is
+// asked for, and never wakes the thread for bytes it has reported before.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "serial/SerialDevice.h"
+#include "serial/SerialTypes.h"
+
+namespace th {
+
+class DeviceWatcher {
+ public:
+  enum class Event {
+    Arrival,  // new bytes are in the input queue
+    Hangup,   // the device is gone or failed; it reports nothing more
+    End,      // a stop was asked for, or the wait itself failed
+  };
+
+  // Watches `handle` for `events`. `bytesTaken` counts the bytes read from the
+  // device since it was opened; a system that cannot report arrivals by
+  // itself finds them by the queue count plus this. Throws std::system_error
+  // when the wait's own objects cannot be made.
+  DeviceWatcher(DeviceHandle handle, TSerialEvents events,
+                const std::atomic<std::uint64_t>& bytesTaken);
+  ~DeviceWatcher();
+  DeviceWatcher(const DeviceWatcher&) = delete;
+  DeviceWatcher& operator=(const DeviceWatcher&) = delete;
+
+  // On the event thread: blocks until one of the events. After End or
+  // Hangup it is not called again.
+  Event Wait();
+  // From any thread: the current or next Wait returns End.
+  void Stop();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace th

@@ -1,0 +1,94 @@
+// The event thread's wait on Linux: epoll on the device and a stop eventfd.
+#include "serial/DeviceWatcher.h"
+
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <system_error>
+
+namespace th {
+
+struct DeviceWatcher::Impl {
+  int device = -1;
+  int stopEvent = -1;
+  int epoll = -1;
+
+  ~Impl() {
+    if (epoll >= 0) {
+      ::close(epoll);
+    }
+    if (stopEvent >= 0) {
+      ::close(stopEvent);
+    }
+  }
+};
+
+DeviceWatcher::DeviceWatcher(DeviceHandle handle, TSerialEvents /*events*/,
+                             const std::atomic<std::uint64_t>& /*bytesTaken*/)
+    : impl_(std::make_unique<Impl>()) {
+  impl_->device = static_cast<int>(handle);
+  impl_->stopEvent = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  impl_->epoll = ::epoll_create1(EPOLL_CLOEXEC);
+  if (impl_->stopEvent < 0 || impl_->epoll < 0) {
+    throw std::system_error(errno, std::generic_category(), "serial event thread");
+  }
+  epoll_event stop{};
+  stop.events = EPOLLIN;
+  stop.data.fd = impl_->stopEvent;
+  // Edge-triggered: each new arrival is reported once, also while older bytes
+  // are still unread, and a hang-up is reported once instead of forever.
+  epoll_event device{};
+  device.events = EPOLLIN | EPOLLET;
+  device.data.fd = impl_->device;
+  if (::epoll_ctl(impl_->epoll, EPOLL_CTL_ADD, impl_->stopEvent, &stop) != 0 ||
+      ::epoll_ctl(impl_->epoll, EPOLL_CTL_ADD, impl_->device, &device) != 0) {
+    throw std::system_error(errno, std::generic_category(), "serial event thread");
+  }
+}
+
+DeviceWatcher::~DeviceWatcher() = default;
+
+void DeviceWatcher::Stop() {
+  const std::uint64_t one = 1;
+  [[maybe_unused]] const ssize_t n = ::write(impl_->stopEvent, &one, sizeof one);
+}
+
+DeviceWatcher::Event DeviceWatcher::Wait() {
+  std::array<epoll_event, 2> ready{};
+  for (;;) {
+    const int n = ::epoll_wait(impl_->epoll, ready.data(), static_cast<int>(ready.size()), -1);
+    if (n < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return Event::End;  // a failed wait ends the thread quietly
+    }
+    bool stop = false;
+    bool arrived = false;
+    bool gone = false;
+    for (int i = 0; i < n; ++i) {
+      const epoll_event& e = ready[static_cast<std::size_t>(i)];
+      if (e.data.fd == impl_->stopEvent) {
+        stop = true;
+      } else if (e.data.fd == impl_->device) {
+        arrived = arrived || (e.events & EPOLLIN) != 0;
+        gone = gone || (e.events & (EPOLLHUP | EPOLLERR)) != 0;
+      }
+    }
+    // A stop request wins over an arrival or a hang-up reported with it.
+    if (stop) {
+      return Event::End;
+    }
+    if (gone) {
+      return Event::Hangup;
+    }
+    if (arrived) {
+      return Event::Arrival;
+    }
+  }
+}
+
+}  // namespace th

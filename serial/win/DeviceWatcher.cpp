@@ -1,0 +1,164 @@
+// The event thread's wait on Windows: an overlapped WaitCommEvent and a stop
+// event, in one WaitForMultipleObjects. New bytes are found by the queue count
+// plus the bytes the port has read, so a wait that ends without reporting them
+// (Wine ends every wait on a port without modem lines with
+// ERROR_OPERATION_ABORTED after a few milliseconds) loses no arrival, and
+// bytes left unread are not reported twice.
+#include "serial/DeviceWatcher.h"
+
+#include <system_error>
+
+#include "platform/win/WinApi.h"
+#include "serial/win/Dcb.h"
+
+namespace th {
+
+namespace {
+
+// The pause before a wait that ended aborted is started again: it bounds the
+// thread's wake-ups on a port that aborts every wait at once, and with it the
+// delay of an arrival there.
+constexpr DWORD kAbortedWaitPauseMs = 5;
+
+// The modem-line events, which a port without modem lines refuses.
+constexpr DWORD kModemLineEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING;
+
+}  // namespace
+
+struct DeviceWatcher::Impl {
+  HANDLE device = INVALID_HANDLE_VALUE;
+  HANDLE stop = nullptr;
+  OVERLAPPED overlapped{};
+  DWORD mask = 0;
+  bool pending = false;
+  const std::atomic<std::uint64_t>& bytesTaken;
+  // Bytes received up to the last arrival reported.
+  std::uint64_t reported = 0;
+
+  explicit Impl(const std::atomic<std::uint64_t>& taken) : bytesTaken(taken) {}
+  Impl(const Impl&) = delete;
+  Impl& operator=(const Impl&) = delete;
+
+  ~Impl() {
+    if (overlapped.hEvent != nullptr) {
+      ::CloseHandle(overlapped.hEvent);
+    }
+    if (stop != nullptr) {
+      ::CloseHandle(stop);
+    }
+  }
+
+  bool StopAsked() const { return ::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0; }
+
+  // Ends a wait still pending, so that it never completes into released
+  // memory: a mask of 0 ends it, and the result call waits for that.
+  void EndPendingWait() {
+    if (!pending) {
+      return;
+    }
+    ::SetCommMask(device, 0);
+    ::CancelIoEx(device, &overlapped);
+    DWORD unused = 0;
+    ::GetOverlappedResult(device, &overlapped, &unused, TRUE);
+    pending = false;
+  }
+
+  enum class Check { NewBytes, Nothing, Failed };
+  // Bytes received so far are the ones read plus the ones queued. The read
+  // count is taken first: a read in between can only make the sum smaller,
+  // never report bytes that did not come.
+  Check CheckQueue() {
+    const std::uint64_t taken = bytesTaken.load();
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (::ClearCommError(device, &errors, &status) == FALSE) {
+      return Check::Failed;
+    }
+    const std::uint64_t received = taken + status.cbInQue;
+    if (received <= reported) {
+      return Check::Nothing;
+    }
+    reported = received;
+    return Check::NewBytes;
+  }
+};
+
+DeviceWatcher::DeviceWatcher(DeviceHandle handle, TSerialEvents events,
+                             const std::atomic<std::uint64_t>& bytesTaken)
+    : impl_(std::make_unique<Impl>(bytesTaken)) {
+  impl_->device = reinterpret_cast<HANDLE>(handle);
+  impl_->stop = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  impl_->overlapped.hEvent = ::CreateEventW(nullptr, TRUE, TRUE, nullptr);
+  if (impl_->stop == nullptr || impl_->overlapped.hEvent == nullptr) {
+    throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(),
+                            "serial event thread");
+  }
+  // A port without modem lines refuses their events; the others are still
+  // worth watching.
+  const DWORD mask = win::EventsToMask(events);
+  if (::SetCommMask(impl_->device, mask) == FALSE && ::GetLastError() == ERROR_NOT_SUPPORTED) {
+    ::SetCommMask(impl_->device, mask & ~kModemLineEvents);
+  }
+}
+
+DeviceWatcher::~DeviceWatcher() {
+  impl_->EndPendingWait();
+}
+
+void DeviceWatcher::Stop() {
+  ::SetEvent(impl_->stop);
+}
+
+DeviceWatcher::Event DeviceWatcher::Wait() {
+  Impl& w = *impl_;
+  for (;;) {
+    // A stop asked for while the thread handed over a batch: the port may
+    // be closed by now, so no new wait is started on it.
+    if (!w.pending && w.StopAsked()) {
+      return Event::End;
+    }
+    bool aborted = false;
+    if (!w.pending) {
+      w.mask = 0;
+      ::ResetEvent(w.overlapped.hEvent);
+      if (::WaitCommEvent(w.device, &w.mask, &w.overlapped) != FALSE) {
+        ::SetEvent(w.overlapped.hEvent);  // completed at once
+      } else if (::GetLastError() == ERROR_IO_PENDING) {
+        w.pending = true;
+      } else {
+        aborted = true;  // the queue decides, as after an aborted wait
+      }
+    }
+    if (!aborted) {
+      const HANDLE handles[2] = {w.stop, w.overlapped.hEvent};
+      // The stop event comes first: it wins over an event at the same moment.
+      const DWORD signaled = ::WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+      if (signaled != WAIT_OBJECT_0 + 1) {
+        w.EndPendingWait();
+        return Event::End;  // a stop, or a failed wait
+      }
+      DWORD unused = 0;
+      const bool completed =
+          !w.pending || ::GetOverlappedResult(w.device, &w.overlapped, &unused, FALSE) != FALSE;
+      w.pending = false;
+      aborted = !completed;
+    }
+    switch (w.CheckQueue()) {
+      case Impl::Check::NewBytes:
+        return Event::Arrival;
+      case Impl::Check::Failed:
+        return Event::Hangup;  // the device is gone or failed
+      case Impl::Check::Nothing:
+        break;
+    }
+    // A wait that ended without new bytes, aborted or failed, starts again
+    // after a pause, so that a port whose waits never block does not spin.
+    // One that reported a real event (output empty, a line change) starts
+    // again at once.
+    if (aborted && ::WaitForSingleObject(w.stop, kAbortedWaitPauseMs) == WAIT_OBJECT_0) {
+      return Event::End;
+    }
+  }
+}
+
+}  // namespace th

@@ -1,0 +1,261 @@
+// The serial device on Windows: "\\.\COMn" opened for overlapped I/O.
+#include "serial/SerialDevice.h"
+
+#include <algorithm>
+#include <string>
+
+#include "platform/win/WinApi.h"
+#include "serial/OutputDrain.h"
+#include "serial/win/Dcb.h"
+
+namespace th::device {
+
+namespace {
+
+HANDLE H(DeviceHandle handle) {
+  return reinterpret_cast<HANDLE>(handle);
+}
+
+int LastError() {
+  return static_cast<int>(::GetLastError());
+}
+
+// A closed port fails with the invalid-handle code, whatever the system
+// would make of the handle value.
+bool Closed(DeviceHandle handle) {
+  return handle == kNoDevice;
+}
+
+// Devices without modem-control lines (Wine on a pseudo-terminal) answer
+// ERROR_NOT_SUPPORTED: their lines are no-ops and read as off.
+int ModemLineResult(BOOL ok) {
+  if (ok != FALSE) {
+    return 0;
+  }
+  const int error = LastError();
+  return error == ERROR_NOT_SUPPORTED ? 0 : error;
+}
+
+int Escape(DeviceHandle handle, DWORD function) {
+  if (Closed(handle)) {
+    return ERROR_INVALID_HANDLE;
+  }
+  return ModemLineResult(::EscapeCommFunction(H(handle), function));
+}
+
+// One overlapped transfer with its own manual-reset event, released on every path.
+class Transfer {
+ public:
+  Transfer() { overlapped_.hEvent = ::CreateEventW(nullptr, TRUE, TRUE, nullptr); }
+  ~Transfer() {
+    if (overlapped_.hEvent != nullptr) {
+      ::CloseHandle(overlapped_.hEvent);
+    }
+  }
+  Transfer(const Transfer&) = delete;
+  Transfer& operator=(const Transfer&) = delete;
+
+  bool Ready() const { return overlapped_.hEvent != nullptr; }
+  OVERLAPPED* Overlapped() { return &overlapped_; }
+
+  // Finishes a transfer that `started` (the result of ReadFile or WriteFile)
+  // began: waits at most `limitMs` (INFINITE: no limit), then cancels what is
+  // left. The bytes it moved are in `done` also when it ended cancelled or
+  // timed out; 0 or the error code of a real failure.
+  int Finish(HANDLE device, BOOL started, DWORD limitMs, DWORD& done) {
+    done = 0;
+    if (started == FALSE && ::GetLastError() != ERROR_IO_PENDING) {
+      return LastError();
+    }
+    if (::WaitForSingleObject(overlapped_.hEvent, limitMs) != WAIT_OBJECT_0) {
+      ::CancelIoEx(device, &overlapped_);
+    }
+    if (::GetOverlappedResult(device, &overlapped_, &done, TRUE) != FALSE) {
+      return 0;
+    }
+    const int error = LastError();
+    // Cancelled at the limit, or ended by the device's own time-out: the
+    // count holds what went through, and that is the result.
+    if (error == ERROR_OPERATION_ABORTED || error == ERROR_TIMEOUT) {
+      return 0;
+    }
+    return error;
+  }
+
+ private:
+  OVERLAPPED overlapped_{};
+};
+
+int QueueCounts(DeviceHandle handle, int& in, int& out) {
+  in = 0;
+  out = 0;
+  if (Closed(handle)) {
+    return ERROR_INVALID_HANDLE;
+  }
+  DWORD errors = 0;
+  COMSTAT status{};
+  if (::ClearCommError(H(handle), &errors, &status) == FALSE) {
+    return LastError();
+  }
+  in = static_cast<int>(std::min<DWORD>(status.cbInQue, 0x7FFFFFFF));
+  out = static_cast<int>(std::min<DWORD>(status.cbOutQue, 0x7FFFFFFF));
+  return 0;
+}
+
+}  // namespace
+
+int Open(const Text& port, const std::string& /*directory*/, const LineConfig& /*config*/,
+         DeviceHandle& handle) {
+  handle = kNoDevice;
+  // The device namespace prefix is what lets two-digit names such as COM10 open.
+  std::wstring path = L"\\\\.\\";
+  path.append(port.begin(), port.end());
+  // Not shared: a port another program holds fails to open. The lines start
+  // as the line modes say once the control block is applied.
+  HANDLE device = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+  if (device == INVALID_HANDLE_VALUE) {
+    return LastError();
+  }
+  handle = reinterpret_cast<DeviceHandle>(device);
+  return 0;
+}
+
+std::string DefaultDirectory() {
+  return {};
+}
+
+int Close(DeviceHandle handle, std::uint32_t perByteMs, std::uint32_t constantMs) {
+  const bool sent = DrainOutput(
+      [handle](int& count) {
+        int in = 0;
+        return QueueCounts(handle, in, count);
+      },
+      perByteMs, constantMs);
+  // Output that went out is not cleared: on a pseudo-terminal under Wine that
+  // would drop what the far end has not read yet.
+  DWORD purge = PURGE_TXABORT | PURGE_RXABORT | PURGE_RXCLEAR;
+  if (!sent) {
+    purge |= PURGE_TXCLEAR;
+  }
+  ::PurgeComm(H(handle), purge);
+  return ::CloseHandle(H(handle)) == FALSE ? LastError() : 0;
+}
+
+int ApplyBuffer(DeviceHandle handle, const LineConfig& config) {
+  const BOOL ok = ::SetupComm(H(handle), static_cast<DWORD>(config.InputQueueSize),
+                              static_cast<DWORD>(config.OutputQueueSize));
+  return ok == FALSE ? LastError() : 0;
+}
+
+int ApplyLine(DeviceHandle handle, const LineConfig& config) {
+  DCB dcb = win::MakeDcb(config);
+  return ::SetCommState(H(handle), &dcb) == FALSE ? LastError() : 0;
+}
+
+int ApplyTimeouts(DeviceHandle handle, const LineConfig& config) {
+  COMMTIMEOUTS timeouts = win::MakeCommTimeouts(config);
+  return ::SetCommTimeouts(H(handle), &timeouts) == FALSE ? LastError() : 0;
+}
+
+int SetDTR(DeviceHandle handle, bool on) {
+  return Escape(handle, on ? SETDTR : CLRDTR);
+}
+
+int SetRTS(DeviceHandle handle, bool on) {
+  return Escape(handle, on ? SETRTS : CLRRTS);
+}
+
+int GetModemLines(DeviceHandle handle, TSerialSignals& lines) {
+  lines = {};
+  if (Closed(handle)) {
+    return ERROR_INVALID_HANDLE;
+  }
+  DWORD status = 0;
+  if (const int error = ModemLineResult(::GetCommModemStatus(H(handle), &status)); error != 0) {
+    return error;
+  }
+  lines.CTS = (status & MS_CTS_ON) != 0;
+  lines.DSR = (status & MS_DSR_ON) != 0;
+  lines.Ring = (status & MS_RING_ON) != 0;
+  lines.RLSD = (status & MS_RLSD_ON) != 0;
+  return 0;
+}
+
+int InputCount(DeviceHandle handle, int& count) {
+  int out = 0;
+  return QueueCounts(handle, count, out);
+}
+
+int ReadAvailable(DeviceHandle handle, int count, std::string& out) {
+  out.clear();
+  // Only what is queued: Wine keeps a read of an empty queue pending even
+  // with the "return at once" time-outs.
+  int queued = 0;
+  int unused = 0;
+  if (const int error = QueueCounts(handle, queued, unused); error != 0) {
+    return error;
+  }
+  const int want = std::min(count, queued);
+  if (want <= 0) {
+    return 0;
+  }
+  Transfer transfer;
+  if (!transfer.Ready()) {
+    return LastError();
+  }
+  out.resize(static_cast<std::size_t>(want));
+  const BOOL started =
+      ::ReadFile(H(handle), out.data(), static_cast<DWORD>(want), nullptr, transfer.Overlapped());
+  // Queued bytes come at once; the bound only keeps a misbehaving driver
+  // from holding the main thread.
+  constexpr DWORD kReadLimitMs = 1000;
+  DWORD done = 0;
+  const int error = transfer.Finish(H(handle), started, kReadLimitMs, done);
+  out.resize(done);
+  return error;
+}
+
+int Write(DeviceHandle handle, const char* data, int count, std::int64_t timeoutMs, int& written) {
+  written = 0;
+  if (count <= 0) {
+    return 0;
+  }
+  Transfer transfer;
+  if (!transfer.Ready()) {
+    return LastError();
+  }
+  const BOOL started =
+      ::WriteFile(H(handle), data, static_cast<DWORD>(count), nullptr, transfer.Overlapped());
+  // The device's write time-outs end the write on Windows; the same bound
+  // here also holds where a driver ignores them (Wine on a pseudo-terminal).
+  const DWORD limitMs =
+      timeoutMs < 0 ? INFINITE : static_cast<DWORD>(std::min<std::int64_t>(timeoutMs, 0xFFFFFFFE));
+  DWORD done = 0;
+  const int error = transfer.Finish(H(handle), started, limitMs, done);
+  written = static_cast<int>(done);
+  return error;
+}
+
+void NameCurrentThread(const char* name) {
+  // SetThreadDescription exists from Windows 10 1607 on; older systems and
+  // Wine may lack it, and the name is only for tools.
+  using SetDescription = HRESULT(WINAPI*)(HANDLE, PCWSTR);
+  HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+  if (kernel == nullptr) {
+    return;
+  }
+  const auto set = reinterpret_cast<SetDescription>(
+      reinterpret_cast<void*>(::GetProcAddress(kernel, "SetThreadDescription")));
+  if (set != nullptr) {
+    const std::string narrow(name);
+    const std::wstring wide(narrow.begin(), narrow.end());
+    set(::GetCurrentThread(), wide.c_str());
+  }
+}
+
+std::uint64_t CurrentThreadId() {
+  return ::GetCurrentThreadId();
+}
+
+}  // namespace th::device

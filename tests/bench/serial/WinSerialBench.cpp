@@ -1,0 +1,183 @@
+// Figures of the serial port's event thread under Wine, on a pseudo-terminal
+// linked as COM10 by the far-end helper, all in one run:
+//   tidehaul-pty-far-end -- wine serial_bench.exe [idle-seconds]
+// the event thread's idle CPU, the arrival latency to OnRxChar (and of a plain
+// ReadFile loop), and throughput against a plain ReadFile loop.
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/win/WinApi.h"
+#include "platform/win/WinEventLoop.h"
+#include "serial/SerialPort.h"
+#include "serial/SerialThread.h"
+#include "tests/serial/win/FarEnd.h"
+
+namespace {
+
+using th::Text;
+using th::TSerialPort;
+using th::test::FarEnd;
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::duration d) {
+  return std::chrono::duration<double, std::milli>(d).count();
+}
+
+double ThreadCpuMs(std::uint64_t id) {
+  HANDLE thread = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, static_cast<DWORD>(id));
+  FILETIME created{};
+  FILETIME ended{};
+  FILETIME kernel{};
+  FILETIME user{};
+  ::GetThreadTimes(thread, &created, &ended, &kernel, &user);
+  ::CloseHandle(thread);
+  const auto ticks = [](const FILETIME& t) {
+    return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  };
+  return static_cast<double>(ticks(kernel) + ticks(user)) / 1e4;
+}
+
+void Pump(th::EventLoop& loop, const std::function<bool()>& done, int timeoutMs) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!done() && Clock::now() < deadline) {
+    loop.processPendingMessages();
+    if (!done()) {
+      loop.waitForMessage(10);
+    }
+  }
+}
+
+double At(std::vector<double> v, double q) {
+  std::sort(v.begin(), v.end());
+  return v[std::min(v.size() - 1, static_cast<std::size_t>(q * static_cast<double>(v.size())))];
+}
+
+// Reads with one overlapped ReadFile after another on the open device, no
+// event thread: what the pseudo-terminal and Wine alone cost.
+std::size_t PlainRead(HANDLE device, std::vector<char>& buffer) {
+  OVERLAPPED o{};
+  o.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  DWORD n = 0;
+  if (::ReadFile(device, buffer.data(), static_cast<DWORD>(buffer.size()), nullptr, &o) == FALSE &&
+      ::GetLastError() == ERROR_IO_PENDING &&
+      ::WaitForSingleObject(o.hEvent, 5000) != WAIT_OBJECT_0) {
+    ::CancelIoEx(device, &o);
+  }
+  ::GetOverlappedResult(device, &o, &n, TRUE);
+  ::CloseHandle(o.hEvent);
+  return n;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int idleSeconds = argc > 1 ? std::atoi(argv[1]) : 10;
+  th::WinEventLoop loop;
+  FarEnd line;
+  line.linkAs("COM10");
+  TSerialPort port(loop);
+  port.SetPort(u"COM10");
+  port.SetBaudRate(th::br115200);
+
+  // Idle: the port open, nothing arriving.
+  port.OnRxChar = [](th::TCustomSerialPort&, int) {};
+  port.Open();
+  const std::uint64_t id = port.EventThread()->SystemThreadId();
+  const double before = ThreadCpuMs(id);
+  Pump(
+      loop, [] { return false; }, idleSeconds * 1000);
+  const double idle = ThreadCpuMs(id) - before;
+  std::printf("idle: event thread CPU %.1f ms over %d s (%.3f%% of a core)\n", idle, idleSeconds,
+              idle / (idleSeconds * 10.0));
+  port.Close();
+
+  // Latency: one byte at a time, from the far end's send to OnRxChar.
+  constexpr int kSamples = 500;
+  std::vector<double> latency;
+  std::atomic<int> seen{0};
+  Clock::time_point sent;
+  port.OnRxChar = [&](th::TCustomSerialPort& p, int count) {
+    const auto now = Clock::now();
+    Text got;
+    p.ReadStr(got, count);
+    latency.push_back(Ms(now - sent));
+    seen += static_cast<int>(got.size());
+  };
+  port.Open();
+  for (int i = 0; i < kSamples; ++i) {
+    const int want = seen + 1;
+    sent = Clock::now();
+    line.send("x");
+    Pump(
+        loop, [&] { return seen >= want; }, 5000);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  port.Close();
+  std::printf("latency: far-end send to OnRxChar, %zu samples: p50 %.2f ms, p99 %.2f ms\n",
+              latency.size(), At(latency, 0.5), At(latency, 0.99));
+
+  // The same with a plain ReadFile loop on the main thread.
+  port.SetEvents(th::TSerialEvents());
+  port.Open();
+  std::vector<char> buffer(65536);
+  std::vector<double> plainLatency;
+  const auto device = reinterpret_cast<HANDLE>(port.Handle());
+  for (int i = 0; i < kSamples; ++i) {
+    std::thread writer([&] { line.send("x"); });
+    const auto start = Clock::now();
+    PlainRead(device, buffer);
+    plainLatency.push_back(Ms(Clock::now() - start));
+    writer.join();
+  }
+  port.Close();
+  std::printf("latency: far-end send to a plain ReadFile, %zu samples: p50 %.2f ms, p99 %.2f ms\n",
+              plainLatency.size(), At(plainLatency, 0.5), At(plainLatency, 0.99));
+
+  // Throughput: the same bytes through OnRxChar + ReadStr and through a plain
+  // ReadFile loop.
+  constexpr std::size_t kTotal = std::size_t{8} << 20;
+  const std::string chunk(65536, 'x');
+  const auto feed = [&] {
+    for (std::size_t done = 0; done < kTotal; done += chunk.size()) {
+      line.send(chunk);
+    }
+  };
+  std::size_t got = 0;
+  port.SetEvents(th::TSerialEvents::All());
+  port.OnRxChar = [&](th::TCustomSerialPort& p, int count) {
+    Text text;
+    got += static_cast<std::size_t>(p.ReadStr(text, count));
+  };
+  port.Open();
+  auto start = Clock::now();
+  std::thread writer(feed);
+  Pump(
+      loop, [&] { return got >= kTotal; }, 120000);
+  const double component = static_cast<double>(got) / (Ms(Clock::now() - start) / 1e3);
+  writer.join();
+  port.Close();
+
+  port.SetEvents(th::TSerialEvents());
+  port.Open();
+  got = 0;
+  start = Clock::now();
+  std::thread plainWriter(feed);
+  while (got < kTotal) {
+    got += PlainRead(reinterpret_cast<HANDLE>(port.Handle()), buffer);
+  }
+  const double plain = static_cast<double>(got) / (Ms(Clock::now() - start) / 1e3);
+  plainWriter.join();
+  port.Close();
+  std::printf(
+      "throughput (%zu MiB): OnRxChar+ReadStr %.2f MiB/s, plain ReadFile loop %.2f MiB/s, "
+      "ratio %.2f\n",
+      kTotal >> 20, component / 1048576.0, plain / 1048576.0, component / plain);
+  return 0;
+}

@@ -1,0 +1,324 @@
+// The port component under Wine, on a pseudo-terminal linked into the prefix
+// as COM10 by the far-end helper.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/win/WinApi.h"
+#include "platform/win/WinEventLoop.h"
+#include "serial/SerialLinkPort.h"
+#include "serial/SerialPort.h"
+#include "serial/SerialThread.h"
+#include "tests/serial/win/FarEnd.h"
+
+namespace th::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+bool PumpUntil(EventLoop& loop, const std::function<bool()>& done, int timeoutMs = 3000) {
+  const auto deadline = Clock::now() + milliseconds(timeoutMs);
+  for (;;) {
+    loop.processPendingMessages();
+    if (done()) {
+      return true;
+    }
+    if (Clock::now() >= deadline) {
+      return false;
+    }
+    loop.waitForMessage(10);
+  }
+}
+
+void PumpFor(EventLoop& loop, int ms) {
+  PumpUntil(
+      loop, [] { return false; }, ms);
+}
+
+double ThreadCpuSeconds(std::uint64_t id) {
+  HANDLE thread = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, static_cast<DWORD>(id));
+  if (thread == nullptr) {
+    return -1;
+  }
+  FILETIME created{};
+  FILETIME ended{};
+  FILETIME kernel{};
+  FILETIME user{};
+  ::GetThreadTimes(thread, &created, &ended, &kernel, &user);
+  ::CloseHandle(thread);
+  const auto ticks = [](const FILETIME& t) {
+    return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  };
+  return static_cast<double>(ticks(kernel) + ticks(user)) / 1e7;
+}
+
+class WinSerial : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!FarEnd::Available()) {
+      GTEST_SKIP() << "needs the far-end helper (run through ctest)";
+    }
+    line = std::make_unique<FarEnd>();
+    line->linkAs("COM10");
+    port.SetPort(u"COM10");
+  }
+
+  // Records each notification and takes the bytes unless told not to.
+  void Record(bool take = true) {
+    port.OnRxChar = [this, take](TCustomSerialPort& sender, int count) {
+      counts.push_back(count);
+      threads.push_back(std::this_thread::get_id());
+      if (take) {
+        Text got;
+        sender.ReadStr(got, count);
+        received += ToUtf8(got);
+      }
+    };
+  }
+
+  template <typename F>
+  static int ErrorOf(F action, std::string& message, int& winCode) {
+    try {
+      action();
+    } catch (const ESerialPort& e) {
+      message = e.what();
+      winCode = e.WinCode;
+      return e.Code;
+    }
+    message.clear();
+    return 0;
+  }
+
+  WinEventLoop loop;
+  std::unique_ptr<FarEnd> line;
+  TSerialPort port{loop};
+  std::vector<int> counts;
+  std::vector<std::thread::id> threads;
+  std::string received;
+};
+
+TEST_F(WinSerial, OpensAt9600And115200AndBytesGoBothWays) {
+  Record();
+  for (const TBaudRate rate : {br9600, br115200}) {
+    SCOPED_TRACE(BaudRateValue(rate));
+    received.clear();
+    port.SetBaudRate(rate);
+    port.Open();
+    ASSERT_TRUE(port.Connected());
+    EXPECT_EQ(port.WriteStr(u"#T\r\n\u00E9"), 5);
+    EXPECT_EQ(line->receive(5), "#T\r\n\xE9");
+    line->send(std::string("OK\0\xFF\r", 5));
+    const std::string expected = ToUtf8(BytesToText(std::string("OK\0\xFF\r", 5)));
+    ASSERT_TRUE(PumpUntil(loop, [&] { return received.size() >= expected.size(); }));
+    EXPECT_EQ(received, expected);
+    // A port without modem lines takes line changes as no-ops.
+    port.SetDTR(true);
+    port.SetRTS(true);
+    port.SetDTR(false);
+    port.SetRTS(false);
+    port.Close();
+    EXPECT_FALSE(port.Connected());
+  }
+}
+
+// Wine ends every wait of a port without modem lines aborted: arrivals still
+// come through the event thread, on the main thread, each once.
+TEST_F(WinSerial, ArrivalsReachOnRxCharOnTheMainThreadThroughAbortedWaits) {
+  Record();
+  port.Open();
+  for (int i = 0; i < 20; ++i) {
+    const std::string byte(1, static_cast<char>('a' + i));
+    line->send(byte);
+    ASSERT_TRUE(PumpUntil(loop, [&] { return received.size() == static_cast<std::size_t>(i + 1); }))
+        << i;
+  }
+  EXPECT_EQ(received, "abcdefghijklmnopqrst");
+  for (const auto id : threads) {
+    EXPECT_EQ(id, std::this_thread::get_id());
+  }
+  for (const int count : counts) {
+    EXPECT_GE(count, 1);
+  }
+}
+
+TEST_F(WinSerial, BytesArrivingWhileTheMainThreadIsBusyComeAsOneBatch) {
+  Record();
+  port.Open();
+  line->send("abc");
+  std::this_thread::sleep_for(milliseconds(60));
+  line->send("def");
+  std::this_thread::sleep_for(milliseconds(60));
+  ASSERT_TRUE(PumpUntil(loop, [&] { return received.size() == 6; }));
+  PumpFor(loop, 100);
+  EXPECT_EQ(counts, std::vector<int>{6});
+  EXPECT_EQ(received, "abcdef");
+}
+
+// Unread bytes are reported again only with the next arrival, and the
+// thread that re-checks after every aborted wait stays nearly idle.
+TEST_F(WinSerial, LeftBytesAreNotReportedTwiceAndTheIdleThreadDoesNotSpin) {
+  Record(false);
+  port.Open();
+  line->send("ab");
+  ASSERT_TRUE(PumpUntil(loop, [&] { return counts.size() == 1; }));
+  const std::uint64_t id = port.EventThread()->SystemThreadId();
+  const double before = ThreadCpuSeconds(id);
+  PumpFor(loop, 500);
+  const double used = ThreadCpuSeconds(id) - before;
+  EXPECT_EQ(counts, std::vector<int>{2});
+  EXPECT_LT(used, 0.1) << "event thread CPU over 500 ms";
+  line->send("c");
+  ASSERT_TRUE(PumpUntil(loop, [&] { return counts.size() == 2; }));
+  EXPECT_EQ(counts[1], 3);
+}
+
+TEST_F(WinSerial, WriteIsBoundedByItsTimeLimit) {
+  port.Timeouts().SetWriteTotalMultiplier(0);
+  port.Timeouts().SetWriteTotalConstant(200);
+  port.Open();
+  // Nobody reads the far end, so the pseudo-terminal fills up.
+  const Text big(1 << 20, u'x');
+  const auto start = Clock::now();
+  const int written = port.WriteStr(big);
+  const auto took = Clock::now() - start;
+  EXPECT_GT(written, 0);
+  EXPECT_LT(written, static_cast<int>(big.size()));
+  EXPECT_GE(took, milliseconds(150));
+  EXPECT_LT(took, milliseconds(2000));
+  // What the count says went out did reach the far end (the rest did not).
+  EXPECT_EQ(line->drain(200).size(), static_cast<std::size_t>(written));
+}
+
+TEST_F(WinSerial, CloseWithBytesInFlightEndsPromptlyAndLosesNoOutput) {
+  Record();
+  for (int trial = 0; trial < 10; ++trial) {
+    SCOPED_TRACE(trial);
+    port.Open();
+    line->send("incoming bytes that nobody reads");
+    EXPECT_EQ(port.WriteStr(u"+++ATH0\r"), 8);
+    const auto start = Clock::now();
+    port.Close();
+    EXPECT_LT(Clock::now() - start, milliseconds(1500));
+    EXPECT_EQ(line->receive(8, 1000), "+++ATH0\r");
+  }
+  // Input that was not read is gone after a new open.
+  received.clear();
+  port.SetEvents(TSerialEvents());
+  port.Open();
+  PumpFor(loop, 50);
+  Text got;
+  EXPECT_EQ(port.ReadStr(got, 100), 0);
+}
+
+TEST_F(WinSerial, CloseRunsAQueuedBatchWhileThePortIsStillOpen) {
+  bool connectedInHandler = false;
+  port.OnRxChar = [&](TCustomSerialPort& sender, int count) {
+    connectedInHandler = sender.Connected();
+    Text got;
+    sender.ReadStr(got, count);
+    received += ToUtf8(got);
+  };
+  port.Open();
+  line->send("hello");
+  std::this_thread::sleep_for(milliseconds(100));  // queued, not run
+  port.Close();
+  EXPECT_EQ(received, "hello");
+  EXPECT_TRUE(connectedInHandler);
+}
+
+TEST_F(WinSerial, PortHeldByAnotherProgramDoesNotOpen) {
+  HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, L"TidehaulHolderReady");
+  HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, L"TidehaulHolderRelease");
+  std::array<wchar_t, MAX_PATH> self{};
+  ::GetModuleFileNameW(nullptr, self.data(), MAX_PATH);
+  std::wstring holder(self.data());
+  holder.erase(holder.find_last_of(L"\\/") + 1);
+  std::wstring command =
+      L"\"" + holder + L"serial_port_holder.exe\" COM10 TidehaulHolderReady TidehaulHolderRelease";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_NE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &process),
+            FALSE);
+  ASSERT_EQ(::WaitForSingleObject(ready, 10000), WAIT_OBJECT_0);
+
+  const auto letGo = [&] {
+    ::SetEvent(release);
+    ::WaitForSingleObject(process.hProcess, 10000);
+    ::CloseHandle(process.hProcess);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(ready);
+    ::CloseHandle(release);
+  };
+  // Windows keeps an unshared device to its holder; Wine 8 does not for COM
+  // ports (a second CreateFileW with share mode 0 succeeds), so there the
+  // component cannot see the other program.
+  const HANDLE probe = ::CreateFileW(L"\\\\.\\COM10", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+  if (probe != INVALID_HANDLE_VALUE) {
+    ::CloseHandle(probe);
+    letGo();
+    GTEST_SKIP() << "this system does not keep a COM port to the program that holds it";
+  }
+  std::string message;
+  int winCode = 0;
+  EXPECT_EQ(ErrorOf([&] { port.Open(); }, message, winCode), SError_OpenFailed);
+  EXPECT_EQ(message, "Unable to open com port (Error: " + std::to_string(winCode) + ")");
+  EXPECT_GT(winCode, 0);
+  EXPECT_FALSE(port.Connected());
+
+  letGo();
+  port.Open();
+  EXPECT_TRUE(port.Connected());
+}
+
+TEST_F(WinSerial, PortThatDoesNotExistFailsWithErrorTwo) {
+  std::string message;
+  int winCode = 0;
+  for (const Text name : {u"COM199", u"COM0", u"NOPORT"}) {
+    port.SetPort(name);
+    EXPECT_EQ(ErrorOf([&] { port.Open(); }, message, winCode), SError_OpenFailed);
+    EXPECT_EQ(message, "Unable to open com port (Error: 2)") << ToUtf8(name);
+    EXPECT_EQ(winCode, 2);
+    EXPECT_FALSE(port.Connected());
+  }
+}
+
+TEST_F(WinSerial, ClosedPortReportsTheInvalidHandleCode) {
+  std::string message;
+  int winCode = 0;
+  EXPECT_EQ(ErrorOf([&] { port.SetDTR(true); }, message, winCode), SError_EscapeComFailed);
+  EXPECT_EQ(message, "EscapeCommFunction function failed (Error: 6)");
+  EXPECT_EQ(ErrorOf([&] { port.WriteStr(u"x"); }, message, winCode), SError_PortNotOpen);
+  EXPECT_EQ(message, "Port Not Open");
+  EXPECT_EQ(winCode, -1);
+}
+
+TEST_F(WinSerial, TheToolsPortTalksThroughTheLinkSeam) {
+  SerialLinkPort link(loop, "");
+  std::string got;
+  link.SetOnRxChar([&](int count) {
+    Text text;
+    link.ReadStr(text, count);
+    got += ToUtf8(text);
+  });
+  link.SetPort(u"COM10");
+  link.SetBaudRate(115200);
+  link.Open();
+  EXPECT_EQ(link.WriteStr(u"#T\r\n"), 4);
+  EXPECT_EQ(line->receive(4), "#T\r\n");
+  line->send("OK\r");
+  ASSERT_TRUE(PumpUntil(loop, [&] { return got == "OK\r"; }));
+  link.Close();
+}
+
+}  // namespace
+}  // namespace th::test
