@@ -586,6 +586,10 @@ void LoggerModel::lineOpened(std::int64_t now) {
 void LoggerModel::lineClosed(std::int64_t now) {
   ++state_.closes;
   sink_(now, "CLOSE", "");
+  portGone();
+}
+
+void LoggerModel::portGone() {
   out_.clear();
   forgetLine();
   state_.lineLost = false;
@@ -604,14 +608,7 @@ void LoggerModel::unplugged(std::int64_t now) {
   unplugAt_.reset();
   unplugPending_ = false;
   // For the logger (and its modem) this is a port that closed.
-  out_.clear();
-  forgetLine();
-  state_.lineLost = false;
-  if (config_.modem) {
-    state_.online = false;
-    state_.terminal = false;
-  }
-  changed();
+  portGone();
 }
 
 void LoggerModel::pluggedIn(std::int64_t now, std::string_view device) {

@@ -123,6 +123,8 @@ class LoggerModel {
   void dropCarrier(Cmd cmd, std::int64_t now);
   void reject(std::int64_t now, const std::string& what);
   void forgetLine();
+  // What a closed or vanished port means for the logger and its modem.
+  void portGone();
 
   void serveTimeSet(std::string_view arg, std::int64_t now);
   void serveDir(std::int64_t now);
