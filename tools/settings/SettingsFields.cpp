@@ -143,4 +143,32 @@ Json RecordToJson(const Setup& s) {
   return out;
 }
 
+bool ParseRecordNumber(const std::string& text, int& n) {
+  if (text.empty() || text.size() > 3 ||
+      text.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  n = std::stoi(text);
+  return IsDeviceNumber(n);
+}
+
+std::optional<std::string> ApplyAssignments(Setup& record,
+                                            std::span<const std::string> assignments) {
+  for (const std::string& a : assignments) {
+    const auto eq = a.find('=');
+    if (eq == std::string::npos) {
+      return "\"" + a + "\" is not FIELD=VALUE";
+    }
+    const std::string name = a.substr(0, eq);
+    const FieldDef* field = FindField(name);
+    if (field == nullptr) {
+      return "unknown field \"" + name + "\"";
+    }
+    if (const auto error = field->set(record, a.substr(eq + 1))) {
+      return name + ": " + *error;
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace th::settings
