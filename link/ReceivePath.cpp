@@ -84,7 +84,7 @@ void ReceivePath::COMPORTRxChar(int Count) {
   while (at < rest.size()) {
     const std::size_t cr = std::min(rest.find(u'\r', at), rest.size());
     std::u16string_view chars = rest.substr(at, cr - at);
-    const std::size_t room = kMaxLine - std::min(kMaxLine, rs.BuffTemp.size());
+    const std::size_t room = maxLine_ - std::min(maxLine_, rs.BuffTemp.size());
     if (chars.size() > room) {
       chars = chars.substr(0, room);
       rs.LineCut = true;

@@ -50,8 +50,13 @@ class ReceivePath {
   // Empties the pane that the index selects.
   void RxTypeMemoClear(std::int32_t nRxTypeIndex);
 
+  // A lower limit on the line under assembly, so that tests and the fuzzer
+  // reach it without feeding a megabyte per case.
+  void SetMaxLine(std::size_t maxLine) { maxLine_ = maxLine; }
+
  private:
   Tidehaul& u_;
+  std::size_t maxLine_ = kMaxLine;
   Text received_;  // kept between notifications so a read allocates nothing
 };
 
