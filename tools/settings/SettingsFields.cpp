@@ -24,7 +24,7 @@ Json ShowValue(const ShortString<C>& v) {
 Error SetValue(LeInt32& v, const std::string& text) {
   std::int32_t value = 0;
   const Text t = FromUtf8(text);
-  if (t.empty() || t.front() == u' ' || t.back() == u' ' || !TryTextToInt(t, value)) {
+  if (!TryTextToIntStrict(t, value)) {
     return "\"" + text + "\" is not a whole number from " +
            std::to_string(std::numeric_limits<std::int32_t>::min()) + " to " +
            std::to_string(std::numeric_limits<std::int32_t>::max());
