@@ -49,12 +49,22 @@ void PatchYear(Text& line, const Text& nowYear) {
 }
 
 void AddLineChars(Text& line, std::u16string_view chars) {
+  AddLineChars(line, chars, static_cast<std::size_t>(-1));
+}
+
+bool AddLineChars(Text& line, std::u16string_view chars, std::size_t maxLine) {
   std::size_t n = line.size();
-  line.resize(n + chars.size());
+  // Nothing is written at or past maxLine.
+  line.resize(std::max(n, std::min(n + chars.size(), maxLine)));
   char16_t* p = line.data();
+  bool kept = true;
   for (const char16_t c : chars) {
     if (c == u'\n') {
       continue;
+    }
+    if (n >= maxLine) {
+      kept = false;
+      break;
     }
     p[n++] = c;
     // Same test as AddLineChar: a tag can only end at the added character.
@@ -63,6 +73,7 @@ void AddLineChars(Text& line, std::u16string_view chars) {
     }
   }
   line.resize(n);
+  return kept;
 }
 
 Text YearPatch(const Text& line, const Text& nowYear) {
@@ -83,13 +94,9 @@ void ReceivePath::COMPORTRxChar(int Count) {
   std::size_t at = 0;
   while (at < rest.size()) {
     const std::size_t cr = std::min(rest.find(u'\r', at), rest.size());
-    std::u16string_view chars = rest.substr(at, cr - at);
-    const std::size_t room = kMaxLine - std::min(kMaxLine, rs.BuffTemp.size());
-    if (chars.size() > room) {
-      chars = chars.substr(0, room);
+    if (!AddLineChars(rs.BuffTemp, rest.substr(at, cr - at), maxLine_)) {
       rs.LineCut = true;
     }
-    AddLineChars(rs.BuffTemp, chars);
     if (cr == rest.size()) {
       break;
     }

@@ -18,6 +18,10 @@ void AddLineChar(Text& line, char16_t c);
 // AddLineChar for each of `chars` (which hold no CR), with LF dropped; one
 // resize for the whole run instead of a push per character.
 void AddLineChars(Text& line, std::u16string_view chars);
+// The same while the line holds fewer than maxLine characters; false when a
+// character found it full and was dropped (LF is dropped before it counts).
+// Only an added character can complete a tag, so a full line stays full.
+bool AddLineChars(Text& line, std::u16string_view chars, std::size_t maxLine);
 
 // A two-digit year "08" from a logger whose clock lost its decade becomes the
 // current year (nowYear, two characters); the line keeps its length.
@@ -50,8 +54,13 @@ class ReceivePath {
   // Empties the pane that the index selects.
   void RxTypeMemoClear(std::int32_t nRxTypeIndex);
 
+  // A lower limit on the line under assembly, so that tests and the fuzzer
+  // reach it without feeding a megabyte per case.
+  void SetMaxLine(std::size_t maxLine) { maxLine_ = maxLine; }
+
  private:
   Tidehaul& u_;
+  std::size_t maxLine_ = kMaxLine;
   Text received_;  // kept between notifications so a read allocates nothing
 };
 

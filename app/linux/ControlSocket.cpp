@@ -39,19 +39,8 @@ struct Client {
   int fd;
   Clock::time_point frameDeadline;  // the whole message is due by then
   Clock::time_point deadline;       // the earlier of the stall limit and frameDeadline
-  std::vector<std::uint8_t> bytes;  // header first, then the data
-  std::uint32_t cbData = 0;
-  bool headerDone = false;
+  ControlFrame frame;
 };
-
-std::uint32_t Le32(const std::uint8_t* p) {
-  return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
-         (std::uint32_t{p[3]} << 24);
-}
-
-std::uint64_t Le64(const std::uint8_t* p) {
-  return std::uint64_t{Le32(p)} | (std::uint64_t{Le32(p + 4)} << 32);
-}
 
 bool SameUser(int fd, uid_t uid) {
   ucred cred{};
@@ -66,31 +55,22 @@ enum class ReadResult { More, Complete, Drop };
 
 // Reads what has arrived, never past the end of the message.
 ReadResult ReadSome(Client& c) {
+  std::uint8_t buffer[4096];
   for (;;) {
-    const std::size_t want =
-        c.headerDone ? ControlSocket::kHeaderSize + c.cbData : ControlSocket::kHeaderSize;
-    if (c.bytes.size() == want) {
-      if (c.headerDone) {
-        return ReadResult::Complete;
-      }
-      c.cbData = Le32(c.bytes.data() + 8);
-      if (c.cbData > ControlSocket::kMaxData) {
-        return ReadResult::Drop;
-      }
-      c.headerDone = true;
-      c.bytes.reserve(ControlSocket::kHeaderSize + c.cbData);
-      continue;
+    if (c.frame.state() == ControlFrame::State::Complete) {
+      return ReadResult::Complete;
     }
-    const std::size_t have = c.bytes.size();
-    c.bytes.resize(want);
-    const ssize_t n = ::recv(c.fd, c.bytes.data() + have, want - have, MSG_DONTWAIT);
+    if (c.frame.state() == ControlFrame::State::Refused) {
+      return ReadResult::Drop;
+    }
+    const std::size_t want = std::min(c.frame.wanted(), sizeof buffer);
+    const ssize_t n = ::recv(c.fd, buffer, want, MSG_DONTWAIT);
     if (n > 0) {
-      c.bytes.resize(have + static_cast<std::size_t>(n));
+      c.frame.add(buffer, static_cast<std::size_t>(n));
       c.deadline = std::min(Clock::now() + std::chrono::milliseconds(ControlSocket::kStallMs),
                             c.frameDeadline);
       continue;
     }
-    c.bytes.resize(have);
     if (n < 0 && errno == EINTR) {
       continue;
     }
@@ -209,18 +189,14 @@ void ControlSocket::serve(const std::weak_ptr<Shared>& weak) {
       } else {
         // The main thread runs the handler, then answers 0 and closes.
         auto conn = std::make_shared<OwnedFd>(c.fd);
-        auto data = std::make_shared<std::vector<std::uint8_t>>(std::move(c.bytes));
-        loop_.post([weak, conn, data] {
+        auto frame = std::make_shared<ControlFrame>(std::move(c.frame));
+        loop_.post([weak, conn, frame] {
           const auto shared = weak.lock();
           if (!shared) {
             return;
           }
-          CopyDataStruct msg;
-          msg.dwData = Le64(data->data());
-          msg.cbData = Le32(data->data() + 8);
-          msg.lpData = msg.cbData == 0 ? nullptr : data->data() + kHeaderSize;
           try {
-            shared->handler(msg);
+            shared->handler(frame->message());
           } catch (...) {
             // The sender gets 0 whatever happened.
           }
@@ -255,9 +231,7 @@ void ControlSocket::serve(const std::weak_ptr<Shared>& weak) {
         clients.push_back({fd,
                            accepted + std::chrono::milliseconds(kFrameMs),
                            accepted + std::chrono::milliseconds(std::min(kStallMs, kFrameMs)),
-                           {},
-                           0,
-                           false});
+                           {}});
       }
     }
   }

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "app/AppShell.h"
+#include "app/ControlFrame.h"
 #include "platform/EventLoop.h"
 
 namespace th {
@@ -22,8 +23,8 @@ class ControlSocket {
   using Handler = std::function<void(const CopyDataStruct&)>;
 
   // One message: dwData (8 bytes LE), cbData (4 bytes LE), cbData bytes.
-  static constexpr std::size_t kHeaderSize = 12;
-  static constexpr std::uint32_t kMaxData = 65536;
+  static constexpr std::size_t kHeaderSize = ControlFrame::kHeaderSize;
+  static constexpr std::uint32_t kMaxData = ControlFrame::kMaxData;
   // A client that sends nothing for this long loses its connection.
   static constexpr int kStallMs = 1000;
   // The whole message must be in this long after the connection, however it

@@ -131,6 +131,10 @@ TEST_F(SettingsToolTest, BadInputGetsAClearMessageAndLeavesTheFileUnchanged) {
       {{"set", file, "5", "PortSet.COMPORT=-2147483649"}, "not a whole number"},
       {{"set", file, "5", "PortSet.COMPORT=3x"}, "not a whole number"},
       {{"set", file, "5", "PortSet.COMPORT="}, "not a whole number"},
+      // Nothing around the number, a tab no more than a blank (found by fuzzing).
+      {{"set", file, "5", "PortSet.COMPORT= 3"}, "not a whole number"},
+      {{"set", file, "5", "PortSet.COMPORT=3\t"}, "not a whole number"},
+      {{"set", file, "5", "ScheduleSet.DelayMin=\t-3"}, "not a whole number"},
       {{"set", file, "5", "ScheduleSet.SchDown=yes"}, "not true, false, 1 or 0"},
       {{"set", file, "255", "PortSet.COMPORT=1"}, "record \"255\""},
       {{"set", file, "-1", "PortSet.COMPORT=1"}, "record \"-1\""},

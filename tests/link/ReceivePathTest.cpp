@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "link/ReceivePath.h"
@@ -147,6 +148,36 @@ TEST(ReceivePath, AnEndlessLineStopsGrowingAndThePanelShowsItsStart) {
   // The next line starts afresh.
   f.feed("OK\r");
   EXPECT_EQ(f.rig.rs.Buff, u"OK");
+}
+
+// Found by fuzzing: the limit counted the line feeds and the tag characters
+// of a run before they were dropped, so a line stopped short of the limit and
+// then, in the next notification, took characters again from later on.
+TEST(ReceivePath, TheLineLimitCountsTheCharactersKeptWhateverTheChunking) {
+  const std::string almost(ReceivePath::kMaxLine - 4, 'x');
+  const std::string tail = "\nE32ab\ncde";
+  std::vector<std::string> kept;
+  for (const std::size_t split : {std::size_t{0}, std::size_t{1}, std::size_t{5}, std::size_t{7}}) {
+    FeedRig f;
+    f.feed(almost + tail.substr(0, split));
+    f.feed(tail.substr(split));
+    // The LFs are no characters of the line and the tag goes, so "abcd" fills it.
+    EXPECT_EQ(f.rig.rs.BuffTemp.size(), ReceivePath::kMaxLine) << split;
+    EXPECT_EQ(ToUtf8(f.rig.rs.BuffTemp.substr(ReceivePath::kMaxLine - 5)), "xabcd") << split;
+    EXPECT_TRUE(f.rig.rs.LineCut) << split;
+    kept.push_back(ToUtf8(f.rig.rs.BuffTemp));
+  }
+  EXPECT_EQ(std::count(kept.begin(), kept.end(), kept.front()), 4);
+
+  // A full line followed only by line feeds has lost nothing.
+  FeedRig f;
+  f.rig.unit.receive.SetMaxLine(3);
+  f.feed("ab");
+  f.feed("c\n\n");
+  EXPECT_FALSE(f.rig.rs.LineCut);
+  f.feed("d\r");
+  EXPECT_TRUE(f.rig.rs.LineCut);
+  EXPECT_EQ(f.rig.rs.Buff, u"abc");
 }
 
 TEST(ReceivePath, NotesTheMomentOfEveryArrivalAndAHangUp) {

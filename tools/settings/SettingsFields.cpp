@@ -24,7 +24,7 @@ Json ShowValue(const ShortString<C>& v) {
 Error SetValue(LeInt32& v, const std::string& text) {
   std::int32_t value = 0;
   const Text t = FromUtf8(text);
-  if (t.empty() || t.front() == u' ' || t.back() == u' ' || !TryTextToInt(t, value)) {
+  if (!TryTextToIntStrict(t, value)) {
     return "\"" + text + "\" is not a whole number from " +
            std::to_string(std::numeric_limits<std::int32_t>::min()) + " to " +
            std::to_string(std::numeric_limits<std::int32_t>::max());
@@ -141,6 +141,34 @@ Json RecordToJson(const Setup& s) {
     }
   }
   return out;
+}
+
+bool ParseRecordNumber(const std::string& text, int& n) {
+  if (text.empty() || text.size() > 3 ||
+      text.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  n = std::stoi(text);
+  return IsDeviceNumber(n);
+}
+
+std::optional<std::string> ApplyAssignments(Setup& record,
+                                            std::span<const std::string> assignments) {
+  for (const std::string& a : assignments) {
+    const auto eq = a.find('=');
+    if (eq == std::string::npos) {
+      return "\"" + a + "\" is not FIELD=VALUE";
+    }
+    const std::string name = a.substr(0, eq);
+    const FieldDef* field = FindField(name);
+    if (field == nullptr) {
+      return "unknown field \"" + name + "\"";
+    }
+    if (const auto error = field->set(record, a.substr(eq + 1))) {
+      return name + ": " + *error;
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace th::settings

@@ -4,6 +4,7 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,5 +31,15 @@ const FieldDef* FindField(const std::string& fullName);
 
 // The record as {"DeviceSet": {"TreeLevel": 0, ...}, ..., "_Q9RSetPath": ""}.
 Json RecordToJson(const Setup& s);
+
+// A record number as the command line gives it: one to three digits, 0 to 254.
+bool ParseRecordNumber(const std::string& text, int& n);
+
+// Sets FIELD=VALUE assignments on the record, in order. The first one that is
+// not of that form, names no field or does not fit stops them and gives its
+// message; the record then holds the ones before it, so the caller must not
+// store it.
+std::optional<std::string> ApplyAssignments(Setup& record,
+                                            std::span<const std::string> assignments);
 
 }  // namespace th::settings

@@ -33,15 +33,6 @@ struct Refusal {
   std::string message;
 };
 
-bool ParseRecord(const std::string& text, int& n) {
-  if (text.empty() || text.size() > 3 ||
-      text.find_first_not_of("0123456789") != std::string::npos) {
-    return false;
-  }
-  n = std::stoi(text);
-  return IsDeviceNumber(n);
-}
-
 // The whole table; a missing file gives zeros when `missingIsEmpty`.
 std::unique_ptr<DeviceTable> ReadTable(const std::string& path, bool missingIsEmpty) {
   auto table = std::make_unique<DeviceTable>();
@@ -173,7 +164,7 @@ Json Numbered(int n, const Setup& s) {
 
 int Show(const std::vector<std::string>& args, std::ostream& out) {
   int n = -1;
-  if (args.size() == 3 && !ParseRecord(args[2], n)) {
+  if (args.size() == 3 && !ParseRecordNumber(args[2], n)) {
     throw Refusal{"record \"" + args[2] + "\" is not a number from 0 to 254"};
   }
   const auto table = ReadTable(args[1], false);
@@ -195,25 +186,13 @@ int Show(const std::vector<std::string>& args, std::ostream& out) {
 
 int Set(const std::vector<std::string>& args) {
   int n = -1;
-  if (!ParseRecord(args[2], n)) {
+  if (!ParseRecordNumber(args[2], n)) {
     throw Refusal{"record \"" + args[2] + "\" is not a number from 0 to 254"};
   }
   auto table = ReadTable(args[1], true);
   Setup& record = (*table)[static_cast<std::size_t>(n)];
-  for (std::size_t i = 3; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const auto eq = a.find('=');
-    if (eq == std::string::npos) {
-      throw Refusal{"\"" + a + "\" is not FIELD=VALUE"};
-    }
-    const std::string name = a.substr(0, eq);
-    const FieldDef* field = FindField(name);
-    if (field == nullptr) {
-      throw Refusal{"unknown field \"" + name + "\""};
-    }
-    if (const auto error = field->set(record, a.substr(eq + 1))) {
-      throw Refusal{name + ": " + *error};
-    }
+  if (const auto error = ApplyAssignments(record, std::span(args).subspan(3))) {
+    throw Refusal{*error};
   }
   WriteTableAtomically(args[1], *table);
   return 0;
