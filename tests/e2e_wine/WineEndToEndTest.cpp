@@ -1,0 +1,157 @@
+// Whole jobs of tidehaul.exe under Wine against the Linux simulator, checked
+// against what the Linux tool writes for the same logger; the wait timer, a
+// broken settings file and malformed control messages.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <regex>
+
+#include "tests/e2e_wine/WineStation.h"
+
+namespace th::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using Paths = std::vector<std::string>;
+
+class WineEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!WineSession::Available()) {
+      GTEST_SKIP() << "needs a Wine session: run tools/wine-tests.sh";
+    }
+  }
+};
+
+std::string Exported(const fs::path& dir, const std::string& name) {
+  return ReadWholeFile(dir / "exported" / "SL01" / name);
+}
+
+// The Linux tool's data file for the same logger and settings.
+std::string LinuxDataFile(const std::vector<std::string>& settings,
+                          const std::vector<std::string>& logger) {
+  Station station;
+  if (!settings.empty()) {
+    station.settings(settings);
+  }
+  station.startLogger(logger);
+  EXPECT_TRUE(station.runJob());
+  EXPECT_EQ(station.rejected(), 0);
+  return station.dataFile("CR000.TXT");
+}
+
+// Runs the job under Wine and checks what every whole job must show.
+void RunWholeJob(WineStation& w, const std::vector<std::string>& logger) {
+  w.startLogger(logger);
+  const double serverBefore = WineSession::ServerCpuSeconds();
+  const auto start = Clock::now();
+  ASSERT_TRUE(w.runJob());
+  const std::chrono::duration<double> took = Clock::now() - start;
+  const double server = WineSession::ServerCpuSeconds() - serverBefore;
+  std::printf(
+      "whole job under Wine: %.2f s, tool CPU %.3f s, wine server CPU %.3f s (%.1f%% of a core)\n",
+      took.count(), w.tool()->cpuSeconds(), server,
+      100.0 * (w.tool()->cpuSeconds() + server) / took.count());
+  EXPECT_EQ(w.tool()->exitCode(), 0);
+  EXPECT_EQ(w.rejected(), 0);
+  EXPECT_EQ(w.loggerFiles(), Paths{});
+  EXPECT_FALSE(fs::exists(w.file("LogFile.Log"))) << w.log();
+  EXPECT_NE(w.state().find("\"terminal_mode\": false"), std::string::npos);
+}
+
+TEST_F(WineEndToEnd, DirectJobWritesWhatTheLinuxToolWrites) {
+  const std::vector<std::string> logger = {"--generate", "200", "--error-tags", "--year08"};
+  WineStation w;
+  RunWholeJob(w, logger);
+  const std::string expected = ExpectedDataLines(Exported(w.dir(), "SL010.TXT"), CurrentYear());
+  EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), 200);
+  EXPECT_EQ(w.dataFile("CR000.TXT"), expected);
+  EXPECT_EQ(w.dataFile("CR001.TXT"), expected);
+  EXPECT_EQ(w.dataFile("CR000.TXT"), LinuxDataFile({}, logger));
+}
+
+TEST_F(WineEndToEnd, ModemJobWritesWhatTheLinuxToolWrites) {
+  const std::vector<std::string> modem = {"ModemSet.ModemType=H316k", "ModemSet.Command=ATZ",
+                                          "ModemSet.CallCMD=ATD", "ModemSet.ModemNo=0123",
+                                          "ModemSet.DiscntCMD=ATH"};
+  const std::vector<std::string> logger = {"--modem", "--generate", "300", "--second-file"};
+  WineStation w;
+  w.settings(modem);
+  w.settings({"ScheduleSet.SensorNoCheck=true"});
+  RunWholeJob(w, logger);
+  const std::string expected =
+      JoinedDataLines(Exported(w.dir(), "SL010.TXT"), Exported(w.dir(), "SL011.TXT"));
+  EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), 300);
+  EXPECT_EQ(w.dataFile("CR000.TXT"), expected);
+  EXPECT_EQ(w.dataFile("CR001.TXT"), expected);
+  EXPECT_NE(w.state().find("\"hangups\": 1"), std::string::npos);
+  std::vector<std::string> linuxSettings = modem;
+  linuxSettings.emplace_back("ScheduleSet.SensorNoCheck=true");
+  EXPECT_EQ(w.dataFile("CR000.TXT"), LinuxDataFile(linuxSettings, logger));
+}
+
+TEST_F(WineEndToEnd, WithoutAMessageTheToolClosesAtTheEleventhTick) {
+  WineStation w;
+  const auto start = Clock::now();
+  w.startTool();
+  ASSERT_TRUE(w.waitTool(40));
+  const std::chrono::duration<double> took = Clock::now() - start;
+  EXPECT_EQ(w.tool()->exitCode(), 0);
+  EXPECT_GE(took.count(), 10.5);
+  EXPECT_LT(took.count(), 25.0);
+  EXPECT_FALSE(fs::exists(w.file("LogFile.Log")));
+}
+
+TEST_F(WineEndToEnd, SettingsFileOneByteShortWritesOneLogLineAndEnds) {
+  WineStation w;
+  fs::resize_file(w.file("Setting.dat"), fs::file_size(w.file("Setting.dat")) - 1);
+  w.startTool();
+  ASSERT_TRUE(w.waitTool(20));
+  EXPECT_EQ(w.tool()->exitCode(), 0);
+  const std::string log = w.log();
+  EXPECT_TRUE(std::regex_match(
+      log, std::regex("Read beyond end of file - \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\r\n")))
+      << log;
+}
+
+TEST_F(WineEndToEnd, MalformedControlMessagesLeaveTheToolWorking) {
+  WineStation w;
+  w.startLogger({"--generate", "20"});
+  w.startTool();
+  // The window appears within a few seconds; until then the probe finds none.
+  int probe = 2;
+  const auto end = Clock::now() + Seconds(30);
+  while (probe == 2 && Clock::now() < end) {
+    probe = w.runWindowsProgram("copydata_probe.exe", {}, w.file("probe.out").string());
+  }
+  EXPECT_EQ(probe, 0) << ReadWholeFile(w.file("probe.out"));
+  // Still there, and a good message afterwards runs the job.
+  ASSERT_EQ(w.send({"3"}), 0);
+  ASSERT_TRUE(w.waitTool(120));
+  EXPECT_EQ(w.tool()->exitCode(), 0);
+  EXPECT_EQ(w.dataFile("CR000.TXT"),
+            ExpectedDataLines(Exported(w.dir(), "SL010.TXT"), CurrentYear()));
+  EXPECT_EQ(w.loggerFiles(), Paths{});
+}
+
+TEST_F(WineEndToEnd, SendToolCommandLine) {
+  WineStation w;
+  EXPECT_EQ(w.runWindowsProgram("tidehaul-send.exe", {"--help"}, w.file("help").string()), 0);
+  EXPECT_NE(ReadWholeFile(w.file("help")).find("usage: tidehaul-send [--wait SECONDS] TEXT"),
+            std::string::npos);
+  EXPECT_EQ(w.runWindowsProgram("tidehaul-send.exe", {"--version"}, w.file("version").string()), 0);
+  EXPECT_EQ(ReadWholeFile(w.file("version")), "tidehaul-send " TIDEHAUL_VERSION "\r\n");
+  EXPECT_EQ(w.runWindowsProgram("tidehaul-send.exe", {}), 2);
+  EXPECT_EQ(w.runWindowsProgram("tidehaul-send.exe", {"1", "2"}), 2);
+  EXPECT_EQ(w.runWindowsProgram("tidehaul-send.exe", {"--wait", "x", "3"}), 2);
+  EXPECT_EQ(w.runWindowsProgram("tidehaul-send.exe", {"--bogus", "3"}), 2);
+  // No tool runs: a clear failure, after the wait.
+  const auto start = Clock::now();
+  EXPECT_EQ(w.runWindowsProgram("tidehaul-send.exe", {"--wait", "1", "3"}), 1);
+  EXPECT_GE(std::chrono::duration<double>(Clock::now() - start).count(), 1.0);
+}
+
+}  // namespace
+}  // namespace th::test
