@@ -2,6 +2,7 @@
 // against what the Linux tool writes for the same logger; the wait timer, a
 // broken settings file and malformed control messages.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdio>
@@ -151,6 +152,38 @@ TEST_F(WineEndToEnd, SendToolCommandLine) {
   const auto start = Clock::now();
   EXPECT_EQ(w.runWindowsProgram("tidehaul-send.exe", {"--wait", "1", "3"}), 1);
   EXPECT_GE(std::chrono::duration<double>(Clock::now() - start).count(), 1.0);
+}
+
+TEST_F(WineEndToEnd, SettingsToolWritesWhatTheLinuxToolWritesAndRefusesNonFiles) {
+  WineStation w;
+  const std::vector<std::string> fields = {"DeviceSet.DeviceName=Station 4", "PortSet.COMPORT=7",
+                                           "ScheduleSet.SensorNoCheck=true"};
+  std::vector<std::string> args = {"set", WineStation::WindowsPath(w.file("win.dat")), "5"};
+  args.insert(args.end(), fields.begin(), fields.end());
+  ASSERT_EQ(w.runWindowsProgram("tidehaul-settings.exe", args), 0);
+  args = {(fs::path(TIDEHAUL_BIN_DIR) / "tidehaul-settings").string(), "set",
+          w.file("linux.dat").string(), "5"};
+  args.insert(args.end(), fields.begin(), fields.end());
+  ASSERT_EQ(RunToEnd(args), 0);
+  EXPECT_EQ(ReadWholeFile(w.file("win.dat")), ReadWholeFile(w.file("linux.dat")));
+
+  EXPECT_EQ(w.runWindowsProgram("tidehaul-settings.exe",
+                                {"show", WineStation::WindowsPath(w.file("win.dat")), "5"},
+                                w.file("shown").string()),
+            0);
+  EXPECT_NE(ReadWholeFile(w.file("shown")).find("\"DeviceName\": \"Station 4\""),
+            std::string::npos);
+  // A FIFO or a device in the file's place is refused at once, not opened.
+  ASSERT_EQ(::mkfifo(w.file("fifo").c_str(), 0600), 0);
+  const std::string fifo = WineStation::WindowsPath(w.file("fifo"));
+  EXPECT_EQ(w.runWindowsProgram("tidehaul-settings.exe", {"show", fifo}), 1);
+  EXPECT_EQ(w.runWindowsProgram("tidehaul-settings.exe", {"set", fifo, "1", "PortSet.COMPORT=1"}),
+            1);
+  EXPECT_EQ(w.runWindowsProgram("tidehaul-settings.exe", {"show", "NUL"}), 1);
+  EXPECT_EQ(w.runWindowsProgram("tidehaul-settings.exe", {"show", "COM3"}), 1);
+  EXPECT_EQ(w.runWindowsProgram("tidehaul-settings.exe", {"--version"}, w.file("v").string()), 0);
+  EXPECT_EQ(ReadWholeFile(w.file("v")), "tidehaul-settings " TIDEHAUL_VERSION "\r\n");
+  EXPECT_EQ(w.runWindowsProgram("tidehaul-settings.exe", {"bogus"}), 2);
 }
 
 }  // namespace
