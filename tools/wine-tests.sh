@@ -48,8 +48,9 @@ wineboot -i >/dev/null 2>&1
 keeper="$build/bin/wine_desktop_keeper.exe"
 if [ -e "$keeper" ]; then
   coproc KEEPER { wine "$keeper"; }
+  ready=
   read -r -t 60 ready <&"${KEEPER[0]}" || true
-  [ "${ready:-}" = READY ] || echo "wine-tests: the desktop keeper did not start" >&2
+  [ "${ready%$'\r'}" = READY ] || echo "wine-tests: the desktop keeper did not start" >&2
 fi
 ctest --test-dir "$build" --output-on-failure "$@"
 

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "ui/win/WinControls.h"
+
 namespace th {
 
 namespace {
@@ -62,7 +64,7 @@ LinePane::~LinePane() {
 }
 
 LRESULT CALLBACK LinePane::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* pane = reinterpret_cast<LinePane*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* pane = FromInteger<LinePane*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   if (pane == nullptr) {
     return ::DefWindowProcW(window, message, wParam, lParam);
   }
@@ -216,7 +218,7 @@ void LinePane::refresh() {
   RECT client{};
   ::GetClientRect(window_, &client);
   const auto contentWidth =
-      static_cast<int>(std::min<std::int64_t>(widest_ + 2 * kMargin, 1 << 30));
+      static_cast<int>(std::min<std::int64_t>(widest_ + std::int64_t{2} * kMargin, 1 << 30));
   xOffset_ = std::clamp(xOffset_, 0, std::max(0, contentWidth - static_cast<int>(client.right)));
   SCROLLINFO h{};
   h.cbSize = sizeof h;

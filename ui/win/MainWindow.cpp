@@ -43,7 +43,7 @@ Text WindowText(HWND window) {
 
 CopyDataStruct CopyDataFromMessage(LPARAM lParam) {
   CopyDataStruct data;
-  const auto* message = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+  const auto* message = FromInteger<const COPYDATASTRUCT*>(lParam);
   if (message == nullptr) {
     return data;
   }
@@ -131,7 +131,7 @@ void TfTidehaul::close() {
 }
 
 LRESULT CALLBACK TfTidehaul::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<TfTidehaul*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = FromInteger<TfTidehaul*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   if (self == nullptr) {
     return ::DefWindowProcW(window, message, wParam, lParam);
   }

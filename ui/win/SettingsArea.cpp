@@ -39,9 +39,9 @@ SettingsArea::SettingsArea(HWND parent, HFONT font, HFONT nameFont, const Layout
   RegisterPanelClass(&SettingsArea::Procedure);
   // A flat panel with a single-line border.
   panel_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"",
-                             WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPSIBLINGS,
-                             scale_.px(8), scale_.px(8), scale_.px(656), scale_.px(304), parent,
-                             nullptr, ::GetModuleHandleW(nullptr), nullptr);
+                             WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPSIBLINGS, scale_.px(8),
+                             scale_.px(8), scale_.px(656), scale_.px(304), parent, nullptr,
+                             ::GetModuleHandleW(nullptr), nullptr);
   if (panel_ == nullptr) {
     throw std::runtime_error("settings area: CreateWindowExW failed");
   }
@@ -78,7 +78,7 @@ void SettingsArea::name(const char* n, HWND window) {
 }
 
 LRESULT CALLBACK SettingsArea::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* area = reinterpret_cast<SettingsArea*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* area = FromInteger<SettingsArea*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   if (area == nullptr) {
     return ::DefWindowProcW(window, message, wParam, lParam);
   }
@@ -98,11 +98,11 @@ LRESULT SettingsArea::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_DRAWITEM:
-      drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      drawButton(*FromInteger<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
     case WM_CTLCOLORSTATIC:
-      if (reinterpret_cast<HWND>(lParam) == field(Field::lbeSelectedDeviceName)) {
-        HDC dc = reinterpret_cast<HDC>(wParam);
+      if (FromInteger<HWND>(lParam) == field(Field::lbeSelectedDeviceName)) {
+        HDC dc = FromInteger<HDC>(static_cast<LONG_PTR>(wParam));
         ::SetTextColor(dc, RGB(255, 0, 0));
         ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
@@ -116,10 +116,10 @@ LRESULT SettingsArea::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 HWND SettingsArea::create(const wchar_t* windowClass, const char* caption, DWORD style,
                           DWORD exStyle, Origin in, int x, int y, int width, int height, int id) {
-  HWND window = ::CreateWindowExW(
-      exStyle, windowClass, Wide(caption).c_str(), WS_CHILD | WS_CLIPSIBLINGS | style,
-      scale_.px(in.x + x), scale_.px(in.y + y), scale_.px(width), scale_.px(height), panel_,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
+  HWND window = ::CreateWindowExW(exStyle, windowClass, Wide(caption).c_str(),
+                                  WS_CHILD | WS_CLIPSIBLINGS | style, scale_.px(in.x + x),
+                                  scale_.px(in.y + y), scale_.px(width), scale_.px(height), panel_,
+                                  FromInteger<HMENU>(id), ::GetModuleHandleW(nullptr), nullptr);
   if (window == nullptr) {
     throw std::runtime_error("settings area: cannot create a control");
   }

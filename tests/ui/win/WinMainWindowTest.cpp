@@ -62,7 +62,7 @@ class WinMainWindowTest : public ::testing::Test {
   }
 
   WinMainWindowTest() : window(panes, loop) {
-    loop.setExceptionHandler([this](std::exception_ptr e) {
+    loop.setExceptionHandler([this](const std::exception_ptr& e) {
       try {
         std::rethrow_exception(e);
       } catch (const std::exception& ex) {
