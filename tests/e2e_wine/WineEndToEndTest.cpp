@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <regex>
+#include <thread>
 
 #include "tests/e2e_wine/WineStation.h"
 
@@ -135,6 +136,38 @@ TEST_F(WineEndToEnd, MalformedControlMessagesLeaveTheToolWorking) {
   EXPECT_EQ(w.dataFile("CR000.TXT"),
             ExpectedDataLines(Exported(w.dir(), "SL010.TXT"), CurrentYear()));
   EXPECT_EQ(w.loggerFiles(), Paths{});
+}
+
+TEST_F(WineEndToEnd, CloseDuringAFileReadWindsTheJobDownAndLeavesTerminalMode) {
+  WineStation w;
+  // About 14 kB at 2000 bytes/s: the read takes some seconds.
+  w.startLogger({"--generate", "400", "--rate", "2000"});
+  w.startTool();
+  ASSERT_EQ(w.send({"--wait", "30", "3"}), 0);
+  const auto end = Clock::now() + Seconds(30);
+  while (ReadWholeFile(w.file("logger.log")).find(" CMD fread ") == std::string::npos &&
+         Clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  ASSERT_NE(w.state().find("\"terminal_mode\": true"), std::string::npos);
+  // WM_CLOSE from another program: the close button's way.
+  const auto sent = Clock::now();
+  ASSERT_EQ(w.runWindowsProgram("copydata_probe.exe", {"close"}), 0);
+  ASSERT_TRUE(w.waitTool(20));
+  const double took = std::chrono::duration<double>(Clock::now() - sent).count();
+  std::printf("close to exit under Wine: %.2f s\n", took);
+  EXPECT_EQ(w.tool()->exitCode(), 0);
+  EXPECT_LT(took, 8.0);
+  const auto stateEnd = Clock::now() + Seconds(10);
+  while (w.state().find("\"running\": false") == std::string::npos && Clock::now() < stateEnd) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  const std::string state = w.state();
+  EXPECT_NE(state.find("\"terminal_mode\": false"), std::string::npos) << state;
+  // Nothing was deleted on the logger: the stopped read is fetched again next time.
+  EXPECT_EQ(w.loggerFiles(), Paths{"\\SL01\\SL010.TXT"})
+      << state << ReadWholeFile(w.file("logger.log"));
 }
 
 TEST_F(WineEndToEnd, SendToolCommandLine) {

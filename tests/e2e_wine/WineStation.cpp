@@ -136,6 +136,8 @@ void WineStation::startLogger(const std::vector<std::string>& options) {
                                    link.string(),
                                    "--state",
                                    file("logger.json").string(),
+                                   "--transcript",
+                                   file("logger.log").string(),
                                    "--export",
                                    file("exported").string(),
                                    "--exit-after-hangup",
@@ -207,7 +209,8 @@ int WineStation::rejected() const {
 
 std::vector<std::string> WineStation::loggerFiles() const {
   std::vector<std::string> out;
-  for (const auto& f : nlohmann::json::parse(state()).at("files")) {
+  const nlohmann::json json = nlohmann::json::parse(state());
+  for (const auto& f : json.at("files")) {
     out.push_back(f.at("path").get<std::string>());
   }
   return out;

@@ -1,9 +1,10 @@
 // Sends the tool's window malformed control messages, as a faulty parent
 // program might: every one must be answered with 0 and leave the tool
 // running. None carries a digit, so none names a device.
-//   copydata_probe.exe
-// Exit status 0 when every message was answered with 0, 1 otherwise, 2 when
-// no window was found.
+//   copydata_probe.exe          the malformed messages
+//   copydata_probe.exe close    WM_CLOSE, as a parent that stops the tool
+// Exit status 0 when every message was answered with 0 (or the close was
+// posted), 1 otherwise, 2 when no window was found.
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -22,11 +23,14 @@ struct Case {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   HWND window = ::FindWindowW(L"TfTidehaul", L"Tidehaul Ver 1.4.9");
   if (window == nullptr) {
     std::fprintf(stderr, "copydata_probe: no window\n");
     return 2;
+  }
+  if (argc > 1 && std::string(argv[1]) == "close") {
+    return ::PostMessageW(window, WM_CLOSE, 0, 0) != FALSE ? 0 : 1;
   }
   static const wchar_t letters[] = L"abcd";
   static const char oddBytes[] = {'x', 0, 'y'};  // one unit and a lone byte
