@@ -1,9 +1,12 @@
 // Whole jobs of tidehaul.exe under Wine against the Linux simulator, checked
 // against what the Linux tool writes for the same logger; the wait timer, a
-// broken settings file and malformed control messages.
+// broken settings file, malformed control messages and WM_CLOSE; the other
+// Windows programs as a user runs them.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QColor>
+#include <QImage>
 #include <chrono>
 #include <cstdio>
 #include <regex>
@@ -168,6 +171,30 @@ TEST_F(WineEndToEnd, CloseDuringAFileReadWindsTheJobDownAndLeavesTerminalMode) {
   // Nothing was deleted on the logger: the stopped read is fetched again next time.
   EXPECT_EQ(w.loggerFiles(), Paths{"\\SL01\\SL010.TXT"})
       << state << ReadWholeFile(w.file("logger.log"));
+}
+
+TEST_F(WineEndToEnd, ScreenshotToolWritesAPictureOfTheWindow) {
+  WineStation w;
+  const std::string out = WineStation::WindowsPath(w.file("window.png"));
+  ASSERT_EQ(w.runWindowsProgram("tidehaul-screenshot.exe", {out}), 0);
+  QImage picture;
+  ASSERT_TRUE(picture.load(QString::fromStdString(w.file("window.png").string()), "PNG"));
+  // The client area at 96 dpi, in the window's colours: the red device name
+  // in the settings area, white panes below it.
+  EXPECT_EQ(picture.size(), QSize(672, 462));
+  int red = 0;
+  for (int y = 10; y < 40; ++y) {
+    for (int x = 130; x < 500; ++x) {
+      const QColor c = picture.pixelColor(x, y);
+      red += c.red() > 200 && c.green() < 80 && c.blue() < 80 ? 1 : 0;
+    }
+  }
+  EXPECT_GT(red, 200);
+  EXPECT_EQ(picture.pixelColor(100, 400), QColor(Qt::white));
+  ASSERT_EQ(w.runWindowsProgram("tidehaul-screenshot.exe", {out, "1060x500"}), 0);
+  ASSERT_TRUE(picture.load(QString::fromStdString(w.file("window.png").string()), "PNG"));
+  EXPECT_EQ(picture.size(), QSize(1060, 500));
+  EXPECT_EQ(w.runWindowsProgram("tidehaul-screenshot.exe", {out, "big"}), 2);
 }
 
 TEST_F(WineEndToEnd, SendToolCommandLine) {
