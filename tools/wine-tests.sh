@@ -3,7 +3,11 @@
 #   bash tools/wine-tests.sh [BUILD_DIR] [ctest options...]
 # A virtual display comes first (a Wine started without one cannot make
 # windows later in its session), then a fresh prefix under the build folder
-# and one wine server for the whole run, ended at the end.
+# and one wine server for the whole run, ended at the end. After the Windows
+# build's own tests come the whole jobs under Wine (ctest label wine), whose
+# harness is part of the Linux build in TIDEHAUL_HOST_BUILD (default: the
+# folder build beside BUILD_DIR); they need its tidehaul, simulator and
+# settings tool.
 set -euo pipefail
 build=$(realpath "${1:-build-win}")
 shift || true
@@ -29,7 +33,30 @@ done
 rm -rf "$WINEPREFIX"
 mkdir -p "$WINEPREFIX"
 # The persistent server first, so that wineboot and every test use it: each
-# Wine program then starts in a fraction of a second.
-wineserver -p
+# Wine program then starts in a fraction of a second. In the foreground, so
+# that it is no session leader: one would take the first pseudo-terminal it
+# opens as a COM port as its controlling terminal, and its hang-up later.
+wineserver -f -p &
+server=$!
+for _ in $(seq 100); do
+  [ -S "/proc/$server/cwd/socket" ] && break
+  sleep 0.1
+done
 wineboot -i >/dev/null 2>&1
+# A window open for the whole run keeps Wine's desktop process alive: started
+# again for each program, it holds that program's first window for ~10 s.
+keeper="$build/bin/wine_desktop_keeper.exe"
+if [ -e "$keeper" ]; then
+  coproc KEEPER { wine "$keeper"; }
+  ready=
+  read -r -t 60 ready <&"${KEEPER[0]}" || true
+  [ "${ready%$'\r'}" = READY ] || echo "wine-tests: the desktop keeper did not start" >&2
+fi
 ctest --test-dir "$build" --output-on-failure "$@"
+
+host=$(realpath "${TIDEHAUL_HOST_BUILD:-$(dirname "$build")/build}")
+if [ ! -e "$host/bin/e2e_wine_tests" ]; then
+  echo "wine-tests: no whole-job tests: build the Linux build in $host first" >&2
+  exit 1
+fi
+TIDEHAUL_WIN_BIN="$build/bin" ctest --test-dir "$host" -L wine --output-on-failure

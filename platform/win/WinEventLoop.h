@@ -39,6 +39,11 @@ class WinEventLoop : public EventLoop {
   bool quitRequested() const override;
   void setExceptionHandler(ExceptionHandler handler) override;
 
+  // Runs fn as a dispatched call: an exception goes to the handler. Window
+  // procedures run their handlers through this, so that nothing is thrown
+  // through the system's message dispatch.
+  void runGuarded(const std::function<void()>& fn) { dispatch(fn); }
+
   // The window procedure's way in; not for other callers.
   std::intptr_t handleMessage(unsigned message, std::uintptr_t wParam);
 

@@ -6,6 +6,7 @@
 // bytes left unread are not reported twice.
 #include "serial/DeviceWatcher.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "platform/win/WinApi.h"
@@ -16,9 +17,12 @@ namespace th {
 namespace {
 
 // The pause before a wait that ended aborted is started again: it bounds the
-// thread's wake-ups on a port that aborts every wait at once, and with it the
-// delay of an arrival there.
-constexpr DWORD kAbortedWaitPauseMs = 5;
+// thread's wake-ups on a port that aborts every wait at once (Wine on a
+// pseudo-terminal), and with it the delay of an arrival there. Short right
+// after bytes came or were read, when more are likely; doubled with every
+// quiet wait up to the longest, so that an idle port costs almost nothing.
+constexpr DWORD kShortestPauseMs = 2;
+constexpr DWORD kLongestPauseMs = 50;
 
 // The modem-line events, which a port without modem lines refuses.
 constexpr DWORD kModemLineEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING;
@@ -34,6 +38,9 @@ struct DeviceWatcher::Impl {
   const std::atomic<std::uint64_t>& bytesTaken;
   // Bytes received up to the last arrival reported.
   std::uint64_t reported = 0;
+  // Bytes read as last seen, and the next pause after an aborted wait.
+  std::uint64_t takenSeen = 0;
+  DWORD pauseMs = kShortestPauseMs;
 
   explicit Impl(const std::atomic<std::uint64_t>& taken) : bytesTaken(taken) {}
   Impl(const Impl&) = delete;
@@ -61,6 +68,22 @@ struct DeviceWatcher::Impl {
     DWORD unused = 0;
     ::GetOverlappedResult(device, &overlapped, &unused, TRUE);
     pending = false;
+  }
+
+  // Waits the current pause, then lengthens the next one unless the main
+  // thread read bytes meanwhile. True when a stop came.
+  bool Pause() {
+    if (::WaitForSingleObject(stop, pauseMs) == WAIT_OBJECT_0) {
+      return true;
+    }
+    const std::uint64_t taken = bytesTaken.load();
+    if (taken != takenSeen) {
+      takenSeen = taken;
+      pauseMs = kShortestPauseMs;
+    } else {
+      pauseMs = std::min(pauseMs * 2, kLongestPauseMs);
+    }
+    return false;
   }
 
   enum class Check { NewBytes, Nothing, Failed };
@@ -145,6 +168,7 @@ DeviceWatcher::Event DeviceWatcher::Wait() {
     }
     switch (w.CheckQueue()) {
       case Impl::Check::NewBytes:
+        w.pauseMs = kShortestPauseMs;
         return Event::Arrival;
       case Impl::Check::Failed:
         return Event::Hangup;  // the device is gone or failed
@@ -155,7 +179,7 @@ DeviceWatcher::Event DeviceWatcher::Wait() {
     // after a pause, so that a port whose waits never block does not spin.
     // One that reported a real event (output empty, a line change) starts
     // again at once.
-    if (aborted && ::WaitForSingleObject(w.stop, kAbortedWaitPauseMs) == WAIT_OBJECT_0) {
+    if (aborted && w.Pause()) {
       return Event::End;
     }
   }

@@ -132,11 +132,13 @@ int Close(DeviceHandle handle, std::uint32_t perByteMs, std::uint32_t constantMs
         return QueueCounts(handle, in, count);
       },
       perByteMs, constantMs);
-  // Output that went out is not cleared: on a pseudo-terminal under Wine that
-  // would drop what the far end has not read yet.
-  DWORD purge = PURGE_TXABORT | PURGE_RXABORT | PURGE_RXCLEAR;
+  // Output that went out is neither cleared nor aborted: no write is
+  // outstanding here (every write waits for its end), and on a
+  // pseudo-terminal under Wine either flag discards what the far end has not
+  // read yet.
+  DWORD purge = PURGE_RXABORT | PURGE_RXCLEAR;
   if (!sent) {
-    purge |= PURGE_TXCLEAR;
+    purge |= PURGE_TXABORT | PURGE_TXCLEAR;
   }
   ::PurgeComm(H(handle), purge);
   return ::CloseHandle(H(handle)) == FALSE ? LastError() : 0;

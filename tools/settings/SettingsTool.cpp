@@ -1,22 +1,13 @@
 #include "tools/settings/SettingsTool.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
 #include <memory>
 
-#include "platform/linux/LinuxPlatformServices.h"
 #include "tools/settings/SettingsFields.h"
+#include "tools/settings/TableFile.h"
 
 namespace th::settings {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
     "usage: tidehaul-settings show FILE [N]\n"
@@ -36,110 +27,25 @@ struct Refusal {
 // The whole table; a missing file gives zeros when `missingIsEmpty`.
 std::unique_ptr<DeviceTable> ReadTable(const std::string& path, bool missingIsEmpty) {
   auto table = std::make_unique<DeviceTable>();
-  // A FIFO or device in the file's place must neither hang the tool nor be read.
-  int error = 0;
-  const int fd = OpenRegularFile(path, O_RDONLY, error);
-  if (fd < 0) {
-    if (error == ENOENT && missingIsEmpty) {
+  const TableRead read = ReadTableFile(path, *table);
+  switch (read.outcome) {
+    case TableRead::Outcome::Read:
       return table;
-    }
-    if (error == EINVAL) {
+    case TableRead::Outcome::Missing:
+      if (missingIsEmpty) {
+        return table;
+      }
+      throw Refusal{"cannot read " + path + ": " + read.why};
+    case TableRead::Outcome::NotRegular:
       throw Refusal{path + " is not a regular file"};
-    }
-    throw Refusal{"cannot read " + path + ": " + std::strerror(error)};
+    case TableRead::Outcome::WrongSize:
+      throw Refusal{path + " has " + std::to_string(read.size) + " bytes; a settings file has " +
+                    std::to_string(kSettingsFileSize) + " (255 records of " +
+                    std::to_string(kSetupSize) + ")"};
+    case TableRead::Outcome::Failed:
+      break;
   }
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    const std::string why = std::strerror(errno);
-    ::close(fd);
-    throw Refusal{"cannot read " + path + ": " + why};
-  }
-  if (static_cast<std::size_t>(st.st_size) != kSettingsFileSize) {
-    ::close(fd);
-    throw Refusal{path + " has " + std::to_string(st.st_size) + " bytes; a settings file has " +
-                  std::to_string(kSettingsFileSize) + " (255 records of " +
-                  std::to_string(kSetupSize) + ")"};
-  }
-  auto* bytes = reinterpret_cast<char*>(table->data());
-  std::size_t got = 0;
-  while (got < kSettingsFileSize) {
-    const ssize_t n = ::read(fd, bytes + got, kSettingsFileSize - got);
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n <= 0) {
-      std::string message = "cannot read " + path + ": ";
-      message += n < 0 ? std::strerror(errno) : "the file got shorter";
-      ::close(fd);
-      throw Refusal{message};
-    }
-    got += static_cast<std::size_t>(n);
-  }
-  ::close(fd);
-  return table;
-}
-
-// Writes a temporary file beside the target and renames it over the target, so
-// a reader sees the old file or the new one, never a part of either.
-void WriteTableAtomically(const std::string& requested, const DeviceTable& table) {
-  // A link is followed, so the file it names is replaced and the link kept.
-  std::error_code ec;
-  std::string path = requested;
-  if (fs::is_symlink(fs::symlink_status(requested, ec))) {
-    path = fs::weakly_canonical(requested, ec).string();
-    if (ec) {
-      throw Refusal{"cannot resolve " + requested + ": " + ec.message()};
-    }
-  }
-  struct stat old {};
-  const bool exists = ::stat(path.c_str(), &old) == 0;
-  std::string temp = path + ".XXXXXX";
-  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) {
-    throw Refusal{"cannot write beside " + path + ": " + std::strerror(errno)};
-  }
-  const auto fail = [&](const std::string& what) {
-    const std::string why = std::strerror(errno);
-    ::close(fd);
-    ::unlink(temp.c_str());
-    throw Refusal{what + ": " + why};
-  };
-  if (exists) {
-    if (::fchmod(fd, old.st_mode & 07777) != 0) {
-      fail("cannot set the mode of " + temp);
-    }
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(fd, 0666 & ~mask) != 0) {
-      fail("cannot set the mode of " + temp);
-    }
-  }
-  const auto* bytes = reinterpret_cast<const char*>(table.data());
-  std::size_t done = 0;
-  while (done < kSettingsFileSize) {
-    const ssize_t n = ::write(fd, bytes + done, kSettingsFileSize - done);
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n <= 0) {
-      fail("cannot write " + temp);
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (::fsync(fd) != 0) {
-    fail("cannot write " + temp);
-  }
-  if (::close(fd) != 0) {
-    const std::string why = std::strerror(errno);
-    ::unlink(temp.c_str());
-    throw Refusal{"cannot write " + temp + ": " + why};
-  }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
-    const std::string why = std::strerror(errno);
-    ::unlink(temp.c_str());
-    throw Refusal{"cannot replace " + path + ": " + why};
-  }
+  throw Refusal{"cannot read " + path + ": " + read.why};
 }
 
 bool AllZero(const Setup& s) {

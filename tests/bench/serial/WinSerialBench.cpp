@@ -119,9 +119,23 @@ int main(int argc, char** argv) {
         loop, [&] { return seen >= want; }, 5000);
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  port.Close();
   std::printf("latency: far-end send to OnRxChar, %zu samples: p50 %.2f ms, p99 %.2f ms\n",
               latency.size(), At(latency, 0.5), At(latency, 0.99));
+  // The same after a quiet spell each, as a reply comes after a command.
+  constexpr int kQuietSamples = 40;
+  latency.clear();
+  for (int i = 0; i < kQuietSamples; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const int want = seen + 1;
+    sent = Clock::now();
+    line.send("x");
+    Pump(
+        loop, [&] { return seen >= want; }, 5000);
+  }
+  port.Close();
+  std::printf(
+      "latency after 300 ms of quiet, %zu samples: p50 %.2f ms, p99 %.2f ms, max %.2f ms\n",
+      latency.size(), At(latency, 0.5), At(latency, 0.99), At(latency, 1.0));
 
   // The same with a plain ReadFile loop on the main thread.
   port.SetEvents(th::TSerialEvents());

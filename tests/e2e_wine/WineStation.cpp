@@ -1,0 +1,219 @@
+#include "tests/e2e_wine/WineStation.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <thread>
+
+namespace th::test {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+const fs::path kLinuxBin = TIDEHAUL_BIN_DIR;
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+// The wine server of the prefix: the process named wineserver* whose
+// environment names the prefix, or the only one.
+pid_t FindServer() {
+  const std::string prefix = "WINEPREFIX=" + WineSession::Prefix().string();
+  pid_t only = -1;
+  int count = 0;
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) {
+      continue;
+    }
+    std::ifstream comm(entry.path() / "comm");
+    std::string command;
+    std::getline(comm, command);
+    if (command.rfind("wineserver", 0) != 0) {
+      continue;
+    }
+    const pid_t pid = std::stoi(name);
+    std::ifstream environ(entry.path() / "environ");
+    const std::string env((std::istreambuf_iterator<char>(environ)), {});
+    if (env.find(prefix + '\0') != std::string::npos) {
+      return pid;
+    }
+    only = pid;
+    ++count;
+  }
+  return count == 1 ? only : -1;
+}
+
+}  // namespace
+
+bool WineSession::Available() {
+  return !Env("TIDEHAUL_WIN_BIN").empty() && !Env("WINEPREFIX").empty() &&
+         !Env("DISPLAY").empty() && fs::exists(WindowsBin() / "tidehaul.exe");
+}
+
+fs::path WineSession::WindowsBin() {
+  return Env("TIDEHAUL_WIN_BIN");
+}
+
+fs::path WineSession::Prefix() {
+  return Env("WINEPREFIX");
+}
+
+double WineSession::ServerCpuSeconds() {
+  const pid_t server = FindServer();
+  if (server < 0) {
+    return 0;
+  }
+  std::ifstream stat("/proc/" + std::to_string(server) + "/stat");
+  std::string all((std::istreambuf_iterator<char>(stat)), {});
+  // Fields after the command's closing parenthesis: utime and stime are the
+  // 12th and 13th of them.
+  std::istringstream rest(all.substr(all.rfind(')') + 2));
+  std::string field;
+  double ticks = 0;
+  for (int i = 1; i <= 13 && rest >> field; ++i) {
+    if (i == 12 || i == 13) {
+      ticks += std::stod(field);
+    }
+  }
+  return ticks / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+std::vector<std::string> WineSession::Command(const std::vector<std::string>& programAndArgs) {
+  std::vector<std::string> args = {"/usr/bin/env", "DISPLAY=" + Env("DISPLAY"), "wine"};
+  args.insert(args.end(), programAndArgs.begin(), programAndArgs.end());
+  return args;
+}
+
+WineStation::WineStation() {
+  fs::copy_file(WineSession::WindowsBin() / "tidehaul.exe", file("tidehaul.exe"));
+  fs::create_directory(file("data"));
+  settings({"DeviceSet.DeviceName=Demo station", "DeviceSet.LogID=01", "PortSet.COMPORT=3",
+            "PortSet.Baudrate=115200", "ModemSet.ModemType=Direct",
+            "SaveFileSet.SavePath=" + WindowsPath(file("data")), "SaveFileSet.FileName1=CR000",
+            "SaveFileSet.FileName2=CR001"});
+}
+
+WineStation::~WineStation() {
+  tool_.reset();
+  sim_.reset();
+  fs::remove(WineSession::Prefix() / "dosdevices" / "com3");
+}
+
+std::string WineStation::WindowsPath(const fs::path& path) {
+  std::string out = "Z:" + fs::absolute(path).string();
+  for (char& c : out) {
+    if (c == '/') {
+      c = '\\';
+    }
+  }
+  return out;
+}
+
+void WineStation::settings(const std::vector<std::string>& fields) {
+  std::vector<std::string> args = {(kLinuxBin / "tidehaul-settings").string(), "set",
+                                   file("Setting.dat").string(), std::to_string(kDevice)};
+  args.insert(args.end(), fields.begin(), fields.end());
+  if (RunToEnd(args) != 0) {
+    throw std::runtime_error("tidehaul-settings failed");
+  }
+}
+
+void WineStation::startLogger(const std::vector<std::string>& options) {
+  const fs::path link = WineSession::Prefix() / "dosdevices" / "com3";
+  fs::remove(link);
+  std::vector<std::string> args = {(kLinuxBin / "tidehaul-logger-sim").string(),
+                                   "--link",
+                                   link.string(),
+                                   "--state",
+                                   file("logger.json").string(),
+                                   "--transcript",
+                                   file("logger.log").string(),
+                                   "--export",
+                                   file("exported").string(),
+                                   "--exit-after-hangup",
+                                   "--timeout",
+                                   "150"};
+  args.insert(args.end(), options.begin(), options.end());
+  sim_ = std::make_unique<Process>(args, file("sim.out").string());
+  const auto end = Clock::now() + Seconds(10);
+  while (Clock::now() < end) {
+    if (ReadWholeFile(file("sim.out")).find("READY") != std::string::npos) {
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  throw std::runtime_error("the simulator did not get ready");
+}
+
+void WineStation::startTool() {
+  tool_ = std::make_unique<Process>(WineSession::Command({file("tidehaul.exe").string()}));
+}
+
+int WineStation::send(const std::vector<std::string>& args) {
+  std::vector<std::string> command = {(WineSession::WindowsBin() / "tidehaul-send.exe").string()};
+  command.insert(command.end(), args.begin(), args.end());
+  return RunToEnd(WineSession::Command(command));
+}
+
+int WineStation::runWindowsProgram(const std::string& program, const std::vector<std::string>& args,
+                                   const std::string& out) {
+  std::vector<std::string> command = {(WineSession::WindowsBin() / program).string()};
+  command.insert(command.end(), args.begin(), args.end());
+  Process p(WineSession::Command(command), out);
+  return p.wait(Seconds(60)) ? p.exitCode() : -1;
+}
+
+bool WineStation::runJob() {
+  startTool();
+  const int sent = send({"--wait", "30", std::to_string(kDevice)});
+  const bool toolEnded = waitTool(120);
+  const bool simEnded = sim_ == nullptr || sim_->wait(Seconds(10));
+  if (sent != 0 || !toolEnded || !simEnded) {
+    std::fprintf(stderr, "job: send exit %d, tool %s, simulator %s\n%s", sent,
+                 toolEnded ? "ended" : "still running", simEnded ? "ended" : "still running",
+                 ReadWholeFile(file("sim.out")).c_str());
+    return false;
+  }
+  return true;
+}
+
+bool WineStation::waitTool(double seconds) {
+  return tool_ != nullptr && tool_->wait(Seconds(seconds));
+}
+
+std::string WineStation::dataFile(const std::string& name) const {
+  return ReadWholeFile(file("data") / name);
+}
+
+std::string WineStation::log() const {
+  return ReadWholeFile(file("LogFile.Log"));
+}
+
+std::string WineStation::state() const {
+  return ReadWholeFile(file("logger.json"));
+}
+
+int WineStation::rejected() const {
+  return nlohmann::json::parse(state()).at("rejected").get<int>();
+}
+
+std::vector<std::string> WineStation::loggerFiles() const {
+  std::vector<std::string> out;
+  const nlohmann::json json = nlohmann::json::parse(state());
+  for (const auto& f : json.at("files")) {
+    out.push_back(f.at("path").get<std::string>());
+  }
+  return out;
+}
+
+}  // namespace th::test

@@ -1,0 +1,75 @@
+#pragma once
+// A station under Wine: tidehaul.exe copied into a temporary folder with its
+// Setting.dat, the simulated logger (the Linux tidehaul-logger-sim) on a
+// pseudo-terminal linked into the Wine prefix as COM3, and the parent
+// program's part played by tidehaul-send.exe. The Wine session (display,
+// prefix, server) is the caller's: tools/wine-tests.sh sets it up and names
+// the Windows build's programs in TIDEHAUL_WIN_BIN. Its wine server runs in
+// the foreground (wineserver -f): a server that made itself a session leader
+// would take the pseudo-terminal as its controlling terminal and get its
+// hang-up when the simulator ends.
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/e2e_fetch/Station.h"
+
+namespace th::test {
+
+// The Windows programs and the Wine session, from the environment; Available()
+// is false outside such a session.
+struct WineSession {
+  static bool Available();
+  static std::filesystem::path WindowsBin();
+  static std::filesystem::path Prefix();
+  // The wine server's CPU seconds so far (it works for every Wine program).
+  static double ServerCpuSeconds();
+  // `wine PROGRAM ARGS...` with the display kept (Process drops it).
+  static std::vector<std::string> Command(const std::vector<std::string>& programAndArgs);
+};
+
+class WineStation {
+ public:
+  static constexpr int kDevice = 3;
+
+  WineStation();
+  ~WineStation();
+  WineStation(const WineStation&) = delete;
+  WineStation& operator=(const WineStation&) = delete;
+
+  const std::filesystem::path& dir() const { return dir_.path(); }
+  std::filesystem::path file(const std::string& name) const { return dir_.path() / name; }
+  // The folder as the Windows program sees it ("Z:\tmp\...").
+  static std::string WindowsPath(const std::filesystem::path& path);
+
+  // Sets fields of record 3; a "Direct" device on COM3 by default.
+  void settings(const std::vector<std::string>& fields);
+  // Starts the simulator with these extra options, linked as COM3; waits for READY.
+  void startLogger(const std::vector<std::string>& options);
+  // Starts tidehaul.exe; Process of `wine tidehaul.exe`.
+  void startTool();
+  // Runs `wine tidehaul-send.exe ARGS...`; its exit code.
+  int send(const std::vector<std::string>& args);
+  // Runs another program of the Windows build under Wine; its exit code.
+  int runWindowsProgram(const std::string& program, const std::vector<std::string>& args = {},
+                        const std::string& out = "/dev/null");
+  // Starts the tool, names device 3, waits for both to end. False on a hang.
+  bool runJob();
+  // Waits for the tool to end.
+  bool waitTool(double seconds);
+
+  Process* tool() { return tool_.get(); }
+  std::string dataFile(const std::string& name) const;
+  std::string log() const;
+  std::string state() const;
+  int rejected() const;
+  std::vector<std::string> loggerFiles() const;
+
+ private:
+  TempDir dir_;
+  std::unique_ptr<Process> sim_;
+  std::unique_ptr<Process> tool_;
+};
+
+}  // namespace th::test

@@ -1,0 +1,383 @@
+#include "ui/win/LinePane.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "ui/win/WinControls.h"
+
+namespace th {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"TidehaulLinePane";
+constexpr int kMargin = 2;  // left text margin, as an edit control keeps
+constexpr UINT_PTR kRefreshTimer = 1;
+constexpr int kWheelLines = 3;
+
+// Control characters show as blanks, so that every byte has one fixed advance.
+wchar_t DisplayChar(unsigned char byte) {
+  if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) {
+    return L' ';
+  }
+  return static_cast<wchar_t>(byte);
+}
+
+void RegisterPaneClass(WNDPROC procedure) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = CS_DBLCLKS;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = ::GetModuleHandleW(nullptr);
+  windowClass.hCursor = ::LoadCursorA(nullptr, IDC_IBEAM);
+  windowClass.lpszClassName = kClassName;
+  if (::RegisterClassExW(&windowClass) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    throw std::runtime_error("line pane: RegisterClassExW failed");
+  }
+}
+
+}  // namespace
+
+LinePane::LinePane(LineList& lines, HWND parent, HFONT font, const RECT& place)
+    : lines_(lines), font_(font) {
+  RegisterPaneClass(&LinePane::Procedure);
+  window_ = ::CreateWindowExW(
+      WS_EX_CLIENTEDGE, kClassName, L"",
+      WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | WS_CLIPSIBLINGS, place.left,
+      place.top, place.right - place.left, place.bottom - place.top, parent, nullptr,
+      ::GetModuleHandleW(nullptr), nullptr);
+  if (window_ == nullptr) {
+    throw std::runtime_error("line pane: CreateWindowExW failed");
+  }
+  ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  measureFont();
+  lines_.setObserver(this);
+  linesAppended(lines_, 0);
+  refresh();
+}
+
+LinePane::~LinePane() {
+  lines_.setObserver(nullptr);
+  ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+  ::DestroyWindow(window_);
+}
+
+LRESULT CALLBACK LinePane::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* pane = FromInteger<LinePane*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (pane == nullptr) {
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+  try {
+    return pane->handle(message, wParam, lParam);
+  } catch (...) {
+    // A pane that cannot draw or scroll shows less; its lines are unharmed.
+    return 0;
+  }
+}
+
+LRESULT LinePane::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT:
+      paint();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // the paint fills every pixel itself
+    case WM_SIZE:
+      refresh();
+      return 0;
+    case WM_TIMER:
+      if (wParam == kRefreshTimer) {
+        refresh();
+        return 0;
+      }
+      break;
+    case WM_VSCROLL:
+      onVerticalScroll(LOWORD(wParam));
+      return 0;
+    case WM_HSCROLL:
+      onHorizontalScroll(LOWORD(wParam));
+      return 0;
+    case WM_MOUSEWHEEL: {
+      const int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
+      const auto step = static_cast<std::int64_t>(notches) * kWheelLines;
+      const auto target = static_cast<std::int64_t>(top_) - step;
+      scrollTo(static_cast<std::size_t>(std::max<std::int64_t>(0, target)));
+      return 0;
+    }
+    case WM_LBUTTONDOWN:
+      ::SetFocus(window_);
+      return 0;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS;
+    case WM_KEYDOWN:
+      if (onKey(wParam)) {
+        return 0;
+      }
+      break;
+    default:
+      break;
+  }
+  return ::DefWindowProcW(window_, message, wParam, lParam);
+}
+
+void LinePane::measureFont() {
+  HDC dc = ::GetDC(window_);
+  HGDIOBJ old = ::SelectObject(dc, font_);
+  std::array<INT, 256> widths{};
+  ::GetCharWidth32W(dc, 0, 255, widths.data());
+  for (int b = 0; b < 256; ++b) {
+    const auto display = static_cast<std::size_t>(DisplayChar(static_cast<unsigned char>(b)));
+    advance_.at(static_cast<std::size_t>(b)) = std::max(1, widths.at(display));
+  }
+  TEXTMETRICW metrics{};
+  ::GetTextMetricsW(dc, &metrics);
+  lineHeight_ = std::max(1, static_cast<int>(metrics.tmHeight));
+  ::SelectObject(dc, old);
+  ::ReleaseDC(window_, dc);
+  widest_ = 0;
+  measured_ = 0;
+}
+
+std::int64_t LinePane::widthOf(std::string_view line) const {
+  std::int64_t width = 0;
+  for (const char c : line) {
+    width += advance_[static_cast<unsigned char>(c)];
+  }
+  return width;
+}
+
+void LinePane::linesAppended(const LineList& /*list*/, std::size_t first) {
+  if (first < measured_) {
+    measured_ = first;
+  }
+  for (; measured_ < lines_.count(); ++measured_) {
+    widest_ = std::max(widest_, widthOf(lines_.raw(measured_)));
+  }
+  scheduleRefresh();
+}
+
+void LinePane::linesCleared(const LineList& /*list*/) {
+  widest_ = 0;
+  measured_ = 0;
+  top_ = 0;
+  xOffset_ = 0;
+  followEnd_ = true;
+  scheduleRefresh();
+}
+
+void LinePane::scheduleRefresh() {
+  // A stream of lines repaints the pane at most every kRefreshMs instead of at
+  // every append. The refresh is made here when it is due, not only by the
+  // timer: a busy message queue holds timer messages back.
+  const DWORD since = ::GetTickCount() - lastRefresh_;
+  if (since >= kRefreshMs) {
+    refresh();
+    return;
+  }
+  if (!refreshPending_) {
+    refreshPending_ = true;
+    ::SetTimer(window_, kRefreshTimer, kRefreshMs - since, nullptr);
+  }
+}
+
+int LinePane::visibleLines() const {
+  RECT client{};
+  ::GetClientRect(window_, &client);
+  return std::max(1, static_cast<int>(client.bottom) / lineHeight_);
+}
+
+std::size_t LinePane::lastTop() const {
+  const auto visible = static_cast<std::size_t>(visibleLines());
+  return lines_.count() > visible ? lines_.count() - visible : 0;
+}
+
+void LinePane::refresh() {
+  if (refreshPending_) {
+    ::KillTimer(window_, kRefreshTimer);
+    refreshPending_ = false;
+  }
+  lastRefresh_ = ::GetTickCount();
+  const std::size_t maxTop = lastTop();
+  if (followEnd_ || top_ > maxTop) {
+    top_ = maxTop;
+  }
+  const auto limit = static_cast<std::size_t>(0x7FFFFFFE);
+  SCROLLINFO v{};
+  v.cbSize = sizeof v;
+  v.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+  v.nMin = 0;
+  v.nMax = static_cast<int>(std::min(lines_.count(), limit)) - 1;
+  v.nPage = static_cast<UINT>(visibleLines());
+  v.nPos = static_cast<int>(std::min(top_, limit));
+  if (v.nMax < 0) {
+    v.nMax = 0;
+  }
+  ::SetScrollInfo(window_, SB_VERT, &v, TRUE);
+
+  RECT client{};
+  ::GetClientRect(window_, &client);
+  const auto contentWidth =
+      static_cast<int>(std::min<std::int64_t>(widest_ + std::int64_t{2} * kMargin, 1 << 30));
+  xOffset_ = std::clamp(xOffset_, 0, std::max(0, contentWidth - static_cast<int>(client.right)));
+  SCROLLINFO h{};
+  h.cbSize = sizeof h;
+  h.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+  h.nMin = 0;
+  h.nMax = std::max(0, contentWidth - 1);
+  h.nPage = static_cast<UINT>(std::max<LONG>(1, client.right));
+  h.nPos = xOffset_;
+  ::SetScrollInfo(window_, SB_HORZ, &h, TRUE);
+  ::InvalidateRect(window_, nullptr, FALSE);
+}
+
+void LinePane::paint() {
+  PAINTSTRUCT ps{};
+  HDC dc = ::BeginPaint(window_, &ps);
+  ::FillRect(dc, &ps.rcPaint, ::GetSysColorBrush(COLOR_WINDOW));
+  HGDIOBJ old = ::SelectObject(dc, font_);
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+  RECT client{};
+  ::GetClientRect(window_, &client);
+  const int width = client.right;
+  const int firstRow = std::max(0, static_cast<int>(ps.rcPaint.top) / lineHeight_);
+  const int endRow = static_cast<int>(ps.rcPaint.bottom) / lineHeight_ + 1;
+  std::vector<wchar_t> text;
+  std::vector<INT> advances;
+  for (int row = firstRow; row < endRow; ++row) {
+    const std::size_t i = top_ + static_cast<std::size_t>(row);
+    if (i >= lines_.count()) {
+      break;
+    }
+    const std::string_view line = lines_.raw(i);
+    // Skip what lies left of the view, then draw only what fits in it.
+    std::int64_t x = kMargin - static_cast<std::int64_t>(xOffset_);
+    std::size_t c = 0;
+    while (c < line.size()) {
+      const int w = advance_[static_cast<unsigned char>(line[c])];
+      if (x + w > 0) {
+        break;
+      }
+      x += w;
+      ++c;
+    }
+    text.clear();
+    advances.clear();
+    for (std::int64_t end = x; c < line.size() && end < width; ++c) {
+      const auto byte = static_cast<unsigned char>(line[c]);
+      text.push_back(DisplayChar(byte));
+      advances.push_back(advance_[byte]);
+      end += advance_[byte];
+    }
+    if (!text.empty()) {
+      ::ExtTextOutW(dc, static_cast<int>(x), row * lineHeight_, 0, nullptr, text.data(),
+                    static_cast<UINT>(text.size()), advances.data());
+    }
+  }
+  ::SelectObject(dc, old);
+  ::EndPaint(window_, &ps);
+}
+
+void LinePane::scrollTo(std::size_t top) {
+  const std::size_t maxTop = lastTop();
+  top_ = std::min(top, maxTop);
+  followEnd_ = top_ >= maxTop;
+  refresh();
+}
+
+void LinePane::scrollSideways(int offset) {
+  xOffset_ = std::max(0, offset);
+  refresh();
+}
+
+void LinePane::onVerticalScroll(int code) {
+  const auto page = static_cast<std::size_t>(visibleLines());
+  switch (code) {
+    case SB_LINEUP:
+      scrollTo(top_ > 0 ? top_ - 1 : 0);
+      break;
+    case SB_LINEDOWN:
+      scrollTo(top_ + 1);
+      break;
+    case SB_PAGEUP:
+      scrollTo(top_ > page ? top_ - page : 0);
+      break;
+    case SB_PAGEDOWN:
+      scrollTo(top_ + page);
+      break;
+    case SB_TOP:
+      scrollTo(0);
+      break;
+    case SB_BOTTOM:
+      scrollTo(lastTop());
+      break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+      SCROLLINFO info{};
+      info.cbSize = sizeof info;
+      info.fMask = SIF_TRACKPOS;
+      ::GetScrollInfo(window_, SB_VERT, &info);
+      scrollTo(static_cast<std::size_t>(std::max(0, info.nTrackPos)));
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void LinePane::onHorizontalScroll(int code) {
+  RECT client{};
+  ::GetClientRect(window_, &client);
+  const int step = std::max(1, advance_['x']);
+  switch (code) {
+    case SB_LINELEFT:
+      scrollSideways(xOffset_ - step);
+      break;
+    case SB_LINERIGHT:
+      scrollSideways(xOffset_ + step);
+      break;
+    case SB_PAGELEFT:
+      scrollSideways(xOffset_ - static_cast<int>(client.right));
+      break;
+    case SB_PAGERIGHT:
+      scrollSideways(xOffset_ + static_cast<int>(client.right));
+      break;
+    case SB_LEFT:
+      scrollSideways(0);
+      break;
+    case SB_RIGHT:
+      scrollSideways(1 << 30);
+      break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+      SCROLLINFO info{};
+      info.cbSize = sizeof info;
+      info.fMask = SIF_TRACKPOS;
+      ::GetScrollInfo(window_, SB_HORZ, &info);
+      scrollSideways(info.nTrackPos);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+bool LinePane::onKey(WPARAM key) {
+  const std::pair<WPARAM, int> keys[] = {{VK_UP, SB_LINEUP},    {VK_DOWN, SB_LINEDOWN},
+                                         {VK_PRIOR, SB_PAGEUP}, {VK_NEXT, SB_PAGEDOWN},
+                                         {VK_HOME, SB_TOP},     {VK_END, SB_BOTTOM}};
+  for (const auto& [k, code] : keys) {
+    if (k == key) {
+      onVerticalScroll(code);
+      return true;
+    }
+  }
+  if (key == VK_LEFT || key == VK_RIGHT) {
+    onHorizontalScroll(key == VK_LEFT ? SB_LINELEFT : SB_LINERIGHT);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace th

@@ -1,0 +1,70 @@
+#pragma once
+// A read-only text pane over a core line list, as a window of its own. It
+// paints only the lines in view, straight from the list's bytes (one byte per
+// character), so hundreds of thousands of lines cost no copy and an append
+// costs a few additions. Lines never wrap: the pane scrolls sideways instead.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "platform/win/WinApi.h"
+#include "ui/LineList.h"
+
+namespace th {
+
+class LinePane : public LineListObserver {
+ public:
+  // A child of `parent` at the given place (in pixels), drawn in `font`.
+  LinePane(LineList& lines, HWND parent, HFONT font, const RECT& place);
+  ~LinePane() override;
+  LinePane(const LinePane&) = delete;
+  LinePane& operator=(const LinePane&) = delete;
+
+  HWND handle() const { return window_; }
+  const LineList& lines() const { return lines_; }
+  // Width in pixels of the widest line.
+  int contentWidth() const { return static_cast<int>(widest_); }
+  int lineHeight() const { return lineHeight_; }
+  // The line at the top of the view.
+  std::size_t topLine() const { return top_; }
+  int horizontalOffset() const { return xOffset_; }
+  // Appends show at most every kRefreshMs; true while one is due.
+  bool refreshPending() const { return refreshPending_; }
+  static constexpr std::uint32_t kRefreshMs = 40;
+
+  void linesAppended(const LineList& list, std::size_t first) override;
+  void linesCleared(const LineList& list) override;
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+  void measureFont();
+  std::int64_t widthOf(std::string_view line) const;
+  void scheduleRefresh();
+  void refresh();
+  void paint();
+  int visibleLines() const;
+  std::size_t lastTop() const;
+  void scrollTo(std::size_t top);
+  void scrollSideways(int offset);
+  void onVerticalScroll(int code);
+  void onHorizontalScroll(int code);
+  bool onKey(WPARAM key);
+
+  LineList& lines_;
+  HWND window_ = nullptr;
+  HFONT font_;
+  std::array<int, 256> advance_{};  // per byte, in pixels
+  int lineHeight_ = 13;
+  std::int64_t widest_ = 0;
+  std::size_t measured_ = 0;  // lines whose width is in widest_
+  std::size_t top_ = 0;
+  int xOffset_ = 0;
+  bool followEnd_ = true;  // keep the last line in view while lines arrive
+  bool refreshPending_ = false;
+  DWORD lastRefresh_ = 0;
+};
+
+}  // namespace th

@@ -1,0 +1,251 @@
+#include "ui/win/MainWindow.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <vector>
+
+#include "platform/win/WinText.h"
+#include "ui/win/LinePane.h"
+#include "ui/win/SettingsArea.h"
+#include "ui/win/StatusPanels.h"
+#include "ui/win/WinControls.h"
+
+namespace th {
+
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_APPWINDOW;  // its own taskbar button
+
+void RegisterWindowClass(WNDPROC procedure) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = ::GetModuleHandleW(nullptr);
+  windowClass.hIcon = ::LoadIconA(nullptr, IDI_APPLICATION);
+  windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
+  windowClass.lpszClassName = TfTidehaul::kClassName;
+  if (::RegisterClassExW(&windowClass) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    throw std::runtime_error("main window: RegisterClassExW failed");
+  }
+}
+
+Text WindowText(HWND window) {
+  const int length = ::GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int got = ::GetWindowTextW(window, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(std::max(0, got)));
+  return win::TextFromWide(text);
+}
+
+}  // namespace
+
+CopyDataStruct CopyDataFromMessage(LPARAM lParam) {
+  CopyDataStruct data;
+  const auto* message = FromInteger<const COPYDATASTRUCT*>(lParam);
+  if (message == nullptr) {
+    return data;
+  }
+  data.dwData = static_cast<std::uint64_t>(message->dwData);
+  if (message->lpData != nullptr) {
+    data.cbData = static_cast<std::uint32_t>(message->cbData);
+    data.lpData = static_cast<const std::uint8_t*>(message->lpData);
+  }
+  return data;
+}
+
+TfTidehaul::TfTidehaul(Panes& panes, WinEventLoop& loop)
+    : loop_(loop), scale_(LayoutScale::OfScreen()) {
+  RegisterWindowClass(&TfTidehaul::Procedure);
+  font_ = MakeWindowFont(scale_);
+  nameFont_ = MakeNameFont(scale_);
+  // The client area is 672 x 462 layout pixels; the system places the window.
+  RECT outer{0, 0, scale_.px(kClientWidth), scale_.px(kClientHeight)};
+  ::AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
+  window_ = ::CreateWindowExW(kExStyle, kClassName, kTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                              outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
+                              ::GetModuleHandleW(nullptr), nullptr);
+  if (window_ == nullptr) {
+    throw std::runtime_error("main window: CreateWindowExW failed");
+  }
+  ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+
+  settings_ = std::make_unique<SettingsArea>(window_, font_, nameFont_, scale_);
+  settings_->setOnStart([this] { SpeedButton3Click(); });
+  mmoDown1_ = std::make_unique<LinePane>(panes.mmoDown1, window_, font_, place(8, 318, 321, 129));
+  mmoDown2_ = std::make_unique<LinePane>(panes.mmoDown2, window_, font_, place(335, 318, 329, 129));
+  // Lies beyond the right edge until the window is widened past 800 pixels.
+  mmoRxTemp_ =
+      std::make_unique<LinePane>(panes.mmoRxTemp, window_, font_, place(800, 318, 240, 148));
+  status_ = std::make_unique<StatusPanels>(window_, font_, scale_);
+  RECT client{};
+  ::GetClientRect(window_, &client);
+  status_->place(client.right, client.bottom);
+  // The handlers reach the window only once it is complete.
+  ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+TfTidehaul::~TfTidehaul() {
+  ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+  mmoRxTemp_.reset();
+  mmoDown2_.reset();
+  mmoDown1_.reset();
+  status_.reset();
+  settings_.reset();
+  ::DestroyWindow(window_);
+  ::DeleteObject(nameFont_);
+  ::DeleteObject(font_);
+}
+
+RECT TfTidehaul::place(int x, int y, int width, int height) const {
+  return RECT{scale_.px(x), scale_.px(y), scale_.px(x + width), scale_.px(y + height)};
+}
+
+HWND TfTidehaul::element(const std::string& name) const {
+  if (name == "TfTidehaul") {
+    return window_;
+  }
+  if (name == "mmoDown1") {
+    return mmoDown1_->handle();
+  }
+  if (name == "mmoDown2") {
+    return mmoDown2_->handle();
+  }
+  if (name == "mmoRxTemp") {
+    return mmoRxTemp_->handle();
+  }
+  if (name == "StatusBar1") {
+    return status_->handle();
+  }
+  return settings_->element(name);
+}
+
+void TfTidehaul::show() {
+  ::ShowWindow(window_, SW_SHOWNORMAL);
+  ::UpdateWindow(window_);
+}
+
+void TfTidehaul::close() {
+  ::ShowWindow(window_, SW_HIDE);
+}
+
+LRESULT CALLBACK TfTidehaul::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = FromInteger<TfTidehaul*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) {
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+  return self->handle(message, wParam, lParam);
+}
+
+LRESULT TfTidehaul::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COPYDATA: {
+      // Trusted for nothing: the handler reads at most cbData bytes, and
+      // whatever happens the sender gets 0.
+      const CopyDataStruct data = CopyDataFromMessage(lParam);
+      if (onCopyData_) {
+        loop_.runGuarded([this, &data] { onCopyData_(data); });
+      }
+      return 0;
+    }
+    case WM_CLOSE:
+      if (onCloseRequest_) {
+        loop_.runGuarded(onCloseRequest_);
+      }
+      close();
+      return 0;
+    case WM_SIZE:
+      status_->place(LOWORD(lParam), HIWORD(lParam));
+      return 0;
+    case WM_TIMER:
+      if (wParam == StatusPanels::kFlushTimer) {
+        status_->onTimer();
+        return 0;
+      }
+      break;
+    case WM_SETCURSOR:
+      // The busy pointer over every part of the window while a hang-up runs.
+      if (busy_ && LOWORD(lParam) == HTCLIENT) {
+        ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+        return TRUE;
+      }
+      break;
+    default:
+      break;
+  }
+  return ::DefWindowProcW(window_, message, wParam, lParam);
+}
+
+void TfTidehaul::SpeedButton3Click() {
+  if (onStart_) {
+    loop_.runGuarded(onStart_);
+  }
+}
+
+void TfTidehaul::setPanelText(int panel, const Text& text) {
+  status_->setText(panel, text);
+}
+
+void TfTidehaul::showPendingTexts() {
+  status_->flush();
+}
+
+Text TfTidehaul::panelText(int panel) const {
+  return status_->text(panel);
+}
+
+void TfTidehaul::showProgress() {
+  // An empty range would show nothing useful: it shows an empty bar.
+  ::SendMessageW(settings_->PBar_Connect, PBM_SETRANGE32, 0, std::max(1, progressMax_));
+  ::SendMessageW(settings_->PBar_Connect, PBM_SETPOS, static_cast<WPARAM>(progressPosition_), 0);
+}
+
+void TfTidehaul::doSetProgressMax(int max) {
+  progressMax_ = max;
+  // The bar keeps its position inside its range.
+  progressPosition_ = std::min(progressPosition_, max);
+  showProgress();
+}
+
+void TfTidehaul::setProgressPosition(int position) {
+  progressPosition_ = std::clamp(position, 0, progressMax_);
+  showProgress();
+}
+
+void TfTidehaul::setFieldText(Field field, const Text& text) {
+  ::SetWindowTextW(settings_->field(field), win::WideFromText(text).c_str());
+}
+
+Text TfTidehaul::fieldText(Field field) const {
+  return WindowText(settings_->field(field));
+}
+
+void TfTidehaul::setChecked(Check box, bool checked) {
+  ::SendMessageW(settings_->check(box), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool TfTidehaul::isChecked(Check box) const {
+  return ::SendMessageW(settings_->check(box), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TfTidehaul::setBusyPointer(bool busy) {
+  if (busy == busy_) {
+    return;
+  }
+  busy_ = busy;
+  // Now, not only at the pointer's next move.
+  ::SetCursor(::LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+}
+
+void TfTidehaul::setMsgText(const Text& text) {
+  msgText_ = text;
+  ::SetWindowTextW(settings_->lbMsg, win::WideFromText(text).c_str());
+  settings_->fitMsgLabel();
+}
+
+Text TfTidehaul::msgText() const {
+  return msgText_;
+}
+
+}  // namespace th

@@ -1,0 +1,107 @@
+#pragma once
+// TfTidehaul, the tool's one window, native on Windows: the settings area, the
+// progress bar, the four-panel status bar and the three read-only panes over
+// the core's line lists. Its window class is named TfTidehaul and its title is
+// "Tidehaul Ver 1.4.9": the parent program finds it by them and sends it the
+// control message. It is the View the logic writes to.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/AppShell.h"
+#include "platform/View.h"
+#include "platform/win/WinApi.h"
+#include "platform/win/WinEventLoop.h"
+#include "ui/LineList.h"
+#include "ui/win/Appearance.h"
+
+namespace th {
+
+class LinePane;
+class SettingsArea;
+class StatusPanels;
+
+// The control message as it reached the window procedure: a null lParam, or a
+// null lpData whatever cbData says, gives an empty message.
+CopyDataStruct CopyDataFromMessage(LPARAM lParam);
+
+class TfTidehaul : public View {
+ public:
+  static constexpr wchar_t kClassName[] = L"TfTidehaul";
+  static constexpr wchar_t kTitle[] = L"Tidehaul Ver 1.4.9";
+  static constexpr int kClientWidth = 672;
+  static constexpr int kClientHeight = 462;
+
+  // Handlers run through `loop`, so that an exception reaches its handler.
+  TfTidehaul(Panes& panes, WinEventLoop& loop);
+  ~TfTidehaul() override;
+  TfTidehaul(const TfTidehaul&) = delete;
+  TfTidehaul& operator=(const TfTidehaul&) = delete;
+
+  HWND handle() const { return window_; }
+  void show();
+  // Hides the window; the logic decides when the run ends.
+  void close();
+
+  // SpeedButton3, the manual start.
+  void setOnStart(std::function<void()> f) { onStart_ = std::move(f); }
+  // The close request (the close button, the system menu, WM_CLOSE from
+  // another program); the close always goes ahead.
+  void setOnCloseRequest(std::function<void()> f) { onCloseRequest_ = std::move(f); }
+  // WM_COPYDATA; answered with 0 whatever the handler does.
+  void setOnCopyData(std::function<void(const CopyDataStruct&)> f) { onCopyData_ = std::move(f); }
+  void SpeedButton3Click();
+  // Status panels show their latest texts now instead of at their next refresh.
+  void showPendingTexts();
+
+  void setPanelText(int panel, const Text& text) override;
+  Text panelText(int panel) const override;
+  int progressMax() const override { return progressMax_; }
+  void setProgressPosition(int position) override;
+  int progressPosition() const override { return progressPosition_; }
+  void setFieldText(Field field, const Text& text) override;
+  Text fieldText(Field field) const override;
+  void setChecked(Check box, bool checked) override;
+  bool isChecked(Check box) const override;
+  void setBusyPointer(bool busy) override;
+  bool busyPointer() const { return busy_; }
+  void setMsgText(const Text& text) override;
+  Text msgText() const override;
+
+  LinePane& mmoRxTemp() const { return *mmoRxTemp_; }
+  LinePane& mmoDown1() const { return *mmoDown1_; }
+  LinePane& mmoDown2() const { return *mmoDown2_; }
+  StatusPanels& statusBar() const { return *status_; }
+  // An element by its name ("lbMsg", "mmoDown1", "StatusBar1", "gbSaveData", ...).
+  HWND element(const std::string& name) const;
+  const LayoutScale& layoutScale() const { return scale_; }
+
+ protected:
+  void doSetProgressMax(int max) override;
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+  RECT place(int x, int y, int width, int height) const;
+  void showProgress();
+
+  WinEventLoop& loop_;
+  LayoutScale scale_;
+  HWND window_ = nullptr;
+  HFONT font_ = nullptr;
+  HFONT nameFont_ = nullptr;
+  std::unique_ptr<SettingsArea> settings_;
+  std::unique_ptr<StatusPanels> status_;
+  std::unique_ptr<LinePane> mmoDown1_;
+  std::unique_ptr<LinePane> mmoDown2_;
+  std::unique_ptr<LinePane> mmoRxTemp_;
+  Text msgText_ = u"-1";
+  int progressMax_ = 100;
+  int progressPosition_ = 0;
+  bool busy_ = false;
+  std::function<void()> onStart_;
+  std::function<void()> onCloseRequest_;
+  std::function<void(const CopyDataStruct&)> onCopyData_;
+};
+
+}  // namespace th

@@ -1,0 +1,85 @@
+#include "ui/win/StatusPanels.h"
+
+#include <stdexcept>
+#include <vector>
+
+#include "platform/win/WinText.h"
+#include "ui/win/WinControls.h"
+
+namespace th {
+
+StatusPanels::StatusPanels(HWND host, HFONT font, const LayoutScale& scale)
+    : host_(host), height_(scale.px(kHeight)) {
+  // Placed by hand, not by the control: the bar keeps its 19 pixels whatever
+  // the font, and the window may still be made narrower than the parts.
+  bar_ = ::CreateWindowExW(
+      0, STATUSCLASSNAMEW, L"",
+      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, 0,
+      0, 0, 0, host, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  if (bar_ == nullptr) {
+    throw std::runtime_error("status bar: CreateWindowExW failed");
+  }
+  ::SendMessageW(bar_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  std::array<int, kPanelCount> edges{};
+  int x = 0;
+  for (std::size_t i = 0; i < edges.size(); ++i) {
+    x += kWidths.at(i);
+    edges.at(i) = scale.px(x);
+  }
+  ::SendMessageW(bar_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+}
+
+StatusPanels::~StatusPanels() {
+  ::KillTimer(host_, kFlushTimer);
+  ::DestroyWindow(bar_);
+}
+
+void StatusPanels::place(int clientWidth, int clientHeight) {
+  ::MoveWindow(bar_, 0, clientHeight - height_, clientWidth, height_, TRUE);
+}
+
+void StatusPanels::setText(int i, const Text& text) {
+  const auto n = static_cast<std::size_t>(i);
+  texts_.at(n) = text;
+  dirty_.at(n) = true;
+  // Shown here when due rather than only by the timer: a busy message queue
+  // holds timer messages back.
+  const DWORD since = ::GetTickCount() - lastFlush_;
+  if (since >= kFlushMs) {
+    flush();
+    return;
+  }
+  if (!flushPending_) {
+    flushPending_ = true;
+    ::SetTimer(host_, kFlushTimer, kFlushMs - since, nullptr);
+  }
+}
+
+void StatusPanels::onTimer() {
+  flush();
+}
+
+void StatusPanels::flush() {
+  if (flushPending_) {
+    ::KillTimer(host_, kFlushTimer);
+    flushPending_ = false;
+  }
+  lastFlush_ = ::GetTickCount();
+  for (std::size_t n = 0; n < texts_.size(); ++n) {
+    if (dirty_.at(n)) {
+      dirty_.at(n) = false;
+      const std::wstring wide = win::WideFromText(texts_.at(n));
+      ::SendMessageW(bar_, SB_SETTEXTW, n, reinterpret_cast<LPARAM>(wide.c_str()));
+    }
+  }
+}
+
+Text StatusPanels::shownText(int i) const {
+  const auto length = LOWORD(::SendMessageW(bar_, SB_GETTEXTLENGTHW, static_cast<WPARAM>(i), 0));
+  std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1);
+  ::SendMessageW(bar_, SB_GETTEXTW, static_cast<WPARAM>(i),
+                 reinterpret_cast<LPARAM>(buffer.data()));
+  return win::TextFromWide(std::wstring_view(buffer.data(), length));
+}
+
+}  // namespace th
