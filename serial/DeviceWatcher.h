@@ -34,6 +34,10 @@ class DeviceWatcher {
   Event Wait();
   // From any thread: the current or next Wait returns End.
   void Stop();
+  // From any thread: bytes were just sent, so a reply may come soon. A system
+  // that finds arrivals by looking again shortens its next look; one that
+  // reports them by itself has nothing to do.
+  void Sent();
 
  private:
   struct Impl;

@@ -234,6 +234,9 @@ int TCustomSerialPort::WriteStr(const Text& Str) {
   int written = 0;
   const int error =
       device::Write(FHandle, bytes.data(), static_cast<int>(bytes.size()), limitMs, written);
+  if (written > 0 && FEventThread) {
+    FEventThread->Sent();
+  }
   if (error != 0) {
     CallException(SError_WriteFailed, error);
   }

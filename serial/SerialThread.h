@@ -31,6 +31,8 @@ class TSerialThread {
 
   // Asks the thread to end; from now on it hands nothing to the main thread.
   void Stop();
+  // Bytes were sent: a reply may come soon (see DeviceWatcher::Sent).
+  void Sent() { FWatcher.Sent(); }
   bool Ended() const { return FEnded.load(std::memory_order_acquire); }
   // Native id of the thread, for CPU-time measurements.
   std::thread::native_handle_type NativeHandle() { return FThread.native_handle(); }

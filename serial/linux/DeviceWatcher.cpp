@@ -56,6 +56,8 @@ void DeviceWatcher::Stop() {
   [[maybe_unused]] const ssize_t n = ::write(impl_->stopEvent, &one, sizeof one);
 }
 
+void DeviceWatcher::Sent() {}
+
 DeviceWatcher::Event DeviceWatcher::Wait() {
   std::array<epoll_event, 2> ready{};
   for (;;) {

@@ -19,10 +19,11 @@ namespace {
 // The pause before a wait that ended aborted is started again: it bounds the
 // thread's wake-ups on a port that aborts every wait at once (Wine on a
 // pseudo-terminal), and with it the delay of an arrival there. Short right
-// after bytes came or were read, when more are likely; doubled with every
-// quiet wait up to the longest, so that an idle port costs almost nothing.
+// after bytes came, were read or were sent (a reply follows a command);
+// doubled with every quiet wait up to the longest, so that an idle port costs
+// almost nothing.
 constexpr DWORD kShortestPauseMs = 2;
-constexpr DWORD kLongestPauseMs = 50;
+constexpr DWORD kLongestPauseMs = 200;
 
 // The modem-line events, which a port without modem lines refuses.
 constexpr DWORD kModemLineEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING;
@@ -32,6 +33,8 @@ constexpr DWORD kModemLineEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING;
 struct DeviceWatcher::Impl {
   HANDLE device = INVALID_HANDLE_VALUE;
   HANDLE stop = nullptr;
+  // Set when bytes were sent; ends a pause early (auto-reset).
+  HANDLE sent = nullptr;
   OVERLAPPED overlapped{};
   DWORD mask = 0;
   bool pending = false;
@@ -53,6 +56,9 @@ struct DeviceWatcher::Impl {
     if (stop != nullptr) {
       ::CloseHandle(stop);
     }
+    if (sent != nullptr) {
+      ::CloseHandle(sent);
+    }
   }
 
   bool StopAsked() const { return ::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0; }
@@ -71,13 +77,16 @@ struct DeviceWatcher::Impl {
   }
 
   // Waits the current pause, then lengthens the next one unless the main
-  // thread read bytes meanwhile. True when a stop came.
+  // thread read bytes meanwhile. Bytes sent end the pause and start the
+  // short ones again. True when a stop came.
   bool Pause() {
-    if (::WaitForSingleObject(stop, pauseMs) == WAIT_OBJECT_0) {
+    const HANDLE handles[2] = {stop, sent};
+    const DWORD signaled = ::WaitForMultipleObjects(2, handles, FALSE, pauseMs);
+    if (signaled == WAIT_OBJECT_0) {
       return true;
     }
     const std::uint64_t taken = bytesTaken.load();
-    if (taken != takenSeen) {
+    if (signaled == WAIT_OBJECT_0 + 1 || taken != takenSeen) {
       takenSeen = taken;
       pauseMs = kShortestPauseMs;
     } else {
@@ -111,8 +120,9 @@ DeviceWatcher::DeviceWatcher(DeviceHandle handle, TSerialEvents events,
     : impl_(std::make_unique<Impl>(bytesTaken)) {
   impl_->device = reinterpret_cast<HANDLE>(handle);
   impl_->stop = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  impl_->sent = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
   impl_->overlapped.hEvent = ::CreateEventW(nullptr, TRUE, TRUE, nullptr);
-  if (impl_->stop == nullptr || impl_->overlapped.hEvent == nullptr) {
+  if (impl_->stop == nullptr || impl_->sent == nullptr || impl_->overlapped.hEvent == nullptr) {
     throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(),
                             "serial event thread");
   }
@@ -130,6 +140,10 @@ DeviceWatcher::~DeviceWatcher() {
 
 void DeviceWatcher::Stop() {
   ::SetEvent(impl_->stop);
+}
+
+void DeviceWatcher::Sent() {
+  ::SetEvent(impl_->sent);
 }
 
 DeviceWatcher::Event DeviceWatcher::Wait() {

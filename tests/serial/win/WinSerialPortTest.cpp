@@ -2,6 +2,7 @@
 // as COM10 by the far-end helper.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <functional>
@@ -177,6 +178,28 @@ TEST_F(WinSerial, LeftBytesAreNotReportedTwiceAndTheIdleThreadDoesNotSpin) {
   line->send("c");
   ASSERT_TRUE(PumpUntil(loop, [&] { return counts.size() == 2; }));
   EXPECT_EQ(counts[1], 3);
+}
+
+// Where every wait ends aborted the thread looks again after ever longer
+// pauses while the line is quiet; a command sent ends the pause, so the reply
+// that follows it is seen at once however long the quiet was.
+TEST_F(WinSerial, ReplyAfterALongQuietReachesOnRxCharSoon) {
+  Record();
+  port.Open();
+  std::vector<double> latencies;
+  for (int i = 0; i < 5; ++i) {
+    PumpFor(loop, 700);
+    const std::size_t before = received.size();
+    const auto start = Clock::now();
+    ASSERT_EQ(port.WriteStr(u"?"), 1);
+    ASSERT_EQ(line->receive(1), "?");
+    line->send("!");
+    ASSERT_TRUE(PumpUntil(loop, [&] { return received.size() > before; }));
+    latencies.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  }
+  std::sort(latencies.begin(), latencies.end());
+  // Without the early end the median would be about half the longest pause.
+  EXPECT_LT(latencies[2], 60.0) << "median command-to-reply ms";
 }
 
 TEST_F(WinSerial, WriteIsBoundedByItsTimeLimit) {
