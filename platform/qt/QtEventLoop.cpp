@@ -4,7 +4,6 @@
 #include <QEventLoop>
 #include <QTimerEvent>
 #include <cstdio>
-#include <stdexcept>
 
 #include "platform/SynchronizedCall.h"
 
@@ -26,15 +25,6 @@ QtEventLoop::~QtEventLoop() {
   if (current == this) {
     current = nullptr;
   }
-  // Release any thread still blocked in synchronize().
-  std::lock_guard lock(mutex_);
-  destroyed_ = true;
-  for (auto& call : syncCalls_) {
-    *call.error = std::make_exception_ptr(std::runtime_error("event loop destroyed"));
-    *call.done = true;
-  }
-  syncCalls_.clear();
-  syncDone_.notify_all();
 }
 
 std::uint32_t QtEventLoop::tick() const {
@@ -96,36 +86,21 @@ void QtEventLoop::processPendingMessages() {
 }
 
 void QtEventLoop::processSynchronizedCalls() {
-  for (;;) {
-    SyncCall call;
-    {
-      std::lock_guard lock(mutex_);
-      if (syncCalls_.empty()) {
-        return;
-      }
-      call = std::move(syncCalls_.front());
-      syncCalls_.pop_front();
-    }
-    RunForWaitingThread(call.fn, *call.error, *call.done, mutex_, syncDone_);
-  }
+  syncCalls_.runAll();
 }
 
 void QtEventLoop::waitForSynchronizedCall(std::uint32_t ms) {
   // Waits beside Qt's dispatcher, not in it: processing Qt events here would
   // run posted calls and timers too.
-  std::unique_lock lock(mutex_);
-  syncQueued_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !syncCalls_.empty(); });
+  syncCalls_.waitForCall(ms);
 }
 
 void QtEventLoop::waitForMessage(std::uint32_t ms) {
   if (ms == 0) {
     return;
   }
-  {
-    std::lock_guard lock(mutex_);
-    if (!syncCalls_.empty()) {
-      return;
-    }
+  if (!syncCalls_.empty()) {
+    return;
   }
   // A wake-up timer bounds the wait; any event that arrives first ends it.
   const int wake = receiver_.startTimer(std::chrono::milliseconds(ms), Qt::PreciseTimer);
@@ -147,22 +122,10 @@ void QtEventLoop::synchronize(std::function<void()> call) {
     call();
     return;
   }
-  std::exception_ptr error;
-  bool done = false;
-  std::unique_lock lock(mutex_);
-  if (destroyed_) {
-    throw std::runtime_error("event loop destroyed");
-  }
-  syncCalls_.push_back(SyncCall{std::move(call), &error, &done});
-  syncQueued_.notify_all();
-  // Wakes the GUI thread; processSynchronizedCalls() may also take the call first.
-  QMetaObject::invokeMethod(
-      &receiver_, [this] { processSynchronizedCalls(); }, Qt::QueuedConnection);
-  syncDone_.wait(lock, [&] { return done; });
-  lock.unlock();
-  if (error) {
-    std::rethrow_exception(error);
-  }
+  syncCalls_.call(std::move(call), [this] {
+    QMetaObject::invokeMethod(
+        &receiver_, [this] { processSynchronizedCalls(); }, Qt::QueuedConnection);
+  });
 }
 
 TimerId QtEventLoop::startTimer(std::uint32_t intervalMs, bool repeating,

@@ -5,14 +5,12 @@
 #include <QObject>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <map>
-#include <mutex>
 #include <set>
 #include <thread>
 
 #include "platform/EventLoop.h"
+#include "platform/SynchronizedCall.h"
 
 namespace th {
 
@@ -61,11 +59,6 @@ class QtEventLoop : public EventLoop {
 
  private:
   friend class detail::QtLoopReceiver;
-  struct SyncCall {
-    std::function<void()> fn;
-    std::exception_ptr* error;
-    bool* done;
-  };
   struct Timer {
     int qtId;  // 0 while its call runs
     std::uint32_t interval;
@@ -79,16 +72,12 @@ class QtEventLoop : public EventLoop {
 
   const std::thread::id mainThread_;
   detail::QtLoopReceiver receiver_;
-  std::mutex mutex_;
-  std::condition_variable syncDone_;
-  std::condition_variable syncQueued_;
-  std::deque<SyncCall> syncCalls_;
+  SynchronizedCallQueue syncCalls_;
   std::map<TimerId, Timer> timers_;
   std::map<int, TimerId> byQtId_;
   std::set<int> wakeTimers_;
   TimerId nextTimer_ = 1;
   std::atomic<bool> quit_ = false;
-  bool destroyed_ = false;
   ExceptionHandler handler_;
   std::exception_ptr unhandled_;
 };

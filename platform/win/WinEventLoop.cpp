@@ -55,15 +55,6 @@ WinEventLoop::~WinEventLoop() {
   }
   ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
   ::DestroyWindow(window);
-  // Release any thread still blocked in synchronize().
-  std::lock_guard lock(mutex_);
-  destroyed_ = true;
-  for (auto& call : syncCalls_) {
-    *call.error = std::make_exception_ptr(std::runtime_error("event loop destroyed"));
-    *call.done = true;
-  }
-  syncCalls_.clear();
-  syncDone_.notify_all();
 }
 
 std::uint32_t WinEventLoop::tick() const {
@@ -145,33 +136,18 @@ void WinEventLoop::processPendingMessages() {
 }
 
 void WinEventLoop::processSynchronizedCalls() {
-  for (;;) {
-    SyncCall call;
-    {
-      std::lock_guard lock(mutex_);
-      if (syncCalls_.empty()) {
-        return;
-      }
-      call = std::move(syncCalls_.front());
-      syncCalls_.pop_front();
-    }
-    RunForWaitingThread(call.fn, *call.error, *call.done, mutex_, syncDone_);
-  }
+  syncCalls_.runAll();
 }
 
 void WinEventLoop::waitForSynchronizedCall(std::uint32_t ms) {
   // Beside the message queue, not in it: taking messages here would run
   // posted calls and timers too.
-  std::unique_lock lock(mutex_);
-  syncQueued_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !syncCalls_.empty(); });
+  syncCalls_.waitForCall(ms);
 }
 
 void WinEventLoop::waitForMessage(std::uint32_t ms) {
-  {
-    std::lock_guard lock(mutex_);
-    if (!syncCalls_.empty()) {
-      return;
-    }
+  if (!syncCalls_.empty()) {
+    return;
   }
   // Posted calls, synchronized calls and quit requests all post a message, and
   // due timers count as input: any of them ends the wait.
@@ -191,21 +167,7 @@ void WinEventLoop::synchronize(std::function<void()> call) {
     call();
     return;
   }
-  std::exception_ptr error;
-  bool done = false;
-  std::unique_lock lock(mutex_);
-  if (destroyed_) {
-    throw std::runtime_error("event loop destroyed");
-  }
-  syncCalls_.push_back(SyncCall{std::move(call), &error, &done});
-  syncQueued_.notify_all();
-  // Wakes the main thread; processSynchronizedCalls() may also take the call first.
-  wake();
-  syncDone_.wait(lock, [&] { return done; });
-  lock.unlock();
-  if (error) {
-    std::rethrow_exception(error);
-  }
+  syncCalls_.call(std::move(call), [this] { wake(); });
 }
 
 TimerId WinEventLoop::startTimer(std::uint32_t intervalMs, bool repeating,

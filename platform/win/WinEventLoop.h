@@ -5,7 +5,6 @@
 // waits block in MsgWaitForMultipleObjectsEx. An exception that escapes a call
 // goes to the handler, never through the system's message dispatch.
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -13,6 +12,7 @@
 #include <thread>
 
 #include "platform/EventLoop.h"
+#include "platform/SynchronizedCall.h"
 
 namespace th {
 
@@ -48,11 +48,6 @@ class WinEventLoop : public EventLoop {
   std::intptr_t handleMessage(unsigned message, std::uintptr_t wParam);
 
  private:
-  struct SyncCall {
-    std::function<void()> fn;
-    std::exception_ptr* error;
-    bool* done;
-  };
   struct Timer {
     std::uint32_t interval;
     bool repeating;
@@ -68,15 +63,12 @@ class WinEventLoop : public EventLoop {
 
   const std::thread::id mainThread_;
   void* window_ = nullptr;  // HWND of the message-only window
-  std::mutex mutex_;
-  std::condition_variable syncDone_;
-  std::condition_variable syncQueued_;
-  std::deque<SyncCall> syncCalls_;
+  std::mutex mutex_;        // guards calls_
+  SynchronizedCallQueue syncCalls_;
   std::deque<std::function<void()>> calls_;
   std::map<TimerId, Timer> timers_;
   TimerId nextTimer_ = 1;
   std::atomic<bool> quit_ = false;
-  bool destroyed_ = false;
   ExceptionHandler handler_;
   std::exception_ptr unhandled_;
 };
