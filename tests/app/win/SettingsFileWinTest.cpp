@@ -3,48 +3,20 @@
 
 #include "platform/Errors.h"
 #include "platform/win/WinApi.h"
+#include "tests/app/SettingOpenErrors.h"
 #include "tests/support/NullPort.h"
 #include "tests/support/Rig.h"
 
 namespace th::test {
 namespace {
 
-class FailingOpen : public TestPlatform {
- public:
-  using TestPlatform::TestPlatform;
-  int readFile(const std::string&, std::size_t, std::string& out) override {
-    out.clear();
-    return error;
-  }
-  int error = 0;
-};
-
 TEST(SettingOpenErrors, MessagesFollowTheWindowsError) {
-  NullPort port;
-  Rig r(port);
-  FailingOpen sys(r.dir.str());
-  Runtime rt{r.rs, r.panes, r.loop, r.view, port, sys};
-  Tidehaul unit(rt);
-  WriteWholeFile(r.dir.path() / "Setting.dat", "x");
-  const struct {
-    int error;
-    const char* message;
-  } cases[] = {{ERROR_FILE_NOT_FOUND, "File not found"},
-               {ERROR_PATH_NOT_FOUND, "Invalid filename"},
-               {ERROR_TOO_MANY_OPEN_FILES, "Too many open files"},
-               {ERROR_ACCESS_DENIED, "File access denied"},
-               {ERROR_SHARING_VIOLATION, "I/O error 32"},
-               {ERROR_LOCK_VIOLATION, "I/O error 33"}};
-  for (const auto& c : cases) {
-    sys.error = c.error;
-    try {
-      unit.settings.SettingOpen();
-      ADD_FAILURE() << "no error for " << c.error;
-    } catch (const EInOutError& e) {
-      EXPECT_STREQ(e.what(), c.message);
-      EXPECT_EQ(e.ErrorCode, c.error);
-    }
-  }
+  ExpectOpenErrorMessages({{ERROR_FILE_NOT_FOUND, "File not found"},
+                           {ERROR_PATH_NOT_FOUND, "Invalid filename"},
+                           {ERROR_TOO_MANY_OPEN_FILES, "Too many open files"},
+                           {ERROR_ACCESS_DENIED, "File access denied"},
+                           {ERROR_SHARING_VIOLATION, "I/O error 32"},
+                           {ERROR_LOCK_VIOLATION, "I/O error 33"}});
 }
 
 // Held by another program without sharing: the real open fails with 32.
