@@ -115,16 +115,15 @@ int RunToEnd(const std::vector<std::string>& args) {
   return p.wait(Seconds(30)) ? p.exitCode() : -1;
 }
 
-Station::Station() {
-  fs::copy_file(kBin / "tidehaul", file("tidehaul"));
+void StationFolder::defaultSettings(const std::string& dataFolder) {
   fs::create_directory(file("data"));
   settings({"DeviceSet.DeviceName=Demo station", "DeviceSet.LogID=01", "PortSet.COMPORT=3",
             "PortSet.Baudrate=115200", "ModemSet.ModemType=Direct",
-            "SaveFileSet.SavePath=" + file("data").string(), "SaveFileSet.FileName1=CR000",
+            "SaveFileSet.SavePath=" + dataFolder, "SaveFileSet.FileName1=CR000",
             "SaveFileSet.FileName2=CR001"});
 }
 
-void Station::settings(const std::vector<std::string>& fields) {
+void StationFolder::settings(const std::vector<std::string>& fields) {
   std::vector<std::string> args = {(kBin / "tidehaul-settings").string(), "set",
                                    file("Setting.dat").string(), std::to_string(kDevice)};
   args.insert(args.end(), fields.begin(), fields.end());
@@ -133,10 +132,10 @@ void Station::settings(const std::vector<std::string>& fields) {
   }
 }
 
-void Station::startLogger(const std::vector<std::string>& options) {
+void StationFolder::startSimulator(const fs::path& link, const std::vector<std::string>& options) {
   std::vector<std::string> args = {(kBin / "tidehaul-logger-sim").string(),
                                    "--link",
-                                   file("COM3").string(),
+                                   link.string(),
                                    "--state",
                                    file("logger.json").string(),
                                    "--transcript",
@@ -160,29 +159,19 @@ void Station::startLogger(const std::vector<std::string>& options) {
   throw std::runtime_error("the simulator did not get ready");
 }
 
-bool Station::runJob() {
-  tool_ = std::make_unique<Process>(std::vector<std::string>{file("tidehaul").string()});
-  const int sent =
-      RunToEnd({(kBin / "tidehaul-send").string(), "--pid", std::to_string(tool_->pid()), "--wait",
-                "10", std::to_string(kDevice)});
-  const bool toolEnded = tool_->wait(Seconds(120));
-  const bool simEnded = sim_ == nullptr || sim_->wait(Seconds(10));
-  return sent == 0 && toolEnded && simEnded;
-}
-
-std::string Station::dataFile(const std::string& name) const {
+std::string StationFolder::dataFile(const std::string& name) const {
   return ReadWholeFile(file("data") / name);
 }
 
-std::string Station::log() const {
+std::string StationFolder::log() const {
   return ReadWholeFile(file("LogFile.Log"));
 }
 
-std::string Station::state() const {
+std::string StationFolder::state() const {
   return ReadWholeFile(file("logger.json"));
 }
 
-std::vector<std::string> Station::loggerFiles() const {
+std::vector<std::string> StationFolder::loggerFiles() const {
   std::vector<std::string> out;
   const nlohmann::json json = nlohmann::json::parse(state());
   for (const auto& f : json.at("files")) {
@@ -191,12 +180,31 @@ std::vector<std::string> Station::loggerFiles() const {
   return out;
 }
 
-int Station::rejected() const {
+int StationFolder::rejected() const {
   return nlohmann::json::parse(state()).at("rejected").get<int>();
 }
 
-std::vector<std::string> Station::loggerDeleted() const {
+std::vector<std::string> StationFolder::loggerDeleted() const {
   return nlohmann::json::parse(state()).at("deleted").get<std::vector<std::string>>();
+}
+
+Station::Station() {
+  fs::copy_file(kBin / "tidehaul", file("tidehaul"));
+  defaultSettings(file("data").string());
+}
+
+void Station::startLogger(const std::vector<std::string>& options) {
+  startSimulator(file("COM3"), options);
+}
+
+bool Station::runJob() {
+  tool_ = std::make_unique<Process>(std::vector<std::string>{file("tidehaul").string()});
+  const int sent =
+      RunToEnd({(kBin / "tidehaul-send").string(), "--pid", std::to_string(tool_->pid()), "--wait",
+                "10", std::to_string(kDevice)});
+  const bool toolEnded = tool_->wait(Seconds(120));
+  const bool simEnded = sim_ == nullptr || sim_->wait(Seconds(10));
+  return sent == 0 && toolEnded && simEnded;
 }
 
 std::string ExpectedDataLines(const std::string& loggerFile, const std::string& year) {

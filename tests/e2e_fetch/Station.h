@@ -43,20 +43,22 @@ class Process {
 
 int RunToEnd(const std::vector<std::string>& args);
 
-class Station {
+// What every station has, whichever build of the tool it runs: a temporary
+// folder with Setting.dat and a data folder, the simulated logger, and what
+// the two leave behind.
+class StationFolder {
  public:
   static constexpr int kDevice = 3;
 
-  Station();
+  StationFolder() = default;
+  StationFolder(const StationFolder&) = delete;
+  StationFolder& operator=(const StationFolder&) = delete;
+
   const std::filesystem::path& dir() const { return dir_.path(); }
   std::filesystem::path file(const std::string& name) const { return dir_.path() / name; }
 
-  // Sets fields of record 3 through tidehaul-settings; "Direct" device on COM3 by default.
+  // Sets fields of record 3 through tidehaul-settings.
   void settings(const std::vector<std::string>& fields);
-  // Starts the simulator with these extra options; waits for READY.
-  void startLogger(const std::vector<std::string>& options);
-  // Starts the tool, names device 3, waits for both to end. False on a hang.
-  bool runJob();
 
   std::string dataFile(const std::string& name) const;
   std::string log() const;
@@ -70,10 +72,27 @@ class Station {
 
   Process* tool() { return tool_.get(); }
 
- private:
+ protected:
+  // A "Direct" device on COM3 whose data files go to `dataFolder` (as the
+  // tool names it).
+  void defaultSettings(const std::string& dataFolder);
+  // Starts the simulator with its pseudo-terminal linked at `link` and these
+  // extra options; waits for READY.
+  void startSimulator(const std::filesystem::path& link, const std::vector<std::string>& options);
+
   TempDir dir_;
   std::unique_ptr<Process> sim_;
   std::unique_ptr<Process> tool_;
+};
+
+// The Linux tool, beside the simulator's pseudo-terminal as COM3.
+class Station : public StationFolder {
+ public:
+  Station();
+  // Starts the simulator with these extra options; waits for READY.
+  void startLogger(const std::vector<std::string>& options);
+  // Starts the tool, names device 3, waits for both to end. False on a hang.
+  bool runJob();
 };
 
 // The data lines a logger file yields in the data files: fault tags removed as

@@ -6,18 +6,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <nlohmann/json.hpp>
 #include <sstream>
-#include <thread>
 
 namespace th::test {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 namespace {
-
-const fs::path kLinuxBin = TIDEHAUL_BIN_DIR;
 
 std::string Env(const char* name) {
   const char* value = std::getenv(name);
@@ -96,11 +91,7 @@ std::vector<std::string> WineSession::Command(const std::vector<std::string>& pr
 
 WineStation::WineStation() {
   fs::copy_file(WineSession::WindowsBin() / "tidehaul.exe", file("tidehaul.exe"));
-  fs::create_directory(file("data"));
-  settings({"DeviceSet.DeviceName=Demo station", "DeviceSet.LogID=01", "PortSet.COMPORT=3",
-            "PortSet.Baudrate=115200", "ModemSet.ModemType=Direct",
-            "SaveFileSet.SavePath=" + WindowsPath(file("data")), "SaveFileSet.FileName1=CR000",
-            "SaveFileSet.FileName2=CR001"});
+  defaultSettings(WindowsPath(file("data")));
 }
 
 WineStation::~WineStation() {
@@ -119,40 +110,10 @@ std::string WineStation::WindowsPath(const fs::path& path) {
   return out;
 }
 
-void WineStation::settings(const std::vector<std::string>& fields) {
-  std::vector<std::string> args = {(kLinuxBin / "tidehaul-settings").string(), "set",
-                                   file("Setting.dat").string(), std::to_string(kDevice)};
-  args.insert(args.end(), fields.begin(), fields.end());
-  if (RunToEnd(args) != 0) {
-    throw std::runtime_error("tidehaul-settings failed");
-  }
-}
-
 void WineStation::startLogger(const std::vector<std::string>& options) {
   const fs::path link = WineSession::Prefix() / "dosdevices" / "com3";
   fs::remove(link);
-  std::vector<std::string> args = {(kLinuxBin / "tidehaul-logger-sim").string(),
-                                   "--link",
-                                   link.string(),
-                                   "--state",
-                                   file("logger.json").string(),
-                                   "--transcript",
-                                   file("logger.log").string(),
-                                   "--export",
-                                   file("exported").string(),
-                                   "--exit-after-hangup",
-                                   "--timeout",
-                                   "150"};
-  args.insert(args.end(), options.begin(), options.end());
-  sim_ = std::make_unique<Process>(args, file("sim.out").string());
-  const auto end = Clock::now() + Seconds(10);
-  while (Clock::now() < end) {
-    if (ReadWholeFile(file("sim.out")).find("READY") != std::string::npos) {
-      return;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  throw std::runtime_error("the simulator did not get ready");
+  startSimulator(link, options);
 }
 
 void WineStation::startTool() {
@@ -189,31 +150,6 @@ bool WineStation::runJob() {
 
 bool WineStation::waitTool(double seconds) {
   return tool_ != nullptr && tool_->wait(Seconds(seconds));
-}
-
-std::string WineStation::dataFile(const std::string& name) const {
-  return ReadWholeFile(file("data") / name);
-}
-
-std::string WineStation::log() const {
-  return ReadWholeFile(file("LogFile.Log"));
-}
-
-std::string WineStation::state() const {
-  return ReadWholeFile(file("logger.json"));
-}
-
-int WineStation::rejected() const {
-  return nlohmann::json::parse(state()).at("rejected").get<int>();
-}
-
-std::vector<std::string> WineStation::loggerFiles() const {
-  std::vector<std::string> out;
-  const nlohmann::json json = nlohmann::json::parse(state());
-  for (const auto& f : json.at("files")) {
-    out.push_back(f.at("path").get<std::string>());
-  }
-  return out;
 }
 
 }  // namespace th::test

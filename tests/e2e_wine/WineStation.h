@@ -9,7 +9,6 @@
 // would take the pseudo-terminal as its controlling terminal and get its
 // hang-up when the simulator ends.
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,22 +28,16 @@ struct WineSession {
   static std::vector<std::string> Command(const std::vector<std::string>& programAndArgs);
 };
 
-class WineStation {
+class WineStation : public StationFolder {
  public:
-  static constexpr int kDevice = 3;
-
   WineStation();
   ~WineStation();
   WineStation(const WineStation&) = delete;
   WineStation& operator=(const WineStation&) = delete;
 
-  const std::filesystem::path& dir() const { return dir_.path(); }
-  std::filesystem::path file(const std::string& name) const { return dir_.path() / name; }
   // The folder as the Windows program sees it ("Z:\tmp\...").
   static std::string WindowsPath(const std::filesystem::path& path);
 
-  // Sets fields of record 3; a "Direct" device on COM3 by default.
-  void settings(const std::vector<std::string>& fields);
   // Starts the simulator with these extra options, linked as COM3; waits for READY.
   void startLogger(const std::vector<std::string>& options);
   // Starts tidehaul.exe; Process of `wine tidehaul.exe`.
@@ -58,18 +51,6 @@ class WineStation {
   bool runJob();
   // Waits for the tool to end.
   bool waitTool(double seconds);
-
-  Process* tool() { return tool_.get(); }
-  std::string dataFile(const std::string& name) const;
-  std::string log() const;
-  std::string state() const;
-  int rejected() const;
-  std::vector<std::string> loggerFiles() const;
-
- private:
-  TempDir dir_;
-  std::unique_ptr<Process> sim_;
-  std::unique_ptr<Process> tool_;
 };
 
 }  // namespace th::test
