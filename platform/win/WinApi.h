@@ -7,3 +7,14 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+
+namespace th {
+
+// Win32 hands pointers over as integers: window data, message parameters,
+// device handles kept as integers by shared code.
+template <typename Pointer, typename Integer>
+Pointer FromInteger(Integer value) {
+  return reinterpret_cast<Pointer>(value);  // NOLINT(performance-no-int-to-ptr)
+}
+
+}  // namespace th

@@ -16,7 +16,7 @@ constexpr UINT kWake = WM_APP + 2;
 constexpr wchar_t kClassName[] = L"TidehaulEventLoop";
 
 LRESULT CALLBACK LoopWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* loop = reinterpret_cast<WinEventLoop*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* loop = FromInteger<WinEventLoop*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   if (loop != nullptr && (message == kPostedCall || message == kWake || message == WM_TIMER)) {
     return static_cast<LRESULT>(loop->handleMessage(message, wParam));
   }

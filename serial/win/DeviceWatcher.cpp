@@ -118,7 +118,7 @@ struct DeviceWatcher::Impl {
 DeviceWatcher::DeviceWatcher(DeviceHandle handle, TSerialEvents events,
                              const std::atomic<std::uint64_t>& bytesTaken)
     : impl_(std::make_unique<Impl>(bytesTaken)) {
-  impl_->device = reinterpret_cast<HANDLE>(handle);
+  impl_->device = FromInteger<HANDLE>(handle);
   impl_->stop = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
   impl_->sent = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
   impl_->overlapped.hEvent = ::CreateEventW(nullptr, TRUE, TRUE, nullptr);

@@ -13,7 +13,7 @@ namespace th::device {
 namespace {
 
 HANDLE H(DeviceHandle handle) {
-  return reinterpret_cast<HANDLE>(handle);
+  return FromInteger<HANDLE>(handle);
 }
 
 int LastError() {
