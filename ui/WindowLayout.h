@@ -103,13 +103,16 @@ inline constexpr std::array<PanePlace, kPaneCount> kPanePlaces{{
 inline constexpr char kStatusBarName[] = "StatusBar1";
 inline constexpr int kStatusBarHeight = 19;
 inline constexpr std::array<int, kPanelCount> kStatusPanelWidths{100, 150, 200, 150};
-// Where panel i begins, in layout pixels from the left edge.
+// Where panel i begins and ends, in layout pixels from the left edge.
 constexpr int StatusPanelLeft(int i) {
   int x = 0;
   for (int n = 0; n < i; ++n) {
     x += kStatusPanelWidths.at(static_cast<std::size_t>(n));
   }
   return x;
+}
+constexpr int StatusPanelRight(int i) {
+  return StatusPanelLeft(i) + kStatusPanelWidths.at(static_cast<std::size_t>(i));
 }
 
 }  // namespace th

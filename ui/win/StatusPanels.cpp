@@ -9,7 +9,7 @@
 namespace th {
 
 StatusPanels::StatusPanels(HWND host, HFONT font, const LayoutScale& scale)
-    : host_(host), height_(scale.px(kHeight)) {
+    : host_(host), height_(scale.px(kStatusBarHeight)) {
   // Placed by hand, not by the control: the bar keeps its 19 pixels whatever
   // the font, and the window may still be made narrower than the parts.
   bar_ = ::CreateWindowExW(
@@ -21,10 +21,8 @@ StatusPanels::StatusPanels(HWND host, HFONT font, const LayoutScale& scale)
   }
   ::SendMessageW(bar_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   std::array<int, kPanelCount> edges{};
-  int x = 0;
-  for (std::size_t i = 0; i < edges.size(); ++i) {
-    x += kWidths.at(i);
-    edges.at(i) = scale.px(x);
+  for (int i = 0; i < kPanelCount; ++i) {
+    edges.at(static_cast<std::size_t>(i)) = scale.px(StatusPanelRight(i));
   }
   ::SendMessageW(bar_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
 }

@@ -1,19 +1,18 @@
 #pragma once
-// StatusBar1: a status bar control of four parts of fixed width (100, 150,
-// 200, 150) from the left, 19 pixels high along the bottom edge.
+// StatusBar1: a status bar control of four parts of fixed width from the left,
+// along the bottom edge, as the window's layout has them.
 #include <array>
 #include <cstdint>
 
 #include "platform/View.h"
 #include "platform/win/WinApi.h"
+#include "ui/WindowLayout.h"
 #include "ui/win/Appearance.h"
 
 namespace th {
 
 class StatusPanels {
  public:
-  static constexpr std::array<int, kPanelCount> kWidths{100, 150, 200, 150};
-  static constexpr int kHeight = 19;
   // Texts written faster than this are shown as the last of them.
   static constexpr std::uint32_t kFlushMs = 50;
   // The timer of `host` that shows pending texts; the host passes its ticks to onTimer.

@@ -37,20 +37,23 @@ double screenScale() {
 }  // namespace
 
 TfTidehaul::TfTidehaul(Panes& panes, QWidget* parent) : QMainWindow(parent), scale_(screenScale()) {
-  setObjectName(QStringLiteral("TfTidehaul"));
+  setObjectName(QString::fromLatin1(kWindowName));
   // The X11 class name of Qt's windows is the application name.
-  QCoreApplication::setApplicationName(QStringLiteral("TfTidehaul"));
-  setWindowTitle(QStringLiteral("Tidehaul Ver 1.4.9"));
+  QCoreApplication::setApplicationName(QString::fromLatin1(kWindowName));
+  setWindowTitle(QString::fromLatin1(kWindowTitle));
   setFont(windowFont());
 
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("ClientArea"));
   setCentralWidget(client);
   settings_ = new SettingsArea(scale_, client);
-  mmoDown1_ = makePane(panes.mmoDown1, "mmoDown1", 8, 318, 321, 129);
-  mmoDown2_ = makePane(panes.mmoDown2, "mmoDown2", 335, 318, 329, 129);
-  // Lies beyond the right edge until the window is widened past 800 pixels.
-  mmoRxTemp_ = makePane(panes.mmoRxTemp, "mmoRxTemp", 800, 318, 240, 148);
+  for (std::size_t i = 0; i < panes_.size(); ++i) {
+    const PanePlace& place = kPanePlaces.at(i);
+    auto* pane = new LinePane(panes.*place.lines, client);
+    pane->setObjectName(QString::fromLatin1(place.name));
+    pane->setGeometry(px(place.box.x), px(place.box.y), px(place.box.width), px(place.box.height));
+    panes_.at(i) = pane;
+  }
 
   status_ = new StatusPanels(scale_, this);
   setStatusBar(status_);
@@ -69,14 +72,6 @@ TfTidehaul::~TfTidehaul() {
 
 int TfTidehaul::px(int v) const {
   return static_cast<int>(std::lround(v * scale_));
-}
-
-LinePane* TfTidehaul::makePane(LineList& list, const char* name, int x, int y, int width,
-                               int height) {
-  auto* pane = new LinePane(list, centralWidget());
-  pane->setObjectName(QString::fromLatin1(name));
-  pane->setGeometry(px(x), px(y), px(width), px(height));
-  return pane;
 }
 
 void TfTidehaul::SpeedButton3Click() {

@@ -1,12 +1,13 @@
 #pragma once
-// StatusBar1: four panels of fixed width (100, 150, 200, 150) from the left.
-// The panels are placed by hand rather than by the status bar's layout, so the
+// StatusBar1: four panels of fixed width from the left, as the window's
+// layout has them. The panels are placed by hand rather than by the status bar's layout, so the
 // window can still be made narrower than the panels are wide, as before.
 #include <QLabel>
 #include <QStatusBar>
 #include <array>
 
 #include "platform/View.h"
+#include "ui/WindowLayout.h"
 
 namespace th {
 
@@ -14,8 +15,6 @@ class StatusPanels : public QStatusBar {
   Q_OBJECT
 
  public:
-  static constexpr std::array<int, kPanelCount> kWidths{100, 150, 200, 150};
-  static constexpr int kHeight = 19;
   // Texts written faster than this are shown as the last of them.
   static constexpr int kFlushMs = 50;
 
