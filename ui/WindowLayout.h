@@ -34,7 +34,7 @@ enum class ElementKind {
   Combo,        // an editable drop-down box; the height is its field's
   CheckBox,     //
   SpeedButton,  // an icon, with its caption beside it if it has one
-  ProgressBar,  // range 0 to 100, empty
+  ProgressBar,  // range 0 to kProgressBarInitialMax, empty
 };
 
 // The icons the window draws itself.
@@ -78,6 +78,8 @@ const SettingsLayout& SettingsAreaLayout();
 inline constexpr char kMsgLabelName[] = "lbMsg";
 inline constexpr char kProgressBarName[] = "PBar_Connect";
 inline constexpr char kStartButtonName[] = "SpeedButton3";
+// PBar_Connect's range before the first download.
+inline constexpr int kProgressBarInitialMax = 100;
 // lbMsg's text before the first control message.
 inline constexpr char kMsgLabelInitialText[] = "-1";
 // The device name's letters, bold.

@@ -162,7 +162,7 @@ LRESULT TfTidehaul::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_SETCURSOR:
       // The busy pointer over every part of the window while a hang-up runs.
-      if (busy_ && LOWORD(lParam) == HTCLIENT) {
+      if (busyPointer() && LOWORD(lParam) == HTCLIENT) {
         ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
         return TRUE;
       }
@@ -191,22 +191,9 @@ Text TfTidehaul::panelText(int panel) const {
   return status_->text(panel);
 }
 
-void TfTidehaul::showProgress() {
-  // An empty range would show nothing useful: it shows an empty bar.
-  ::SendMessageW(settings_->PBar_Connect, PBM_SETRANGE32, 0, std::max(1, progressMax_));
-  ::SendMessageW(settings_->PBar_Connect, PBM_SETPOS, static_cast<WPARAM>(progressPosition_), 0);
-}
-
-void TfTidehaul::doSetProgressMax(int max) {
-  progressMax_ = max;
-  // The bar keeps its position inside its range.
-  progressPosition_ = std::min(progressPosition_, max);
-  showProgress();
-}
-
-void TfTidehaul::setProgressPosition(int position) {
-  progressPosition_ = std::clamp(position, 0, progressMax_);
-  showProgress();
+void TfTidehaul::showProgress(int barMax, int position) {
+  ::SendMessageW(settings_->PBar_Connect, PBM_SETRANGE32, 0, barMax);
+  ::SendMessageW(settings_->PBar_Connect, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
 void TfTidehaul::setFieldText(Field field, const Text& text) {
@@ -225,23 +212,14 @@ bool TfTidehaul::isChecked(Check box) const {
   return ::SendMessageW(settings_->check(box), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void TfTidehaul::setBusyPointer(bool busy) {
-  if (busy == busy_) {
-    return;
-  }
-  busy_ = busy;
+void TfTidehaul::showBusyPointer(bool busy) {
   // Now, not only at the pointer's next move.
   ::SetCursor(::LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
-void TfTidehaul::setMsgText(const Text& text) {
-  msgText_ = text;
+void TfTidehaul::showMsgText(const Text& text) {
   ::SetWindowTextW(settings_->lbMsg, win::WideFromText(text).c_str());
   settings_->fitMsgLabel();
-}
-
-Text TfTidehaul::msgText() const {
-  return msgText_;
 }
 
 }  // namespace th

@@ -10,11 +10,11 @@
 #include <string>
 
 #include "app/AppShell.h"
-#include "platform/View.h"
 #include "platform/win/WinApi.h"
 #include "platform/win/WinEventLoop.h"
 #include "ui/LineList.h"
 #include "ui/WindowLayout.h"
+#include "ui/WindowView.h"
 #include "ui/win/Appearance.h"
 #include "ui/win/WinControls.h"
 
@@ -28,7 +28,7 @@ class StatusPanels;
 // null lpData whatever cbData says, gives an empty message.
 CopyDataStruct CopyDataFromMessage(LPARAM lParam);
 
-class TfTidehaul : public View {
+class TfTidehaul : public WindowView {
  public:
   static constexpr auto kClassName = WideAscii(kWindowName);
   static constexpr auto kTitle = WideAscii(kWindowTitle);
@@ -59,17 +59,10 @@ class TfTidehaul : public View {
 
   void setPanelText(int panel, const Text& text) override;
   Text panelText(int panel) const override;
-  int progressMax() const override { return progressMax_; }
-  void setProgressPosition(int position) override;
-  int progressPosition() const override { return progressPosition_; }
   void setFieldText(Field field, const Text& text) override;
   Text fieldText(Field field) const override;
   void setChecked(Check box, bool checked) override;
   bool isChecked(Check box) const override;
-  void setBusyPointer(bool busy) override;
-  bool busyPointer() const { return busy_; }
-  void setMsgText(const Text& text) override;
-  Text msgText() const override;
 
   LinePane& pane(PaneId id) const { return *panes_.at(static_cast<std::size_t>(id)); }
   LinePane& mmoRxTemp() const { return pane(PaneId::mmoRxTemp); }
@@ -81,13 +74,14 @@ class TfTidehaul : public View {
   const LayoutScale& layoutScale() const { return scale_; }
 
  protected:
-  void doSetProgressMax(int max) override;
+  void showProgress(int barMax, int position) override;
+  void showBusyPointer(bool busy) override;
+  void showMsgText(const Text& text) override;
 
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
   RECT place(const LayoutBox& box) const;
-  void showProgress();
 
   WinEventLoop& loop_;
   LayoutScale scale_;
@@ -97,10 +91,6 @@ class TfTidehaul : public View {
   std::unique_ptr<SettingsArea> settings_;
   std::unique_ptr<StatusPanels> status_;
   std::array<std::unique_ptr<LinePane>, kPaneCount> panes_;
-  Text msgText_ = T(kMsgLabelInitialText);
-  int progressMax_ = 100;
-  int progressPosition_ = 0;
-  bool busy_ = false;
   std::function<void()> onStart_;
   std::function<void()> onCloseRequest_;
   std::function<void(const CopyDataStruct&)> onCopyData_;

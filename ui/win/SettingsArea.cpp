@@ -250,7 +250,7 @@ HWND SettingsArea::speedButton(Origin in, const LayoutElement& e) {
 
 HWND SettingsArea::progressBar(Origin in, const LayoutElement& e) {
   HWND bar = create(PROGRESS_CLASSW, e.text, Shown(e), 0, in, e.box);
-  ::SendMessageW(bar, PBM_SETRANGE32, 0, 100);
+  ::SendMessageW(bar, PBM_SETRANGE32, 0, kProgressBarInitialMax);
   ::SendMessageW(bar, PBM_SETPOS, 0, 0);
   return bar;
 }

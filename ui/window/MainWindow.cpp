@@ -65,7 +65,7 @@ TfTidehaul::TfTidehaul(Panes& panes, QWidget* parent) : QMainWindow(parent), sca
 }
 
 TfTidehaul::~TfTidehaul() {
-  if (busy_) {
+  if (busyPointer()) {
     QGuiApplication::restoreOverrideCursor();
   }
 }
@@ -99,23 +99,10 @@ Text TfTidehaul::panelText(int panel) const {
   return status_->text(panel);
 }
 
-void TfTidehaul::showProgress() {
-  // Qt shows a busy animation for an empty range; an empty range shows nothing here.
+void TfTidehaul::showProgress(int barMax, int position) {
   QProgressBar* bar = settings_->PBar_Connect;
-  bar->setRange(0, std::max(1, progressMax_));
-  bar->setValue(progressPosition_);
-}
-
-void TfTidehaul::doSetProgressMax(int max) {
-  progressMax_ = max;
-  // The bar keeps its position inside its range.
-  progressPosition_ = std::min(progressPosition_, max);
-  showProgress();
-}
-
-void TfTidehaul::setProgressPosition(int position) {
-  progressPosition_ = std::clamp(position, 0, progressMax_);
-  showProgress();
+  bar->setRange(0, barMax);
+  bar->setValue(position);
 }
 
 void TfTidehaul::setFieldText(Field field, const Text& text) {
@@ -155,11 +142,7 @@ bool TfTidehaul::isChecked(Check box) const {
   return settings_->check(box)->isChecked();
 }
 
-void TfTidehaul::setBusyPointer(bool busy) {
-  if (busy == busy_) {
-    return;
-  }
-  busy_ = busy;
+void TfTidehaul::showBusyPointer(bool busy) {
   if (busy) {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   } else {
@@ -167,13 +150,9 @@ void TfTidehaul::setBusyPointer(bool busy) {
   }
 }
 
-void TfTidehaul::setMsgText(const Text& text) {
+void TfTidehaul::showMsgText(const Text& text) {
   settings_->lbMsg->setText(toQ(text));
   settings_->lbMsg->adjustSize();
-}
-
-Text TfTidehaul::msgText() const {
-  return fromQ(settings_->lbMsg->text());
 }
 
 }  // namespace th

@@ -6,9 +6,9 @@
 #include <array>
 #include <functional>
 
-#include "platform/View.h"
 #include "ui/LineList.h"
 #include "ui/WindowLayout.h"
+#include "ui/WindowView.h"
 
 namespace th {
 
@@ -16,7 +16,7 @@ class LinePane;
 class SettingsArea;
 class StatusPanels;
 
-class TfTidehaul : public QMainWindow, public View {
+class TfTidehaul : public QMainWindow, public WindowView {
   Q_OBJECT
 
  public:
@@ -39,16 +39,10 @@ class TfTidehaul : public QMainWindow, public View {
 
   void setPanelText(int panel, const Text& text) override;
   Text panelText(int panel) const override;
-  int progressMax() const override { return progressMax_; }
-  void setProgressPosition(int position) override;
-  int progressPosition() const override { return progressPosition_; }
   void setFieldText(Field field, const Text& text) override;
   Text fieldText(Field field) const override;
   void setChecked(Check box, bool checked) override;
   bool isChecked(Check box) const override;
-  void setBusyPointer(bool busy) override;
-  void setMsgText(const Text& text) override;
-  Text msgText() const override;
 
   LinePane& pane(PaneId id) const { return *panes_.at(static_cast<std::size_t>(id)); }
   LinePane& mmoRxTemp() const { return pane(PaneId::mmoRxTemp); }
@@ -58,20 +52,18 @@ class TfTidehaul : public QMainWindow, public View {
   double layoutScale() const { return scale_; }
 
  protected:
-  void doSetProgressMax(int max) override;
+  void showProgress(int barMax, int position) override;
+  void showBusyPointer(bool busy) override;
+  void showMsgText(const Text& text) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
   int px(int v) const;
-  void showProgress();
 
   double scale_;
   SettingsArea* settings_ = nullptr;
   StatusPanels* status_ = nullptr;
   std::array<LinePane*, kPaneCount> panes_{};
-  int progressMax_ = 100;
-  int progressPosition_ = 0;
-  bool busy_ = false;
   std::function<void()> onStart_;
   std::function<void()> onCloseRequest_;
 };

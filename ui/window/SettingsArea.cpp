@@ -179,7 +179,7 @@ QWidget* SettingsArea::speedButton(QWidget* parent, const LayoutElement& e) {
 
 QWidget* SettingsArea::progressBar(QWidget* parent, const LayoutElement& e) {
   auto* bar = new QProgressBar(parent);
-  bar->setRange(0, 100);
+  bar->setRange(0, kProgressBarInitialMax);
   bar->setValue(0);
   bar->setTextVisible(false);
   place(bar, e.box);
