@@ -37,9 +37,7 @@ void StatusPanels::place(int clientWidth, int clientHeight) {
 }
 
 void StatusPanels::setText(int i, const Text& text) {
-  const auto n = static_cast<std::size_t>(i);
-  texts_.at(n) = text;
-  dirty_.at(n) = true;
+  texts_.set(i, text);
   // Shown here when due rather than only by the timer: a busy message queue
   // holds timer messages back.
   const DWORD since = ::GetTickCount() - lastFlush_;
@@ -63,13 +61,11 @@ void StatusPanels::flush() {
     flushPending_ = false;
   }
   lastFlush_ = ::GetTickCount();
-  for (std::size_t n = 0; n < texts_.size(); ++n) {
-    if (dirty_.at(n)) {
-      dirty_.at(n) = false;
-      const std::wstring wide = win::WideFromText(texts_.at(n));
-      ::SendMessageW(bar_, SB_SETTEXTW, n, reinterpret_cast<LPARAM>(wide.c_str()));
-    }
-  }
+  texts_.showPending([this](int i, const Text& text) {
+    const std::wstring wide = win::WideFromText(text);
+    ::SendMessageW(bar_, SB_SETTEXTW, static_cast<WPARAM>(i),
+                   reinterpret_cast<LPARAM>(wide.c_str()));
+  });
 }
 
 Text StatusPanels::shownText(int i) const {

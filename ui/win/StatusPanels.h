@@ -6,6 +6,7 @@
 
 #include "platform/View.h"
 #include "platform/win/WinApi.h"
+#include "ui/PanelTexts.h"
 #include "ui/WindowLayout.h"
 #include "ui/win/Appearance.h"
 
@@ -31,7 +32,7 @@ class StatusPanels {
   // writes panel 3 once per received line, and a repaint per line would cost
   // more than the whole receive path.
   void setText(int i, const Text& text);
-  const Text& text(int i) const { return texts_.at(static_cast<std::size_t>(i)); }
+  const Text& text(int i) const { return texts_.text(i); }
   // The text the bar itself shows now.
   Text shownText(int i) const;
   // Shows every pending text now.
@@ -42,8 +43,7 @@ class StatusPanels {
   HWND host_;
   HWND bar_ = nullptr;
   int height_;
-  std::array<Text, kPanelCount> texts_{};
-  std::array<bool, kPanelCount> dirty_{};
+  PanelTexts texts_;
   bool flushPending_ = false;
   DWORD lastFlush_ = 0;
 };

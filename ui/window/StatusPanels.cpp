@@ -24,9 +24,7 @@ StatusPanels::StatusPanels(double scale, QWidget* parent) : QStatusBar(parent) {
 }
 
 void StatusPanels::setText(int i, const Text& text) {
-  const auto n = static_cast<std::size_t>(i);
-  texts_.at(n) = text;
-  dirty_.at(n) = true;
+  texts_.set(i, text);
   if (flushPending_) {
     return;
   }
@@ -36,13 +34,9 @@ void StatusPanels::setText(int i, const Text& text) {
 
 void StatusPanels::flush() {
   flushPending_ = false;
-  for (std::size_t n = 0; n < panels_.size(); ++n) {
-    if (dirty_.at(n)) {
-      dirty_.at(n) = false;
-      const Text& t = texts_.at(n);
-      panels_.at(n)->setText(QString::fromUtf16(t.data(), static_cast<qsizetype>(t.size())));
-    }
-  }
+  texts_.showPending([this](int i, const Text& t) {
+    panel(i)->setText(QString::fromUtf16(t.data(), static_cast<qsizetype>(t.size())));
+  });
 }
 
 }  // namespace th

@@ -7,6 +7,7 @@
 #include <array>
 
 #include "platform/View.h"
+#include "ui/PanelTexts.h"
 #include "ui/WindowLayout.h"
 
 namespace th {
@@ -25,14 +26,13 @@ class StatusPanels : public QStatusBar {
   // once per received line, and a label update per line (layout, shaping, accessibility) would cost
   // more than the whole receive path.
   void setText(int i, const Text& text);
-  const Text& text(int i) const { return texts_.at(static_cast<std::size_t>(i)); }
+  const Text& text(int i) const { return texts_.text(i); }
   // Shows every pending text now.
   void flush();
 
  private:
   std::array<QLabel*, kPanelCount> panels_{};
-  std::array<Text, kPanelCount> texts_{};
-  std::array<bool, kPanelCount> dirty_{};
+  PanelTexts texts_;
   bool flushPending_ = false;
 };
 
