@@ -28,17 +28,19 @@ inline constexpr int kWindowClientWidth = 672;
 inline constexpr int kWindowClientHeight = 462;
 
 enum class ElementKind {
-  Label,        // a caption as large as its text: only the box's corner counts
-  Heading,      // the device name: bold, red, centred in its box
-  Edit,         // a one-line text field
-  Combo,        // an editable drop-down box; the height is its field's
-  CheckBox,     //
+  Label,    // a caption as large as its text: only the box's corner counts
+  Heading,  // the device name: bold, red, centred in its box
+  Edit,     // a one-line text field
+  Combo,    // an editable drop-down box; the height is its field's
+  CheckBox,
   SpeedButton,  // an icon, with its caption beside it if it has one
   ProgressBar,  // range 0 to kProgressBarInitialMax, empty
 };
 
-// The icons the window draws itself.
+// The icons the window draws itself, 16 layout pixels square unless an
+// element says otherwise.
 enum class ButtonIcon { Tick, Test, Refresh, Folder };
+inline constexpr int kSmallIconSize = 16;
 
 struct LayoutElement {
   ElementKind kind;
@@ -50,8 +52,8 @@ struct LayoutElement {
   bool visible = true;
   // Speed buttons.
   ButtonIcon icon = ButtonIcon::Tick;
-  int iconSize = 16;  // layout pixels, square
-  bool flat = true;   // the edge shows only while pressed
+  int iconSize = kSmallIconSize;
+  bool flat = true;  // the edge shows only while pressed
   // Drop-down boxes: the list.
   std::span<const char* const> items = {};
 };

@@ -1,7 +1,9 @@
 #include "ui/win/LinePane.h"
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 #include <vector>
 

@@ -3,10 +3,8 @@
 // paints only the lines in view, straight from the list's bytes (one byte per
 // character), so hundreds of thousands of lines cost no copy and an append
 // costs a few additions. Lines never wrap: the pane scrolls sideways instead.
-#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 
 #include "platform/win/WinApi.h"
 #include "ui/LineList.h"

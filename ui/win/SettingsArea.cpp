@@ -42,8 +42,8 @@ void RegisterPanelClass(WNDPROC procedure) {
 SettingsArea::SettingsArea(HWND parent, HFONT font, HFONT nameFont, const LayoutScale& scale)
     : font_(font), nameFont_(nameFont), scale_(scale) {
   RegisterPanelClass(&SettingsArea::Procedure);
-  // A flat panel with a single-line border.
   const SettingsLayout& layout = SettingsAreaLayout();
+  // A flat panel with a single-line border.
   panel_ = ::CreateWindowExW(
       WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPSIBLINGS,
       scale_.px(layout.box.x), scale_.px(layout.box.y), scale_.px(layout.box.width),

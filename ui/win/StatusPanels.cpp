@@ -1,5 +1,6 @@
 #include "ui/win/StatusPanels.h"
 
+#include <array>
 #include <stdexcept>
 #include <vector>
 

@@ -1,7 +1,6 @@
 #pragma once
 // StatusBar1: a status bar control of four parts of fixed width from the left,
 // along the bottom edge, as the window's layout has them.
-#include <array>
 #include <cstdint>
 
 #include "platform/View.h"

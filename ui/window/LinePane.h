@@ -6,10 +6,8 @@
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
 #include <QTimer>
-#include <array>
 #include <cmath>
 #include <cstddef>
-#include <string_view>
 
 #include "ui/LineList.h"
 #include "ui/PaneMetrics.h"

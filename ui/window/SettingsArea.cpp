@@ -31,9 +31,6 @@ QIcon IconOf(ButtonIcon icon, int size) {
   return {};
 }
 
-// The style's own icon size, which the 16-pixel icons keep.
-constexpr int kSmallIconSize = 16;
-
 }  // namespace
 
 SettingsArea::SettingsArea(double scale, QWidget* parent) : QFrame(parent), scale_(scale) {
@@ -167,6 +164,7 @@ QWidget* SettingsArea::speedButton(QWidget* parent, const LayoutElement& e) {
   b->setFocusPolicy(Qt::NoFocus);
   place(b, e.box);
   b->setIcon(IconOf(e.icon, px(e.iconSize)));
+  // Small icons keep the style's own size.
   if (e.iconSize != kSmallIconSize) {
     b->setIconSize(QSize(px(e.iconSize), px(e.iconSize)));
   }
