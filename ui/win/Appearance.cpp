@@ -4,6 +4,8 @@
 #include <array>
 #include <cwchar>
 
+#include "ui/WindowLayout.h"
+
 namespace th {
 
 namespace {
@@ -68,7 +70,7 @@ HFONT MakeWindowFont(const LayoutScale& scale) {
 }
 
 HFONT MakeNameFont(const LayoutScale& scale) {
-  return MakeFont(-scale.px(19), FW_BOLD);
+  return MakeFont(-scale.px(kHeadingTextHeight), FW_BOLD);
 }
 
 void DrawTickIcon(HDC dc, const RECT& box) {

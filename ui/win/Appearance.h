@@ -24,7 +24,7 @@ class LayoutScale {
 
 // Tahoma 8 pt (11 pixels at 96 dpi); the caller deletes it.
 HFONT MakeWindowFont(const LayoutScale& scale);
-// The device name's font: bold, 19 layout pixels high.
+// The device name's font: bold, kHeadingTextHeight layout pixels high.
 HFONT MakeNameFont(const LayoutScale& scale);
 
 // Icons, each drawn into `box` (a square).

@@ -1,7 +1,9 @@
 #include "ui/win/LinePane.h"
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -12,16 +14,11 @@ namespace th {
 namespace {
 
 constexpr wchar_t kClassName[] = L"TidehaulLinePane";
-constexpr int kMargin = 2;  // left text margin, as an edit control keeps
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr int kWheelLines = 3;
 
-// Control characters show as blanks, so that every byte has one fixed advance.
 wchar_t DisplayChar(unsigned char byte) {
-  if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) {
-    return L' ';
-  }
-  return static_cast<wchar_t>(byte);
+  return static_cast<wchar_t>(PaneChar(byte));
 }
 
 void RegisterPaneClass(WNDPROC procedure) {
@@ -126,40 +123,26 @@ void LinePane::measureFont() {
   HGDIOBJ old = ::SelectObject(dc, font_);
   std::array<INT, 256> widths{};
   ::GetCharWidth32W(dc, 0, 255, widths.data());
-  for (int b = 0; b < 256; ++b) {
+  PaneMetrics<int, std::int64_t>::Advances advances{};
+  for (std::size_t b = 0; b < advances.size(); ++b) {
     const auto display = static_cast<std::size_t>(DisplayChar(static_cast<unsigned char>(b)));
-    advance_.at(static_cast<std::size_t>(b)) = std::max(1, widths.at(display));
+    advances.at(b) = std::max(1, widths.at(display));
   }
+  metrics_.setAdvances(advances);
   TEXTMETRICW metrics{};
   ::GetTextMetricsW(dc, &metrics);
   lineHeight_ = std::max(1, static_cast<int>(metrics.tmHeight));
   ::SelectObject(dc, old);
   ::ReleaseDC(window_, dc);
-  widest_ = 0;
-  measured_ = 0;
-}
-
-std::int64_t LinePane::widthOf(std::string_view line) const {
-  std::int64_t width = 0;
-  for (const char c : line) {
-    width += advance_[static_cast<unsigned char>(c)];
-  }
-  return width;
 }
 
 void LinePane::linesAppended(const LineList& /*list*/, std::size_t first) {
-  if (first < measured_) {
-    measured_ = first;
-  }
-  for (; measured_ < lines_.count(); ++measured_) {
-    widest_ = std::max(widest_, widthOf(lines_.raw(measured_)));
-  }
+  metrics_.measure(lines_, first);
   scheduleRefresh();
 }
 
 void LinePane::linesCleared(const LineList& /*list*/) {
-  widest_ = 0;
-  measured_ = 0;
+  metrics_.reset();
   top_ = 0;
   xOffset_ = 0;
   followEnd_ = true;
@@ -217,8 +200,8 @@ void LinePane::refresh() {
 
   RECT client{};
   ::GetClientRect(window_, &client);
-  const auto contentWidth =
-      static_cast<int>(std::min<std::int64_t>(widest_ + std::int64_t{2} * kMargin, 1 << 30));
+  const auto contentWidth = static_cast<int>(
+      std::min<std::int64_t>(metrics_.widest() + std::int64_t{2} * kPaneTextMargin, 1 << 30));
   xOffset_ = std::clamp(xOffset_, 0, std::max(0, contentWidth - static_cast<int>(client.right)));
   SCROLLINFO h{};
   h.cbSize = sizeof h;
@@ -251,27 +234,16 @@ void LinePane::paint() {
       break;
     }
     const std::string_view line = lines_.raw(i);
-    // Skip what lies left of the view, then draw only what fits in it.
-    std::int64_t x = kMargin - static_cast<std::int64_t>(xOffset_);
-    std::size_t c = 0;
-    while (c < line.size()) {
-      const int w = advance_[static_cast<unsigned char>(line[c])];
-      if (x + w > 0) {
-        break;
-      }
-      x += w;
-      ++c;
-    }
+    const auto run = metrics_.visible(line, kPaneTextMargin - std::int64_t{xOffset_}, width);
     text.clear();
     advances.clear();
-    for (std::int64_t end = x; c < line.size() && end < width; ++c) {
+    for (std::size_t c = run.begin; c < run.end; ++c) {
       const auto byte = static_cast<unsigned char>(line[c]);
       text.push_back(DisplayChar(byte));
-      advances.push_back(advance_[byte]);
-      end += advance_[byte];
+      advances.push_back(metrics_.advance(byte));
     }
     if (!text.empty()) {
-      ::ExtTextOutW(dc, static_cast<int>(x), row * lineHeight_, 0, nullptr, text.data(),
+      ::ExtTextOutW(dc, static_cast<int>(run.x), row * lineHeight_, 0, nullptr, text.data(),
                     static_cast<UINT>(text.size()), advances.data());
     }
   }
@@ -329,7 +301,7 @@ void LinePane::onVerticalScroll(int code) {
 void LinePane::onHorizontalScroll(int code) {
   RECT client{};
   ::GetClientRect(window_, &client);
-  const int step = std::max(1, advance_['x']);
+  const int step = std::max(1, metrics_.advance('x'));
   switch (code) {
     case SB_LINELEFT:
       scrollSideways(xOffset_ - step);

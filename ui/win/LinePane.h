@@ -3,13 +3,12 @@
 // paints only the lines in view, straight from the list's bytes (one byte per
 // character), so hundreds of thousands of lines cost no copy and an append
 // costs a few additions. Lines never wrap: the pane scrolls sideways instead.
-#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 
 #include "platform/win/WinApi.h"
 #include "ui/LineList.h"
+#include "ui/PaneMetrics.h"
 
 namespace th {
 
@@ -24,7 +23,7 @@ class LinePane : public LineListObserver {
   HWND handle() const { return window_; }
   const LineList& lines() const { return lines_; }
   // Width in pixels of the widest line.
-  int contentWidth() const { return static_cast<int>(widest_); }
+  int contentWidth() const { return static_cast<int>(metrics_.widest()); }
   int lineHeight() const { return lineHeight_; }
   // The line at the top of the view.
   std::size_t topLine() const { return top_; }
@@ -41,7 +40,6 @@ class LinePane : public LineListObserver {
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
   void measureFont();
-  std::int64_t widthOf(std::string_view line) const;
   void scheduleRefresh();
   void refresh();
   void paint();
@@ -56,10 +54,8 @@ class LinePane : public LineListObserver {
   LineList& lines_;
   HWND window_ = nullptr;
   HFONT font_;
-  std::array<int, 256> advance_{};  // per byte, in pixels
+  PaneMetrics<int, std::int64_t> metrics_;
   int lineHeight_ = 13;
-  std::int64_t widest_ = 0;
-  std::size_t measured_ = 0;  // lines whose width is in widest_
   std::size_t top_ = 0;
   int xOffset_ = 0;
   bool followEnd_ = true;  // keep the last line in view while lines arrive

@@ -25,7 +25,7 @@ void RegisterWindowClass(WNDPROC procedure) {
   windowClass.hIcon = ::LoadIconA(nullptr, IDI_APPLICATION);
   windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
   windowClass.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
-  windowClass.lpszClassName = TfTidehaul::kClassName;
+  windowClass.lpszClassName = TfTidehaul::kClassName.data();
   if (::RegisterClassExW(&windowClass) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
     throw std::runtime_error("main window: RegisterClassExW failed");
   }
@@ -63,9 +63,9 @@ TfTidehaul::TfTidehaul(Panes& panes, WinEventLoop& loop)
   // The client area is 672 x 462 layout pixels; the system places the window.
   RECT outer{0, 0, scale_.px(kClientWidth), scale_.px(kClientHeight)};
   ::AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
-  window_ = ::CreateWindowExW(kExStyle, kClassName, kTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                              outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                              ::GetModuleHandleW(nullptr), nullptr);
+  window_ = ::CreateWindowExW(kExStyle, kClassName.data(), kTitle.data(), kStyle, CW_USEDEFAULT,
+                              CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top,
+                              nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
   if (window_ == nullptr) {
     throw std::runtime_error("main window: CreateWindowExW failed");
   }
@@ -73,11 +73,10 @@ TfTidehaul::TfTidehaul(Panes& panes, WinEventLoop& loop)
 
   settings_ = std::make_unique<SettingsArea>(window_, font_, nameFont_, scale_);
   settings_->setOnStart([this] { SpeedButton3Click(); });
-  mmoDown1_ = std::make_unique<LinePane>(panes.mmoDown1, window_, font_, place(8, 318, 321, 129));
-  mmoDown2_ = std::make_unique<LinePane>(panes.mmoDown2, window_, font_, place(335, 318, 329, 129));
-  // Lies beyond the right edge until the window is widened past 800 pixels.
-  mmoRxTemp_ =
-      std::make_unique<LinePane>(panes.mmoRxTemp, window_, font_, place(800, 318, 240, 148));
+  for (std::size_t i = 0; i < panes_.size(); ++i) {
+    const PanePlace& pane = kPanePlaces.at(i);
+    panes_.at(i) = std::make_unique<LinePane>(panes.*pane.lines, window_, font_, place(pane.box));
+  }
   status_ = std::make_unique<StatusPanels>(window_, font_, scale_);
   RECT client{};
   ::GetClientRect(window_, &client);
@@ -88,9 +87,9 @@ TfTidehaul::TfTidehaul(Panes& panes, WinEventLoop& loop)
 
 TfTidehaul::~TfTidehaul() {
   ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-  mmoRxTemp_.reset();
-  mmoDown2_.reset();
-  mmoDown1_.reset();
+  for (auto pane = panes_.rbegin(); pane != panes_.rend(); ++pane) {
+    pane->reset();
+  }
   status_.reset();
   settings_.reset();
   ::DestroyWindow(window_);
@@ -98,24 +97,21 @@ TfTidehaul::~TfTidehaul() {
   ::DeleteObject(font_);
 }
 
-RECT TfTidehaul::place(int x, int y, int width, int height) const {
-  return RECT{scale_.px(x), scale_.px(y), scale_.px(x + width), scale_.px(y + height)};
+RECT TfTidehaul::place(const LayoutBox& box) const {
+  return RECT{scale_.px(box.x), scale_.px(box.y), scale_.px(box.x + box.width),
+              scale_.px(box.y + box.height)};
 }
 
 HWND TfTidehaul::element(const std::string& name) const {
-  if (name == "TfTidehaul") {
+  if (name == kWindowName) {
     return window_;
   }
-  if (name == "mmoDown1") {
-    return mmoDown1_->handle();
+  for (std::size_t i = 0; i < panes_.size(); ++i) {
+    if (name == kPanePlaces.at(i).name) {
+      return panes_.at(i)->handle();
+    }
   }
-  if (name == "mmoDown2") {
-    return mmoDown2_->handle();
-  }
-  if (name == "mmoRxTemp") {
-    return mmoRxTemp_->handle();
-  }
-  if (name == "StatusBar1") {
+  if (name == kStatusBarName) {
     return status_->handle();
   }
   return settings_->element(name);
@@ -166,7 +162,7 @@ LRESULT TfTidehaul::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_SETCURSOR:
       // The busy pointer over every part of the window while a hang-up runs.
-      if (busy_ && LOWORD(lParam) == HTCLIENT) {
+      if (busyPointer() && LOWORD(lParam) == HTCLIENT) {
         ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
         return TRUE;
       }
@@ -195,22 +191,9 @@ Text TfTidehaul::panelText(int panel) const {
   return status_->text(panel);
 }
 
-void TfTidehaul::showProgress() {
-  // An empty range would show nothing useful: it shows an empty bar.
-  ::SendMessageW(settings_->PBar_Connect, PBM_SETRANGE32, 0, std::max(1, progressMax_));
-  ::SendMessageW(settings_->PBar_Connect, PBM_SETPOS, static_cast<WPARAM>(progressPosition_), 0);
-}
-
-void TfTidehaul::doSetProgressMax(int max) {
-  progressMax_ = max;
-  // The bar keeps its position inside its range.
-  progressPosition_ = std::min(progressPosition_, max);
-  showProgress();
-}
-
-void TfTidehaul::setProgressPosition(int position) {
-  progressPosition_ = std::clamp(position, 0, progressMax_);
-  showProgress();
+void TfTidehaul::showProgress(int barMax, int position) {
+  ::SendMessageW(settings_->PBar_Connect, PBM_SETRANGE32, 0, barMax);
+  ::SendMessageW(settings_->PBar_Connect, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
 void TfTidehaul::setFieldText(Field field, const Text& text) {
@@ -229,23 +212,14 @@ bool TfTidehaul::isChecked(Check box) const {
   return ::SendMessageW(settings_->check(box), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void TfTidehaul::setBusyPointer(bool busy) {
-  if (busy == busy_) {
-    return;
-  }
-  busy_ = busy;
+void TfTidehaul::showBusyPointer(bool busy) {
   // Now, not only at the pointer's next move.
   ::SetCursor(::LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
-void TfTidehaul::setMsgText(const Text& text) {
-  msgText_ = text;
+void TfTidehaul::showMsgText(const Text& text) {
   ::SetWindowTextW(settings_->lbMsg, win::WideFromText(text).c_str());
   settings_->fitMsgLabel();
-}
-
-Text TfTidehaul::msgText() const {
-  return msgText_;
 }
 
 }  // namespace th

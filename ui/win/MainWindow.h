@@ -2,18 +2,21 @@
 // TfTidehaul, the tool's one window, native on Windows: the settings area, the
 // progress bar, the four-panel status bar and the three read-only panes over
 // the core's line lists. Its window class is named TfTidehaul and its title is
-// "Tidehaul Ver 1.4.9": the parent program finds it by them and sends it the
-// control message. It is the View the logic writes to.
+// "Tidehaul Ver 1.4.9" (kWindowName, kWindowTitle): the parent program finds it
+// by them and sends it the control message. It is the View the logic writes to.
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "app/AppShell.h"
-#include "platform/View.h"
 #include "platform/win/WinApi.h"
 #include "platform/win/WinEventLoop.h"
 #include "ui/LineList.h"
+#include "ui/WindowLayout.h"
+#include "ui/WindowView.h"
 #include "ui/win/Appearance.h"
+#include "ui/win/WinControls.h"
 
 namespace th {
 
@@ -25,12 +28,12 @@ class StatusPanels;
 // null lpData whatever cbData says, gives an empty message.
 CopyDataStruct CopyDataFromMessage(LPARAM lParam);
 
-class TfTidehaul : public View {
+class TfTidehaul : public WindowView {
  public:
-  static constexpr wchar_t kClassName[] = L"TfTidehaul";
-  static constexpr wchar_t kTitle[] = L"Tidehaul Ver 1.4.9";
-  static constexpr int kClientWidth = 672;
-  static constexpr int kClientHeight = 462;
+  static constexpr auto kClassName = WideAscii(kWindowName);
+  static constexpr auto kTitle = WideAscii(kWindowTitle);
+  static constexpr int kClientWidth = kWindowClientWidth;
+  static constexpr int kClientHeight = kWindowClientHeight;
 
   // Handlers run through `loop`, so that an exception reaches its handler.
   TfTidehaul(Panes& panes, WinEventLoop& loop);
@@ -56,34 +59,29 @@ class TfTidehaul : public View {
 
   void setPanelText(int panel, const Text& text) override;
   Text panelText(int panel) const override;
-  int progressMax() const override { return progressMax_; }
-  void setProgressPosition(int position) override;
-  int progressPosition() const override { return progressPosition_; }
   void setFieldText(Field field, const Text& text) override;
   Text fieldText(Field field) const override;
   void setChecked(Check box, bool checked) override;
   bool isChecked(Check box) const override;
-  void setBusyPointer(bool busy) override;
-  bool busyPointer() const { return busy_; }
-  void setMsgText(const Text& text) override;
-  Text msgText() const override;
 
-  LinePane& mmoRxTemp() const { return *mmoRxTemp_; }
-  LinePane& mmoDown1() const { return *mmoDown1_; }
-  LinePane& mmoDown2() const { return *mmoDown2_; }
+  LinePane& pane(PaneId id) const { return *panes_.at(static_cast<std::size_t>(id)); }
+  LinePane& mmoRxTemp() const { return pane(PaneId::mmoRxTemp); }
+  LinePane& mmoDown1() const { return pane(PaneId::mmoDown1); }
+  LinePane& mmoDown2() const { return pane(PaneId::mmoDown2); }
   StatusPanels& statusBar() const { return *status_; }
   // An element by its name ("lbMsg", "mmoDown1", "StatusBar1", "gbSaveData", ...).
   HWND element(const std::string& name) const;
   const LayoutScale& layoutScale() const { return scale_; }
 
  protected:
-  void doSetProgressMax(int max) override;
+  void showProgress(int barMax, int position) override;
+  void showBusyPointer(bool busy) override;
+  void showMsgText(const Text& text) override;
 
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-  RECT place(int x, int y, int width, int height) const;
-  void showProgress();
+  RECT place(const LayoutBox& box) const;
 
   WinEventLoop& loop_;
   LayoutScale scale_;
@@ -92,13 +90,7 @@ class TfTidehaul : public View {
   HFONT nameFont_ = nullptr;
   std::unique_ptr<SettingsArea> settings_;
   std::unique_ptr<StatusPanels> status_;
-  std::unique_ptr<LinePane> mmoDown1_;
-  std::unique_ptr<LinePane> mmoDown2_;
-  std::unique_ptr<LinePane> mmoRxTemp_;
-  Text msgText_ = u"-1";
-  int progressMax_ = 100;
-  int progressPosition_ = 0;
-  bool busy_ = false;
+  std::array<std::unique_ptr<LinePane>, kPaneCount> panes_;
   std::function<void()> onStart_;
   std::function<void()> onCloseRequest_;
   std::function<void(const CopyDataStruct&)> onCopyData_;

@@ -1,6 +1,6 @@
 #pragma once
-// pSubSetting: everything above the panes, placed as the stored layout has it,
-// as a bordered panel window holding the standard controls. The fields are for
+// pSubSetting: everything above the panes, made from the window's layout as a
+// bordered panel window holding the standard controls. The fields are for
 // display: the job reads the settings table, not them.
 #include <array>
 #include <functional>
@@ -10,6 +10,7 @@
 
 #include "platform/View.h"
 #include "platform/win/WinApi.h"
+#include "ui/WindowLayout.h"
 #include "ui/win/Appearance.h"
 
 namespace th {
@@ -34,16 +35,11 @@ class SettingsArea {
 
   HWND lbMsg = nullptr;
   HWND PBar_Connect = nullptr;
-  HWND SpeedButton1 = nullptr;
-  HWND SpeedButton3 = nullptr;
-  HWND SpeedButton6 = nullptr;
-  HWND SpeedButton8 = nullptr;
 
   // Sizes lbMsg to its text, as an auto-sized label does.
   void fitMsgLabel();
 
  private:
-  enum class Icon { Tick, Test, Refresh, Folder };
   struct Origin {
     int x;
     int y;
@@ -53,25 +49,23 @@ class SettingsArea {
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
   HWND create(const wchar_t* windowClass, const char* caption, DWORD style, DWORD exStyle,
-              Origin in, int x, int y, int width, int height, int id = 0);
-  HWND label(Origin in, const char* caption, int x, int y);
-  HWND edit(Origin in, Field f, const char* name, const char* text, int x, int y, int width,
-            int height);
-  HWND combo(Origin in, Field f, const char* name, const char* text, int x, int y, int width,
-             const std::vector<std::string>& items);
-  HWND checkBox(Origin in, Check c, const char* name, const char* caption, int x, int y, int width,
-                int height, bool visible = true);
-  Origin group(const char* name, const char* title, int x, int y, int width, int height);
-  HWND button(Origin in, const char* name, Icon icon, bool flat, int x, int y, int width,
-              int height, const char* caption = "");
+              Origin in, const LayoutBox& box, int id = 0);
+  // Makes the element, placed from the corner `in` of the panel.
+  void make(Origin in, const LayoutElement& e);
+  HWND label(Origin in, const LayoutElement& e);
+  HWND heading(Origin in, const LayoutElement& e);
+  HWND edit(Origin in, const LayoutElement& e);
+  HWND combo(Origin in, const LayoutElement& e);
+  HWND checkBox(Origin in, const LayoutElement& e);
+  HWND speedButton(Origin in, const LayoutElement& e);
+  HWND progressBar(Origin in, const LayoutElement& e);
+  Origin group(const LayoutGroup& g);
+  // Sizes a label to its text, as an auto-sized label does.
+  void fitLabel(HWND label);
+  // The element of that name, which the layout must have.
+  HWND named(const char* name) const;
   void name(const char* name, HWND window);
   void drawButton(const DRAWITEMSTRUCT& item) const;
-
-  void buildTop();
-  void buildPortSetting();
-  void buildAddCommand();
-  void buildSchedule();
-  void buildSaveData();
 
   HWND panel_ = nullptr;
   HFONT font_;
@@ -81,9 +75,11 @@ class SettingsArea {
   std::array<HWND, kCheckCount> checks_{};
   std::vector<std::pair<std::string, HWND>> names_;
   std::vector<HWND> groups_;
+  std::vector<HWND> headings_;
   struct IconButton {
     HWND window;
-    Icon icon;
+    ButtonIcon icon;
+    int iconSize;
     bool flat;
   };
   std::vector<IconButton> iconButtons_;

@@ -1,5 +1,6 @@
 #include "ui/win/StatusPanels.h"
 
+#include <array>
 #include <stdexcept>
 #include <vector>
 
@@ -9,7 +10,7 @@
 namespace th {
 
 StatusPanels::StatusPanels(HWND host, HFONT font, const LayoutScale& scale)
-    : host_(host), height_(scale.px(kHeight)) {
+    : host_(host), height_(scale.px(kStatusBarHeight)) {
   // Placed by hand, not by the control: the bar keeps its 19 pixels whatever
   // the font, and the window may still be made narrower than the parts.
   bar_ = ::CreateWindowExW(
@@ -21,10 +22,8 @@ StatusPanels::StatusPanels(HWND host, HFONT font, const LayoutScale& scale)
   }
   ::SendMessageW(bar_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   std::array<int, kPanelCount> edges{};
-  int x = 0;
-  for (std::size_t i = 0; i < edges.size(); ++i) {
-    x += kWidths.at(i);
-    edges.at(i) = scale.px(x);
+  for (int i = 0; i < kPanelCount; ++i) {
+    edges.at(static_cast<std::size_t>(i)) = scale.px(StatusPanelRight(i));
   }
   ::SendMessageW(bar_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
 }
@@ -39,9 +38,7 @@ void StatusPanels::place(int clientWidth, int clientHeight) {
 }
 
 void StatusPanels::setText(int i, const Text& text) {
-  const auto n = static_cast<std::size_t>(i);
-  texts_.at(n) = text;
-  dirty_.at(n) = true;
+  texts_.set(i, text);
   // Shown here when due rather than only by the timer: a busy message queue
   // holds timer messages back.
   const DWORD since = ::GetTickCount() - lastFlush_;
@@ -65,13 +62,11 @@ void StatusPanels::flush() {
     flushPending_ = false;
   }
   lastFlush_ = ::GetTickCount();
-  for (std::size_t n = 0; n < texts_.size(); ++n) {
-    if (dirty_.at(n)) {
-      dirty_.at(n) = false;
-      const std::wstring wide = win::WideFromText(texts_.at(n));
-      ::SendMessageW(bar_, SB_SETTEXTW, n, reinterpret_cast<LPARAM>(wide.c_str()));
-    }
-  }
+  texts_.showPending([this](int i, const Text& text) {
+    const std::wstring wide = win::WideFromText(text);
+    ::SendMessageW(bar_, SB_SETTEXTW, static_cast<WPARAM>(i),
+                   reinterpret_cast<LPARAM>(wide.c_str()));
+  });
 }
 
 Text StatusPanels::shownText(int i) const {

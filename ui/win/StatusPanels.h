@@ -1,19 +1,18 @@
 #pragma once
-// StatusBar1: a status bar control of four parts of fixed width (100, 150,
-// 200, 150) from the left, 19 pixels high along the bottom edge.
-#include <array>
+// StatusBar1: a status bar control of four parts of fixed width from the left,
+// along the bottom edge, as the window's layout has them.
 #include <cstdint>
 
 #include "platform/View.h"
 #include "platform/win/WinApi.h"
+#include "ui/PanelTexts.h"
+#include "ui/WindowLayout.h"
 #include "ui/win/Appearance.h"
 
 namespace th {
 
 class StatusPanels {
  public:
-  static constexpr std::array<int, kPanelCount> kWidths{100, 150, 200, 150};
-  static constexpr int kHeight = 19;
   // Texts written faster than this are shown as the last of them.
   static constexpr std::uint32_t kFlushMs = 50;
   // The timer of `host` that shows pending texts; the host passes its ticks to onTimer.
@@ -32,7 +31,7 @@ class StatusPanels {
   // writes panel 3 once per received line, and a repaint per line would cost
   // more than the whole receive path.
   void setText(int i, const Text& text);
-  const Text& text(int i) const { return texts_.at(static_cast<std::size_t>(i)); }
+  const Text& text(int i) const { return texts_.text(i); }
   // The text the bar itself shows now.
   Text shownText(int i) const;
   // Shows every pending text now.
@@ -43,8 +42,7 @@ class StatusPanels {
   HWND host_;
   HWND bar_ = nullptr;
   int height_;
-  std::array<Text, kPanelCount> texts_{};
-  std::array<bool, kPanelCount> dirty_{};
+  PanelTexts texts_;
   bool flushPending_ = false;
   DWORD lastFlush_ = 0;
 };

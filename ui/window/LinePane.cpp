@@ -5,19 +5,14 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <string_view>
 
 namespace th {
 
 namespace {
 
-constexpr int kMargin = 2;  // left text margin, as an edit control keeps
-
-// Control characters show as blanks, so that every byte has one fixed advance.
 QChar displayChar(unsigned char byte) {
-  if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) {
-    return QLatin1Char(' ');
-  }
-  return QChar(static_cast<char16_t>(byte));
+  return QChar(PaneChar(byte));
 }
 
 }  // namespace
@@ -50,37 +45,22 @@ void LinePane::measureFont() {
   f.setStyleStrategy(QFont::PreferNoShaping);
   viewport()->setFont(f);
   const QFontMetricsF fm(f);
-  for (int b = 0; b < 256; ++b) {
-    advance_[static_cast<std::size_t>(b)] =
-        fm.horizontalAdvance(displayChar(static_cast<unsigned char>(b)));
+  PaneMetrics<double, double>::Advances advances{};
+  for (std::size_t b = 0; b < advances.size(); ++b) {
+    advances.at(b) = fm.horizontalAdvance(displayChar(static_cast<unsigned char>(b)));
   }
+  metrics_.setAdvances(advances);
   lineHeight_ = std::max(1, static_cast<int>(std::ceil(fm.height())));
   ascent_ = fm.ascent();
-  widest_ = 0;
-  measured_ = 0;
-}
-
-double LinePane::widthOf(std::string_view line) const {
-  double width = 0;
-  for (const char c : line) {
-    width += advance_[static_cast<unsigned char>(c)];
-  }
-  return width;
 }
 
 void LinePane::linesAppended(const LineList& /*list*/, std::size_t first) {
-  if (first < measured_) {
-    measured_ = first;
-  }
-  for (; measured_ < lines_.count(); ++measured_) {
-    widest_ = std::max(widest_, widthOf(lines_.raw(measured_)));
-  }
+  metrics_.measure(lines_, first);
   scheduleRefresh();
 }
 
 void LinePane::linesCleared(const LineList& /*list*/) {
-  widest_ = 0;
-  measured_ = 0;
+  metrics_.reset();
   followEnd_ = true;
   scheduleRefresh();
 }
@@ -114,10 +94,10 @@ void LinePane::refresh() {
   QScrollBar* h = horizontalScrollBar();
   const int width = viewport()->width();
   // Beyond about a billion pixels the bar stops; no line read off a logger gets there.
-  const double range = std::min(widest_ + 2 * kMargin - width, 1e9);
+  const double range = std::min(metrics_.widest() + 2 * kPaneTextMargin - width, 1e9);
   h->setRange(0, std::max(0, static_cast<int>(std::ceil(range))));
   h->setPageStep(std::max(1, width));
-  h->setSingleStep(std::max(1, static_cast<int>(advance_['x'])));
+  h->setSingleStep(std::max(1, static_cast<int>(metrics_.advance('x'))));
   viewport()->update();
 }
 
@@ -149,26 +129,13 @@ void LinePane::paintEvent(QPaintEvent* /*event*/) {
   int y = 0;
   for (std::size_t i = first; i < lines_.count() && y < height; ++i, y += lineHeight_) {
     const std::string_view line = lines_.raw(i);
-    // Skip what lies left of the view, then draw only what fits in it.
-    double x = kMargin - xOffset;
-    std::size_t c = 0;
-    while (c < line.size()) {
-      const double w = advance_[static_cast<unsigned char>(line[c])];
-      if (x + w > 0) {
-        break;
-      }
-      x += w;
-      ++c;
-    }
+    const auto run = metrics_.visible(line, kPaneTextMargin - xOffset, width);
     text.clear();
-    double end = x;
-    for (; c < line.size() && end < width; ++c) {
-      const auto byte = static_cast<unsigned char>(line[c]);
-      text.append(displayChar(byte));
-      end += advance_[byte];
+    for (std::size_t c = run.begin; c < run.end; ++c) {
+      text.append(displayChar(static_cast<unsigned char>(line[c])));
     }
     if (!text.isEmpty()) {
-      p.drawText(QPointF(x, y + ascent_), text);
+      p.drawText(QPointF(run.x, y + ascent_), text);
     }
   }
 }

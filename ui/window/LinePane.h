@@ -6,12 +6,11 @@
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
 #include <QTimer>
-#include <array>
 #include <cmath>
 #include <cstddef>
-#include <string_view>
 
 #include "ui/LineList.h"
+#include "ui/PaneMetrics.h"
 
 namespace th {
 
@@ -26,7 +25,7 @@ class LinePane : public QAbstractScrollArea, public LineListObserver {
 
   const LineList& lines() const { return lines_; }
   // Width in pixels of the widest line, as laid out by this pane.
-  int contentWidth() const { return static_cast<int>(std::ceil(widest_)); }
+  int contentWidth() const { return static_cast<int>(std::ceil(metrics_.widest())); }
   int lineHeight() const { return lineHeight_; }
   // Appends show at most every kRefreshMs; true while one is due.
   bool refreshPending() const { return refreshPending_; }
@@ -43,16 +42,13 @@ class LinePane : public QAbstractScrollArea, public LineListObserver {
 
  private:
   void measureFont();
-  double widthOf(std::string_view line) const;
   void scheduleRefresh();
   void refresh();
 
   LineList& lines_;
-  std::array<double, 256> advance_{};  // per byte, in pixels
+  PaneMetrics<double, double> metrics_;
   int lineHeight_ = 13;
   double ascent_ = 10;
-  double widest_ = 0;
-  std::size_t measured_ = 0;  // lines whose width is in widest_
   bool refreshPending_ = false;
   QTimer refreshTimer_;
   QElapsedTimer sinceRefresh_;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
@@ -36,20 +37,23 @@ double screenScale() {
 }  // namespace
 
 TfTidehaul::TfTidehaul(Panes& panes, QWidget* parent) : QMainWindow(parent), scale_(screenScale()) {
-  setObjectName(QStringLiteral("TfTidehaul"));
+  setObjectName(QString::fromLatin1(kWindowName));
   // The X11 class name of Qt's windows is the application name.
-  QCoreApplication::setApplicationName(QStringLiteral("TfTidehaul"));
-  setWindowTitle(QStringLiteral("Tidehaul Ver 1.4.9"));
+  QCoreApplication::setApplicationName(QString::fromLatin1(kWindowName));
+  setWindowTitle(QString::fromLatin1(kWindowTitle));
   setFont(windowFont());
 
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("ClientArea"));
   setCentralWidget(client);
   settings_ = new SettingsArea(scale_, client);
-  mmoDown1_ = makePane(panes.mmoDown1, "mmoDown1", 8, 318, 321, 129);
-  mmoDown2_ = makePane(panes.mmoDown2, "mmoDown2", 335, 318, 329, 129);
-  // Lies beyond the right edge until the window is widened past 800 pixels.
-  mmoRxTemp_ = makePane(panes.mmoRxTemp, "mmoRxTemp", 800, 318, 240, 148);
+  for (std::size_t i = 0; i < panes_.size(); ++i) {
+    const PanePlace& place = kPanePlaces.at(i);
+    auto* pane = new LinePane(panes.*place.lines, client);
+    pane->setObjectName(QString::fromLatin1(place.name));
+    pane->setGeometry(px(place.box.x), px(place.box.y), px(place.box.width), px(place.box.height));
+    panes_.at(i) = pane;
+  }
 
   status_ = new StatusPanels(scale_, this);
   setStatusBar(status_);
@@ -61,21 +65,13 @@ TfTidehaul::TfTidehaul(Panes& panes, QWidget* parent) : QMainWindow(parent), sca
 }
 
 TfTidehaul::~TfTidehaul() {
-  if (busy_) {
+  if (busyPointer()) {
     QGuiApplication::restoreOverrideCursor();
   }
 }
 
 int TfTidehaul::px(int v) const {
   return static_cast<int>(std::lround(v * scale_));
-}
-
-LinePane* TfTidehaul::makePane(LineList& list, const char* name, int x, int y, int width,
-                               int height) {
-  auto* pane = new LinePane(list, centralWidget());
-  pane->setObjectName(QString::fromLatin1(name));
-  pane->setGeometry(px(x), px(y), px(width), px(height));
-  return pane;
 }
 
 void TfTidehaul::SpeedButton3Click() {
@@ -103,23 +99,10 @@ Text TfTidehaul::panelText(int panel) const {
   return status_->text(panel);
 }
 
-void TfTidehaul::showProgress() {
-  // Qt shows a busy animation for an empty range; an empty range shows nothing here.
+void TfTidehaul::showProgress(int barMax, int position) {
   QProgressBar* bar = settings_->PBar_Connect;
-  bar->setRange(0, std::max(1, progressMax_));
-  bar->setValue(progressPosition_);
-}
-
-void TfTidehaul::doSetProgressMax(int max) {
-  progressMax_ = max;
-  // The bar keeps its position inside its range.
-  progressPosition_ = std::min(progressPosition_, max);
-  showProgress();
-}
-
-void TfTidehaul::setProgressPosition(int position) {
-  progressPosition_ = std::clamp(position, 0, progressMax_);
-  showProgress();
+  bar->setRange(0, barMax);
+  bar->setValue(position);
 }
 
 void TfTidehaul::setFieldText(Field field, const Text& text) {
@@ -159,11 +142,7 @@ bool TfTidehaul::isChecked(Check box) const {
   return settings_->check(box)->isChecked();
 }
 
-void TfTidehaul::setBusyPointer(bool busy) {
-  if (busy == busy_) {
-    return;
-  }
-  busy_ = busy;
+void TfTidehaul::showBusyPointer(bool busy) {
   if (busy) {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   } else {
@@ -171,13 +150,9 @@ void TfTidehaul::setBusyPointer(bool busy) {
   }
 }
 
-void TfTidehaul::setMsgText(const Text& text) {
+void TfTidehaul::showMsgText(const Text& text) {
   settings_->lbMsg->setText(toQ(text));
   settings_->lbMsg->adjustSize();
-}
-
-Text TfTidehaul::msgText() const {
-  return fromQ(settings_->lbMsg->text());
 }
 
 }  // namespace th

@@ -3,10 +3,12 @@
 // four-panel status bar and the three read-only panes over the core's line
 // lists. It is the View the logic writes to.
 #include <QMainWindow>
+#include <array>
 #include <functional>
 
-#include "platform/View.h"
 #include "ui/LineList.h"
+#include "ui/WindowLayout.h"
+#include "ui/WindowView.h"
 
 namespace th {
 
@@ -14,7 +16,7 @@ class LinePane;
 class SettingsArea;
 class StatusPanels;
 
-class TfTidehaul : public QMainWindow, public View {
+class TfTidehaul : public QMainWindow, public WindowView {
   Q_OBJECT
 
  public:
@@ -23,8 +25,8 @@ class TfTidehaul : public QMainWindow, public View {
   TfTidehaul(const TfTidehaul&) = delete;
   TfTidehaul& operator=(const TfTidehaul&) = delete;
 
-  static constexpr int kClientWidth = 672;
-  static constexpr int kClientHeight = 462;
+  static constexpr int kClientWidth = kWindowClientWidth;
+  static constexpr int kClientHeight = kWindowClientHeight;
 
   // SpeedButton3, the manual start. Exceptions escaping f go to the event
   // loop's handler.
@@ -37,41 +39,31 @@ class TfTidehaul : public QMainWindow, public View {
 
   void setPanelText(int panel, const Text& text) override;
   Text panelText(int panel) const override;
-  int progressMax() const override { return progressMax_; }
-  void setProgressPosition(int position) override;
-  int progressPosition() const override { return progressPosition_; }
   void setFieldText(Field field, const Text& text) override;
   Text fieldText(Field field) const override;
   void setChecked(Check box, bool checked) override;
   bool isChecked(Check box) const override;
-  void setBusyPointer(bool busy) override;
-  void setMsgText(const Text& text) override;
-  Text msgText() const override;
 
-  LinePane& mmoRxTemp() const { return *mmoRxTemp_; }
-  LinePane& mmoDown1() const { return *mmoDown1_; }
-  LinePane& mmoDown2() const { return *mmoDown2_; }
+  LinePane& pane(PaneId id) const { return *panes_.at(static_cast<std::size_t>(id)); }
+  LinePane& mmoRxTemp() const { return pane(PaneId::mmoRxTemp); }
+  LinePane& mmoDown1() const { return pane(PaneId::mmoDown1); }
+  LinePane& mmoDown2() const { return pane(PaneId::mmoDown2); }
   // Pixels per layout pixel: the layout is for 96 dpi.
   double layoutScale() const { return scale_; }
 
  protected:
-  void doSetProgressMax(int max) override;
+  void showProgress(int barMax, int position) override;
+  void showBusyPointer(bool busy) override;
+  void showMsgText(const Text& text) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
   int px(int v) const;
-  LinePane* makePane(LineList& list, const char* name, int x, int y, int width, int height);
-  void showProgress();
 
   double scale_;
   SettingsArea* settings_ = nullptr;
   StatusPanels* status_ = nullptr;
-  LinePane* mmoDown1_ = nullptr;
-  LinePane* mmoDown2_ = nullptr;
-  LinePane* mmoRxTemp_ = nullptr;
-  int progressMax_ = 100;
-  int progressPosition_ = 0;
-  bool busy_ = false;
+  std::array<LinePane*, kPaneCount> panes_{};
   std::function<void()> onStart_;
   std::function<void()> onCloseRequest_;
 };

@@ -1,16 +1,15 @@
 #pragma once
-// pSubSetting: everything above the panes, placed as the stored layout has it.
+// pSubSetting: everything above the panes, made from the window's layout.
 // The fields are for display: the job reads the settings table, not them.
 #include <QCheckBox>
-#include <QComboBox>
 #include <QFrame>
 #include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QToolButton>
 #include <array>
 
 #include "platform/View.h"
+#include "ui/WindowLayout.h"
 
 namespace th {
 
@@ -26,29 +25,24 @@ class SettingsArea : public QFrame {
 
   QLabel* lbMsg = nullptr;
   QProgressBar* PBar_Connect = nullptr;
-  QToolButton* SpeedButton1 = nullptr;
   QToolButton* SpeedButton3 = nullptr;
-  QToolButton* SpeedButton6 = nullptr;
-  QToolButton* SpeedButton8 = nullptr;
 
  private:
   int px(int v) const;
-  void place(QWidget* w, int x, int y, int width, int height) const;
-  QLabel* label(QWidget* parent, const char* caption, int x, int y);
-  QLineEdit* edit(QWidget* parent, Field f, const char* name, const char* text, int x, int y,
-                  int width, int height);
-  QComboBox* combo(QWidget* parent, Field f, const char* name, const char* text, int x, int y,
-                   int width);
-  QCheckBox* checkBox(QWidget* parent, Check c, const char* name, const char* caption, int x, int y,
-                      int width, int height);
-  QWidget* group(const char* name, const char* title, int x, int y, int width, int height);
-  QToolButton* button(QWidget* parent, const char* name, int x, int y, int width, int height);
-
-  void buildTop();
-  void buildPortSetting();
-  void buildAddCommand();
-  void buildSchedule();
-  void buildSaveData();
+  void place(QWidget* w, const LayoutBox& box) const;
+  // Makes the element inside `parent`.
+  void make(QWidget* parent, const LayoutElement& e);
+  QWidget* label(QWidget* parent, const LayoutElement& e);
+  QWidget* heading(QWidget* parent, const LayoutElement& e);
+  QWidget* edit(QWidget* parent, const LayoutElement& e);
+  QWidget* combo(QWidget* parent, const LayoutElement& e);
+  QWidget* checkBox(QWidget* parent, const LayoutElement& e);
+  QWidget* speedButton(QWidget* parent, const LayoutElement& e);
+  QWidget* progressBar(QWidget* parent, const LayoutElement& e);
+  QWidget* group(const LayoutGroup& g);
+  // The element of that name, which the layout must have.
+  template <typename Widget>
+  Widget* named(const char* name) const;
 
   double scale_;
   std::array<QWidget*, kFieldCount> fields_{};

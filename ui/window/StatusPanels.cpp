@@ -6,29 +6,25 @@
 namespace th {
 
 StatusPanels::StatusPanels(double scale, QWidget* parent) : QStatusBar(parent) {
-  setObjectName(QStringLiteral("StatusBar1"));
+  setObjectName(QString::fromLatin1(kStatusBarName));
   const auto px = [scale](int v) { return static_cast<int>(std::lround(v * scale)); };
-  setFixedHeight(px(kHeight));
-  int x = 0;
+  setFixedHeight(px(kStatusBarHeight));
   for (int i = 0; i < kPanelCount; ++i) {
     auto* label = new QLabel(this);
     label->setObjectName(QStringLiteral("Panel%1").arg(i));
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setTextFormat(Qt::PlainText);
     label->setIndent(px(2));
-    const int width = kWidths.at(static_cast<std::size_t>(i));
-    label->setGeometry(px(x), 0, px(width), px(kHeight));
+    const int width = kStatusPanelWidths.at(static_cast<std::size_t>(i));
+    label->setGeometry(px(StatusPanelLeft(i)), 0, px(width), px(kStatusBarHeight));
     // A fixed size keeps a new text from asking the status bar for a new layout.
-    label->setFixedSize(px(width), px(kHeight));
-    x += width;
+    label->setFixedSize(px(width), px(kStatusBarHeight));
     panels_.at(static_cast<std::size_t>(i)) = label;
   }
 }
 
 void StatusPanels::setText(int i, const Text& text) {
-  const auto n = static_cast<std::size_t>(i);
-  texts_.at(n) = text;
-  dirty_.at(n) = true;
+  texts_.set(i, text);
   if (flushPending_) {
     return;
   }
@@ -38,13 +34,9 @@ void StatusPanels::setText(int i, const Text& text) {
 
 void StatusPanels::flush() {
   flushPending_ = false;
-  for (std::size_t n = 0; n < panels_.size(); ++n) {
-    if (dirty_.at(n)) {
-      dirty_.at(n) = false;
-      const Text& t = texts_.at(n);
-      panels_.at(n)->setText(QString::fromUtf16(t.data(), static_cast<qsizetype>(t.size())));
-    }
-  }
+  texts_.showPending([this](int i, const Text& t) {
+    panel(i)->setText(QString::fromUtf16(t.data(), static_cast<qsizetype>(t.size())));
+  });
 }
 
 }  // namespace th

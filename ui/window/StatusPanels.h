@@ -1,12 +1,14 @@
 #pragma once
-// StatusBar1: four panels of fixed width (100, 150, 200, 150) from the left.
-// The panels are placed by hand rather than by the status bar's layout, so the
+// StatusBar1: four panels of fixed width from the left, as the window's
+// layout has them. The panels are placed by hand rather than by the status bar's layout, so the
 // window can still be made narrower than the panels are wide, as before.
 #include <QLabel>
 #include <QStatusBar>
 #include <array>
 
 #include "platform/View.h"
+#include "ui/PanelTexts.h"
+#include "ui/WindowLayout.h"
 
 namespace th {
 
@@ -14,8 +16,6 @@ class StatusPanels : public QStatusBar {
   Q_OBJECT
 
  public:
-  static constexpr std::array<int, kPanelCount> kWidths{100, 150, 200, 150};
-  static constexpr int kHeight = 19;
   // Texts written faster than this are shown as the last of them.
   static constexpr int kFlushMs = 50;
 
@@ -26,14 +26,13 @@ class StatusPanels : public QStatusBar {
   // once per received line, and a label update per line (layout, shaping, accessibility) would cost
   // more than the whole receive path.
   void setText(int i, const Text& text);
-  const Text& text(int i) const { return texts_.at(static_cast<std::size_t>(i)); }
+  const Text& text(int i) const { return texts_.text(i); }
   // Shows every pending text now.
   void flush();
 
  private:
   std::array<QLabel*, kPanelCount> panels_{};
-  std::array<Text, kPanelCount> texts_{};
-  std::array<bool, kPanelCount> dirty_{};
+  PanelTexts texts_;
   bool flushPending_ = false;
 };
 

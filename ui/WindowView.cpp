@@ -1,0 +1,43 @@
+#include "ui/WindowView.h"
+
+#include <algorithm>
+
+#include "ui/WindowLayout.h"
+
+namespace th {
+
+WindowView::WindowView()
+    : progressMax_(kProgressBarInitialMax), msgText_(T(kMsgLabelInitialText)) {}
+
+void WindowView::showProgress() {
+  // An empty range (an empty file) shows as an empty bar, not as nothing or
+  // as a busy animation.
+  showProgress(std::max(1, progressMax_), progressPosition_);
+}
+
+void WindowView::doSetProgressMax(int max) {
+  progressMax_ = max;
+  // The bar keeps its position inside its range.
+  progressPosition_ = std::min(progressPosition_, max);
+  showProgress();
+}
+
+void WindowView::setProgressPosition(int position) {
+  progressPosition_ = std::clamp(position, 0, progressMax_);
+  showProgress();
+}
+
+void WindowView::setBusyPointer(bool busy) {
+  if (busy == busy_) {
+    return;
+  }
+  busy_ = busy;
+  showBusyPointer(busy);
+}
+
+void WindowView::setMsgText(const Text& text) {
+  msgText_ = text;
+  showMsgText(text);
+}
+
+}  // namespace th
