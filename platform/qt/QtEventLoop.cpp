@@ -35,22 +35,7 @@ std::uint32_t QtEventLoop::tick() const {
 }
 
 void QtEventLoop::dispatch(const std::function<void()>& fn) {
-  try {
-    fn();
-  } catch (...) {
-    std::exception_ptr error = std::current_exception();
-    if (handler_) {
-      try {
-        handler_(error);
-        return;
-      } catch (...) {
-        error = std::current_exception();
-      }
-    }
-    // Nobody takes it: end the loop and let run() rethrow it.
-    if (!unhandled_) {
-      unhandled_ = error;
-    }
+  if (!exceptions_.run(fn)) {
     quit();
   }
 }
@@ -70,12 +55,7 @@ void QtEventLoop::runGuarded(const std::function<void()>& fn) {
 }
 
 void QtEventLoop::rethrowUnhandled() {
-  if (!unhandled_) {
-    return;
-  }
-  std::exception_ptr error = unhandled_;
-  unhandled_ = nullptr;
-  std::rethrow_exception(error);
+  exceptions_.rethrowKept();
 }
 
 void QtEventLoop::processPendingMessages() {
@@ -207,7 +187,7 @@ bool QtEventLoop::quitRequested() const {
 }
 
 void QtEventLoop::setExceptionHandler(ExceptionHandler handler) {
-  handler_ = std::move(handler);
+  exceptions_.setHandler(std::move(handler));
 }
 
 }  // namespace th

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/EventLoop.h"
+#include "platform/ExceptionRoute.h"
 #include "platform/SynchronizedCall.h"
 
 namespace th {
@@ -78,8 +79,7 @@ class QtEventLoop : public EventLoop {
   std::set<int> wakeTimers_;
   TimerId nextTimer_ = 1;
   std::atomic<bool> quit_ = false;
-  ExceptionHandler handler_;
-  std::exception_ptr unhandled_;
+  ExceptionRoute exceptions_;
 };
 
 }  // namespace th

@@ -66,34 +66,13 @@ void WinEventLoop::wake() {
 }
 
 void WinEventLoop::dispatch(const std::function<void()>& fn) {
-  try {
-    fn();
-  } catch (...) {
-    std::exception_ptr error = std::current_exception();
-    if (handler_) {
-      try {
-        handler_(error);
-        return;
-      } catch (...) {
-        error = std::current_exception();
-      }
-    }
-    // Nobody takes it: end the loop, and rethrow it once the system's
-    // dispatch has returned (never through a window procedure).
-    if (!unhandled_) {
-      unhandled_ = error;
-    }
+  if (!exceptions_.run(fn)) {
     quit();
   }
 }
 
 void WinEventLoop::rethrowUnhandled() {
-  if (!unhandled_) {
-    return;
-  }
-  std::exception_ptr error = unhandled_;
-  unhandled_ = nullptr;
-  std::rethrow_exception(error);
+  exceptions_.rethrowKept();
 }
 
 std::intptr_t WinEventLoop::handleMessage(unsigned message, std::uintptr_t wParam) {
@@ -236,7 +215,7 @@ bool WinEventLoop::quitRequested() const {
 }
 
 void WinEventLoop::setExceptionHandler(ExceptionHandler handler) {
-  handler_ = std::move(handler);
+  exceptions_.setHandler(std::move(handler));
 }
 
 }  // namespace th

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/EventLoop.h"
+#include "platform/ExceptionRoute.h"
 #include "platform/SynchronizedCall.h"
 
 namespace th {
@@ -69,8 +70,7 @@ class WinEventLoop : public EventLoop {
   std::map<TimerId, Timer> timers_;
   TimerId nextTimer_ = 1;
   std::atomic<bool> quit_ = false;
-  ExceptionHandler handler_;
-  std::exception_ptr unhandled_;
+  ExceptionRoute exceptions_;
 };
 
 }  // namespace th
