@@ -1,5 +1,6 @@
 #include "platform/BasicEventLoop.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "platform/SynchronizedCall.h"
@@ -63,30 +64,53 @@ bool BasicEventLoop::takeCall(Call& call, bool synchronizedOnly) {
   return false;
 }
 
-bool BasicEventLoop::takeDueTimer(std::function<void()>& fn) {
+// A repeating timer is not armed while its own call runs, as in the system
+// loops: a call that waits (and processes messages) is never entered twice.
+// Its next due is reckoned from when it fired, so one that ran late fires again
+// as soon as its call returns, in the next round of processing (each round
+// fires a timer once, so a round always ends).
+bool BasicEventLoop::takeDueTimer(const std::vector<TimerId>& skip, TimerId& id,
+                                  std::function<void()>& fn) {
   std::lock_guard lock(mutex_);
   const std::uint64_t now = nowMs();
   auto best = timers_.end();
   for (auto it = timers_.begin(); it != timers_.end(); ++it) {
-    if (it->second.due <= now && (best == timers_.end() || it->second.due < best->second.due)) {
+    if (it->second.due <= now && (best == timers_.end() || it->second.due < best->second.due) &&
+        std::find(skip.begin(), skip.end(), it->first) == skip.end()) {
       best = it;
     }
   }
   if (best == timers_.end()) {
     return false;
   }
+  id = best->first;
   fn = best->second.fn;
   if (best->second.repeating) {
-    best->second.due = now + best->second.interval;
+    best->second.nextDue = now + best->second.interval;
+    best->second.due = kNotArmed;
   } else {
     timers_.erase(best);
   }
   return true;
 }
 
+void BasicEventLoop::rearm(TimerId id) {
+  std::lock_guard lock(mutex_);
+  const auto it = timers_.find(id);
+  if (it != timers_.end() && it->second.due == kNotArmed) {
+    it->second.due = it->second.nextDue;
+  }
+}
+
 void BasicEventLoop::dispatch(const std::function<void()>& fn) {
   if (!handler_) {
-    fn();
+    // Nobody takes an exception: it ends the loop on its way out of it.
+    try {
+      fn();
+    } catch (...) {
+      quit();
+      throw;
+    }
     return;
   }
   try {
@@ -105,14 +129,22 @@ void BasicEventLoop::runCall(Call& call) {
 }
 
 void BasicEventLoop::processPendingMessages() {
+  std::vector<TimerId> fired;
   for (;;) {
     Call call;
     if (takeCall(call, false)) {
       runCall(call);
       continue;
     }
+    TimerId id = 0;
     std::function<void()> timer;
-    if (takeDueTimer(timer)) {
+    if (takeDueTimer(fired, id, timer)) {
+      fired.push_back(id);
+      struct Rearm {
+        BasicEventLoop& loop;
+        TimerId id;
+        ~Rearm() { loop.rearm(id); }
+      } rearm{*this, id};
       dispatch(timer);
       continue;
     }

@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "platform/EventLoop.h"
 
@@ -52,15 +53,18 @@ class BasicEventLoop : public EventLoop {
     bool* done = nullptr;
   };
   struct Timer {
-    std::uint64_t due;
+    std::uint64_t due;  // kNotArmed while a repeating timer's own call runs
     std::uint32_t interval;
     bool repeating;
     std::function<void()> fn;
+    std::uint64_t nextDue = 0;  // its due once that call has returned
   };
+  static constexpr std::uint64_t kNotArmed = ~std::uint64_t{0};
 
   std::uint64_t nowMs() const;
   bool takeCall(Call& call, bool synchronizedOnly);
-  bool takeDueTimer(std::function<void()>& fn);
+  bool takeDueTimer(const std::vector<TimerId>& skip, TimerId& id, std::function<void()>& fn);
+  void rearm(TimerId id);
   void runCall(Call& call);
   void dispatch(const std::function<void()>& fn);
   bool somethingPendingLocked() const;

@@ -5,6 +5,7 @@
 //   INSTANTIATE_TYPED_TEST_SUITE_P(Name, EventLoopContract, MakerType);
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -282,6 +283,36 @@ TYPED_TEST_P(EventLoopContract, QuitFromAnotherThreadEndsRun) {
   EXPECT_LT(loop.tick() - start, 1500u);
 }
 
+TYPED_TEST_P(EventLoopContract, RepeatingTimerDoesNotFireInsideItsOwnCall) {
+  // The next tick comes an interval after the call, so a call that waits
+  // (and processes messages) is never entered twice.
+  EventLoop& loop = this->loop;
+  int depth = 0;
+  int maxDepth = 0;
+  int calls = 0;
+  const TimerId id = loop.startTimer(5, true, [&] {
+    ++depth;
+    ++calls;
+    maxDepth = std::max(maxDepth, depth);
+    const std::uint32_t start = loop.tick();
+    while (loop.tick() - start < 30) {
+      loop.processPendingMessages();
+      loop.waitForMessage(5);
+    }
+    --depth;
+  });
+  EXPECT_TRUE(this->pumpUntil([&] { return calls >= 3; }));
+  loop.stopTimer(id);
+  EXPECT_EQ(maxDepth, 1);
+}
+
+TYPED_TEST_P(EventLoopContract, WithoutHandlerAnExceptionEndsTheLoopAndLeavesRun) {
+  EventLoop& loop = this->loop;
+  loop.post([] { throw std::runtime_error("lost"); });
+  EXPECT_THROW(loop.run(), std::runtime_error);
+  EXPECT_TRUE(loop.quitRequested());
+}
+
 REGISTER_TYPED_TEST_SUITE_P(
     EventLoopContract, TickCountsMillisecondsOfRealTime, PostedCallsRunOnTheMainThreadInOrder,
     SynchronizeRunsOnTheMainThreadAndHandsBackItsException, SynchronizeOnTheMainThreadRunsAtOnce,
@@ -290,6 +321,7 @@ REGISTER_TYPED_TEST_SUITE_P(
     WaitEndsWhenAMessageArrivesWithoutSpinning, WaitWithoutMessagesLastsItsTimeWithoutSpinning,
     OneShotAndRepeatingTimers, StoppedTimerNeverFires, ExceptionsFromCallsAndTimersGoToTheHandler,
     QuitEndsRunButNotNestedProcessing, QuitBeforeRunMakesRunReturnAtOnce,
-    RunDispatchesTimersUntilQuit, QuitFromAnotherThreadEndsRun);
+    RunDispatchesTimersUntilQuit, QuitFromAnotherThreadEndsRun,
+    RepeatingTimerDoesNotFireInsideItsOwnCall, WithoutHandlerAnExceptionEndsTheLoopAndLeavesRun);
 
 }  // namespace th::test

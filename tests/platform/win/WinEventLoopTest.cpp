@@ -24,41 +24,6 @@ TEST(WinEventLoop, TickIsTheSystemTickCounter) {
   EXPECT_LE(tick - before, 50u);
 }
 
-TEST(WinEventLoop, RepeatingTimerDoesNotFireInsideItsOwnCall) {
-  // The next tick comes an interval after the call, so a call that waits
-  // (and processes messages) is never entered twice.
-  WinEventLoop loop;
-  int depth = 0;
-  int maxDepth = 0;
-  int calls = 0;
-  const TimerId id = loop.startTimer(5, true, [&] {
-    ++depth;
-    ++calls;
-    maxDepth = std::max(maxDepth, depth);
-    const std::uint32_t start = loop.tick();
-    while (loop.tick() - start < 60) {
-      loop.processPendingMessages();
-      loop.waitForMessage(5);
-    }
-    --depth;
-  });
-  const std::uint32_t start = loop.tick();
-  while (calls < 3 && loop.tick() - start < 3000) {
-    loop.processPendingMessages();
-    loop.waitForMessage(10);
-  }
-  loop.stopTimer(id);
-  EXPECT_GE(calls, 3);
-  EXPECT_EQ(maxDepth, 1);
-}
-
-TEST(WinEventLoop, WithoutHandlerAnExceptionEndsTheLoopAndLeavesRun) {
-  WinEventLoop loop;
-  loop.post([] { throw std::runtime_error("lost"); });
-  EXPECT_THROW(loop.run(), std::runtime_error);
-  EXPECT_TRUE(loop.quitRequested());
-}
-
 // Messages of the thread's other windows (the main window of part two) are
 // dispatched by the same processing.
 TEST(WinEventLoop, OtherWindowsMessagesAreDispatchedToo) {
