@@ -329,8 +329,8 @@ LoggerFiles generatedFiles(const GeneratedFiles& g) {
 
 GeneratedFiles tenLines(int files) {
   GeneratedFiles g;
-  g.spec.lines = 10;
-  EXPECT_TRUE(parseStamp("2024-05-06 14:00:00", g.spec.start));
+  g.plan.lines = 10;
+  EXPECT_TRUE(parseStamp("2024-05-06 14:00:00", g.plan.start));
   g.files = files;
   return g;
 }
@@ -411,7 +411,7 @@ TEST(LoggerFaults, RecordAppendedAfterTheReadGoesToBothFilesAndIsTold) {
   EXPECT_EQ(h.line("fread \\SL01\\SL010.TXT", 100), first);
   // The record that would have come next, in each file.
   GeneratedFiles eleven = tenLines(2);
-  eleven.spec.lines = 11;
+  eleven.plan.lines = 11;
   EXPECT_EQ(held(h, 0), buildDataFile(eleven, 0));
   EXPECT_EQ(held(h, 1), buildDataFile(eleven, 1));
   const auto& added = h.model.state().appended;

@@ -65,15 +65,15 @@ bool looksLikeDataLine(const std::string& l, int channels) {
   return p == l.size();
 }
 
-GenerateSpec linesSpec(int lines) {
-  GenerateSpec s;
+GeneratePlan linesPlan(int lines) {
+  GeneratePlan s;
   s.lines = lines;
   EXPECT_TRUE(parseStamp("2024-12-31 23:50:00", s.start));
   return s;
 }
 
 TEST(Generator, LinesAreDatedDataLinesAndRepeatable) {
-  const std::string data = generateFile(linesSpec(3), 0);
+  const std::string data = generateFile(linesPlan(3), 0);
   const auto lines = splitCrLf(data);
   ASSERT_EQ(lines.size(), 3U);
   EXPECT_EQ(lines[0].substr(0, 17), "24-12-31 23:50:00");
@@ -81,15 +81,15 @@ TEST(Generator, LinesAreDatedDataLinesAndRepeatable) {
   for (const auto& l : lines) {
     EXPECT_TRUE(looksLikeDataLine(l, 3)) << l;
   }
-  EXPECT_EQ(generateFile(linesSpec(3), 0), data);
-  GenerateSpec other = linesSpec(3);
+  EXPECT_EQ(generateFile(linesPlan(3), 0), data);
+  GeneratePlan other = linesPlan(3);
   other.seed = 2;
   EXPECT_NE(generateFile(other, 0), data);
 }
 
 TEST(Generator, SecondFileSharesTheStampsOnly) {
-  const auto first = splitCrLf(generateFile(linesSpec(50), 0));
-  const auto second = splitCrLf(generateFile(linesSpec(50), 1));
+  const auto first = splitCrLf(generateFile(linesPlan(50), 0));
+  const auto second = splitCrLf(generateFile(linesPlan(50), 1));
   ASSERT_EQ(first.size(), second.size());
   int same = 0;
   for (std::size_t i = 0; i < first.size(); ++i) {
@@ -100,7 +100,7 @@ TEST(Generator, SecondFileSharesTheStampsOnly) {
 }
 
 TEST(Generator, Year08LongYearAndTags) {
-  GenerateSpec s = linesSpec(40);
+  GeneratePlan s = linesPlan(40);
   s.year08 = true;
   s.errorTags = true;
   const std::string raw = generateFile(s, 0);
@@ -130,17 +130,17 @@ std::vector<std::string> splitAnyEnd(const std::string& data) {
 
 GeneratedFiles twoFiles(int lines) {
   GeneratedFiles g;
-  g.spec = linesSpec(lines);
+  g.plan = linesPlan(lines);
   g.files = 2;
   return g;
 }
 
 TEST(Generator, FileFaultsChangeOnlyTheRecordsNamed) {
   const GeneratedFiles plain = twoFiles(30);
-  EXPECT_EQ(buildDataFile(plain, 0), generateFile(plain.spec, 0));
-  EXPECT_EQ(buildDataFile(plain, 1), generateFile(plain.spec, 1));
-  const auto first = splitCrLf(generateFile(plain.spec, 0));
-  const auto second = splitCrLf(generateFile(plain.spec, 1));
+  EXPECT_EQ(buildDataFile(plain, 0), generateFile(plain.plan, 0));
+  EXPECT_EQ(buildDataFile(plain, 1), generateFile(plain.plan, 1));
+  const auto first = splitCrLf(generateFile(plain.plan, 0));
+  const auto second = splitCrLf(generateFile(plain.plan, 1));
 
   // A record left out of the second file: the rest keep their values, so a
   // pairing by position shifts from there on.
@@ -179,7 +179,7 @@ TEST(Generator, FileFaultsChangeOnlyTheRecordsNamed) {
 }
 
 TEST(Generator, RecordsGoOnPastTheFile) {
-  GenerateSpec s = linesSpec(5);
+  GeneratePlan s = linesPlan(5);
   RecordGenerator records(s, 1);
   for (int i = 0; i < 5; ++i) {
     records.next();
@@ -195,7 +195,7 @@ TEST(Generator, RecordsGoOnPastTheFile) {
 // A logger with more than 60 channels: lines of some 700 characters in each
 // file, under 1024 each, over 1024 joined.
 TEST(Generator, HundredChannelsMakeWideRecords) {
-  GenerateSpec s = linesSpec(200);
+  GeneratePlan s = linesPlan(200);
   s.channels = 100;
   const auto first = splitCrLf(generateFile(s, 0));
   const auto second = splitCrLf(generateFile(s, 1));
@@ -371,7 +371,7 @@ TEST(CommandLine, FaultOptionsReachTheConfiguration) {
   ASSERT_TRUE(c.model.generated);
   const GeneratedFiles& g = *c.model.generated;
   EXPECT_EQ(g.files, 2);
-  EXPECT_EQ(g.spec.lines, 40);
+  EXPECT_EQ(g.plan.lines, 40);
   EXPECT_TRUE(g.noFinalNewline);
   ASSERT_TRUE(g.missing && g.byte26);
   EXPECT_EQ(g.missing->file, 1);

@@ -112,7 +112,7 @@ std::string settleGenerated(SimConfig& c) {
     }
   }
   GeneratedFiles g;
-  g.spec = c.gen;
+  g.plan = c.gen;
   g.files = c.secondFile ? 2 : 1;
   g.noFinalNewline = c.noFinalNewline;
   g.missing = c.missingRecord;

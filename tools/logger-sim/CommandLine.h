@@ -18,7 +18,7 @@ struct SimConfig {
   std::vector<std::pair<std::string, std::string>> fileArgs;  // logger path, host file
   bool generate = false;
   bool secondFile = false;
-  GenerateSpec gen;
+  GeneratePlan gen;
   bool noFinalNewline = false;
   std::optional<RecordRef> missingRecord;  // line 0: a seeded one
   std::optional<RecordRef> byte26Record;   // line 0: a seeded one

@@ -52,19 +52,19 @@ std::string insertTag(std::string line, std::uint32_t pickTag, std::uint32_t pic
   return line;
 }
 
-RecordGenerator::RecordGenerator(const GenerateSpec& spec, int fileIndex)
-    : spec_(spec),
-      values_(spec.seed * 2654435761U + static_cast<std::uint32_t>(fileIndex) * 40503U),
-      tags_(spec.seed ^ 0x5bd1e995U) {}
+RecordGenerator::RecordGenerator(const GeneratePlan& plan, int fileIndex)
+    : plan_(plan),
+      values_(plan.seed * 2654435761U + static_cast<std::uint32_t>(fileIndex) * 40503U),
+      tags_(plan.seed ^ 0x5bd1e995U) {}
 
 std::string RecordGenerator::next() {
-  const auto t = static_cast<std::time_t>(spec_.start + std::int64_t{made_} * spec_.intervalSec);
+  const auto t = static_cast<std::time_t>(plan_.start + std::int64_t{made_} * plan_.intervalSec);
   ++made_;
   std::tm tm{};
   gmtime_r(&t, &tm);
-  const int year = spec_.year08 ? 2008 : tm.tm_year + 1900;
+  const int year = plan_.year08 ? 2008 : tm.tm_year + 1900;
   char stamp[40];
-  if (spec_.longYear) {
+  if (plan_.longYear) {
     std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", year, tm.tm_mon + 1,
                   tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
   } else {
@@ -72,18 +72,18 @@ std::string RecordGenerator::next() {
                   tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
   }
   std::string line = stamp;
-  for (int c = 0; c < spec_.channels; ++c) {
+  for (int c = 0; c < plan_.channels; ++c) {
     line += ',';
     appendValue(line, values_());
   }
-  if (spec_.errorTags) {
+  if (plan_.errorTags) {
     const std::uint32_t tag = tags_();
     line = insertTag(std::move(line), tag, tags_());
   }
   return line;
 }
 
-std::string generateFile(const GenerateSpec& what, int fileIndex) {
+std::string generateFile(const GeneratePlan& what, int fileIndex) {
   RecordGenerator records(what, fileIndex);
   std::string out;
   out.reserve(static_cast<std::size_t>(what.lines) * (20 + 9 * what.channels));
@@ -118,10 +118,10 @@ std::string appendRecord(std::string data, std::string_view record, bool noFinal
 }
 
 std::string buildDataFile(const GeneratedFiles& g, int fileIndex) {
-  RecordGenerator records(g.spec, fileIndex);
+  RecordGenerator records(g.plan, fileIndex);
   std::string out;
-  out.reserve(static_cast<std::size_t>(g.spec.lines) * (20 + 9 * g.spec.channels));
-  for (int line = 1; line <= g.spec.lines; ++line) {
+  out.reserve(static_cast<std::size_t>(g.plan.lines) * (20 + 9 * g.plan.channels));
+  for (int line = 1; line <= g.plan.lines; ++line) {
     std::string record = records.next();
     if (g.missing && g.missing->file == fileIndex && g.missing->line == line) {
       continue;

@@ -10,7 +10,7 @@
 
 namespace th::sim {
 
-struct GenerateSpec {
+struct GeneratePlan {
   int lines = 0;
   int channels = 3;
   std::uint32_t seed = 1;
@@ -30,20 +30,20 @@ bool parseStamp(std::string_view text, std::int64_t& out);
 // logger can append the record that would have come next.
 class RecordGenerator {
  public:
-  RecordGenerator(const GenerateSpec& spec, int fileIndex);
+  RecordGenerator(const GeneratePlan& plan, int fileIndex);
   std::string next();
   // Records made so far (the number of the next one, counted from 0).
   int made() const { return made_; }
 
  private:
-  GenerateSpec spec_;
+  GeneratePlan plan_;
   std::mt19937 values_;
   std::mt19937 tags_;
   int made_ = 0;
 };
 
 // `fileIndex` 0 is the first data file, 1 the second (other values, same stamps).
-std::string generateFile(const GenerateSpec& what, int fileIndex);
+std::string generateFile(const GeneratePlan& what, int fileIndex);
 
 // A record of a generated file: `line` counts from 1.
 struct RecordRef {
@@ -53,7 +53,7 @@ struct RecordRef {
 
 // The generated data files and the faults they carry.
 struct GeneratedFiles {
-  GenerateSpec spec;
+  GeneratePlan plan;
   int files = 1;                     // 2: also the second file
   bool noFinalNewline = false;       // line ends stand between records, none after the last
   std::optional<RecordRef> missing;  // left out of its file

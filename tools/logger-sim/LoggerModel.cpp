@@ -55,8 +55,8 @@ LoggerModel::LoggerModel(ModelConfig config, LoggerFiles files, EventSink sink, 
     // The generators go on where the generated files end, for appended records.
     const GeneratedFiles& g = *config_.generated;
     for (int f = 0; f < g.files; ++f) {
-      RecordGenerator& records = generators_.emplace_back(g.spec, f);
-      for (int line = 1; line <= g.spec.lines; ++line) {
+      RecordGenerator& records = generators_.emplace_back(g.plan, f);
+      for (int line = 1; line <= g.plan.lines; ++line) {
         const std::string record = records.next();
         if (g.missing && g.missing->file == f && g.missing->line == line) {
           state_.missingLine = record;

@@ -24,8 +24,8 @@ nlohmann::json generatedJson(const LoggerModel& model) {
     return ref ? json{{"file", dataFilePath(id, ref->file)}, {"line", ref->line}, {"text", text}}
                : json(nullptr);
   };
-  return {{"lines", g->spec.lines},
-          {"channels", g->spec.channels},
+  return {{"lines", g->plan.lines},
+          {"channels", g->plan.channels},
           {"files", paths},
           {"no_final_newline", g->noFinalNewline},
           {"missing", record(g->missing, model.state().missingLine)},

@@ -140,8 +140,8 @@ sim::ModelConfig Configure(std::uint16_t steer) {
   }
   if ((steer & 0x80) != 0) {
     sim::GeneratedFiles g;
-    g.spec.lines = 3;
-    g.spec.start = 1714989600;
+    g.plan.lines = 3;
+    g.plan.start = 1714989600;
     g.files = 2;
     c.generated = g;
     c.appendDuringFetch = (steer & 0x8000) != 0;

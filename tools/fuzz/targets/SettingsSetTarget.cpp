@@ -18,14 +18,14 @@ namespace {
 
 enum class Kind { Int, Bool, Text };
 
-struct FieldSpec {
+struct FieldRule {
   std::string_view name;
   Kind kind;
   std::size_t offset;
   std::size_t capacity;  // texts only
 };
 
-constexpr std::array<FieldSpec, 31> kFields = {{
+constexpr std::array<FieldRule, 31> kFields = {{
     {"DeviceSet.TreeLevel", Kind::Int, 0, 0},
     {"DeviceSet.TreeIndex", Kind::Int, 4, 0},
     {"DeviceSet.TreeParentsIndex", Kind::Int, 8, 0},
@@ -59,8 +59,8 @@ constexpr std::array<FieldSpec, 31> kFields = {{
     {"_Q9RSetPath", Kind::Text, 1699, 255},
 }};
 
-const FieldSpec* FindSpec(std::string_view name) {
-  for (const FieldSpec& f : kFields) {
+const FieldRule* FindRule(std::string_view name) {
+  for (const FieldRule& f : kFields) {
     if (f.name == name) {
       return &f;
     }
@@ -98,7 +98,7 @@ bool ParseInt(std::string_view s, std::int32_t& value) {
 
 // Applies one value to the bytes of a record; false (bytes unchanged) when the
 // value does not fit the field.
-bool Apply(const FieldSpec& f, std::string_view value, std::uint8_t* record) {
+bool Apply(const FieldRule& f, std::string_view value, std::uint8_t* record) {
   switch (f.kind) {
     case Kind::Int: {
       std::int32_t v = 0;
@@ -172,7 +172,7 @@ int SettingsSetTarget(const std::uint8_t* data, std::size_t size) {
       break;
     }
     const std::string name = a.substr(0, eq);
-    const FieldSpec* f = FindSpec(name);
+    const FieldRule* f = FindRule(name);
     if (f == nullptr) {
       expectedError = "unknown field \"" + name + "\"";
       break;
