@@ -15,6 +15,7 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"TidehaulLinePane";
 constexpr UINT_PTR kRefreshTimer = 1;
+constexpr UINT_PTR kBarsTimer = 2;
 constexpr int kWheelLines = 3;
 
 wchar_t DisplayChar(unsigned char byte) {
@@ -50,8 +51,8 @@ LinePane::LinePane(LineList& lines, HWND parent, HFONT font, const RECT& place)
   ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   measureFont();
   lines_.setObserver(this);
-  linesAppended(lines_, 0);
-  refresh();
+  metrics_.measure(lines_, 0);
+  refresh(true);
 }
 
 LinePane::~LinePane() {
@@ -81,11 +82,15 @@ LRESULT LinePane::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return 1;  // the paint fills every pixel itself
     case WM_SIZE:
-      refresh();
+      refresh(true);
       return 0;
     case WM_TIMER:
       if (wParam == kRefreshTimer) {
-        refresh();
+        refresh(false);
+        return 0;
+      }
+      if (wParam == kBarsTimer) {
+        updateBars(true);
         return 0;
       }
       break;
@@ -155,7 +160,7 @@ void LinePane::scheduleRefresh() {
   // timer: a busy message queue holds timer messages back.
   const DWORD since = ::GetTickCount() - lastRefresh_;
   if (since >= kRefreshMs) {
-    refresh();
+    refresh(false);
     return;
   }
   if (!refreshPending_) {
@@ -175,43 +180,82 @@ std::size_t LinePane::lastTop() const {
   return lines_.count() > visible ? lines_.count() - visible : 0;
 }
 
-void LinePane::refresh() {
-  if (refreshPending_) {
-    ::KillTimer(window_, kRefreshTimer);
-    refreshPending_ = false;
-  }
+void LinePane::refresh(bool barsNow) {
+  cancelTimer(kRefreshTimer, refreshPending_);
   lastRefresh_ = ::GetTickCount();
   const std::size_t maxTop = lastTop();
   if (followEnd_ || top_ > maxTop) {
     top_ = maxTop;
   }
-  const auto limit = static_cast<std::size_t>(0x7FFFFFFE);
-  SCROLLINFO v{};
-  v.cbSize = sizeof v;
-  v.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
-  v.nMin = 0;
-  v.nMax = static_cast<int>(std::min(lines_.count(), limit)) - 1;
-  v.nPage = static_cast<UINT>(visibleLines());
-  v.nPos = static_cast<int>(std::min(top_, limit));
-  if (v.nMax < 0) {
-    v.nMax = 0;
-  }
-  ::SetScrollInfo(window_, SB_VERT, &v, TRUE);
-
   RECT client{};
   ::GetClientRect(window_, &client);
-  const auto contentWidth = static_cast<int>(
-      std::min<std::int64_t>(metrics_.widest() + std::int64_t{2} * kPaneTextMargin, 1 << 30));
-  xOffset_ = std::clamp(xOffset_, 0, std::max(0, contentWidth - static_cast<int>(client.right)));
-  SCROLLINFO h{};
-  h.cbSize = sizeof h;
-  h.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
-  h.nMin = 0;
-  h.nMax = std::max(0, contentWidth - 1);
-  h.nPage = static_cast<UINT>(std::max<LONG>(1, client.right));
-  h.nPos = xOffset_;
-  ::SetScrollInfo(window_, SB_HORZ, &h, TRUE);
+  xOffset_ = std::clamp(xOffset_, 0, std::max(0, paddedWidth() - static_cast<int>(client.right)));
   ::InvalidateRect(window_, nullptr, FALSE);
+  updateBars(barsNow);
+}
+
+int LinePane::paddedWidth() const {
+  return static_cast<int>(
+      std::min<std::int64_t>(metrics_.widest() + std::int64_t{2} * kPaneTextMargin, 1 << 30));
+}
+
+LinePane::Bars LinePane::wantedBars() const {
+  const auto limit = static_cast<std::size_t>(0x7FFFFFFE);
+  Bars bars;
+  bars.vertical.max = std::max(0, static_cast<int>(std::min(lines_.count(), limit)) - 1);
+  bars.vertical.page = static_cast<UINT>(visibleLines());
+  bars.vertical.pos = static_cast<int>(std::min(top_, limit));
+  RECT client{};
+  ::GetClientRect(window_, &client);
+  bars.horizontal.max = std::max(0, paddedWidth() - 1);
+  bars.horizontal.page = static_cast<UINT>(std::max<LONG>(1, client.right));
+  bars.horizontal.pos = xOffset_;
+  return bars;
+}
+
+void LinePane::updateBars(bool now) {
+  const Bars wanted = wantedBars();
+  if (barsShown_ && wanted == shownBars_) {
+    cancelTimer(kBarsTimer, barsPending_);
+    return;
+  }
+  const DWORD since = ::GetTickCount() - lastBars_;
+  if (!now && barsShown_ && since < kScrollBarMs) {
+    if (!barsPending_) {
+      barsPending_ = true;
+      ::SetTimer(window_, kBarsTimer, kScrollBarMs - since, nullptr);
+    }
+    return;
+  }
+  cancelTimer(kBarsTimer, barsPending_);
+  // Each bar is drawn only when its own values changed.
+  if (!barsShown_ || wanted.vertical != shownBars_.vertical) {
+    applyBar(SB_VERT, wanted.vertical);
+  }
+  if (!barsShown_ || wanted.horizontal != shownBars_.horizontal) {
+    applyBar(SB_HORZ, wanted.horizontal);
+  }
+  shownBars_ = wanted;
+  barsShown_ = true;
+  lastBars_ = ::GetTickCount();
+}
+
+void LinePane::cancelTimer(UINT_PTR timer, bool& pending) {
+  if (pending) {
+    ::KillTimer(window_, timer);
+    pending = false;
+  }
+}
+
+void LinePane::applyBar(int bar, const Bar& values) {
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+  info.nMin = 0;
+  info.nMax = values.max;
+  info.nPage = values.page;
+  info.nPos = values.pos;
+  ::SetScrollInfo(window_, bar, &info, TRUE);
 }
 
 void LinePane::paint() {
@@ -255,12 +299,12 @@ void LinePane::scrollTo(std::size_t top) {
   const std::size_t maxTop = lastTop();
   top_ = std::min(top, maxTop);
   followEnd_ = top_ >= maxTop;
-  refresh();
+  refresh(true);
 }
 
 void LinePane::scrollSideways(int offset) {
   xOffset_ = std::max(0, offset);
-  refresh();
+  refresh(true);
 }
 
 void LinePane::onVerticalScroll(int code) {

@@ -28,9 +28,17 @@ class LinePane : public LineListObserver {
   // The line at the top of the view.
   std::size_t topLine() const { return top_; }
   int horizontalOffset() const { return xOffset_; }
-  // Appends show at most every kRefreshMs; true while one is due.
-  bool refreshPending() const { return refreshPending_; }
-  static constexpr std::uint32_t kRefreshMs = 40;
+  // Appends show at most every kRefreshMs, and the scroll bars follow them at
+  // most every kScrollBarMs; true while either is due. A repaint costs a few
+  // dozen calls to the system (under Wine, round trips to its server and the
+  // X server), and the window runs unattended: four a second while a file
+  // streams in are plenty. Scrolling by the user shows at once.
+  bool refreshPending() const { return refreshPending_ || barsPending_; }
+  static constexpr std::uint32_t kRefreshMs = 250;
+  // Drawing a scroll bar costs far more than drawing the lines (under Wine
+  // some sixty server calls), and a thumb that lags a stream of lines by a
+  // second shows nothing wrong.
+  static constexpr std::uint32_t kScrollBarMs = 1000;
 
   void linesAppended(const LineList& list, std::size_t first) override;
   void linesCleared(const LineList& list) override;
@@ -40,8 +48,29 @@ class LinePane : public LineListObserver {
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
   void measureFont();
+  // The range, page and position of one scroll bar.
+  struct Bar {
+    int max = 0;
+    UINT page = 0;
+    int pos = 0;
+    bool operator==(const Bar& other) const = default;
+  };
+  struct Bars {
+    Bar vertical;
+    Bar horizontal;
+    bool operator==(const Bars& other) const = default;
+  };
+
   void scheduleRefresh();
-  void refresh();
+  // Brings the view up to the lines; the scroll bars at once when `barsNow`
+  // (the user moved the view), else when their time has come.
+  void refresh(bool barsNow);
+  // The widest line with its margins, in pixels.
+  int paddedWidth() const;
+  Bars wantedBars() const;
+  void updateBars(bool now);
+  void applyBar(int bar, const Bar& values);
+  void cancelTimer(UINT_PTR timer, bool& pending);
   void paint();
   int visibleLines() const;
   std::size_t lastTop() const;
@@ -61,6 +90,10 @@ class LinePane : public LineListObserver {
   bool followEnd_ = true;  // keep the last line in view while lines arrive
   bool refreshPending_ = false;
   DWORD lastRefresh_ = 0;
+  Bars shownBars_;
+  bool barsShown_ = false;  // shownBars_ is what the bars show
+  bool barsPending_ = false;
+  DWORD lastBars_ = 0;
 };
 
 }  // namespace th

@@ -13,8 +13,9 @@ namespace th {
 
 class StatusPanels {
  public:
-  // Texts written faster than this are shown as the last of them.
-  static constexpr std::uint32_t kFlushMs = 50;
+  // Texts written faster than this are shown as the last of them: four
+  // repaints a second while lines stream in, for a window nobody watches.
+  static constexpr std::uint32_t kFlushMs = 250;
   // The timer of `host` that shows pending texts; the host passes its ticks to onTimer.
   static constexpr UINT_PTR kFlushTimer = 0x5B;
 
