@@ -7,6 +7,7 @@
 #include "serial/DeviceWatcher.h"
 
 #include <algorithm>
+#include <optional>
 #include <system_error>
 
 #include "platform/win/WinApi.h"
@@ -24,6 +25,15 @@ namespace {
 // almost nothing.
 constexpr DWORD kShortestPauseMs = 2;
 constexpr DWORD kLongestPauseMs = 200;
+
+// Bytes that follow a handed-over arrival within this time go over together
+// at its end: a stream (a file read at 9600 baud comes every few
+// milliseconds) then costs the main thread ten hand-overs a second instead of
+// one per chunk, while the first bytes after a quiet spell or a write are
+// reported at once. Well below the fetch's 300 ms of quiet that ends a read,
+// so a stream never looks quiet; the input queue holds far more than this time
+// brings at any rate the port offers.
+constexpr DWORD kBatchMs = 100;
 
 // The modem-line events, which a port without modem lines refuses.
 constexpr DWORD kModemLineEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING;
@@ -44,6 +54,9 @@ struct DeviceWatcher::Impl {
   // Bytes read as last seen, and the next pause after an aborted wait.
   std::uint64_t takenSeen = 0;
   DWORD pauseMs = kShortestPauseMs;
+  // Set when an arrival was reported, with the moment it was.
+  bool afterArrival = false;
+  DWORD arrivalTick = 0;
 
   explicit Impl(const std::atomic<std::uint64_t>& taken) : bytesTaken(taken) {}
   Impl(const Impl&) = delete;
@@ -95,6 +108,19 @@ struct DeviceWatcher::Impl {
     return false;
   }
 
+  // Right after an arrival: waits out the rest of the batch time, ended
+  // early by a write (its reply should be seen at once). True when a stop
+  // came.
+  bool HoldBack() {
+    afterArrival = false;
+    const DWORD since = ::GetTickCount() - arrivalTick;
+    if (since >= kBatchMs) {
+      return false;
+    }
+    const HANDLE handles[2] = {stop, sent};
+    return ::WaitForMultipleObjects(2, handles, FALSE, kBatchMs - since) == WAIT_OBJECT_0;
+  }
+
   enum class Check { NewBytes, Nothing, Failed };
   // Bytes received so far are the ones read plus the ones queued. The read
   // count is taken first: a read in between can only make the sum smaller,
@@ -112,6 +138,22 @@ struct DeviceWatcher::Impl {
     }
     reported = received;
     return Check::NewBytes;
+  }
+
+  // The event that a look at the queue gives, if any.
+  std::optional<DeviceWatcher::Event> Look() {
+    switch (CheckQueue()) {
+      case Check::NewBytes:
+        pauseMs = kShortestPauseMs;
+        afterArrival = true;
+        arrivalTick = ::GetTickCount();
+        return DeviceWatcher::Event::Arrival;
+      case Check::Failed:
+        return DeviceWatcher::Event::Hangup;  // the device is gone or failed
+      case Check::Nothing:
+        break;
+    }
+    return std::nullopt;
   }
 };
 
@@ -148,6 +190,14 @@ void DeviceWatcher::Sent() {
 
 DeviceWatcher::Event DeviceWatcher::Wait() {
   Impl& w = *impl_;
+  if (w.afterArrival) {
+    if (w.HoldBack()) {
+      return Event::End;
+    }
+    if (const auto event = w.Look()) {
+      return *event;
+    }
+  }
   for (;;) {
     // A stop asked for while the thread handed over a batch: the port may
     // be closed by now, so no new wait is started on it.
@@ -180,14 +230,8 @@ DeviceWatcher::Event DeviceWatcher::Wait() {
       w.pending = false;
       aborted = !completed;
     }
-    switch (w.CheckQueue()) {
-      case Impl::Check::NewBytes:
-        w.pauseMs = kShortestPauseMs;
-        return Event::Arrival;
-      case Impl::Check::Failed:
-        return Event::Hangup;  // the device is gone or failed
-      case Impl::Check::Nothing:
-        break;
+    if (const auto event = w.Look()) {
+      return *event;
     }
     // A wait that ended without new bytes, aborted or failed, starts again
     // after a pause, so that a port whose waits never block does not spin.

@@ -162,6 +162,30 @@ TEST_F(WinSerial, BytesArrivingWhileTheMainThreadIsBusyComeAsOneBatch) {
   EXPECT_EQ(received, "abcdef");
 }
 
+// A file streaming in at 9600 baud comes in chunks every few milliseconds;
+// the main thread gets it whole and in order, in about ten batches a second
+// rather than one per chunk.
+TEST_F(WinSerial, AStreamComesWholeInFewBatches) {
+  Record();
+  port.Open();
+  std::string sent;
+  for (int i = 0; i < 100; ++i) {
+    sent += std::to_string(i % 10) + ",";
+  }
+  std::thread sender([this, &sent] {
+    for (std::size_t i = 0; i < sent.size(); i += 2) {
+      line->send(sent.substr(i, 2));
+      std::this_thread::sleep_for(milliseconds(10));
+    }
+  });
+  const bool whole = PumpUntil(loop, [&] { return received.size() == sent.size(); });
+  sender.join();
+  ASSERT_TRUE(whole);
+  EXPECT_EQ(received, sent);
+  // About 1 s of stream: one batch per 100 ms, with room for a slow machine.
+  EXPECT_LE(counts.size(), 16U);
+}
+
 // Unread bytes are reported again only with the next arrival, and the
 // thread that re-checks after every aborted wait stays nearly idle.
 TEST_F(WinSerial, LeftBytesAreNotReportedTwiceAndTheIdleThreadDoesNotSpin) {
