@@ -6,6 +6,7 @@
 
 #include "platform/win/WinText.h"
 #include "ui/win/LinePane.h"
+#include "ui/win/ProgressDisplay.h"
 #include "ui/win/SettingsArea.h"
 #include "ui/win/StatusPanels.h"
 #include "ui/win/WinControls.h"
@@ -73,6 +74,7 @@ TfTidehaul::TfTidehaul(Panes& panes, WinEventLoop& loop)
 
   settings_ = std::make_unique<SettingsArea>(window_, font_, nameFont_, scale_);
   settings_->setOnStart([this] { SpeedButton3Click(); });
+  progress_ = std::make_unique<ProgressDisplay>(window_, settings_->PBar_Connect);
   for (std::size_t i = 0; i < panes_.size(); ++i) {
     const PanePlace& pane = kPanePlaces.at(i);
     panes_.at(i) = std::make_unique<LinePane>(panes.*pane.lines, window_, font_, place(pane.box));
@@ -91,6 +93,7 @@ TfTidehaul::~TfTidehaul() {
     pane->reset();
   }
   status_.reset();
+  progress_.reset();
   settings_.reset();
   ::DestroyWindow(window_);
   ::DeleteObject(nameFont_);
@@ -159,6 +162,10 @@ LRESULT TfTidehaul::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         status_->onTimer();
         return 0;
       }
+      if (wParam == ProgressDisplay::kShowTimer) {
+        progress_->onTimer();
+        return 0;
+      }
       break;
     case WM_SETCURSOR:
       // The busy pointer over every part of the window while a hang-up runs.
@@ -185,6 +192,7 @@ void TfTidehaul::setPanelText(int panel, const Text& text) {
 
 void TfTidehaul::showPendingTexts() {
   status_->flush();
+  progress_->flush();
 }
 
 Text TfTidehaul::panelText(int panel) const {
@@ -192,8 +200,7 @@ Text TfTidehaul::panelText(int panel) const {
 }
 
 void TfTidehaul::showProgress(int barMax, int position) {
-  ::SendMessageW(settings_->PBar_Connect, PBM_SETRANGE32, 0, barMax);
-  ::SendMessageW(settings_->PBar_Connect, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+  progress_->set(barMax, position);
 }
 
 void TfTidehaul::setFieldText(Field field, const Text& text) {

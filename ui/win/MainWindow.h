@@ -21,6 +21,7 @@
 namespace th {
 
 class LinePane;
+class ProgressDisplay;
 class SettingsArea;
 class StatusPanels;
 
@@ -54,7 +55,8 @@ class TfTidehaul : public WindowView {
   // WM_COPYDATA; answered with 0 whatever the handler does.
   void setOnCopyData(std::function<void(const CopyDataStruct&)> f) { onCopyData_ = std::move(f); }
   void SpeedButton3Click();
-  // Status panels show their latest texts now instead of at their next refresh.
+  // The status panels and the progress bar show their latest values now
+  // instead of at their next refresh.
   void showPendingTexts();
 
   void setPanelText(int panel, const Text& text) override;
@@ -69,6 +71,7 @@ class TfTidehaul : public WindowView {
   LinePane& mmoDown1() const { return pane(PaneId::mmoDown1); }
   LinePane& mmoDown2() const { return pane(PaneId::mmoDown2); }
   StatusPanels& statusBar() const { return *status_; }
+  const SettingsArea& settingsArea() const { return *settings_; }
   // An element by its name ("lbMsg", "mmoDown1", "StatusBar1", "gbSaveData", ...).
   HWND element(const std::string& name) const;
   const LayoutScale& layoutScale() const { return scale_; }
@@ -90,6 +93,7 @@ class TfTidehaul : public WindowView {
   HFONT nameFont_ = nullptr;
   std::unique_ptr<SettingsArea> settings_;
   std::unique_ptr<StatusPanels> status_;
+  std::unique_ptr<ProgressDisplay> progress_;
   std::array<std::unique_ptr<LinePane>, kPaneCount> panes_;
   std::function<void()> onStart_;
   std::function<void()> onCloseRequest_;

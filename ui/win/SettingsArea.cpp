@@ -122,6 +122,16 @@ LRESULT SettingsArea::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM:
       drawButton(*FromInteger<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
+    case WM_PAINT: {
+      PAINTSTRUCT ps{};
+      HDC dc = ::BeginPaint(panel_, &ps);
+      paintCaptions(dc);
+      ::EndPaint(panel_, &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      paintCaptions(FromInteger<HDC>(static_cast<LONG_PTR>(wParam)));
+      return 0;
     case WM_CTLCOLORSTATIC:
       if (std::find(headings_.begin(), headings_.end(), FromInteger<HWND>(lParam)) !=
           headings_.end()) {
@@ -151,6 +161,13 @@ HWND SettingsArea::create(const wchar_t* windowClass, const char* caption, DWORD
 }
 
 void SettingsArea::make(Origin in, const LayoutElement& e) {
+  if (e.kind == ElementKind::Label && *e.name == '\0' && !e.field) {
+    // A caption nobody changes or finds by name needs no window of its own:
+    // the panel paints it, which saves the start a window per caption.
+    captions_.push_back(
+        Caption{Wide(e.text), scale_.px(in.x + e.box.x), scale_.px(in.y + e.box.y), e.visible});
+    return;
+  }
   HWND window = nullptr;
   switch (e.kind) {
     case ElementKind::Label:
@@ -186,6 +203,32 @@ HWND SettingsArea::label(Origin in, const LayoutElement& e) {
                   LayoutBox{e.box.x, e.box.y, 0, 0});
   fitLabel(l);
   return l;
+}
+
+void SettingsArea::paintCaptions(HDC dc) const {
+  HGDIOBJ old = ::SelectObject(dc, font_);
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+  for (const Caption& c : captions_) {
+    if (c.visible) {
+      ::TextOutW(dc, c.x, c.y, c.text.c_str(), static_cast<int>(c.text.size()));
+    }
+  }
+  ::SelectObject(dc, old);
+}
+
+std::vector<SettingsArea::CaptionPlace> SettingsArea::captions() const {
+  std::vector<CaptionPlace> out;
+  HDC dc = ::GetDC(panel_);
+  HGDIOBJ old = ::SelectObject(dc, font_);
+  for (const Caption& c : captions_) {
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, c.text.c_str(), static_cast<int>(c.text.size()), &size);
+    out.push_back(CaptionPlace{c.text, RECT{c.x, c.y, c.x + size.cx, c.y + size.cy}});
+  }
+  ::SelectObject(dc, old);
+  ::ReleaseDC(panel_, dc);
+  return out;
 }
 
 void SettingsArea::fitLabel(HWND l) {

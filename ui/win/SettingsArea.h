@@ -39,6 +39,14 @@ class SettingsArea {
   // Sizes lbMsg to its text, as an auto-sized label does.
   void fitMsgLabel();
 
+  // The captions the panel paints ("Port No", "Minutes", ...), in layout
+  // order, each with the rectangle its text covers in the panel.
+  struct CaptionPlace {
+    std::wstring text;
+    RECT box;
+  };
+  std::vector<CaptionPlace> captions() const;
+
  private:
   struct Origin {
     int x;
@@ -66,6 +74,7 @@ class SettingsArea {
   HWND named(const char* name) const;
   void name(const char* name, HWND window);
   void drawButton(const DRAWITEMSTRUCT& item) const;
+  void paintCaptions(HDC dc) const;
 
   HWND panel_ = nullptr;
   HFONT font_;
@@ -83,6 +92,13 @@ class SettingsArea {
     bool flat;
   };
   std::vector<IconButton> iconButtons_;
+  struct Caption {
+    std::wstring text;
+    int x;
+    int y;
+    bool visible;
+  };
+  std::vector<Caption> captions_;
   std::function<void()> onStart_;
 };
 

@@ -11,6 +11,8 @@
 #include "platform/win/WinText.h"
 #include "ui/win/LinePane.h"
 #include "ui/win/MainWindow.h"
+#include "ui/win/ProgressDisplay.h"
+#include "ui/win/SettingsArea.h"
 #include "ui/win/StatusPanels.h"
 #include "ui/win/WinControls.h"
 
@@ -198,7 +200,12 @@ TEST_F(WinMainWindowTest, InitialContentsBeforeAnyMessage) {
 
   HWND panel = element("pSubSetting");
   EXPECT_EQ(Captions(panel, "Button").size(), 12U);  // 4 groups, 4 check boxes, 4 buttons
-  const std::vector<std::string> labels = Captions(panel, "Static");
+  // The captions are the panel's own painting, each where the layout puts it.
+  std::vector<std::string> labels;
+  const auto captions = window.settingsArea().captions();
+  for (const auto& c : captions) {
+    labels.push_back(Narrow(c.text));
+  }
   for (const char* caption :
        {"Communication Type", "Logger ID", "Port No", "Baudrate", "parity", "Stop Bits", "Phone No",
         "Command", "Call Cmd", "Disconnect", "Interval", "Minutes", "Delay", "Save Location",
@@ -207,6 +214,36 @@ TEST_F(WinMainWindowTest, InitialContentsBeforeAnyMessage) {
   }
   EXPECT_EQ(std::count(labels.begin(), labels.end(), "Minutes"), 2);
   EXPECT_EQ(std::count(labels.begin(), labels.end(), ".TXT"), 2);
+  EXPECT_EQ(labels.size(), 19U);
+  const auto portNo = std::find_if(captions.begin(), captions.end(),
+                                   [](const auto& c) { return c.text == L"Port No"; });
+  ASSERT_NE(portNo, captions.end());
+  const RECT portSetting = PlaceOf(element("gbPortSetting"));
+  EXPECT_EQ(portNo->box.left, portSetting.left + px(12));
+  EXPECT_EQ(portNo->box.top, portSetting.top + px(25));
+  // Each caption's text is drawn inside its rectangle.
+  RECT client{};
+  ::GetClientRect(panel, &client);
+  HDC screen = ::GetDC(panel);
+  HDC memory = ::CreateCompatibleDC(screen);
+  HBITMAP picture = ::CreateCompatibleBitmap(screen, client.right, client.bottom);
+  HGDIOBJ oldPicture = ::SelectObject(memory, picture);
+  ::FillRect(memory, &client, ::GetSysColorBrush(COLOR_BTNFACE));
+  ::SendMessageW(panel, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+  const COLORREF ink = ::GetSysColor(COLOR_BTNTEXT);
+  for (const auto& c : captions) {
+    int inked = 0;
+    for (LONG y = c.box.top; y < c.box.bottom; ++y) {
+      for (LONG x = c.box.left; x < c.box.right; ++x) {
+        inked += ::GetPixel(memory, x, y) == ink ? 1 : 0;
+      }
+    }
+    EXPECT_GT(inked, 0) << Narrow(c.text);
+  }
+  ::SelectObject(memory, oldPicture);
+  ::DeleteObject(picture);
+  ::DeleteDC(memory);
+  ::ReleaseDC(panel, screen);
   for (const char* group : {"gbPortSetting", "gbAddCommand", "gbTidehaul", "gbSaveData"}) {
     EXPECT_NE(TextOf(element(group)), "") << group;
   }
@@ -275,8 +312,22 @@ TEST_F(WinMainWindowTest, ProgressBarRangeAndPosition) {
   EXPECT_EQ(window.progressMax(), 100);
   window.setProgressMax(8248);
   window.setProgressPosition(4000);
+  window.showPendingTexts();
   EXPECT_EQ(::SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 8248);
   EXPECT_EQ(::SendMessageW(bar, PBM_GETPOS, 0, 0), 4000);
+  // A read sets the position ten times a second: the logic reads each value
+  // at once, the bar shows the last one within its refresh time.
+  for (int i = 1; i <= 100; ++i) {
+    window.setProgressPosition(4000 + i);
+  }
+  EXPECT_EQ(window.progressPosition(), 4100);
+  const DWORD start = ::GetTickCount();
+  while (::SendMessageW(bar, PBM_GETPOS, 0, 0) != 4100 && ::GetTickCount() - start < 2000) {
+    loop.waitForMessage(10);
+    loop.processPendingMessages();
+  }
+  EXPECT_EQ(::SendMessageW(bar, PBM_GETPOS, 0, 0), 4100);
+  EXPECT_LE(::GetTickCount() - start, ProgressDisplay::kShowMs + 1000);
   window.setProgressMax(1000);  // the position stays inside the range
   EXPECT_EQ(window.progressPosition(), 1000);
   window.setProgressPosition(5000);

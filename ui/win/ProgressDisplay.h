@@ -1,0 +1,45 @@
+#pragma once
+// PBar_Connect as the window shows it. A file read sets the position ten times
+// a second, and the control repaints itself at once on every change: the bar
+// shows the latest range and position at most once per kShowMs instead.
+#include <cstdint>
+
+#include "platform/win/WinApi.h"
+
+namespace th {
+
+class ProgressDisplay {
+ public:
+  static constexpr std::uint32_t kShowMs = 500;
+  // The timer of `host` that shows a pending value; the host passes its ticks
+  // to onTimer.
+  static constexpr UINT_PTR kShowTimer = 0x5C;
+
+  ProgressDisplay(HWND host, HWND bar);
+  ~ProgressDisplay();
+  ProgressDisplay(const ProgressDisplay&) = delete;
+  ProgressDisplay& operator=(const ProgressDisplay&) = delete;
+
+  // The bar shows this range and position within kShowMs.
+  void set(int barMax, int position);
+  // Shows a pending value now.
+  void flush();
+  void onTimer();
+
+ private:
+  struct Value {
+    int max;
+    int position;
+    bool operator==(const Value&) const = default;
+  };
+  void show();
+
+  HWND host_;
+  HWND bar_;
+  Value wanted_;
+  Value shown_;
+  bool pending_ = false;
+  DWORD lastShown_ = 0;
+};
+
+}  // namespace th
