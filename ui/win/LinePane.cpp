@@ -1,7 +1,8 @@
 #include "ui/win/LinePane.h"
 
 #include <algorithm>
-#include <array>
+#include <iterator>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
@@ -228,12 +229,17 @@ void LinePane::updateBars(bool now) {
     return;
   }
   cancelTimer(kBarsTimer, barsPending_);
-  // Each bar is drawn only when its own values changed.
-  if (!barsShown_ || wanted.vertical != shownBars_.vertical) {
+  // Each bar is set only when its own values changed.
+  if (!barsShown_) {
     applyBar(SB_VERT, wanted.vertical);
-  }
-  if (!barsShown_ || wanted.horizontal != shownBars_.horizontal) {
     applyBar(SB_HORZ, wanted.horizontal);
+  } else {
+    if (wanted.vertical != shownBars_.vertical) {
+      changeBar(SB_VERT, shownBars_.vertical, wanted.vertical);
+    }
+    if (wanted.horizontal != shownBars_.horizontal) {
+      changeBar(SB_HORZ, shownBars_.horizontal, wanted.horizontal);
+    }
   }
   shownBars_ = wanted;
   barsShown_ = true;
@@ -247,7 +253,7 @@ void LinePane::cancelTimer(UINT_PTR timer, bool& pending) {
   }
 }
 
-void LinePane::applyBar(int bar, const Bar& values) {
+void LinePane::applyBar(int bar, const Bar& values, bool redraw) {
   SCROLLINFO info{};
   info.cbSize = sizeof info;
   info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
@@ -255,7 +261,33 @@ void LinePane::applyBar(int bar, const Bar& values) {
   info.nMax = values.max;
   info.nPage = values.page;
   info.nPos = values.pos;
-  ::SetScrollInfo(window_, bar, &info, TRUE);
+  ::SetScrollInfo(window_, bar, &info, redraw ? TRUE : FALSE);
+}
+
+std::optional<LinePane::BarLook> LinePane::barLook(int bar) const {
+  SCROLLBARINFO info{};
+  info.cbSize = sizeof info;
+  if (::GetScrollBarInfo(window_, bar == SB_VERT ? OBJID_VSCROLL : OBJID_HSCROLL, &info) == FALSE) {
+    return std::nullopt;
+  }
+  BarLook look{info.xyThumbTop, info.xyThumbBottom, {}};
+  std::copy(std::begin(info.rgstate), std::end(info.rgstate), look.states.begin());
+  return look;
+}
+
+void LinePane::changeBar(int bar, const Bar& from, const Bar& to) {
+  // A long stream moves the values every second but, once the thumb is at its
+  // smallest and follows the end, not what the bar shows: the new values are
+  // drawn only when the thumb or an arrow would look different.
+  const std::optional<BarLook> before = barLook(bar);
+  applyBar(bar, to, false);
+  const std::optional<BarLook> after = barLook(bar);
+  if (before && after && *before == *after) {
+    return;
+  }
+  // The bar draws itself when its values change, so it goes back for a moment.
+  applyBar(bar, from, false);
+  applyBar(bar, to, true);
 }
 
 void LinePane::paint() {

@@ -3,8 +3,10 @@
 // paints only the lines in view, straight from the list's bytes (one byte per
 // character), so hundreds of thousands of lines cost no copy and an append
 // costs a few additions. Lines never wrap: the pane scrolls sideways instead.
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "platform/win/WinApi.h"
 #include "ui/LineList.h"
@@ -67,9 +69,20 @@ class LinePane : public LineListObserver {
   void refresh(bool barsNow);
   // The widest line with its margins, in pixels.
   int paddedWidth() const;
+  // What a scroll bar shows: its thumb and the state of its parts.
+  struct BarLook {
+    int thumbTop = 0;
+    int thumbBottom = 0;
+    std::array<DWORD, CCHILDREN_SCROLLBAR + 1> states{};
+    bool operator==(const BarLook& other) const = default;
+  };
+
   Bars wantedBars() const;
   void updateBars(bool now);
-  void applyBar(int bar, const Bar& values);
+  void applyBar(int bar, const Bar& values, bool redraw = true);
+  // Sets the bar from `from` to `to`, drawing it only when it looks different.
+  void changeBar(int bar, const Bar& from, const Bar& to);
+  std::optional<BarLook> barLook(int bar) const;
   void cancelTimer(UINT_PTR timer, bool& pending);
   void paint();
   int visibleLines() const;

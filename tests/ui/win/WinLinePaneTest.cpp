@@ -90,8 +90,21 @@ TEST_F(WinLinePaneTest, FollowsTheEndUnlessScrolledAway) {
   }
   settle();
   EXPECT_GT(pane.topLine(), 0U);
+  // The bar holds the values even where its look did not change.
+  SCROLLINFO v{};
+  v.cbSize = sizeof v;
+  v.fMask = SIF_ALL;
+  ::GetScrollInfo(pane.handle(), SB_VERT, &v);
+  EXPECT_EQ(v.nMax, 99);
+  EXPECT_EQ(static_cast<std::size_t>(v.nPos), pane.topLine());
+  SCROLLBARINFO atEnd{};
+  atEnd.cbSize = sizeof atEnd;
+  ASSERT_TRUE(::GetScrollBarInfo(pane.handle(), OBJID_VSCROLL, &atEnd));
   ::SendMessageW(pane.handle(), WM_VSCROLL, SB_TOP, 0);
   EXPECT_EQ(pane.topLine(), 0U);
+  SCROLLBARINFO atTop = atEnd;
+  ASSERT_TRUE(::GetScrollBarInfo(pane.handle(), OBJID_VSCROLL, &atTop));
+  EXPECT_LT(atTop.xyThumbTop, atEnd.xyThumbTop);
   for (int i = 0; i < 100; ++i) {
     panes.mmoRxTemp.append("more");
   }
