@@ -43,15 +43,35 @@ int Escape(DeviceHandle handle, DWORD function) {
   return ModemLineResult(::EscapeCommFunction(H(handle), function));
 }
 
-// One overlapped transfer with its own manual-reset event, released on every path.
+// The manual-reset event of this thread's transfers. A transfer ends before
+// the next one starts on its thread, so one event serves them all: an event
+// made and closed per read would cost two more calls into the system for
+// every read of a stream. Null when none could be made; the next transfer
+// tries again.
+HANDLE ThreadTransferEvent() {
+  struct Holder {
+    HANDLE event = nullptr;
+    Holder() = default;
+    Holder(const Holder&) = delete;
+    Holder& operator=(const Holder&) = delete;
+    ~Holder() {
+      if (event != nullptr) {
+        ::CloseHandle(event);
+      }
+    }
+  };
+  thread_local Holder holder;
+  if (holder.event == nullptr) {
+    holder.event = ::CreateEventW(nullptr, TRUE, TRUE, nullptr);
+  }
+  return holder.event;
+}
+
+// One overlapped transfer on the thread's event, which the transfer's start
+// resets.
 class Transfer {
  public:
-  Transfer() { overlapped_.hEvent = ::CreateEventW(nullptr, TRUE, TRUE, nullptr); }
-  ~Transfer() {
-    if (overlapped_.hEvent != nullptr) {
-      ::CloseHandle(overlapped_.hEvent);
-    }
-  }
+  Transfer() { overlapped_.hEvent = ThreadTransferEvent(); }
   Transfer(const Transfer&) = delete;
   Transfer& operator=(const Transfer&) = delete;
 
