@@ -17,37 +17,19 @@ int BarPosition(HWND bar) {
 }  // namespace
 
 ProgressDisplay::ProgressDisplay(HWND host, HWND bar)
-    : host_(host),
-      bar_(bar),
+    : bar_(bar),
       wanted_{BarMax(bar), BarPosition(bar)},
       shown_(wanted_),
-      lastShown_(::GetTickCount() - kShowMs) {}
-
-ProgressDisplay::~ProgressDisplay() {
-  if (pending_) {
-    ::KillTimer(host_, kShowTimer);
-  }
-}
+      throttle_(host, kShowTimer, kShowMs) {}
 
 void ProgressDisplay::set(int barMax, int position) {
   wanted_ = Value{barMax, position};
   if (wanted_ == shown_) {
-    if (pending_) {
-      ::KillTimer(host_, kShowTimer);
-      pending_ = false;
-    }
+    throttle_.cancel();
     return;
   }
-  // Shown here when due rather than only by the timer: a busy message queue
-  // holds timer messages back.
-  const DWORD since = ::GetTickCount() - lastShown_;
-  if (since >= kShowMs) {
+  if (throttle_.dueOrLater()) {
     flush();
-    return;
-  }
-  if (!pending_) {
-    pending_ = true;
-    ::SetTimer(host_, kShowTimer, kShowMs - since, nullptr);
   }
 }
 
@@ -56,24 +38,17 @@ void ProgressDisplay::onTimer() {
 }
 
 void ProgressDisplay::flush() {
-  if (pending_) {
-    ::KillTimer(host_, kShowTimer);
-    pending_ = false;
-  }
+  throttle_.cancel();
   if (wanted_ == shown_) {
     return;
   }
-  show();
-}
-
-void ProgressDisplay::show() {
   // The control keeps a position inside its range: the range goes first.
   if (wanted_.max != shown_.max) {
     ::SendMessageW(bar_, PBM_SETRANGE32, 0, wanted_.max);
   }
   ::SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(wanted_.position), 0);
   shown_ = wanted_;
-  lastShown_ = ::GetTickCount();
+  throttle_.shown();
 }
 
 }  // namespace th

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/win/WinApi.h"
+#include "ui/win/PaintThrottle.h"
 
 namespace th {
 
@@ -16,7 +17,6 @@ class ProgressDisplay {
   static constexpr UINT_PTR kShowTimer = 0x5C;
 
   ProgressDisplay(HWND host, HWND bar);
-  ~ProgressDisplay();
   ProgressDisplay(const ProgressDisplay&) = delete;
   ProgressDisplay& operator=(const ProgressDisplay&) = delete;
 
@@ -32,14 +32,11 @@ class ProgressDisplay {
     int position;
     bool operator==(const Value&) const = default;
   };
-  void show();
 
-  HWND host_;
   HWND bar_;
   Value wanted_;
   Value shown_;
-  bool pending_ = false;
-  DWORD lastShown_ = 0;
+  PaintThrottle throttle_;
 };
 
 }  // namespace th

@@ -10,7 +10,7 @@
 namespace th {
 
 StatusPanels::StatusPanels(HWND host, HFONT font, const LayoutScale& scale)
-    : host_(host), height_(scale.px(kStatusBarHeight)) {
+    : height_(scale.px(kStatusBarHeight)), throttle_(host, kFlushTimer, kFlushMs) {
   // Placed by hand, not by the control: the bar keeps its 19 pixels whatever
   // the font, and the window may still be made narrower than the parts.
   bar_ = ::CreateWindowExW(
@@ -29,7 +29,6 @@ StatusPanels::StatusPanels(HWND host, HFONT font, const LayoutScale& scale)
 }
 
 StatusPanels::~StatusPanels() {
-  ::KillTimer(host_, kFlushTimer);
   ::DestroyWindow(bar_);
 }
 
@@ -39,16 +38,8 @@ void StatusPanels::place(int clientWidth, int clientHeight) {
 
 void StatusPanels::setText(int i, const Text& text) {
   texts_.set(i, text);
-  // Shown here when due rather than only by the timer: a busy message queue
-  // holds timer messages back.
-  const DWORD since = ::GetTickCount() - lastFlush_;
-  if (since >= kFlushMs) {
+  if (throttle_.dueOrLater()) {
     flush();
-    return;
-  }
-  if (!flushPending_) {
-    flushPending_ = true;
-    ::SetTimer(host_, kFlushTimer, kFlushMs - since, nullptr);
   }
 }
 
@@ -57,11 +48,7 @@ void StatusPanels::onTimer() {
 }
 
 void StatusPanels::flush() {
-  if (flushPending_) {
-    ::KillTimer(host_, kFlushTimer);
-    flushPending_ = false;
-  }
-  lastFlush_ = ::GetTickCount();
+  throttle_.shown();
   texts_.showPending([this](int i, const Text& text) {
     const std::wstring wide = win::WideFromText(text);
     ::SendMessageW(bar_, SB_SETTEXTW, static_cast<WPARAM>(i),

@@ -8,6 +8,7 @@
 #include "ui/PanelTexts.h"
 #include "ui/WindowLayout.h"
 #include "ui/win/Appearance.h"
+#include "ui/win/PaintThrottle.h"
 
 namespace th {
 
@@ -40,12 +41,10 @@ class StatusPanels {
   void onTimer();
 
  private:
-  HWND host_;
   HWND bar_ = nullptr;
   int height_;
   PanelTexts texts_;
-  bool flushPending_ = false;
-  DWORD lastFlush_ = 0;
+  PaintThrottle throttle_;
 };
 
 }  // namespace th
