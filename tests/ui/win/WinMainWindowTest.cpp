@@ -203,6 +203,7 @@ TEST_F(WinMainWindowTest, InitialContentsBeforeAnyMessage) {
   // The captions are the panel's own painting, each where the layout puts it.
   std::vector<std::string> labels;
   const auto captions = window.settingsArea().captions();
+  labels.reserve(captions.size());
   for (const auto& c : captions) {
     labels.push_back(Narrow(c.text));
   }
