@@ -21,10 +21,14 @@ class DeviceWatcher {
 
   // Watches `handle` for `events`. `bytesTaken` counts the bytes read from the
   // device since it was opened; a system that cannot report arrivals by
-  // itself finds them by the queue count plus this. Throws std::system_error
-  // when the wait's own objects cannot be made.
+  // itself finds them by the queue count plus this. A system that reports
+  // arrivals in batches holds new bytes back at most `holdBackLimitMs`, read
+  // before each batch, so that the line cannot fill the input queue
+  // meanwhile. Throws std::system_error when the wait's own objects cannot be
+  // made.
   DeviceWatcher(DeviceHandle handle, TSerialEvents events,
-                const std::atomic<std::uint64_t>& bytesTaken);
+                const std::atomic<std::uint64_t>& bytesTaken,
+                const std::atomic<std::uint32_t>& holdBackLimitMs);
   ~DeviceWatcher();
   DeviceWatcher(const DeviceWatcher&) = delete;
   DeviceWatcher& operator=(const DeviceWatcher&) = delete;

@@ -1,5 +1,7 @@
 #include "serial/LineConfig.h"
 
+#include <algorithm>
+
 #include "serial/SerialPort.h"
 
 namespace th {
@@ -69,6 +71,15 @@ LineConfig MakeLineConfig(const TCustomSerialPort& port) {
   c.WriteTotalTimeoutMultiplier = GetTOValue(timeouts.WriteTotalMultiplier());
   c.WriteTotalTimeoutConstant = GetTOValue(timeouts.WriteTotalConstant());
   return c;
+}
+
+std::uint32_t QuarterQueueFillMs(const LineConfig& config) {
+  if (config.BaudRate == 0 || config.InputQueueSize <= 0) {
+    return 0;
+  }
+  const std::uint64_t quarter = static_cast<std::uint64_t>(config.InputQueueSize) / 4;
+  return static_cast<std::uint32_t>(
+      std::min<std::uint64_t>(quarter * 10 * 1000 / config.BaudRate, 0xFFFFFFFFU));
 }
 
 }  // namespace th

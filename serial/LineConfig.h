@@ -60,6 +60,11 @@ struct LineConfig {
 // Pure: reads the port's settings and nothing else.
 LineConfig MakeLineConfig(const TCustomSerialPort& port);
 
+// The time the line takes at its rate (ten bit times a byte) to bring a
+// quarter of the input queue: the longest that arrived bytes may wait unread
+// with room to spare. 0 when the rate or the queue size is unknown.
+std::uint32_t QuarterQueueFillMs(const LineConfig& config);
+
 // -1 becomes MAXDWORD; every other value passes unchanged.
 std::uint32_t GetTOValue(int value);
 

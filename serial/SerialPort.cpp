@@ -185,20 +185,24 @@ void TCustomSerialPort::ApplyBuffer() {
   if (!CanApply()) {
     return;
   }
-  const int error = device::ApplyBuffer(FHandle, MakeLineConfig(*this));
+  const LineConfig config = MakeLineConfig(*this);
+  const int error = device::ApplyBuffer(FHandle, config);
   if (error != 0) {
     CallException(SError_SetupComFailed, error);
   }
+  FHoldBackLimitMs.store(QuarterQueueFillMs(config));
 }
 
 void TCustomSerialPort::ApplyDCB() {
   if (!CanApply()) {
     return;
   }
-  const int error = device::ApplyLine(FHandle, MakeLineConfig(*this));
+  const LineConfig config = MakeLineConfig(*this);
+  const int error = device::ApplyLine(FHandle, config);
   if (error != 0) {
     CallException(SError_SetStateFailed, error);
   }
+  FHoldBackLimitMs.store(QuarterQueueFillMs(config));
 }
 
 void TCustomSerialPort::ApplyTimeouts() {

@@ -163,6 +163,9 @@ class TCustomSerialPort {
   DeviceHandle FHandle = kNoDevice;
   // Bytes read from the open device; the event thread reads it.
   std::atomic<std::uint64_t> FBytesTaken{0};
+  // How long the event thread may hold arrived bytes back at most (see
+  // QuarterQueueFillMs); set whenever the line or the queues are applied.
+  std::atomic<std::uint32_t> FHoldBackLimitMs{0};
   int FUpdateCount = 0;
   int FDispatching = 0;
   bool FClosing = false;

@@ -9,7 +9,8 @@ TSerialThread::TSerialThread(TCustomSerialPort& ASerialPort)
     : FSerialPort(ASerialPort),
       FLoop(ASerialPort.Loop()),
       FWatched(ASerialPort.Events()),
-      FWatcher(ASerialPort.Handle(), ASerialPort.Events(), ASerialPort.FBytesTaken) {
+      FWatcher(ASerialPort.Handle(), ASerialPort.Events(), ASerialPort.FBytesTaken,
+               ASerialPort.FHoldBackLimitMs) {
   // Last, so that everything above is complete before Execute begins.
   FThread = std::thread([this] { Execute(); });
 }

@@ -27,7 +27,8 @@ struct DeviceWatcher::Impl {
 };
 
 DeviceWatcher::DeviceWatcher(DeviceHandle handle, TSerialEvents /*events*/,
-                             const std::atomic<std::uint64_t>& /*bytesTaken*/)
+                             const std::atomic<std::uint64_t>& /*bytesTaken*/,
+                             const std::atomic<std::uint32_t>& /*holdBackLimitMs*/)
     : impl_(std::make_unique<Impl>()) {
   impl_->device = static_cast<int>(handle);
   impl_->stopEvent = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);

@@ -31,8 +31,8 @@ constexpr DWORD kLongestPauseMs = 200;
 // milliseconds) then costs the main thread ten hand-overs a second instead of
 // one per chunk, while the first bytes after a quiet spell or a write are
 // reported at once. Well below the fetch's 300 ms of quiet that ends a read,
-// so a stream never looks quiet; the input queue holds far more than this time
-// brings at any rate the port offers.
+// so a stream never looks quiet. Shorter where the line could bring a
+// quarter of the input queue in less time (a fast line, a small queue).
 constexpr DWORD kBatchMs = 100;
 
 // The modem-line events, which a port without modem lines refuses.
@@ -49,6 +49,7 @@ struct DeviceWatcher::Impl {
   DWORD mask = 0;
   bool pending = false;
   const std::atomic<std::uint64_t>& bytesTaken;
+  const std::atomic<std::uint32_t>& holdBackLimitMs;
   // Bytes received up to the last arrival reported.
   std::uint64_t reported = 0;
   // Bytes read as last seen, and the next pause after an aborted wait.
@@ -58,7 +59,8 @@ struct DeviceWatcher::Impl {
   bool afterArrival = false;
   DWORD arrivalTick = 0;
 
-  explicit Impl(const std::atomic<std::uint64_t>& taken) : bytesTaken(taken) {}
+  Impl(const std::atomic<std::uint64_t>& taken, const std::atomic<std::uint32_t>& limit)
+      : bytesTaken(taken), holdBackLimitMs(limit) {}
   Impl(const Impl&) = delete;
   Impl& operator=(const Impl&) = delete;
 
@@ -109,16 +111,17 @@ struct DeviceWatcher::Impl {
   }
 
   // Right after an arrival: waits out the rest of the batch time, ended
-  // early by a write (its reply should be seen at once). True when a stop
-  // came.
+  // early by a write (its reply should be seen at once). A fast line with a
+  // small input queue shortens it. True when a stop came.
   bool HoldBack() {
     afterArrival = false;
+    const DWORD batch = std::min<DWORD>(kBatchMs, holdBackLimitMs.load());
     const DWORD since = ::GetTickCount() - arrivalTick;
-    if (since >= kBatchMs) {
+    if (since >= batch) {
       return false;
     }
     const HANDLE handles[2] = {stop, sent};
-    return ::WaitForMultipleObjects(2, handles, FALSE, kBatchMs - since) == WAIT_OBJECT_0;
+    return ::WaitForMultipleObjects(2, handles, FALSE, batch - since) == WAIT_OBJECT_0;
   }
 
   enum class Check { NewBytes, Nothing, Failed };
@@ -158,8 +161,9 @@ struct DeviceWatcher::Impl {
 };
 
 DeviceWatcher::DeviceWatcher(DeviceHandle handle, TSerialEvents events,
-                             const std::atomic<std::uint64_t>& bytesTaken)
-    : impl_(std::make_unique<Impl>(bytesTaken)) {
+                             const std::atomic<std::uint64_t>& bytesTaken,
+                             const std::atomic<std::uint32_t>& holdBackLimitMs)
+    : impl_(std::make_unique<Impl>(bytesTaken, holdBackLimitMs)) {
   impl_->device = FromInteger<HANDLE>(handle);
   impl_->stop = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
   impl_->sent = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);

@@ -3,8 +3,8 @@
 
 #include "platform/BasicEventLoop.h"
 #include "serial/LineConfig.h"
-#include "serial/linux/LinuxTermios2.h"
 #include "serial/SerialLinkPort.h"
+#include "serial/linux/LinuxTermios2.h"
 #include "tests/serial/SerialFixture.h"
 
 namespace th::test {
@@ -150,6 +150,23 @@ TEST(SerialSettings, AdapterMapsTheFifteenRatesAndIgnoresOthers) {
     link.SetBaudRate(odd);
     EXPECT_EQ(link.GetBaudRate(), 9600);
   }
+}
+
+TEST(SerialSettings, BatchedArrivalsWaitLessThanTheLineTakesToFillAQuarterOfTheQueue) {
+  BasicEventLoop loop;
+  SerialLinkPort link(loop, "/nonexistent/");
+  EXPECT_EQ(QuarterQueueFillMs(MakeLineConfig(link.component())), 2666U);  // 2560 bytes at 9600
+  link.SetBaudRate(256000);
+  EXPECT_EQ(QuarterQueueFillMs(MakeLineConfig(link.component())), 100U);
+  LineConfig c;
+  c.InputQueueSize = 1024;  // the component's default queue at 115200 baud
+  c.BaudRate = 115200;
+  EXPECT_EQ(QuarterQueueFillMs(c), 22U);
+  c.BaudRate = 0;
+  EXPECT_EQ(QuarterQueueFillMs(c), 0U);
+  c.BaudRate = 9600;
+  c.InputQueueSize = 0;
+  EXPECT_EQ(QuarterQueueFillMs(c), 0U);
 }
 
 using SerialSettingsOpen = SerialFixture;
