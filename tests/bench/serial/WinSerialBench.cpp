@@ -175,12 +175,14 @@ int main(int argc, char** argv) {
 
   // Throughput: the same bytes through OnRxChar + ReadStr and through a plain
   // ReadFile loop.
-  constexpr std::size_t kTotal = std::size_t{8} << 20;
+  constexpr std::size_t kTotal = std::size_t{4} << 20;
   const std::string chunk(65536, 'x');
+  std::atomic<bool> fed{false};
   const auto feed = [&] {
     for (std::size_t done = 0; done < kTotal; done += chunk.size()) {
       line.send(chunk);
     }
+    fed = true;
   };
   std::size_t got = 0;
   port.SetEvents(th::TSerialEvents::All());
@@ -194,6 +196,9 @@ int main(int argc, char** argv) {
   Pump(
       loop, [&] { return got >= kTotal; }, 120000);
   const double component = static_cast<double>(got) / (Ms(Clock::now() - start) / 1e3);
+  // A writer still blocked on a full line ends only once its bytes are read.
+  Pump(
+      loop, [&] { return fed.load(); }, 600000);
   writer.join();
   port.Close();
 
