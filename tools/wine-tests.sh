@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Runs the tests of a Windows build under Wine:
 #   bash tools/wine-tests.sh [BUILD_DIR] [ctest options...]
+# or, in the same session instead of the tests, one command (a benchmark, or
+# the whole jobs with the CPU figures they print):
+#   bash tools/wine-tests.sh BUILD_DIR --run COMMAND [ARGS...]
 # A virtual display comes first (a Wine started without one cannot make
 # windows later in its session), then a fresh prefix under the build folder
 # and one wine server for the whole run, ended at the end. After the Windows
@@ -57,6 +60,11 @@ if [ -e "$keeper" ]; then
   ready=
   read -r -t 60 ready <&"${KEEPER[0]}" || true
   [ "${ready%$'\r'}" = READY ] || echo "wine-tests: the desktop keeper did not start" >&2
+fi
+if [ "${1:-}" = "--run" ]; then
+  shift
+  "$@"
+  exit
 fi
 ctest --test-dir "$build" --output-on-failure "$@"
 
