@@ -36,19 +36,27 @@ void RegisterPaneClass(WNDPROC procedure) {
   }
 }
 
-}  // namespace
-
-LinePane::LinePane(LineList& lines, HWND parent, HFONT font, const RECT& place)
-    : lines_(lines), font_(font) {
-  RegisterPaneClass(&LinePane::Procedure);
-  window_ = ::CreateWindowExW(
+HWND MakePaneWindow(HWND parent, const RECT& place, WNDPROC procedure) {
+  RegisterPaneClass(procedure);
+  HWND window = ::CreateWindowExW(
       WS_EX_CLIENTEDGE, kClassName, L"",
       WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | WS_CLIPSIBLINGS, place.left,
       place.top, place.right - place.left, place.bottom - place.top, parent, nullptr,
       ::GetModuleHandleW(nullptr), nullptr);
-  if (window_ == nullptr) {
+  if (window == nullptr) {
     throw std::runtime_error("line pane: CreateWindowExW failed");
   }
+  return window;
+}
+
+}  // namespace
+
+LinePane::LinePane(LineList& lines, HWND parent, HFONT font, const RECT& place)
+    : lines_(lines),
+      window_(MakePaneWindow(parent, place, &LinePane::Procedure)),
+      font_(font),
+      refreshThrottle_(window_, kRefreshTimer, kRefreshMs),
+      barsThrottle_(window_, kBarsTimer, kScrollBarMs) {
   ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   measureFont();
   lines_.setObserver(this);
@@ -159,14 +167,8 @@ void LinePane::scheduleRefresh() {
   // A stream of lines repaints the pane at most every kRefreshMs instead of at
   // every append. The refresh is made here when it is due, not only by the
   // timer: a busy message queue holds timer messages back.
-  const DWORD since = ::GetTickCount() - lastRefresh_;
-  if (since >= kRefreshMs) {
+  if (refreshThrottle_.dueOrLater()) {
     refresh(false);
-    return;
-  }
-  if (!refreshPending_) {
-    refreshPending_ = true;
-    ::SetTimer(window_, kRefreshTimer, kRefreshMs - since, nullptr);
   }
 }
 
@@ -182,8 +184,7 @@ std::size_t LinePane::lastTop() const {
 }
 
 void LinePane::refresh(bool barsNow) {
-  cancelTimer(kRefreshTimer, refreshPending_);
-  lastRefresh_ = ::GetTickCount();
+  refreshThrottle_.shown();
   const std::size_t maxTop = lastTop();
   if (followEnd_ || top_ > maxTop) {
     top_ = maxTop;
@@ -217,18 +218,12 @@ LinePane::Bars LinePane::wantedBars() const {
 void LinePane::updateBars(bool now) {
   const Bars wanted = wantedBars();
   if (barsShown_ && wanted == shownBars_) {
-    cancelTimer(kBarsTimer, barsPending_);
+    barsThrottle_.cancel();
     return;
   }
-  const DWORD since = ::GetTickCount() - lastBars_;
-  if (!now && barsShown_ && since < kScrollBarMs) {
-    if (!barsPending_) {
-      barsPending_ = true;
-      ::SetTimer(window_, kBarsTimer, kScrollBarMs - since, nullptr);
-    }
+  if (!now && barsShown_ && !barsThrottle_.dueOrLater()) {
     return;
   }
-  cancelTimer(kBarsTimer, barsPending_);
   // Each bar is set only when its own values changed.
   if (!barsShown_) {
     applyBar(SB_VERT, wanted.vertical);
@@ -243,14 +238,7 @@ void LinePane::updateBars(bool now) {
   }
   shownBars_ = wanted;
   barsShown_ = true;
-  lastBars_ = ::GetTickCount();
-}
-
-void LinePane::cancelTimer(UINT_PTR timer, bool& pending) {
-  if (pending) {
-    ::KillTimer(window_, timer);
-    pending = false;
-  }
+  barsThrottle_.shown();
 }
 
 void LinePane::applyBar(int bar, const Bar& values, bool redraw) {

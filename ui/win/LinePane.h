@@ -11,6 +11,7 @@
 #include "platform/win/WinApi.h"
 #include "ui/LineList.h"
 #include "ui/PaneMetrics.h"
+#include "ui/win/PaintThrottle.h"
 
 namespace th {
 
@@ -35,7 +36,7 @@ class LinePane : public LineListObserver {
   // dozen calls to the system (under Wine, round trips to its server and the
   // X server), and the window runs unattended: four a second while a file
   // streams in are plenty. Scrolling by the user shows at once.
-  bool refreshPending() const { return refreshPending_ || barsPending_; }
+  bool refreshPending() const { return refreshThrottle_.pending() || barsThrottle_.pending(); }
   static constexpr std::uint32_t kRefreshMs = 250;
   // Drawing a scroll bar costs far more than drawing the lines (under Wine
   // some sixty server calls), and a thumb that lags a stream of lines by a
@@ -83,7 +84,6 @@ class LinePane : public LineListObserver {
   // Sets the bar from `from` to `to`, drawing it only when it looks different.
   void changeBar(int bar, const Bar& from, const Bar& to);
   std::optional<BarLook> barLook(int bar) const;
-  void cancelTimer(UINT_PTR timer, bool& pending);
   void paint();
   int visibleLines() const;
   std::size_t lastTop() const;
@@ -101,12 +101,10 @@ class LinePane : public LineListObserver {
   std::size_t top_ = 0;
   int xOffset_ = 0;
   bool followEnd_ = true;  // keep the last line in view while lines arrive
-  bool refreshPending_ = false;
-  DWORD lastRefresh_ = 0;
   Bars shownBars_;
   bool barsShown_ = false;  // shownBars_ is what the bars show
-  bool barsPending_ = false;
-  DWORD lastBars_ = 0;
+  PaintThrottle refreshThrottle_;
+  PaintThrottle barsThrottle_;
 };
 
 }  // namespace th

@@ -24,6 +24,8 @@ class PaintThrottle {
   void shown();
   // Nothing is left to show.
   void cancel();
+  // The timer is set for a change not yet shown.
+  bool pending() const { return pending_; }
 
  private:
   HWND host_;

@@ -38,8 +38,8 @@ void ProgressDisplay::onTimer() {
 }
 
 void ProgressDisplay::flush() {
-  throttle_.cancel();
   if (wanted_ == shown_) {
+    throttle_.cancel();
     return;
   }
   // The control keeps a position inside its range: the range goes first.
