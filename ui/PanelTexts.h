@@ -12,8 +12,13 @@ namespace th {
 
 class PanelTexts {
  public:
+  // The same text again is no change: a read sets its step text ten times a
+  // second, and the bar would repaint each time.
   void set(int panel, const Text& text) {
     const auto n = static_cast<std::size_t>(panel);
+    if (texts_.at(n) == text) {
+      return;
+    }
     texts_.at(n) = text;
     pending_.at(n) = true;
   }
