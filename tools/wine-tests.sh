@@ -31,6 +31,11 @@ Xvfb "$display" -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 cleanup() {
   wineserver -k 2>/dev/null || true
+  # A server that outlived its kill would be a second one for the next run's
+  # prefix, in the CPU figures of its whole jobs.
+  if [ -n "${server:-}" ]; then
+    kill "$server" 2>/dev/null || true
+  fi
   kill "$xvfb" 2>/dev/null || true
 }
 trap cleanup EXIT
@@ -47,6 +52,8 @@ mkdir -p "$WINEPREFIX"
 # opens as a COM port as its controlling terminal, and its hang-up later.
 wineserver -f -p &
 server=$!
+# The harness reads the server's CPU; a stray server of the same prefix must not count.
+export TIDEHAUL_WINESERVER_PID=$server
 for _ in $(seq 100); do
   [ -S "/proc/$server/cwd/socket" ] && break
   sleep 0.1

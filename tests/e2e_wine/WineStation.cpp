@@ -3,10 +3,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <system_error>
 
 namespace th::test {
 
@@ -19,21 +20,27 @@ std::string Env(const char* name) {
   return value != nullptr ? value : "";
 }
 
-// The wine server of the prefix: the process named wineserver* whose
-// environment names the prefix, or the only one.
+bool IsServer(const fs::path& proc) {
+  std::ifstream comm(proc / "comm");
+  std::string command;
+  std::getline(comm, command);
+  return command.rfind("wineserver", 0) == 0;
+}
+
+// The wine server of the session: the one tools/wine-tests.sh started and
+// names, since a stray server of the same prefix may be about; otherwise the
+// process named wineserver* whose environment names the prefix, or the only one.
 pid_t FindServer() {
+  if (const std::string named = Env("TIDEHAUL_WINESERVER_PID");
+      !named.empty() && IsServer("/proc/" + named)) {
+    return std::stoi(named);
+  }
   const std::string prefix = "WINEPREFIX=" + WineSession::Prefix().string();
   pid_t only = -1;
   int count = 0;
   for (const auto& entry : fs::directory_iterator("/proc")) {
     const std::string name = entry.path().filename().string();
-    if (name.find_first_not_of("0123456789") != std::string::npos) {
-      continue;
-    }
-    std::ifstream comm(entry.path() / "comm");
-    std::string command;
-    std::getline(comm, command);
-    if (command.rfind("wineserver", 0) != 0) {
+    if (name.find_first_not_of("0123456789") != std::string::npos || !IsServer(entry.path())) {
       continue;
     }
     const pid_t pid = std::stoi(name);
@@ -68,19 +75,19 @@ double WineSession::ServerCpuSeconds() {
   if (server < 0) {
     return 0;
   }
-  std::ifstream stat("/proc/" + std::to_string(server) + "/stat");
-  std::string all((std::istreambuf_iterator<char>(stat)), {});
-  // Fields after the command's closing parenthesis: utime and stime are the
-  // 12th and 13th of them.
-  std::istringstream rest(all.substr(all.rfind(')') + 2));
-  std::string field;
-  double ticks = 0;
-  for (int i = 1; i <= 13 && rest >> field; ++i) {
-    if (i == 12 || i == 13) {
-      ticks += std::stod(field);
+  // Each thread's time on a CPU in nanoseconds: the first field of its
+  // schedstat. The process's tick counts would be too coarse for the idle rate.
+  std::uint64_t nanoseconds = 0;
+  std::error_code error;
+  for (const auto& task :
+       fs::directory_iterator("/proc/" + std::to_string(server) + "/task", error)) {
+    std::ifstream schedstat(task.path() / "schedstat");
+    std::uint64_t onCpu = 0;
+    if (schedstat >> onCpu) {
+      nanoseconds += onCpu;
     }
   }
-  return ticks / static_cast<double>(::sysconf(_SC_CLK_TCK));
+  return static_cast<double>(nanoseconds) / 1e9;
 }
 
 std::vector<std::string> WineSession::Command(const std::vector<std::string>& programAndArgs) {
