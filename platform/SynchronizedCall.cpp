@@ -25,8 +25,12 @@ void SynchronizedCallQueue::call(std::function<void()> call, const std::function
   }
   calls_.push_back(Entry{std::move(call), &error, &done});
   queued_.notify_all();
-  // The main thread may also take the call first, in runAll() or a wait.
+  // Roused with the lock released: the main thread's first act is to take it,
+  // and it would otherwise wake only to sleep again until this thread waits.
+  // It may also take the call first, in runAll() or a wait.
+  lock.unlock();
   wake();
+  lock.lock();
   done_.wait(lock, [&] { return done; });
   lock.unlock();
   if (error) {
