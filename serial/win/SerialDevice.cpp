@@ -71,11 +71,16 @@ HANDLE ThreadTransferEvent() {
 // resets.
 class Transfer {
  public:
-  Transfer() { overlapped_.hEvent = ThreadTransferEvent(); }
+  Transfer() : event_(ThreadTransferEvent()) {
+    // The low bit set keeps a completion from being queued to a completion
+    // port: the port has none, and asking costs a call into the system for
+    // every transfer that completes at once.
+    overlapped_.hEvent = FromInteger<HANDLE>(reinterpret_cast<ULONG_PTR>(event_) | 1U);
+  }
   Transfer(const Transfer&) = delete;
   Transfer& operator=(const Transfer&) = delete;
 
-  bool Ready() const { return overlapped_.hEvent != nullptr; }
+  bool Ready() const { return event_ != nullptr; }
   OVERLAPPED* Overlapped() { return &overlapped_; }
 
   // Finishes a transfer that `started` (the result of ReadFile or WriteFile)
@@ -87,7 +92,8 @@ class Transfer {
     if (started == FALSE && ::GetLastError() != ERROR_IO_PENDING) {
       return LastError();
     }
-    if (::WaitForSingleObject(overlapped_.hEvent, limitMs) != WAIT_OBJECT_0) {
+    // A transfer that completed at once (queued bytes read) has its result.
+    if (started == FALSE && ::WaitForSingleObject(event_, limitMs) != WAIT_OBJECT_0) {
       ::CancelIoEx(device, &overlapped_);
     }
     if (::GetOverlappedResult(device, &overlapped_, &done, TRUE) != FALSE) {
@@ -103,6 +109,7 @@ class Transfer {
   }
 
  private:
+  HANDLE event_;
   OVERLAPPED overlapped_{};
 };
 
