@@ -258,7 +258,14 @@ std::optional<LinePane::BarLook> LinePane::barLook(int bar) const {
   if (::GetScrollBarInfo(window_, bar == SB_VERT ? OBJID_VSCROLL : OBJID_HSCROLL, &info) == FALSE) {
     return std::nullopt;
   }
-  BarLook look{info.xyThumbTop, info.xyThumbBottom, {}};
+  const RECT& place = info.rcScrollBar;
+  BarLook look;
+  look.thumb.barLength =
+      static_cast<int>(bar == SB_VERT ? place.bottom - place.top : place.right - place.left);
+  // The arrow's own length: Wine reports another figure as dxyLineButton.
+  look.thumb.arrow = ::GetSystemMetrics(bar == SB_VERT ? SM_CYVSCROLL : SM_CXHSCROLL);
+  look.thumb.thumbTop = info.xyThumbTop;
+  look.thumb.thumbBottom = info.xyThumbBottom;
   std::copy(std::begin(info.rgstate), std::end(info.rgstate), look.states.begin());
   return look;
 }
@@ -267,9 +274,21 @@ void LinePane::changeBar(int bar, const Bar& from, const Bar& to) {
   // A long stream moves the values every second but, once the thumb is at its
   // smallest and follows the end, not what the bar shows: the new values are
   // drawn only when the thumb or an arrow would look different.
+  const ScrollValues fromValues{from.max, from.page, from.pos};
+  const ScrollValues toValues{to.max, to.page, to.pos};
+  if (bar == SB_VERT) {
+    if (thumbSettled_ && GrowsAtEnd(fromValues, toValues)) {
+      applyBar(bar, to, false);
+      return;
+    }
+    thumbSettled_ = false;
+  }
   const std::optional<BarLook> before = barLook(bar);
   applyBar(bar, to, false);
   const std::optional<BarLook> after = barLook(bar);
+  if (bar == SB_VERT && after) {
+    thumbSettled_ = ThumbRestsAtEnd(after->thumb, toValues);
+  }
   if (before && after && *before == *after) {
     return;
   }

@@ -11,6 +11,7 @@
 #include "platform/win/WinApi.h"
 #include "ui/LineList.h"
 #include "ui/PaneMetrics.h"
+#include "ui/ScrollThumb.h"
 #include "ui/win/PaintThrottle.h"
 
 namespace th {
@@ -31,6 +32,9 @@ class LinePane : public LineListObserver {
   // The line at the top of the view.
   std::size_t topLine() const { return top_; }
   int horizontalOffset() const { return xOffset_; }
+  // The vertical bar is set without asking the system how it looks, since
+  // lines added at the end cannot change that.
+  bool thumbSettled() const { return thumbSettled_; }
   // Appends show at most every kRefreshMs, and the scroll bars follow them at
   // most every kScrollBarMs; true while either is due. A repaint costs a few
   // dozen calls to the system (under Wine, round trips to its server and the
@@ -72,10 +76,13 @@ class LinePane : public LineListObserver {
   int paddedWidth() const;
   // What a scroll bar shows: its thumb and the state of its parts.
   struct BarLook {
-    int thumbTop = 0;
-    int thumbBottom = 0;
+    ThumbPlace thumb;
     std::array<DWORD, CCHILDREN_SCROLLBAR + 1> states{};
-    bool operator==(const BarLook& other) const = default;
+    bool operator==(const BarLook& other) const {
+      return thumb.barLength == other.thumb.barLength && thumb.arrow == other.thumb.arrow &&
+             thumb.thumbTop == other.thumb.thumbTop &&
+             thumb.thumbBottom == other.thumb.thumbBottom && states == other.states;
+    }
   };
 
   Bars wantedBars() const;
@@ -101,6 +108,9 @@ class LinePane : public LineListObserver {
   std::size_t top_ = 0;
   int xOffset_ = 0;
   bool followEnd_ = true;  // keep the last line in view while lines arrive
+  // The vertical thumb rests at its smallest at the end: more lines at the
+  // end leave the bar's look as it is.
+  bool thumbSettled_ = false;
   Bars shownBars_;
   bool barsShown_ = false;  // shownBars_ is what the bars show
   PaintThrottle refreshThrottle_;

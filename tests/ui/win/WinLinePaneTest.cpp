@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "ui/win/LinePane.h"
 #include "ui/win/MainWindow.h"
@@ -115,6 +116,46 @@ TEST_F(WinLinePaneTest, FollowsTheEndUnlessScrolledAway) {
   panes.mmoRxTemp.append("last");
   settle();
   EXPECT_EQ(pane.topLine(), bottom + 1);
+}
+
+TEST_F(WinLinePaneTest, AThumbAtItsSmallestStopsAskingUntilTheReaderScrolls) {
+  LinePane& pane = window.mmoRxTemp();
+  auto appendAndSettle = [&](int count) {
+    for (int i = 0; i < count; ++i) {
+      panes.mmoRxTemp.append("line");
+    }
+    settle();
+  };
+  auto thumb = [&] {
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof info;
+    ::GetScrollBarInfo(pane.handle(), OBJID_VSCROLL, &info);
+    return std::make_pair(info.xyThumbTop, info.xyThumbBottom);
+  };
+  // A few lines: the thumb still shrinks as lines come.
+  appendAndSettle(12);
+  EXPECT_FALSE(pane.thumbSettled());
+  appendAndSettle(5000);
+  ASSERT_TRUE(pane.thumbSettled());
+  const auto rested = thumb();
+  appendAndSettle(5000);
+  EXPECT_TRUE(pane.thumbSettled());
+  // The bar holds every new value; where the system puts the thumb is unchanged.
+  SCROLLINFO v{};
+  v.cbSize = sizeof v;
+  v.fMask = SIF_ALL;
+  ::GetScrollInfo(pane.handle(), SB_VERT, &v);
+  EXPECT_EQ(v.nMax, 10011);
+  EXPECT_EQ(static_cast<std::size_t>(v.nPos), pane.topLine());
+  EXPECT_EQ(thumb(), rested);
+  ::SendMessageW(pane.handle(), WM_VSCROLL, SB_TOP, 0);
+  EXPECT_FALSE(pane.thumbSettled());
+  ::SendMessageW(pane.handle(), WM_VSCROLL, SB_BOTTOM, 0);
+  appendAndSettle(1);
+  EXPECT_TRUE(pane.thumbSettled());
+  panes.mmoRxTemp.clear();
+  appendAndSettle(12);
+  EXPECT_FALSE(pane.thumbSettled());
 }
 
 TEST_F(WinLinePaneTest, LongLineStaysOneLineAndScrollsSideways) {
