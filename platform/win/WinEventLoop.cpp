@@ -1,5 +1,6 @@
 #include "platform/win/WinEventLoop.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "platform/SynchronizedCall.h"
@@ -128,9 +129,15 @@ void WinEventLoop::waitForMessage(std::uint32_t ms) {
   if (!syncCalls_.empty()) {
     return;
   }
+  DWORD wait = ms;
+  if (beforeWait_) {
+    std::uint32_t until = INFINITE;
+    dispatch([this, &until] { until = beforeWait_(); });
+    wait = std::min<DWORD>(wait, until);
+  }
   // Posted calls, synchronized calls and quit requests all post a message, and
   // due timers count as input: any of them ends the wait.
-  ::MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  ::MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
 void WinEventLoop::post(std::function<void()> call) {

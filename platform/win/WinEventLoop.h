@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -45,6 +46,11 @@ class WinEventLoop : public EventLoop {
   // through the system's message dispatch.
   void runGuarded(const std::function<void()>& fn) { dispatch(fn); }
 
+  // Work done just before each wait (the window shows its pending changes);
+  // it returns the milliseconds after which the wait must end to do more, or
+  // INFINITE. An empty function removes it.
+  void setBeforeWait(std::function<std::uint32_t()> work) { beforeWait_ = std::move(work); }
+
   // The window procedure's way in; not for other callers.
   std::intptr_t handleMessage(unsigned message, std::uintptr_t wParam);
 
@@ -69,6 +75,7 @@ class WinEventLoop : public EventLoop {
   std::deque<std::function<void()>> calls_;
   std::map<TimerId, Timer> timers_;
   TimerId nextTimer_ = 1;
+  std::function<std::uint32_t()> beforeWait_;
   std::atomic<bool> quit_ = false;
   ExceptionRoute exceptions_;
 };

@@ -15,8 +15,6 @@ namespace th {
 namespace {
 
 constexpr wchar_t kClassName[] = L"TidehaulLinePane";
-constexpr UINT_PTR kRefreshTimer = 1;
-constexpr UINT_PTR kBarsTimer = 2;
 constexpr int kWheelLines = 3;
 
 wchar_t DisplayChar(unsigned char byte) {
@@ -51,12 +49,13 @@ HWND MakePaneWindow(HWND parent, const RECT& place, WNDPROC procedure) {
 
 }  // namespace
 
-LinePane::LinePane(LineList& lines, HWND parent, HFONT font, const RECT& place)
+LinePane::LinePane(LineList& lines, HWND parent, HFONT font, const RECT& place,
+                   PaintSchedule& schedule)
     : lines_(lines),
       window_(MakePaneWindow(parent, place, &LinePane::Procedure)),
       font_(font),
-      refreshThrottle_(window_, kRefreshTimer, kRefreshMs),
-      barsThrottle_(window_, kBarsTimer, kScrollBarMs) {
+      refreshThrottle_(schedule, kRefreshMs, [this] { refresh(false); }),
+      barsThrottle_(schedule, kScrollBarMs, [this] { updateBars(true); }) {
   ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   measureFont();
   lines_.setObserver(this);
@@ -93,16 +92,6 @@ LRESULT LinePane::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       refresh(true);
       return 0;
-    case WM_TIMER:
-      if (wParam == kRefreshTimer) {
-        refresh(false);
-        return 0;
-      }
-      if (wParam == kBarsTimer) {
-        updateBars(true);
-        return 0;
-      }
-      break;
     case WM_VSCROLL:
       onVerticalScroll(LOWORD(wParam));
       return 0;

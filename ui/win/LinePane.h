@@ -18,8 +18,9 @@ namespace th {
 
 class LinePane : public LineListObserver {
  public:
-  // A child of `parent` at the given place (in pixels), drawn in `font`.
-  LinePane(LineList& lines, HWND parent, HFONT font, const RECT& place);
+  // A child of `parent` at the given place (in pixels), drawn in `font`;
+  // appends are shown by `schedule`.
+  LinePane(LineList& lines, HWND parent, HFONT font, const RECT& place, PaintSchedule& schedule);
   ~LinePane() override;
   LinePane(const LinePane&) = delete;
   LinePane& operator=(const LinePane&) = delete;

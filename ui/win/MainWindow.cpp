@@ -74,20 +74,25 @@ TfTidehaul::TfTidehaul(Panes& panes, WinEventLoop& loop)
 
   settings_ = std::make_unique<SettingsArea>(window_, font_, nameFont_, scale_);
   settings_->setOnStart([this] { SpeedButton3Click(); });
-  progress_ = std::make_unique<ProgressDisplay>(window_, settings_->PBar_Connect);
+  progress_ = std::make_unique<ProgressDisplay>(settings_->PBar_Connect, schedule_);
   for (std::size_t i = 0; i < panes_.size(); ++i) {
     const PanePlace& pane = kPanePlaces.at(i);
-    panes_.at(i) = std::make_unique<LinePane>(panes.*pane.lines, window_, font_, place(pane.box));
+    panes_.at(i) =
+        std::make_unique<LinePane>(panes.*pane.lines, window_, font_, place(pane.box), schedule_);
   }
-  status_ = std::make_unique<StatusPanels>(window_, font_, scale_);
+  status_ = std::make_unique<StatusPanels>(window_, font_, scale_, schedule_);
   RECT client{};
   ::GetClientRect(window_, &client);
   status_->place(client.right, client.bottom);
   // The handlers reach the window only once it is complete.
   ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  // Pending changes show in a wake-up of the loop that already happens (a
+  // batch of bytes, a tick of the logic), not in one of their own.
+  loop_.setBeforeWait([this] { return schedule_.showDue(); });
 }
 
 TfTidehaul::~TfTidehaul() {
+  loop_.setBeforeWait({});
   ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
   for (auto pane = panes_.rbegin(); pane != panes_.rend(); ++pane) {
     pane->reset();
@@ -157,16 +162,6 @@ LRESULT TfTidehaul::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       status_->place(LOWORD(lParam), HIWORD(lParam));
       return 0;
-    case WM_TIMER:
-      if (wParam == StatusPanels::kFlushTimer) {
-        status_->onTimer();
-        return 0;
-      }
-      if (wParam == ProgressDisplay::kShowTimer) {
-        progress_->onTimer();
-        return 0;
-      }
-      break;
     case WM_SETCURSOR:
       // The busy pointer over every part of the window while a hang-up runs.
       if (busyPointer() && LOWORD(lParam) == HTCLIENT) {

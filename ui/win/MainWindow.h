@@ -16,6 +16,7 @@
 #include "ui/WindowLayout.h"
 #include "ui/WindowView.h"
 #include "ui/win/Appearance.h"
+#include "ui/win/PaintThrottle.h"
 #include "ui/win/WinControls.h"
 
 namespace th {
@@ -91,6 +92,8 @@ class TfTidehaul : public WindowView {
   HWND window_ = nullptr;
   HFONT font_ = nullptr;
   HFONT nameFont_ = nullptr;
+  // Before the displays it serves, which leave it as they go.
+  PaintSchedule schedule_;
   std::unique_ptr<SettingsArea> settings_;
   std::unique_ptr<StatusPanels> status_;
   std::unique_ptr<ProgressDisplay> progress_;

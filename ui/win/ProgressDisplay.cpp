@@ -16,11 +16,11 @@ int BarPosition(HWND bar) {
 
 }  // namespace
 
-ProgressDisplay::ProgressDisplay(HWND host, HWND bar)
+ProgressDisplay::ProgressDisplay(HWND bar, PaintSchedule& schedule)
     : bar_(bar),
       wanted_{BarMax(bar), BarPosition(bar)},
       shown_(wanted_),
-      throttle_(host, kShowTimer, kShowMs) {}
+      throttle_(schedule, kShowMs, [this] { flush(); }) {}
 
 void ProgressDisplay::set(int barMax, int position) {
   wanted_ = Value{barMax, position};
@@ -31,10 +31,6 @@ void ProgressDisplay::set(int barMax, int position) {
   if (throttle_.dueOrLater()) {
     flush();
   }
-}
-
-void ProgressDisplay::onTimer() {
-  flush();
 }
 
 void ProgressDisplay::flush() {

@@ -12,11 +12,9 @@ namespace th {
 class ProgressDisplay {
  public:
   static constexpr std::uint32_t kShowMs = 500;
-  // The timer of `host` that shows a pending value; the host passes its ticks
-  // to onTimer.
-  static constexpr UINT_PTR kShowTimer = 0x5C;
 
-  ProgressDisplay(HWND host, HWND bar);
+  // A pending value is shown by `schedule`.
+  ProgressDisplay(HWND bar, PaintSchedule& schedule);
   ProgressDisplay(const ProgressDisplay&) = delete;
   ProgressDisplay& operator=(const ProgressDisplay&) = delete;
 
@@ -24,7 +22,6 @@ class ProgressDisplay {
   void set(int barMax, int position);
   // Shows a pending value now.
   void flush();
-  void onTimer();
 
  private:
   struct Value {

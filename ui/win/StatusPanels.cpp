@@ -9,8 +9,8 @@
 
 namespace th {
 
-StatusPanels::StatusPanels(HWND host, HFONT font, const LayoutScale& scale)
-    : height_(scale.px(kStatusBarHeight)), throttle_(host, kFlushTimer, kFlushMs) {
+StatusPanels::StatusPanels(HWND host, HFONT font, const LayoutScale& scale, PaintSchedule& schedule)
+    : height_(scale.px(kStatusBarHeight)), throttle_(schedule, kFlushMs, [this] { flush(); }) {
   // Placed by hand, not by the control: the bar keeps its 19 pixels whatever
   // the font, and the window may still be made narrower than the parts.
   bar_ = ::CreateWindowExW(
@@ -41,10 +41,6 @@ void StatusPanels::setText(int i, const Text& text) {
   if (throttle_.dueOrLater()) {
     flush();
   }
-}
-
-void StatusPanels::onTimer() {
-  flush();
 }
 
 void StatusPanels::flush() {

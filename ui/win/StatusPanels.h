@@ -17,10 +17,9 @@ class StatusPanels {
   // Texts written faster than this are shown as the last of them: four
   // repaints a second while lines stream in, for a window nobody watches.
   static constexpr std::uint32_t kFlushMs = 250;
-  // The timer of `host` that shows pending texts; the host passes its ticks to onTimer.
-  static constexpr UINT_PTR kFlushTimer = 0x5B;
 
-  StatusPanels(HWND host, HFONT font, const LayoutScale& scale);
+  // Pending texts are shown by `schedule`.
+  StatusPanels(HWND host, HFONT font, const LayoutScale& scale, PaintSchedule& schedule);
   ~StatusPanels();
   StatusPanels(const StatusPanels&) = delete;
   StatusPanels& operator=(const StatusPanels&) = delete;
@@ -38,7 +37,6 @@ class StatusPanels {
   Text shownText(int i) const;
   // Shows every pending text now.
   void flush();
-  void onTimer();
 
  private:
   HWND bar_ = nullptr;

@@ -51,5 +51,31 @@ TEST(WinEventLoop, OtherWindowsMessagesAreDispatchedToo) {
   ::DestroyWindow(window);
 }
 
+// The work before a wait runs at every wait, and the time it returns ends the
+// wait early; the caller's own limit still holds.
+TEST(WinEventLoop, WorkBeforeAWaitRunsAndShortensIt) {
+  WinEventLoop loop;
+  int runs = 0;
+  loop.setBeforeWait([&runs] {
+    ++runs;
+    return std::uint32_t{30};
+  });
+  DWORD start = ::GetTickCount();
+  loop.waitForMessage(5000);
+  EXPECT_EQ(runs, 1);
+  EXPECT_LT(::GetTickCount() - start, 1000U);
+  loop.setBeforeWait([&runs] {
+    ++runs;
+    return INFINITE;
+  });
+  start = ::GetTickCount();
+  loop.waitForMessage(40);
+  EXPECT_EQ(runs, 2);
+  EXPECT_GE(::GetTickCount() - start, 30U);
+  loop.setBeforeWait({});
+  loop.waitForMessage(1);
+  EXPECT_EQ(runs, 2);
+}
+
 }  // namespace
 }  // namespace th::test
