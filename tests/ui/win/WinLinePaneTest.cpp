@@ -24,6 +24,15 @@ double PrivateBytes() {
   return static_cast<double>(counters.PagefileUsage);
 }
 
+// What the vertical bar holds, whatever it shows.
+SCROLLINFO VerticalValues(const LinePane& pane) {
+  SCROLLINFO v{};
+  v.cbSize = sizeof v;
+  v.fMask = SIF_ALL;
+  ::GetScrollInfo(pane.handle(), SB_VERT, &v);
+  return v;
+}
+
 class WinLinePaneTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -92,10 +101,7 @@ TEST_F(WinLinePaneTest, FollowsTheEndUnlessScrolledAway) {
   settle();
   EXPECT_GT(pane.topLine(), 0U);
   // The bar holds the values even where its look did not change.
-  SCROLLINFO v{};
-  v.cbSize = sizeof v;
-  v.fMask = SIF_ALL;
-  ::GetScrollInfo(pane.handle(), SB_VERT, &v);
+  const SCROLLINFO v = VerticalValues(pane);
   EXPECT_EQ(v.nMax, 99);
   EXPECT_EQ(static_cast<std::size_t>(v.nPos), pane.topLine());
   SCROLLBARINFO atEnd{};
@@ -141,10 +147,7 @@ TEST_F(WinLinePaneTest, AThumbAtItsSmallestStopsAskingUntilTheReaderScrolls) {
   appendAndSettle(5000);
   EXPECT_TRUE(pane.thumbSettled());
   // The bar holds every new value; where the system puts the thumb is unchanged.
-  SCROLLINFO v{};
-  v.cbSize = sizeof v;
-  v.fMask = SIF_ALL;
-  ::GetScrollInfo(pane.handle(), SB_VERT, &v);
+  const SCROLLINFO v = VerticalValues(pane);
   EXPECT_EQ(v.nMax, 10011);
   EXPECT_EQ(static_cast<std::size_t>(v.nPos), pane.topLine());
   EXPECT_EQ(thumb(), rested);
