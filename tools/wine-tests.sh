@@ -50,7 +50,14 @@ mkdir -p "$WINEPREFIX"
 # Wine program then starts in a fraction of a second. In the foreground, so
 # that it is no session leader: one would take the first pseudo-terminal it
 # opens as a COM port as its controlling terminal, and its hang-up later.
-wineserver -f -p &
+# TIDEHAUL_WINESERVER_TRACE=FILE: the server logs every request to FILE, each
+# line led by the time in seconds, for tools/wine-server-calls.sh.
+if [ -n "${TIDEHAUL_WINESERVER_TRACE:-}" ]; then
+  wineserver -f -p -d1 2> >(perl -MTime::HiRes -ne \
+    '$|=1; printf "%.3f %s", Time::HiRes::time(), $_' >"$TIDEHAUL_WINESERVER_TRACE") &
+else
+  wineserver -f -p &
+fi
 server=$!
 # The harness reads the server's CPU; a stray server of the same prefix must not count.
 export TIDEHAUL_WINESERVER_PID=$server
