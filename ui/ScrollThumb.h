@@ -21,6 +21,7 @@ struct ThumbPlace {
   int arrow = 0;
   int thumbTop = 0;
   int thumbBottom = 0;
+  bool operator==(const ThumbPlace& other) const = default;
 };
 
 // The last page of the range is in view.

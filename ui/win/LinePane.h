@@ -79,11 +79,7 @@ class LinePane : public LineListObserver {
   struct BarLook {
     ThumbPlace thumb;
     std::array<DWORD, CCHILDREN_SCROLLBAR + 1> states{};
-    bool operator==(const BarLook& other) const {
-      return thumb.barLength == other.thumb.barLength && thumb.arrow == other.thumb.arrow &&
-             thumb.thumbTop == other.thumb.thumbTop &&
-             thumb.thumbBottom == other.thumb.thumbBottom && states == other.states;
-    }
+    bool operator==(const BarLook& other) const = default;
   };
 
   Bars wantedBars() const;

@@ -18,7 +18,8 @@ class ProgressDisplay {
   ProgressDisplay(const ProgressDisplay&) = delete;
   ProgressDisplay& operator=(const ProgressDisplay&) = delete;
 
-  // The bar shows this range and position within kShowMs.
+  // The bar shows this range and position within kShowMs and the schedule's
+  // lateness.
   void set(int barMax, int position);
   // Shows a pending value now.
   void flush();

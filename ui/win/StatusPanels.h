@@ -28,9 +28,9 @@ class StatusPanels {
   // Keeps the bar along the bottom of a client area this wide and high.
   void place(int clientWidth, int clientHeight);
 
-  // The text is the panel's at once; the bar shows it within kFlushMs. A fetch
-  // writes panel 3 once per received line, and a repaint per line would cost
-  // more than the whole receive path.
+  // The text is the panel's at once; the bar shows it within kFlushMs and the
+  // schedule's lateness. A fetch writes panel 3 once per received line, and a
+  // repaint per line would cost more than the whole receive path.
   void setText(int i, const Text& text);
   const Text& text(int i) const { return texts_.text(i); }
   // The text the bar itself shows now.
