@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "platform/win/WinText.h"
+#include "ui/win/ClassicLook.h"
 #include "ui/win/WinControls.h"
 
 namespace th {
@@ -293,6 +294,7 @@ HWND SettingsArea::speedButton(Origin in, const LayoutElement& e) {
 
 HWND SettingsArea::progressBar(Origin in, const LayoutElement& e) {
   HWND bar = create(PROGRESS_CLASSW, e.text, Shown(e), 0, in, e.box);
+  KeepClassicLook(bar);
   ::SendMessageW(bar, PBM_SETRANGE32, 0, kProgressBarInitialMax);
   ::SendMessageW(bar, PBM_SETPOS, 0, 0);
   return bar;

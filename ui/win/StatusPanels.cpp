@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/win/WinText.h"
+#include "ui/win/ClassicLook.h"
 #include "ui/win/WinControls.h"
 
 namespace th {
@@ -20,6 +21,7 @@ StatusPanels::StatusPanels(HWND host, HFONT font, const LayoutScale& scale, Pain
   if (bar_ == nullptr) {
     throw std::runtime_error("status bar: CreateWindowExW failed");
   }
+  KeepClassicLook(bar_);
   ::SendMessageW(bar_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   std::array<int, kPanelCount> edges{};
   for (int i = 0; i < kPanelCount; ++i) {

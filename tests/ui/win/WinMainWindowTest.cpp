@@ -15,6 +15,9 @@
 #include "ui/win/SettingsArea.h"
 #include "ui/win/StatusPanels.h"
 #include "ui/win/WinControls.h"
+// clang-format off
+#include <uxtheme.h>
+// clang-format on
 
 namespace th {
 namespace {
@@ -335,6 +338,13 @@ TEST_F(WinMainWindowTest, ProgressBarRangeAndPosition) {
   EXPECT_EQ(window.progressPosition(), 1000);
   window.setProgressMax(0);
   EXPECT_EQ(window.progressPosition(), 0);
+}
+
+TEST_F(WinMainWindowTest, ProgressAndStatusBarsKeepTheLookWindowsGivesThem) {
+  // Classic, as on Windows without a common-controls 6 manifest; Wine's
+  // default theme would otherwise draw them, at great cost per repaint.
+  EXPECT_EQ(::GetWindowTheme(element("PBar_Connect")), nullptr);
+  EXPECT_EQ(::GetWindowTheme(element("StatusBar1")), nullptr);
 }
 
 TEST_F(WinMainWindowTest, BusyPointerOverTheWindow) {
