@@ -40,14 +40,14 @@ void AppShell::FormShow() {
   u_.settings.SettingOpen();
 }
 
-void AppShell::WMCopyData(const CopyDataStruct& Data) {
+void AppShell::WMCopyData(const ControlMessage& Data) {
   try {
     // The text ends at the first zero unit or with the data, never beyond it;
     // a lone trailing byte is no unit.
     Text nMsg;
-    if (Data.lpData != nullptr) {
-      for (std::uint32_t i = 0; i + 1 < Data.cbData; i += 2) {
-        const auto unit = static_cast<char16_t>(Data.lpData[i] | (Data.lpData[i + 1] << 8));
+    if (Data.data != nullptr) {
+      for (std::uint32_t i = 0; i + 1 < Data.size; i += 2) {
+        const auto unit = static_cast<char16_t>(Data.data[i] | (Data.data[i + 1] << 8));
         if (unit == 0) {
           break;
         }

@@ -3,20 +3,13 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/ControlMessage.h"
 #include "platform/EventLoop.h"
 #include "platform/Text.h"
 
 namespace th {
 
 class Tidehaul;
-
-// The control message as it arrives: dwData is unused; lpData holds cbData
-// bytes (null when cbData is 0) of UTF-16LE text ended by a zero unit.
-struct CopyDataStruct {
-  std::uint64_t dwData = 0;
-  std::uint32_t cbData = 0;
-  const std::uint8_t* lpData = nullptr;
-};
 
 // The digits "0" to "9" of Target, in order.
 Text FindNumber(const Text& Target);
@@ -30,7 +23,7 @@ class AppShell {
 
   void FormCreate();
   void FormShow();
-  void WMCopyData(const CopyDataStruct& Data);
+  void WMCopyData(const ControlMessage& Data);
   void tmrSchDownTimer();
   void FormCloseQuery(bool& CanClose);
   void Stop_flg();

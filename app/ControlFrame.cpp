@@ -43,14 +43,14 @@ std::size_t ControlFrame::add(const std::uint8_t* data, std::size_t size) {
   return taken;
 }
 
-CopyDataStruct ControlFrame::message() const {
-  CopyDataStruct msg;
+ControlMessage ControlFrame::message() const {
+  ControlMessage msg;
   if (state_ != State::Complete) {
     return msg;
   }
-  msg.dwData = Le64(bytes_.data());
-  msg.cbData = cbData_;
-  msg.lpData = cbData_ == 0 ? nullptr : bytes_.data() + kHeaderSize;
+  msg.tag = Le64(bytes_.data());
+  msg.size = cbData_;
+  msg.data = cbData_ == 0 ? nullptr : bytes_.data() + kHeaderSize;
   return msg;
 }
 

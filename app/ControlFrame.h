@@ -31,7 +31,7 @@ class ControlFrame {
 
   // The message of a complete frame; lpData points into this frame (null when
   // cbData is 0).
-  CopyDataStruct message() const;
+  ControlMessage message() const;
 
  private:
   std::vector<std::uint8_t> bytes_;  // header first, then the data

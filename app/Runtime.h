@@ -3,10 +3,10 @@
 // to the event loop, the window, the port and the operating system.
 #include "app/RunState.h"
 #include "platform/EventLoop.h"
+#include "platform/LineList.h"
 #include "platform/PlatformServices.h"
 #include "platform/Port.h"
 #include "platform/View.h"
-#include "ui/LineList.h"
 
 namespace th {
 
@@ -18,7 +18,9 @@ struct Runtime {
   Port& port;
   PlatformServices& sys;
 
-  const Setup& device(std::int32_t n) const { return rs.DeviceInfo.at(static_cast<std::size_t>(n)); }
+  const Setup& device(std::int32_t n) const {
+    return rs.DeviceInfo.at(static_cast<std::size_t>(n));
+  }
 };
 
 }  // namespace th

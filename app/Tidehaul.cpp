@@ -17,8 +17,8 @@ Tidehaul::Tidehaul(Runtime& runtime)
       fetch(*this),
       job(*this),
       shell(*this) {
-  rt.port.SetOnRxChar([this](int count) { receive.COMPORTRxChar(count); });
-  rt.port.SetOnHangup([this] { receive.COMPORTHangup(); });
+  rt.port.setOnArrival([this](int count) { receive.COMPORTRxChar(count); });
+  rt.port.setOnHangup([this] { receive.COMPORTHangup(); });
 }
 
 }  // namespace th

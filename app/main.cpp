@@ -9,15 +9,15 @@
 #include <cstring>
 #include <memory>
 
-#include "app/linux/ControlSocket.h"
 #include "app/RunState.h"
 #include "app/Runtime.h"
 #include "app/StopSignals.h"
 #include "app/Tidehaul.h"
+#include "app/linux/ControlSocket.h"
+#include "platform/LineList.h"
 #include "platform/linux/LinuxPlatformServices.h"
 #include "platform/qt/QtEventLoop.h"
 #include "serial/SerialLinkPort.h"
-#include "ui/LineList.h"
 #include "ui/window/MainWindow.h"
 
 namespace {
@@ -63,7 +63,7 @@ void Run(int& argc, char** argv) {
   loop.post([&unit] { unit.shell.FormShow(); });
 
   th::ControlSocket control(
-      loop, [&unit](const th::CopyDataStruct& data) { unit.shell.WMCopyData(data); });
+      loop, [&unit](const th::ControlMessage& data) { unit.shell.WMCopyData(data); });
   const std::string name = th::ControlSocket::DefaultName();
   if (const int error = control.listen(name); error != 0) {
     std::fprintf(stderr, "tidehaul: cannot listen on %s: %s\n", name.c_str(), std::strerror(error));
@@ -72,8 +72,8 @@ void Run(int& argc, char** argv) {
   loop.run();
   // Close the port while the logic it notifies still exists: a batch already
   // queued by the event thread runs during the close.
-  if (port.Connected()) {
-    port.Close();
+  if (port.isOpen()) {
+    port.close();
   }
 }
 

@@ -3,7 +3,7 @@
 #include <deque>
 #include <unordered_map>
 
-#include "ui/LineList.h"
+#include "platform/LineList.h"
 
 namespace th {
 

@@ -71,13 +71,13 @@ bool Connection::ComportOpenConnect(std::int32_t Index) {
   Port& port = u_.rt.port;
   const Setup& s = u_.rt.device(Index);
   const ShowPort show{u_.rt.view, s.PortSet.COMPORT.get()};
-  if (port.Connected()) {
-    port.SetRTS(false);
+  if (port.isOpen()) {
+    port.setRts(false);
     u_.waiter.delay(100);
-    port.SetDTR(false);
+    port.setDtr(false);
     u_.waiter.delay(100);
-    port.Close();
-    return port.Connected();
+    port.close();
+    return port.isOpen();
   }
   const Text baudText = s.PortSet.Baudrate.text();
   std::int32_t baud = 0;
@@ -90,15 +90,15 @@ bool Connection::ComportOpenConnect(std::int32_t Index) {
   if (rate == 0) {
     return false;
   }
-  port.SetBaudRate(rate);
-  port.SetPort(u"COM" + IntToText(s.PortSet.COMPORT.get()));
-  port.Open();
+  port.setBaudRate(rate);
+  port.setName(u"COM" + IntToText(s.PortSet.COMPORT.get()));
+  port.open();
   u_.rt.rs.LineLost = false;
-  port.SetRTS(true);
+  port.setRts(true);
   u_.waiter.delay(100);
-  port.SetDTR(true);
+  port.setDtr(true);
   u_.waiter.delay(100);
-  return port.Connected();
+  return port.isOpen();
 }
 
 bool Connection::ModemSettingOpen(std::int32_t Index, bool ComportClose) {
@@ -122,7 +122,7 @@ bool Connection::NoneConnect(std::int32_t Index) {
       return false;
     }
     if (TXCount == rs.Time_Out / 10) {
-      u_.rt.port.WriteStr(command);
+      u_.rt.port.write(command);
       u_.rt.view.setPanelText(2, command);
       ++TXCount;
     }
@@ -140,7 +140,7 @@ bool Connection::ATCommand(std::int32_t Index, bool ComportClose) {
   const Text command = u_.rt.device(Index).ModemSet.Command.text();
   rs.Time_Out = 0;
   rs.Buff.clear();
-  u_.rt.port.WriteStr(command + u"\r\n");
+  u_.rt.port.write(command + u"\r\n");
   u_.rt.view.setPanelText(2, command);
   for (;;) {
     if (rs.Time_Out > 30 || rs.Stop_Flag) {
@@ -165,7 +165,7 @@ bool Connection::CDMACallCMDConnect(std::int32_t Index, bool ComportClose) {
   const Text callCmd = m.CallCMD.text();
   if (!callCmd.empty()) {
     const Text command = callCmd + m.ModemNo.text();
-    u_.rt.port.WriteStr(command + u"\r\n");
+    u_.rt.port.write(command + u"\r\n");
     u_.rt.view.setPanelText(2, command);
     for (;;) {
       if (rs.Time_Out > 400 || rs.Stop_Flag) {
@@ -192,7 +192,7 @@ bool Connection::LTE_CommandConnect(std::int32_t Index) {
   rs.Time_Out = 0;
   rs.Buff.clear();
   const Text command = m.CallCMD.text() + m.ModemNo.text() + u"\r\n";
-  u_.rt.port.WriteStr(command);
+  u_.rt.port.write(command);
   u_.rt.view.setPanelText(2, command);
   for (;;) {
     if (rs.Time_Out > 300 || rs.Stop_Flag) {

@@ -75,11 +75,11 @@ bool Disconnection::AT_DISConnect(std::int32_t Index, bool ComportClose) {
       u_,
       [&] {
         if (!discnt.empty()) {
-          u_.rt.port.WriteStr(discnt);
+          u_.rt.port.write(discnt);
         }
         u_.rt.view.setPanelText(2, discnt);
         u_.waiter.delay(100);
-        u_.rt.port.WriteStr(Tx_DisConnect_Buff());
+        u_.rt.port.write(Tx_DisConnect_Buff());
         u_.rt.view.setPanelText(2, Tx_DisConnect_Buff());
         u_.rt.loop.processPendingMessages();
       },
@@ -95,7 +95,7 @@ bool Disconnection::LTE_DISConnect(std::int32_t Index, bool ComportClose) {
   const bool result = RepeatHangUp(
       u_,
       [&] {
-        u_.rt.port.WriteStr(Tx_DisConnect_Buff() + u"\r\n");
+        u_.rt.port.write(Tx_DisConnect_Buff() + u"\r\n");
         u_.rt.view.setPanelText(2, Tx_DisConnect_Buff());
       },
       [this] { return Confirmed(); });
@@ -107,37 +107,37 @@ bool Disconnection::LTE_DISConnect(std::int32_t Index, bool ComportClose) {
 
 bool Disconnection::ComportOpenDISConnect(std::int32_t Index) {
   Port& port = u_.rt.port;
-  if (!port.Connected()) {
+  if (!port.isOpen()) {
     return false;
   }
   const Text discnt = u_.rt.device(Index).ModemSet.DiscntCMD.text();
   try {
     if (!discnt.empty()) {
-      port.WriteStr(discnt);
+      port.write(discnt);
     }
     u_.rt.view.setPanelText(2, discnt);
-    port.SetRTS(false);
+    port.setRts(false);
     u_.waiter.delay(100);
-    port.SetDTR(false);
+    port.setDtr(false);
     u_.waiter.delay(100);
-    port.Close();
+    port.close();
     return true;
   } catch (...) {
     // The port must not stay open behind a failure: lines down, close, then
     // let the failure pass on.
-    if (port.Connected()) {
+    if (port.isOpen()) {
       try {
-        port.SetRTS(false);
+        port.setRts(false);
       } catch (...) {
       }
       u_.waiter.delay(100);
       try {
-        port.SetDTR(false);
+        port.setDtr(false);
       } catch (...) {
       }
       u_.waiter.delay(100);
       try {
-        port.Close();
+        port.close();
       } catch (...) {
       }
     }

@@ -85,7 +85,7 @@ Text YearPatch(const Text& line, const Text& nowYear) {
 void ReceivePath::COMPORTRxChar(int Count) {
   RunState& rs = u_.rt.rs;
   received_.clear();
-  u_.rt.port.ReadStr(received_, Count);
+  u_.rt.port.read(received_, Count);
   rs.LastRxTick = u_.rt.loop.tick();
   // The count wraps like the 32-bit counter it is instead of overflowing.
   rs.FileSize = static_cast<std::int32_t>(static_cast<std::uint32_t>(rs.FileSize) +

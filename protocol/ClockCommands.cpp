@@ -29,7 +29,7 @@ bool ClockCommands::PROGRAM_COMMAND_TimeRead(std::int32_t nNo) {
     }
     // Sent at the first step and whenever the shown count catches up: every 3 s.
     if (TXCount == secCount) {
-      u_.rt.port.WriteStr(command + u"\r\n");
+      u_.rt.port.write(command + u"\r\n");
       u_.rt.view.setPanelText(2, command);
       ++TXCount;
     }
@@ -69,7 +69,7 @@ bool ClockCommands::PROGRAM_COMMAND_TimeSetting(std::int32_t nNo) {
     }
     if (rs.Time_Out > 20) {
       const Text command = u"#T" + LoggerId(u_, nNo) + u" W " + LoggerClockText(u_.rt.sys.now());
-      u_.rt.port.WriteStr(command + u"\r\n");
+      u_.rt.port.write(command + u"\r\n");
       u_.rt.view.setPanelText(2, command);
       result = true;
     }

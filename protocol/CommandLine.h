@@ -8,7 +8,7 @@ namespace th {
 
 // Writes a command line followed by CR LF.
 inline void WriteCommandLine(Tidehaul& u, const Text& line) {
-  u.rt.port.WriteStr(line + u"\r\n");
+  u.rt.port.write(line + u"\r\n");
 }
 
 // The logger id as stored: its bytes go onto the line unchanged.

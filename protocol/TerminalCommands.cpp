@@ -112,7 +112,7 @@ bool TerminalCommands::PROGRAM_COMMAND_DIR(std::int32_t index) {
 
 bool TerminalCommands::PROGRAM_COMMAND_ROOT(std::int32_t index, bool DIR) {
   const Text line = u"CD \\\r\n";
-  u_.rt.port.WriteStr(line);
+  u_.rt.port.write(line);
   u_.rt.view.setPanelText(2, line);
   if (DIR) {
     PROGRAM_COMMAND_DIR(index);

@@ -38,22 +38,22 @@ SerialLinkPort::SerialLinkPort(EventLoop& loop, std::string executableDirectory)
   port_.SetupSerialPort();
 }
 
-void SerialLinkPort::SetBaudRate(int baud) {
+void SerialLinkPort::setBaudRate(int baud) {
   TBaudRate rate = br9600;
   if (BaudRateFromValue(baud, rate)) {
     port_.SetBaudRate(rate);
   }
 }
 
-int SerialLinkPort::GetBaudRate() const {
+int SerialLinkPort::baudRate() const {
   return port_.BaudRate() == brCustom ? port_.CustomBaudRate() : BaudRateValue(port_.BaudRate());
 }
 
-void SerialLinkPort::SetOnRxChar(RxCharHandler handler) {
+void SerialLinkPort::setOnArrival(ArrivalHandler handler) {
   handler_ = std::move(handler);
 }
 
-void SerialLinkPort::SetOnHangup(HangupHandler handler) {
+void SerialLinkPort::setOnHangup(HangupHandler handler) {
   hangupHandler_ = std::move(handler);
 }
 

@@ -16,25 +16,25 @@ class SerialLinkPort : public Port {
 
   TSerialPort& component() { return port_; }
 
-  bool Connected() const override { return port_.Connected(); }
-  void Open() override { port_.Open(); }
-  void Close() override { port_.Close(); }
-  void SetPort(const Text& name) override { port_.SetPort(name); }
-  Text GetPort() const override { return port_.Port(); }
+  bool isOpen() const override { return port_.Connected(); }
+  void open() override { port_.Open(); }
+  void close() override { port_.Close(); }
+  void setName(const Text& name) override { port_.SetPort(name); }
+  Text name() const override { return port_.Port(); }
   // One of the fifteen rates from 110 to 256000; any other number sets no
   // rate and the port keeps the one it had.
-  void SetBaudRate(int baud) override;
-  int GetBaudRate() const override;
-  void SetDTR(bool on) override { port_.SetDTR(on); }
-  void SetRTS(bool on) override { port_.SetRTS(on); }
-  int WriteStr(const Text& str) override { return port_.WriteStr(str); }
-  int ReadStr(Text& str, int count) override { return port_.ReadStr(str, count); }
-  void SetOnRxChar(RxCharHandler handler) override;
-  void SetOnHangup(HangupHandler handler) override;
+  void setBaudRate(int baud) override;
+  int baudRate() const override;
+  void setDtr(bool on) override { port_.SetDTR(on); }
+  void setRts(bool on) override { port_.SetRTS(on); }
+  int write(const Text& str) override { return port_.WriteStr(str); }
+  int read(Text& str, int count) override { return port_.ReadStr(str, count); }
+  void setOnArrival(ArrivalHandler handler) override;
+  void setOnHangup(HangupHandler handler) override;
 
  private:
   TSerialPort port_;
-  RxCharHandler handler_;
+  ArrivalHandler handler_;
   HangupHandler hangupHandler_;
 };
 

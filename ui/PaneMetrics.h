@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "ui/LineList.h"
+#include "platform/LineList.h"
 
 namespace th {
 

@@ -7,8 +7,8 @@
 #include <optional>
 #include <span>
 
+#include "platform/LineList.h"
 #include "platform/View.h"
-#include "ui/LineList.h"
 
 namespace th {
 

@@ -20,7 +20,7 @@ namespace th {
 
 class ControlSocket {
  public:
-  using Handler = std::function<void(const CopyDataStruct&)>;
+  using Handler = std::function<void(const ControlMessage&)>;
 
   // One message: dwData (8 bytes LE), cbData (4 bytes LE), cbData bytes.
   static constexpr std::size_t kHeaderSize = ControlFrame::kHeaderSize;

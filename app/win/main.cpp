@@ -9,11 +9,11 @@
 #include "app/RunState.h"
 #include "app/Runtime.h"
 #include "app/Tidehaul.h"
+#include "platform/LineList.h"
 #include "platform/win/WinApi.h"
 #include "platform/win/WinEventLoop.h"
 #include "platform/win/WinPlatformServices.h"
 #include "serial/SerialLinkPort.h"
-#include "ui/LineList.h"
 #include "ui/win/MainWindow.h"
 #include "ui/win/WinControls.h"
 
@@ -41,7 +41,7 @@ void Run() {
     unit.shell.FormCloseQuery(CanClose);
     loop.quit();
   });
-  window.setOnCopyData([&unit](const th::CopyDataStruct& data) { unit.shell.WMCopyData(data); });
+  window.setOnCopyData([&unit](const th::ControlMessage& data) { unit.shell.WMCopyData(data); });
   unit.shell.SetWindowCloser([&window] { window.close(); });
 
   unit.shell.FormCreate();
@@ -51,8 +51,8 @@ void Run() {
   loop.run();
   // Close the port while the logic it notifies still exists: a batch already
   // queued by the event thread runs during the close.
-  if (port.Connected()) {
-    port.Close();
+  if (port.isOpen()) {
+    port.close();
   }
 }
 

@@ -29,9 +29,9 @@ std::vector<std::uint8_t> Utf16(std::u16string_view text, bool terminated = true
 }
 
 void SendBytes(Rig& r, const std::vector<std::uint8_t>& bytes) {
-  CopyDataStruct data;
-  data.cbData = static_cast<std::uint32_t>(bytes.size());
-  data.lpData = bytes.empty() ? nullptr : bytes.data();
+  ControlMessage data;
+  data.size = static_cast<std::uint32_t>(bytes.size());
+  data.data = bytes.empty() ? nullptr : bytes.data();
   r.unit.shell.WMCopyData(data);
 }
 
@@ -313,7 +313,7 @@ TEST(ControlMessage, TextEndsAtTheZeroUnitOrTheEndOfTheData) {
   Rig r(port);
   // A null lpData gives an empty label.
   r.view.setMsgText(u"-1");
-  r.unit.shell.WMCopyData(CopyDataStruct{});
+  r.unit.shell.WMCopyData(ControlMessage{});
   EXPECT_EQ(r.view.msgText(), u"");
   // No zero unit: the data ends the text.
   SendBytes(r, Utf16(u"42", false));
@@ -342,9 +342,9 @@ TEST(ControlMessage, ReadsNoByteBeyondCbData) {
   const auto src = Utf16(u"81", false);
   const auto heap = std::make_unique<std::uint8_t[]>(src.size());
   std::copy(src.begin(), src.end(), heap.get());
-  CopyDataStruct data;
-  data.cbData = static_cast<std::uint32_t>(src.size());
-  data.lpData = heap.get();
+  ControlMessage data;
+  data.size = static_cast<std::uint32_t>(src.size());
+  data.data = heap.get();
   r.unit.shell.WMCopyData(data);
   EXPECT_EQ(r.view.msgText(), u"81");
   // A long text without a terminator is cut at four units.

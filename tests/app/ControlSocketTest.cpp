@@ -116,31 +116,30 @@ class ControlSocketTest : public ::testing::Test {
     ::close(fd);
     EXPECT_EQ(reply.bytes, std::vector<std::uint8_t>(8, 0));
     EXPECT_TRUE(reply.closed);
-    EXPECT_EQ(received.back().cbData, (text.size() + 1) * 2);
+    EXPECT_EQ(received.back().size, (text.size() + 1) * 2);
   }
 
   struct Message {
-    std::uint64_t dwData;
-    std::uint32_t cbData;
+    std::uint64_t tag;
+    std::uint32_t size;
     bool nullData;
     std::vector<std::uint8_t> data;
   };
   BasicEventLoop loop{BasicEventLoop::Clock::Steady};
   std::vector<Message> received;
   std::string name = UniqueName();
-  ControlSocket socket{
-      loop, [this](const CopyDataStruct& d) {
-        received.push_back({d.dwData, d.cbData, d.lpData == nullptr,
-                            d.lpData == nullptr
-                                ? std::vector<std::uint8_t>{}
-                                : std::vector<std::uint8_t>(d.lpData, d.lpData + d.cbData)});
-      }};
+  ControlSocket socket{loop, [this](const ControlMessage& d) {
+                         received.push_back({d.tag, d.size, d.data == nullptr,
+                                             d.data == nullptr ? std::vector<std::uint8_t>{}
+                                                               : std::vector<std::uint8_t>(
+                                                                     d.data, d.data + d.size)});
+                       }};
 };
 
 TEST_F(ControlSocketTest, ValidMessageReachesTheHandlerAndGetsEightZeroBytes) {
   expectServed(u"0007");
   ASSERT_EQ(received.size(), 1u);
-  EXPECT_EQ(received[0].dwData, 0u);
+  EXPECT_EQ(received[0].tag, 0u);
   EXPECT_EQ(received[0].data, (std::vector<std::uint8_t>{'0', 0, '0', 0, '0', 0, '7', 0, 0, 0}));
 }
 
@@ -325,7 +324,7 @@ TEST_F(ControlSocketTest, ManyConnectionsAtOnceAreSurvived) {
 }
 
 TEST_F(ControlSocketTest, AFailingHandlerStillAnswers) {
-  ControlSocket throwing(loop, [](const CopyDataStruct&) { throw std::runtime_error("no"); });
+  ControlSocket throwing(loop, [](const ControlMessage&) { throw std::runtime_error("no"); });
   const std::string other = UniqueName();
   ASSERT_EQ(throwing.listen(other), 0);
   const int fd = Connect(other);
@@ -342,7 +341,7 @@ TEST_F(ControlSocketTest, AFailingHandlerStillAnswers) {
 }
 
 TEST_F(ControlSocketTest, SecondListenerOnTheSameNameFails) {
-  ControlSocket second(loop, [](const CopyDataStruct&) {});
+  ControlSocket second(loop, [](const ControlMessage&) {});
   EXPECT_EQ(second.listen(name), EADDRINUSE);
 }
 
@@ -389,7 +388,7 @@ TEST_F(ControlSocketTest, SendToolClientGetsItsReply) {
   client.join();
   EXPECT_TRUE(result.ok) << result.error;
   ASSERT_EQ(received.size(), 1u);
-  EXPECT_EQ(received[0].cbData, 10u);
+  EXPECT_EQ(received[0].size, 10u);
 }
 
 TEST(ControlSocketLifetime, DestroyedWithClientsConnectedAndRepliesQueued) {
@@ -399,7 +398,7 @@ TEST(ControlSocketLifetime, DestroyedWithClientsConnectedAndRepliesQueued) {
   int pending = -1;
   bool ran = false;
   {
-    ControlSocket socket(loop, [&](const CopyDataStruct&) { ran = true; });
+    ControlSocket socket(loop, [&](const ControlMessage&) { ran = true; });
     ASSERT_EQ(socket.listen(name), 0);
     silent = Connect(name);
     pending = Connect(name);

@@ -5,7 +5,7 @@
 namespace th::test {
 
 FetchRig::FetchRig() {
-  port.Open();
+  port.open();
   rig.rs.Connect_flg = true;
   rig.rs.NowYear = u"24";
   Setup& d = device();

@@ -204,7 +204,7 @@ TEST_F(Delete, NegativeSizeRaisesBeforeSendingAnything) {
 TEST_F(Delete, APortErrorStillResetsTheProgress) {
   f.rig.rs.FileSizeChk = 10;
   f.rig.view.setProgressPosition(40);
-  f.logger.onCommand = [&](const std::string&) { f.port.Close(); };
+  f.logger.onCommand = [&](const std::string&) { f.port.close(); };
   EXPECT_ANY_THROW(f.rig.unit.files.PROGRAM_COMMAND_DELTEFILE(kDev, 1));
   EXPECT_EQ(f.rig.view.progressPosition(), 0);
 }

@@ -120,7 +120,7 @@ TEST_F(Fetch, EmptyLoggerFileIsCompleteAndDeleted) {
 TEST_F(Fetch, PortErrorEndsTheFetchSavesWhatCameAndLogs) {
   f.logger.onCommand = [&](const std::string& line) {
     if (line == "DIR") {
-      f.rig.loop.startTimer(100, false, [&] { f.port.Close(); });
+      f.rig.loop.startTimer(100, false, [&] { f.port.close(); });
     }
   };
   EXPECT_NO_THROW(Run());

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/LineList.h"
+#include "platform/LineList.h"
 
 namespace th {
 namespace {

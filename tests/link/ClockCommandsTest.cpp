@@ -14,7 +14,7 @@ const std::string kSet = "#T01 W 24 05 06 14 05\r\n";
 const std::string kNoAnswer = "Station 4 : DataLogger no answer -2024-05-06 14:05:31";
 
 struct ClockRig : LinkRig {
-  ClockRig() : LinkRig(DeviceSpec{}) { sim->Open(); }
+  ClockRig() : LinkRig(DeviceSpec{}) { sim->open(); }
   std::string log() const { return ReadWholeFile(rig->dir.path() / "LogFile.Log"); }
 };
 
@@ -58,7 +58,7 @@ TEST(ClockRead, EmptyLoggerIdWritesNothingForIt) {
   DeviceSpec d;
   d.logId = "";
   LinkRig r(d);
-  r.sim->Open();
+  r.sim->open();
   r.on("#T R\r\n", "Time Read\r", 10);
   EXPECT_TRUE(r.unit().clock.PROGRAM_COMMAND_TimeRead(3));
   EXPECT_EQ(r.writes(), Strings{"0:#T R\r\n"});
@@ -148,7 +148,7 @@ TEST(LoggerId, EveryCommandSendsTheStoredBytes) {
       EXPECT_EQ(r.writes(), Strings{"202:" + read});
     }
     LinkRig r(d);
-    r.sim->Open();
+    r.sim->open();
     r.on(read, "Time Read\r\n", 10);
     EXPECT_TRUE(r.unit().clock.PROGRAM_COMMAND_TimeRead(3));
     r.rs().Time_Out = 21;

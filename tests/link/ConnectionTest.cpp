@@ -280,13 +280,13 @@ TEST(OpenStep, PortThatCannotBeOpenedRaisesAfterShowingThePort) {
     EXPECT_EQ(e.Code, SError_OpenFailed);
     EXPECT_EQ(e.WinCode, 2);
   }
-  EXPECT_FALSE(r.sim->Connected());
+  EXPECT_FALSE(r.sim->isOpen());
   EXPECT_EQ(r.panel(0), Strings{"COM3 Open"});
 }
 
 TEST(OpenStep, PortAlreadyOpenIsClosedAndTheConnectionFails) {
   LinkRig r(DeviceSpec{});
-  r.sim->Open();
+  r.sim->open();
   EXPECT_FALSE(r.unit().connection.Connect(3, true));
   EXPECT_EQ(r.events(), (Strings{"open COM1 9600", "RTS 0", "DTR 0", "close"}));
   EXPECT_TRUE(r.writes().empty());

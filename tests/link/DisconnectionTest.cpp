@@ -18,7 +18,7 @@ DeviceSpec Modem(const std::string& type) {
 
 // The port open as after a connection, the clock at 0.
 void OpenPort(LinkRig& r) {
-  r.sim->Open();
+  r.sim->open();
   r.rs().Connect_flg = true;
 }
 
@@ -47,7 +47,7 @@ TEST(DirectHangUp, NoTypeRunsNothing) {
   LinkRig r(Modem("TCP/IP"));
   OpenPort(r);
   EXPECT_FALSE(r.unit().disconnection.DISConnect(3, true));
-  EXPECT_TRUE(r.sim->Connected());
+  EXPECT_TRUE(r.sim->isOpen());
   EXPECT_FALSE(r.rs().Connect_flg);
 }
 
@@ -70,7 +70,7 @@ TEST(ModemHangUp, ErrorAlsoConfirms) {
   r.on(kEsc, "ERROR\r\n", 150);
   EXPECT_TRUE(r.unit().disconnection.DISConnect(3, true));
   EXPECT_EQ(r.writes(), (Strings{"101:ATH", "202:" + kEsc, "303:ATH", "404:" + kEsc, "505:ATH"}));
-  EXPECT_FALSE(r.sim->Connected());
+  EXPECT_FALSE(r.sim->isOpen());
 }
 
 TEST(ModemHangUp, UnansweredRuns26CyclesAndLeavesThePortOpen) {
@@ -91,7 +91,7 @@ TEST(ModemHangUp, UnansweredRuns26CyclesAndLeavesThePortOpen) {
     EXPECT_EQ(r.now(), 101u + 26 * 202);
     EXPECT_EQ(r.panel(1), Counted("DISConnecting-", Tenths(2, 52, 2)));
     EXPECT_EQ(r.panel(1).back(), "DISConnecting-5[sec]");
-    EXPECT_TRUE(r.sim->Connected());
+    EXPECT_TRUE(r.sim->isOpen());
     EXPECT_FALSE(r.rs().Connect_flg);
   }
 }
@@ -104,7 +104,7 @@ TEST(ModemHangUp, EmptyDisconnectCommandSendsOnlyTheEscape) {
   r.on(kEsc, "NO CARRIER\r", 10);
   EXPECT_TRUE(r.unit().disconnection.DISConnect(3, true));
   EXPECT_EQ(r.writes(), Strings{"202:" + kEsc});
-  EXPECT_FALSE(r.sim->Connected());
+  EXPECT_FALSE(r.sim->isOpen());
 }
 
 TEST(LteHangUp, ConfirmedWritesTheEscapeWithLineEndThenTheCommandAndCloses) {
@@ -115,7 +115,7 @@ TEST(LteHangUp, ConfirmedWritesTheEscapeWithLineEndThenTheCommandAndCloses) {
   EXPECT_EQ(r.writes(), (Strings{"101:" + kEsc + "\r\n", "202:ATH"}));
   EXPECT_EQ(r.panel(2), (Strings{kEsc, "ATH"}));
   EXPECT_EQ(r.now(), 404u);
-  EXPECT_FALSE(r.sim->Connected());
+  EXPECT_FALSE(r.sim->isOpen());
 }
 
 TEST(LteHangUp, UnansweredStillClosesWhenAsked) {
@@ -129,7 +129,7 @@ TEST(LteHangUp, UnansweredStillClosesWhenAsked) {
   }
   EXPECT_EQ(w.back(), std::to_string(101 + 26 * 101) + ":ATH");
   EXPECT_EQ(r.panel(1), Counted("DISConnecting-", Tenths(2, 52, 2)));
-  EXPECT_FALSE(r.sim->Connected());
+  EXPECT_FALSE(r.sim->isOpen());
 }
 
 TEST(LteHangUp, WithoutComportCloseThePortStaysOpen) {
@@ -137,7 +137,7 @@ TEST(LteHangUp, WithoutComportCloseThePortStaysOpen) {
   OpenPort(r);
   r.on(kEsc + "\r\n", "NO CARRIER\r\n", 50);
   EXPECT_TRUE(r.unit().disconnection.DISConnect(3, false));
-  EXPECT_TRUE(r.sim->Connected());
+  EXPECT_TRUE(r.sim->isOpen());
 }
 
 TEST(HangUpStop, CloseRequestEndsTheCyclesAtOnce) {
@@ -147,7 +147,7 @@ TEST(HangUpStop, CloseRequestEndsTheCyclesAtOnce) {
     r.closeAt(500);
     EXPECT_FALSE(r.unit().disconnection.DISConnect(3, true));
     EXPECT_EQ(r.now(), 500u);
-    EXPECT_TRUE(r.sim->Connected());  // unconfirmed
+    EXPECT_TRUE(r.sim->isOpen());  // unconfirmed
   }
   {
     LinkRig r(Modem("TWX-314"));
@@ -155,7 +155,7 @@ TEST(HangUpStop, CloseRequestEndsTheCyclesAtOnce) {
     r.closeAt(500);
     EXPECT_FALSE(r.unit().disconnection.DISConnect(3, true));
     EXPECT_EQ(r.now(), 500u);
-    EXPECT_FALSE(r.sim->Connected());
+    EXPECT_FALSE(r.sim->isOpen());
   }
 }
 

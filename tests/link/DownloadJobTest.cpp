@@ -132,7 +132,7 @@ TEST(DownloadJob, TickStartedJobRunsToTheEndOfTheProgram) {
   EXPECT_FALSE(r.rig->loop.stalled());
   EXPECT_EQ(Head(r.writes(), 2), (Strings{"1202:" + kRead, "3323:" + kSet}));
   EXPECT_EQ(r.panel(0), (Strings{"COM3 Open", "Waiting-11[Sec]"}));
-  EXPECT_FALSE(r.sim->Connected());
+  EXPECT_FALSE(r.sim->isOpen());
   EXPECT_TRUE(r.rs().delay_stop_flg);
 }
 

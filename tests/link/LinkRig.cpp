@@ -4,11 +4,11 @@
 
 namespace th::test {
 
-int FaultyPort::WriteStr(const Text& str) {
+int FaultyPort::write(const Text& str) {
   if (failWrites && !str.empty()) {
     throw ESerialPort::Make(SError_WriteFailed, 5);
   }
-  return SimulatedPort::WriteStr(str);
+  return SimulatedPort::write(str);
 }
 
 LinkRig::LinkRig() : rig(std::make_unique<SimRig<FaultyPort>>()), sim(&rig->port) {

@@ -15,7 +15,7 @@ namespace th::test {
 class FaultyPort : public SimulatedPort {
  public:
   using SimulatedPort::SimulatedPort;
-  int WriteStr(const Text& str) override;
+  int write(const Text& str) override;
   bool failWrites = false;
 };
 

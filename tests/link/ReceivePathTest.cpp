@@ -14,7 +14,7 @@ namespace {
 // Hands the receive path whatever the test queued, as one notification.
 class FeedPort : public NullPort {
  public:
-  int ReadStr(Text& str, int count) override {
+  int read(Text& str, int count) override {
     const auto n = std::min(pending.size(), static_cast<std::size_t>(count));
     str = BytesToText(std::string_view(pending).substr(0, n));
     pending.erase(0, n);

@@ -225,21 +225,21 @@ TEST(SerialLinkPortHangup, TheLinkHandlerHearsTheFarEndGo) {
   SerialLinkPort link(loop, dir.str() + "/");
   std::string received;
   int hangups = 0;
-  link.SetOnRxChar([&](int count) {
+  link.setOnArrival([&](int count) {
     Text got;
-    link.ReadStr(got, count);
+    link.read(got, count);
     received += ToUtf8(got);
   });
-  link.SetOnHangup([&] { ++hangups; });
-  link.SetPort(u"COM3");
-  link.Open();
+  link.setOnHangup([&] { ++hangups; });
+  link.setName(u"COM3");
+  link.open();
   far.send("bye");
   ASSERT_TRUE(PumpUntil(loop, [&] { return received == "bye"; }));
   far.closeMaster();
   ASSERT_TRUE(PumpUntil(loop, [&] { return hangups == 1; }));
   PumpFor(loop, 50);
   EXPECT_EQ(hangups, 1);
-  link.Close();
+  link.close();
 }
 
 }  // namespace

@@ -7,28 +7,28 @@ namespace th::test {
 
 class NullPort : public Port {
  public:
-  bool Connected() const override { return open_; }
-  void Open() override { open_ = true; }
-  void Close() override { open_ = false; }
-  void SetPort(const Text& name) override { name_ = name; }
-  Text GetPort() const override { return name_; }
-  void SetBaudRate(int baud) override { baud_ = baud; }
-  int GetBaudRate() const override { return baud_; }
-  void SetDTR(bool) override {}
-  void SetRTS(bool) override {}
-  int WriteStr(const Text& str) override { return static_cast<int>(str.size()); }
-  int ReadStr(Text& str, int) override {
+  bool isOpen() const override { return open_; }
+  void open() override { open_ = true; }
+  void close() override { open_ = false; }
+  void setName(const Text& name) override { name_ = name; }
+  Text name() const override { return name_; }
+  void setBaudRate(int baud) override { baud_ = baud; }
+  int baudRate() const override { return baud_; }
+  void setDtr(bool) override {}
+  void setRts(bool) override {}
+  int write(const Text& str) override { return static_cast<int>(str.size()); }
+  int read(Text& str, int) override {
     str.clear();
     return 0;
   }
-  void SetOnRxChar(RxCharHandler handler) override { handler_ = std::move(handler); }
-  void SetOnHangup(HangupHandler /*handler*/) override {}
+  void setOnArrival(ArrivalHandler handler) override { handler_ = std::move(handler); }
+  void setOnHangup(HangupHandler /*handler*/) override {}
 
  private:
   bool open_ = false;
   Text name_ = u"COM1";
   int baud_ = 9600;
-  RxCharHandler handler_;
+  ArrivalHandler handler_;
 };
 
 }  // namespace th::test

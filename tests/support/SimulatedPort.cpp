@@ -4,7 +4,7 @@
 
 namespace th::test {
 
-void SimulatedPort::Open() {
+void SimulatedPort::open() {
   if (open_) {
     return;
   }
@@ -18,7 +18,7 @@ void SimulatedPort::Open() {
   events_.push_back("open " + ToUtf8(name_) + " " + std::to_string(baud_));
 }
 
-void SimulatedPort::Close() {
+void SimulatedPort::close() {
   if (!open_) {
     return;
   }
@@ -28,21 +28,21 @@ void SimulatedPort::Close() {
   events_.push_back("close");
 }
 
-void SimulatedPort::SetDTR(bool on) {
+void SimulatedPort::setDtr(bool on) {
   if (!open_) {
     throw ESerialPort::Make(SError_EscapeComFailed, 9);
   }
   events_.push_back(on ? "DTR 1" : "DTR 0");
 }
 
-void SimulatedPort::SetRTS(bool on) {
+void SimulatedPort::setRts(bool on) {
   if (!open_) {
     throw ESerialPort::Make(SError_EscapeComFailed, 9);
   }
   events_.push_back(on ? "RTS 1" : "RTS 0");
 }
 
-int SimulatedPort::WriteStr(const Text& str) {
+int SimulatedPort::write(const Text& str) {
   if (str.empty()) {
     return 0;
   }
@@ -57,7 +57,7 @@ int SimulatedPort::WriteStr(const Text& str) {
   return static_cast<int>(bytes.size());
 }
 
-int SimulatedPort::ReadStr(Text& str, int count) {
+int SimulatedPort::read(Text& str, int count) {
   str.clear();
   if (count <= 0) {
     return 0;

@@ -16,19 +16,19 @@ class SimulatedPort : public Port {
  public:
   explicit SimulatedPort(EventLoop& loop) : loop_(loop) {}
 
-  bool Connected() const override { return open_; }
-  void Open() override;
-  void Close() override;
-  void SetPort(const Text& name) override { name_ = name; }
-  Text GetPort() const override { return name_; }
-  void SetBaudRate(int baud) override { baud_ = baud; }
-  int GetBaudRate() const override { return baud_; }
-  void SetDTR(bool on) override;
-  void SetRTS(bool on) override;
-  int WriteStr(const Text& str) override;
-  int ReadStr(Text& str, int count) override;
-  void SetOnRxChar(RxCharHandler handler) override { handler_ = std::move(handler); }
-  void SetOnHangup(HangupHandler handler) override { hangupHandler_ = std::move(handler); }
+  bool isOpen() const override { return open_; }
+  void open() override;
+  void close() override;
+  void setName(const Text& name) override { name_ = name; }
+  Text name() const override { return name_; }
+  void setBaudRate(int baud) override { baud_ = baud; }
+  int baudRate() const override { return baud_; }
+  void setDtr(bool on) override;
+  void setRts(bool on) override;
+  int write(const Text& str) override;
+  int read(Text& str, int count) override;
+  void setOnArrival(ArrivalHandler handler) override { handler_ = std::move(handler); }
+  void setOnHangup(HangupHandler handler) override { hangupHandler_ = std::move(handler); }
 
   // --- the far end ---
   struct Write {
@@ -61,7 +61,7 @@ class SimulatedPort : public Port {
   bool open_ = false;
   Text name_ = u"COM1";
   int baud_ = 9600;
-  RxCharHandler handler_;
+  ArrivalHandler handler_;
   HangupHandler hangupHandler_;
   bool hungUp_ = false;
   Responder responder_;

@@ -116,7 +116,7 @@ TEST(WindowInit, ManualStartWithoutNumberRunsNoJobAndEndsTheWait) {
   rig.window.setOnStart([&] { rig.unit.shell.SpeedButton3Click(); });
   rig.window.SpeedButton3Click();
   EXPECT_EQ(rig.rs.repeatCnt, 11);
-  EXPECT_FALSE(rig.port.Connected());
+  EXPECT_FALSE(rig.port.isOpen());
   EXPECT_TRUE(rig.window.panelText(0).empty());
 }
 

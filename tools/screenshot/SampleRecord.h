@@ -15,22 +15,22 @@ void FillSampleRecord(Setup& s);
 // The screenshot never opens a line.
 class IdlePort : public Port {
  public:
-  bool Connected() const override { return false; }
-  void Open() override {}
-  void Close() override {}
-  void SetPort(const Text& name) override { name_ = name; }
-  Text GetPort() const override { return name_; }
-  void SetBaudRate(int baud) override { baud_ = baud; }
-  int GetBaudRate() const override { return baud_; }
-  void SetDTR(bool /*on*/) override {}
-  void SetRTS(bool /*on*/) override {}
-  int WriteStr(const Text& /*str*/) override { return 0; }
-  int ReadStr(Text& str, int /*count*/) override {
+  bool isOpen() const override { return false; }
+  void open() override {}
+  void close() override {}
+  void setName(const Text& name) override { name_ = name; }
+  Text name() const override { return name_; }
+  void setBaudRate(int baud) override { baud_ = baud; }
+  int baudRate() const override { return baud_; }
+  void setDtr(bool /*on*/) override {}
+  void setRts(bool /*on*/) override {}
+  int write(const Text& /*str*/) override { return 0; }
+  int read(Text& str, int /*count*/) override {
     str.clear();
     return 0;
   }
-  void SetOnRxChar(RxCharHandler /*handler*/) override {}
-  void SetOnHangup(HangupHandler /*handler*/) override {}
+  void setOnArrival(ArrivalHandler /*handler*/) override {}
+  void setOnHangup(HangupHandler /*handler*/) override {}
 
  private:
   Text name_ = u"COM1";

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/LineList.h"
 #include "platform/win/WinApi.h"
-#include "ui/LineList.h"
 #include "ui/PaneMetrics.h"
 #include "ui/ScrollThumb.h"
 #include "ui/win/PaintThrottle.h"

@@ -42,16 +42,16 @@ Text WindowText(HWND window) {
 
 }  // namespace
 
-CopyDataStruct CopyDataFromMessage(LPARAM lParam) {
-  CopyDataStruct data;
+ControlMessage CopyDataFromMessage(LPARAM lParam) {
+  ControlMessage data;
   const auto* message = FromInteger<const COPYDATASTRUCT*>(lParam);
   if (message == nullptr) {
     return data;
   }
-  data.dwData = static_cast<std::uint64_t>(message->dwData);
+  data.tag = static_cast<std::uint64_t>(message->dwData);
   if (message->lpData != nullptr) {
-    data.cbData = static_cast<std::uint32_t>(message->cbData);
-    data.lpData = static_cast<const std::uint8_t*>(message->lpData);
+    data.size = static_cast<std::uint32_t>(message->cbData);
+    data.data = static_cast<const std::uint8_t*>(message->lpData);
   }
   return data;
 }
@@ -147,7 +147,7 @@ LRESULT TfTidehaul::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COPYDATA: {
       // Trusted for nothing: the handler reads at most cbData bytes, and
       // whatever happens the sender gets 0.
-      const CopyDataStruct data = CopyDataFromMessage(lParam);
+      const ControlMessage data = CopyDataFromMessage(lParam);
       if (onCopyData_) {
         loop_.runGuarded([this, &data] { onCopyData_(data); });
       }

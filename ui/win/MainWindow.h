@@ -9,10 +9,10 @@
 #include <memory>
 #include <string>
 
-#include "app/AppShell.h"
+#include "platform/ControlMessage.h"
+#include "platform/LineList.h"
 #include "platform/win/WinApi.h"
 #include "platform/win/WinEventLoop.h"
-#include "ui/LineList.h"
 #include "ui/WindowLayout.h"
 #include "ui/WindowView.h"
 #include "ui/win/Appearance.h"
@@ -28,7 +28,7 @@ class StatusPanels;
 
 // The control message as it reached the window procedure: a null lParam, or a
 // null lpData whatever cbData says, gives an empty message.
-CopyDataStruct CopyDataFromMessage(LPARAM lParam);
+ControlMessage CopyDataFromMessage(LPARAM lParam);
 
 class TfTidehaul : public WindowView {
  public:
@@ -54,7 +54,7 @@ class TfTidehaul : public WindowView {
   // another program); the close always goes ahead.
   void setOnCloseRequest(std::function<void()> f) { onCloseRequest_ = std::move(f); }
   // WM_COPYDATA; answered with 0 whatever the handler does.
-  void setOnCopyData(std::function<void(const CopyDataStruct&)> f) { onCopyData_ = std::move(f); }
+  void setOnCopyData(std::function<void(const ControlMessage&)> f) { onCopyData_ = std::move(f); }
   void SpeedButton3Click();
   // The status panels and the progress bar show their latest values now
   // instead of at their next refresh.
@@ -100,7 +100,7 @@ class TfTidehaul : public WindowView {
   std::array<std::unique_ptr<LinePane>, kPaneCount> panes_;
   std::function<void()> onStart_;
   std::function<void()> onCloseRequest_;
-  std::function<void(const CopyDataStruct&)> onCopyData_;
+  std::function<void(const ControlMessage&)> onCopyData_;
 };
 
 }  // namespace th

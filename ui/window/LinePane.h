@@ -9,7 +9,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "ui/LineList.h"
+#include "platform/LineList.h"
 #include "ui/PaneMetrics.h"
 
 namespace th {

@@ -6,7 +6,7 @@
 #include <array>
 #include <functional>
 
-#include "ui/LineList.h"
+#include "platform/LineList.h"
 #include "ui/WindowLayout.h"
 #include "ui/WindowView.h"
 

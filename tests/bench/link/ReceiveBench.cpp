@@ -53,7 +53,7 @@ void Assemble(benchmark::State& state, const Text& line) {
 // line per notification.
 class FeedPort : public NullPort {
  public:
-  int ReadStr(Text& str, int count) override {
+  int read(Text& str, int count) override {
     str = BytesToText(std::string_view(bytes).substr(0, static_cast<std::size_t>(count)));
     return count;
   }

@@ -352,19 +352,19 @@ TEST_F(WinSerial, ClosedPortReportsTheInvalidHandleCode) {
 TEST_F(WinSerial, TheToolsPortTalksThroughTheLinkSeam) {
   SerialLinkPort link(loop, "");
   std::string got;
-  link.SetOnRxChar([&](int count) {
+  link.setOnArrival([&](int count) {
     Text text;
-    link.ReadStr(text, count);
+    link.read(text, count);
     got += ToUtf8(text);
   });
-  link.SetPort(u"COM10");
-  link.SetBaudRate(115200);
-  link.Open();
-  EXPECT_EQ(link.WriteStr(u"#T\r\n"), 4);
+  link.setName(u"COM10");
+  link.setBaudRate(115200);
+  link.open();
+  EXPECT_EQ(link.write(u"#T\r\n"), 4);
   EXPECT_EQ(line->receive(4), "#T\r\n");
   line->send("OK\r");
   ASSERT_TRUE(PumpUntil(loop, [&] { return got == "OK\r"; }));
-  link.Close();
+  link.close();
 }
 
 }  // namespace

@@ -360,12 +360,12 @@ TEST_F(WinMainWindowTest, BusyPointerOverTheWindow) {
 }
 
 TEST_F(WinMainWindowTest, ControlMessageIsTrustedForNothing) {
-  std::vector<CopyDataStruct> got;
+  std::vector<ControlMessage> got;
   std::vector<std::string> texts;
-  window.setOnCopyData([&](const CopyDataStruct& d) {
+  window.setOnCopyData([&](const ControlMessage& d) {
     got.push_back(d);
-    texts.emplace_back(reinterpret_cast<const char*>(d.lpData), d.lpData != nullptr ? d.cbData : 0);
-    if (d.dwData == 13) {
+    texts.emplace_back(reinterpret_cast<const char*>(d.data), d.data != nullptr ? d.size : 0);
+    if (d.tag == 13) {
       throw std::runtime_error("handler failed");
     }
   });
@@ -381,13 +381,13 @@ TEST_F(WinMainWindowTest, ControlMessageIsTrustedForNothing) {
   EXPECT_EQ(send(reinterpret_cast<LPARAM>(&nullWithSize)), 0);
   EXPECT_EQ(send(reinterpret_cast<LPARAM>(&failing)), 0);
   ASSERT_EQ(got.size(), 4U);
-  EXPECT_EQ(got[0].dwData, ~std::uint64_t{0});
-  EXPECT_EQ(got[0].cbData, 4U);
+  EXPECT_EQ(got[0].tag, ~std::uint64_t{0});
+  EXPECT_EQ(got[0].size, 4U);
   EXPECT_EQ(texts[0], std::string("3\0\0\0", 4));
-  EXPECT_EQ(got[1].cbData, 0U);
-  EXPECT_EQ(got[1].lpData, nullptr);
-  EXPECT_EQ(got[2].cbData, 0U);  // a size without data is no data
-  EXPECT_EQ(got[2].lpData, nullptr);
+  EXPECT_EQ(got[1].size, 0U);
+  EXPECT_EQ(got[1].data, nullptr);
+  EXPECT_EQ(got[2].size, 0U);  // a size without data is no data
+  EXPECT_EQ(got[2].data, nullptr);
   // The failure reached the loop's handler, not the sender.
   EXPECT_EQ(handled, std::vector<std::string>{"handler failed"});
 }

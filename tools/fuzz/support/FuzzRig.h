@@ -17,7 +17,7 @@ namespace th::fuzz {
 // Hands the receive path what the target queued, as one notification each.
 class FeedPort : public test::NullPort {
  public:
-  int ReadStr(Text& str, int count) override {
+  int read(Text& str, int count) override {
     const auto n = std::min(pending_.size(), static_cast<std::size_t>(std::max(count, 0)));
     AssignBytes(str, std::string_view(pending_).substr(0, n));
     pending_.erase(0, n);

@@ -25,11 +25,11 @@ std::uint64_t LittleEndian(std::string_view bytes) {
 
 // The UTF-16LE units up to the first zero unit or the end of the data (a lone
 // last byte is no unit); of them the first four; of those the digits.
-Text ExpectedLabel(const CopyDataStruct& msg) {
+Text ExpectedLabel(const ControlMessage& msg) {
   Text units;
-  if (msg.lpData != nullptr) {
-    for (std::size_t i = 0; i + 2 <= msg.cbData; i += 2) {
-      const auto unit = static_cast<char16_t>(msg.lpData[i] + 256 * msg.lpData[i + 1]);
+  if (msg.data != nullptr) {
+    for (std::size_t i = 0; i + 2 <= msg.size; i += 2) {
+      const auto unit = static_cast<char16_t>(msg.data[i] + 256 * msg.data[i + 1]);
       if (unit == 0) {
         break;
       }
@@ -45,7 +45,7 @@ Text ExpectedLabel(const CopyDataStruct& msg) {
   return label;
 }
 
-void HandleAndCheck(const CopyDataStruct& msg) {
+void HandleAndCheck(const ControlMessage& msg) {
   Rig rig;
   rig.view.setMsgText(u"x");
   rig.unit.shell.WMCopyData(msg);
@@ -55,9 +55,9 @@ void HandleAndCheck(const CopyDataStruct& msg) {
 }  // namespace
 
 int CopyDataTarget(const std::uint8_t* data, std::size_t size) {
-  CopyDataStruct msg;
-  msg.cbData = static_cast<std::uint32_t>(size);
-  msg.lpData = size == 0 ? nullptr : data;
+  ControlMessage msg;
+  msg.size = static_cast<std::uint32_t>(size);
+  msg.data = size == 0 ? nullptr : data;
   HandleAndCheck(msg);
   return 0;
 }
@@ -103,12 +103,12 @@ int ControlFrameTarget(const std::uint8_t* data, std::size_t size) {
   }
   Expect(frame.state() == ControlFrame::State::Complete, "a whole frame is not complete");
   Expect(read == kHeader + cbData, "the reader read past the end of the message");
-  const CopyDataStruct msg = frame.message();
-  Expect(msg.dwData == LittleEndian(sent.substr(0, 8)), "dwData differs");
-  Expect(msg.cbData == cbData, "cbData differs");
-  Expect((msg.lpData == nullptr) == (cbData == 0), "lpData is null with data, or set without");
-  if (msg.lpData != nullptr) {
-    Expect(std::string_view(reinterpret_cast<const char*>(msg.lpData), msg.cbData) ==
+  const ControlMessage msg = frame.message();
+  Expect(msg.tag == LittleEndian(sent.substr(0, 8)), "dwData differs");
+  Expect(msg.size == cbData, "cbData differs");
+  Expect((msg.data == nullptr) == (cbData == 0), "lpData is null with data, or set without");
+  if (msg.data != nullptr) {
+    Expect(std::string_view(reinterpret_cast<const char*>(msg.data), msg.size) ==
                sent.substr(kHeader, cbData),
            "the data differs from what was sent");
   }

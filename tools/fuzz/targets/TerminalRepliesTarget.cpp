@@ -92,7 +92,7 @@ int TerminalRepliesTarget(const std::uint8_t* data, std::size_t size) {
   const std::vector<Text> lines = test::ReferenceLines(replyText, pending, rig.rs.NowYear);
   const Text last = lines.empty() ? Text() : lines.back();
 
-  rig.port.Open();
+  rig.port.open();
   bool answered = false;
   rig.port.setResponder([&](const std::string&) {
     if (!answered) {

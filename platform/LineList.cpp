@@ -1,4 +1,4 @@
-#include "ui/LineList.h"
+#include "platform/LineList.h"
 
 #include <algorithm>
 
