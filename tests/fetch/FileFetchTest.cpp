@@ -29,7 +29,7 @@ TEST_F(Fetch, CompleteFetchSavesDeletesAndClosesTerminalMode) {
   EXPECT_FALSE(f.logger.terminalMode);
   EXPECT_FALSE(fs::exists(f.rig.dir.path() / "LogFile.Log"));
   EXPECT_EQ(f.rig.view.progressMax(), static_cast<int>(content.size()));
-  EXPECT_EQ(f.rig.rs.RxTypeIndex, 0);
+  EXPECT_EQ(f.rig.tool.reception.route(), Route::ReceiveLog);
   // The second file is neither asked for nor deleted.
   EXPECT_EQ(CountPrefix(f.logger.received, "FSIZE \\SL01\\SL011"), 0u);
   EXPECT_EQ(CountPrefix(f.logger.received, "DEL \\SL01\\SL011"), 0u);
@@ -45,7 +45,7 @@ TEST_F(Fetch, FilterAndTagsAndYearAreAppliedOnTheWay) {
 }
 
 TEST_F(Fetch, LineDownBeforeTheFetchSendsNothing) {
-  f.rig.rs.Connect_flg = false;
+  f.rig.tool.line.up = false;
   Run();
   EXPECT_TRUE(f.lines().empty());
   EXPECT_FALSE(fs::exists(f.dataDir()));
@@ -134,7 +134,7 @@ TEST_F(Fetch, StopRequestKeepsTheFilesAndSaysSo) {
   f.logger.bytesPer10Ms = 5;
   f.logger.onCommand = [&](const std::string& line) {
     if (line.rfind("fread", 0) == 0) {
-      f.rig.loop.startTimer(300, false, [&] { f.rig.rs.delay_stop_flg = true; });
+      f.rig.loop.startTimer(300, false, [&] { f.rig.tool.stop.endWaits = true; });
     }
   };
   Run();
@@ -179,7 +179,7 @@ TEST_F(WideFetch, ReadsBothFilesJoinsThemAndDeletesBoth) {
   EXPECT_EQ(f.dataFile("A.TXT"), Joined(30));
   EXPECT_EQ(f.dataFile("B.TXT"), Joined(30));
   EXPECT_TRUE(f.logger.files.empty());
-  EXPECT_EQ(f.rig.panes.mmoDown2.count(), 30u);
+  EXPECT_EQ(f.rig.panes.download2.count(), 30u);
   EXPECT_FALSE(fs::exists(f.rig.dir.path() / "LogFile.Log"));
 }
 
@@ -214,7 +214,7 @@ TEST_F(WideFetch, SecondSizeZeroReadsNothingMoreAndDeletes) {
   f.logger.files[kSecond] = "";
   Run();
   EXPECT_EQ(CountPrefix(f.logger.received, "fread"), 1u);
-  EXPECT_EQ(f.rig.panes.mmoDown2.count(), 0u);
+  EXPECT_EQ(f.rig.panes.download2.count(), 0u);
   EXPECT_EQ(f.dataFile("A.TXT"), DataLines(30));
   EXPECT_EQ(CountPrefix(f.logger.received, "DEL"), 4u);
 }
@@ -249,11 +249,11 @@ TEST_F(WideFetch, SecondReadThatStopsSavesTheJoinSoFar) {
 }
 
 TEST_F(WideFetch, FirstReadGivingUpSkipsTheSecondFileAndJoinsNothingStale) {
-  f.rig.panes.mmoDown2.append("24-05-06 14:00:00,stale");
+  f.rig.panes.download2.append("24-05-06 14:00:00,stale");
   f.logger.stopAfter[kFirst] = 150;
   Run();
   EXPECT_EQ(CountPrefix(f.logger.received, "FSIZE"), 1u);
-  EXPECT_EQ(f.rig.panes.mmoDown2.count(), 1u);  // not emptied
+  EXPECT_EQ(f.rig.panes.download2.count(), 1u);  // not emptied
   EXPECT_EQ(f.dataFile("A.TXT"), DataLines(5));
   ExpectKeptAndClosed();
   EXPECT_EQ(f.logFile(), Entry("read of \\SL01\\SL010.TXT stopped at 150 of 900 bytes"));

@@ -30,7 +30,7 @@ class StatusPanels;
 // null lpData whatever cbData says, gives an empty message.
 ControlMessage CopyDataFromMessage(LPARAM lParam);
 
-class TfTidehaul : public WindowView {
+class MainWindow : public WindowView {
  public:
   static constexpr auto kClassName = WideAscii(kWindowName);
   static constexpr auto kTitle = WideAscii(kWindowTitle);
@@ -38,10 +38,10 @@ class TfTidehaul : public WindowView {
   static constexpr int kClientHeight = kWindowClientHeight;
 
   // Handlers run through `loop`, so that an exception reaches its handler.
-  TfTidehaul(Panes& panes, WinEventLoop& loop);
-  ~TfTidehaul() override;
-  TfTidehaul(const TfTidehaul&) = delete;
-  TfTidehaul& operator=(const TfTidehaul&) = delete;
+  MainWindow(Panes& panes, WinEventLoop& loop);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
 
   HWND handle() const { return window_; }
   void show();
@@ -55,7 +55,7 @@ class TfTidehaul : public WindowView {
   void setOnCloseRequest(std::function<void()> f) { onCloseRequest_ = std::move(f); }
   // WM_COPYDATA; answered with 0 whatever the handler does.
   void setOnCopyData(std::function<void(const ControlMessage&)> f) { onCopyData_ = std::move(f); }
-  void SpeedButton3Click();
+  void pressStart();
   // The status panels and the progress bar show their latest values now
   // instead of at their next refresh.
   void showPendingTexts();

@@ -16,14 +16,14 @@ class LinePane;
 class SettingsArea;
 class StatusPanels;
 
-class TfTidehaul : public QMainWindow, public WindowView {
+class MainWindow : public QMainWindow, public WindowView {
   Q_OBJECT
 
  public:
-  explicit TfTidehaul(Panes& panes, QWidget* parent = nullptr);
-  ~TfTidehaul() override;
-  TfTidehaul(const TfTidehaul&) = delete;
-  TfTidehaul& operator=(const TfTidehaul&) = delete;
+  explicit MainWindow(Panes& panes, QWidget* parent = nullptr);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
 
   static constexpr int kClientWidth = kWindowClientWidth;
   static constexpr int kClientHeight = kWindowClientHeight;
@@ -33,7 +33,7 @@ class TfTidehaul : public QMainWindow, public WindowView {
   void setOnStart(std::function<void()> f) { onStart_ = std::move(f); }
   // The close request (user or program); the close always goes ahead.
   void setOnCloseRequest(std::function<void()> f) { onCloseRequest_ = std::move(f); }
-  void SpeedButton3Click();
+  void pressStart();
   // Status panels show their latest texts now instead of at their next refresh.
   void showPendingTexts();
 
