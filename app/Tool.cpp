@@ -17,7 +17,7 @@ Tool::Tool(EventLoop& loop, View& view, Port& port, PlatformServices& sys, Panes
       writer(sys),
       fetch(FetchParts{terminal, files, writer, reception, receivePath, line, stop, waiter, panes,
                        view, log}),
-      job(reception, connection, clock, fetch, disconnection),
+      job(reception, stop, connection, clock, fetch, disconnection),
       lastResort(log, view, loop),
       shell(ShellParts{loop, view, sys, stop, settings, receivePath, job, lastResort}) {
   port.setOnArrival([this](int count) { receivePath.onArrival(count); });

@@ -58,7 +58,7 @@ bool DataFileWriter::save(const LineList& first, const LineList& second, bool ap
     WriteList unpaired;
     buildList(first, second, list, &unpaired);
     done.unpaired = unpaired.lines.size();
-    result = writeFile(list, file1, folder, append);
+    result = writeOne(list, file1, folder, append, &done.lines) == 0;
     if (result) {
       done.secondError = writeOne(list, file2, folder, append);
       done.secondWritten = done.secondError == 0;
@@ -133,7 +133,7 @@ bool DataFileWriter::writeFile(const WriteList& list, const std::string& fileNam
 }
 
 int DataFileWriter::writeOne(const WriteList& list, const std::string& fileName,
-                             const std::string& folder, bool appendData) {
+                             const std::string& folder, bool appendData, std::size_t* lines) {
   if (fileName.empty()) {
     return -1;
   }
@@ -179,6 +179,7 @@ int DataFileWriter::writeOne(const WriteList& list, const std::string& fileName,
   };
   std::string chunk;
   std::string held;
+  std::size_t written = 0;
   for (const WriteList::Line& line : list.lines) {
     if (line.ownLength >= kWriteHold) {
       held.append(line.text);
@@ -186,6 +187,7 @@ int DataFileWriter::writeOne(const WriteList& list, const std::string& fileName,
     }
     chunk.append(held).append(line.text).append("\r\n");
     held.clear();
+    ++written;
     if (chunk.size() >= kChunk) {
       if (const int error = flush(chunk); error != 0) {
         return rollBack(error);
@@ -194,6 +196,7 @@ int DataFileWriter::writeOne(const WriteList& list, const std::string& fileName,
   }
   if (!held.empty()) {
     chunk.append(held).append("\r\n");
+    ++written;
   }
   // Always once: an empty list still creates the file.
   if (const int error = flush(chunk); error != 0) {
@@ -202,6 +205,9 @@ int DataFileWriter::writeOne(const WriteList& list, const std::string& fileName,
   // On the disk before the logger is told to delete its copy.
   if (const int error = sys.syncFile(path); error != 0) {
     return rollBack(error);
+  }
+  if (lines != nullptr) {
+    *lines = written;
   }
   return 0;
 }

@@ -42,6 +42,7 @@ class DataFileWriter {
 
   // What a save did beyond its result (the first file).
   struct SaveReport {
+    std::size_t lines = 0;  // lines appended to the first file
     bool secondWritten = false;
     int secondError = 0;           // errno value when the second file failed; -1 for no name
     std::size_t unpaired = 0;      // buffer-2 lines without a buffer-1 partner
@@ -77,8 +78,9 @@ class DataFileWriter {
 
  private:
   // writeFile with the errno value of the failure (-1: no name).
+  // `lines` counts the lines written.
   int writeOne(const WriteList& list, const std::string& fileName, const std::string& folder,
-               bool appendData);
+               bool appendData, std::size_t* lines = nullptr);
 
   PlatformServices& sys_;
 };

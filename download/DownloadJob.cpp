@@ -6,11 +6,17 @@ namespace th {
 
 void DownloadJob::run(const JobSettings& device) {
   running_ = true;
-  const OnScopeExit done([this] { running_ = false; });
+  report_ = JobReport{};
+  report_.ran = true;
+  const OnScopeExit done([this] {
+    running_ = false;
+    report_.stopped = stop_.stopExchanges;
+  });
   in_.routeTo(Route::ReceiveLog);
   if (connection_.connect(device.link)) {
-    clock_.setClock(device.link.loggerId, device.fetch.deviceName);
-    fetch_.fetch(device.fetch);
+    report_.connected = true;
+    report_.clockSet = clock_.setClock(device.link.loggerId, device.fetch.deviceName);
+    fetch_.fetch(device.fetch, report_);
     disconnection_.disconnect(device.link);
   }
 }

@@ -35,18 +35,20 @@ void KeepFirst(Text& failure, Text text) {
 
 }  // namespace
 
-void FileFetch::fetch(const FetchSettings& device) {
+void FileFetch::fetch(const FetchSettings& device, JobReport& report) {
   if (!p_.line.up) {
     return;
   }
+  report.fetchRan = true;
   bool terminalOpened = false;
+  bool deleted = false;
   Text failure;
+  Outcome out;
   try {
     p_.reception.routeTo(Route::ReceiveLog);
     // Set first: a write error inside the opening may leave the logger in terminal mode.
     terminalOpened = true;
     p_.terminal.openTerminal(device.loggerId);
-    Outcome out;
     try {
       transfer(device, out);
     } catch (...) {
@@ -54,7 +56,7 @@ void FileFetch::fetch(const FetchSettings& device) {
       // Whatever was being assembled when the port failed is a cut line.
       p_.receivePath.dropPartialLine();
     }
-    failure = saveAndDelete(device, out);
+    failure = saveAndDelete(device, out, deleted);
   } catch (...) {
     failure = ErrorText(std::current_exception());
   }
@@ -64,8 +66,10 @@ void FileFetch::fetch(const FetchSettings& device) {
     if (p_.stop.endWaits) {
       failure = u"stopped, " + failure;
     }
-    log(device, u"File fetch incomplete, " + failure + u", logger files kept");
+    failure = u"File fetch incomplete, " + failure + u", logger files kept";
+    log(device, failure);
   }
+  Report(out, failure, deleted, report);
   if (terminalOpened) {
     try {
       p_.terminal.closeTerminal(device.loggerId);
@@ -86,6 +90,7 @@ void FileFetch::transfer(const FetchSettings& device, Outcome& out) {
   }
   const SizeReply first = p_.terminal.askSize(firstFile);
   lastSize_ = first.size;
+  out.asked.push_back({firstFile, first.size});
   if (!first.replied) {
     out.failure = u"no size reply for " + firstFile;
     return;
@@ -111,6 +116,7 @@ void FileFetch::transfer(const FetchSettings& device, Outcome& out) {
   in.routeTo(Route::ReceiveLog);
   const SizeReply second = p_.terminal.askSize(secondFile);
   lastSize_ = second.size;
+  out.asked.push_back({secondFile, second.size});
   p_.waiter.wait(500);
   p_.panes.download2.clear();
   out.secondFilled = true;
@@ -134,6 +140,9 @@ bool FileFetch::readOne(const Text& path, std::int32_t size, Outcome& out) {
   // their way: let the line settle first, then judge by the file's own bytes.
   settle(size);
   const std::int64_t got = fileBytes();
+  if (!out.asked.empty()) {
+    out.asked.back().received = got;
+  }
   bool complete = size >= 0 && got + 5 > size && !p_.line.lost && !in.lineCut();
   if (complete && in.lineOpen() && got < size) {
     // A last line without its end, and bytes still missing: it may be cut.
@@ -188,7 +197,7 @@ void FileFetch::settle(std::int32_t size) {
   }
 }
 
-Text FileFetch::saveAndDelete(const FetchSettings& device, Outcome& out) {
+Text FileFetch::saveAndDelete(const FetchSettings& device, Outcome& out, bool& deleted) {
   const std::string& folder = device.saveFolder;
   const std::string& name1 = device.dataFile1;
   const std::string& name2 = device.dataFile2;
@@ -203,6 +212,14 @@ Text FileFetch::saveAndDelete(const FetchSettings& device, Outcome& out) {
   if (!first) {
     KeepFirst(out.failure, u"data files not written to " + DecodeAnsi(folder));
   } else {
+    out.saved = report.lines;
+    out.dataFiles.push_back(folder + "/" + name1 + ".TXT");
+    if (report.secondWritten) {
+      out.dataFiles.push_back(folder + "/" + name2 + ".TXT");
+    }
+    if (report.unpairedWritten) {
+      out.dataFiles.push_back(folder + "/" + unpairedName);
+    }
     // The first data file holds every line, so the delete does not wait for
     // the second; the failure is still worth a line in the log.
     if (!report.secondWritten) {
@@ -223,6 +240,7 @@ Text FileFetch::saveAndDelete(const FetchSettings& device, Outcome& out) {
     return changed;
   }
   p_.files.deleteFiles(device.loggerId, 1, lastSize_, out.read.size() > 1);
+  deleted = true;
   return {};
 }
 
@@ -243,6 +261,24 @@ Text FileFetch::sizesUnchanged(const std::vector<ReadFile>& read) {
     }
   }
   return {};
+}
+
+void FileFetch::Report(const Outcome& out, const Text& failure, bool deleted, JobReport& report) {
+  report.fetchComplete = failure.empty() && deleted;
+  report.failure = failure;
+  report.recordsSaved = static_cast<std::int64_t>(out.saved);
+  report.dataFiles = out.dataFiles;
+  for (const AskedFile& asked : out.asked) {
+    FileReport file;
+    file.path = asked.path;
+    file.announcedSize = asked.size;
+    file.bytesReceived = asked.received;
+    file.deleted = deleted;
+    if (!deleted) {
+      file.keptBecause = failure;
+    }
+    report.files.push_back(std::move(file));
+  }
 }
 
 void FileFetch::log(const FetchSettings& device, const Text& entry) {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "download/DataFileWriter.h"
+#include "download/JobReport.h"
 #include "download/JobSettings.h"
 #include "link/LineStatus.h"
 #include "link/ReceivePath.h"
@@ -49,21 +50,32 @@ class FileFetch {
   // only after a complete fetch whose files have not grown since they were
   // read, and names only the files read; otherwise the logger keeps its files
   // and the event log gets one entry. Terminal mode is switched off whenever it
-  // was switched on. Nothing raises out of it.
-  void fetch(const FetchSettings& device);
+  // was switched on. Nothing raises out of it. `report` learns what it did.
+  void fetch(const FetchSettings& device, JobReport& report);
 
  private:
   struct ReadFile {
     Text path;
     std::int32_t size;
   };
+  // A file the fetch asked about, for the report.
+  struct AskedFile {
+    Text path;
+    std::int32_t size = -1;
+    std::int64_t received = 0;
+  };
   // What the reads of one fetch left for the save and the delete.
   struct Outcome {
-    Text failure;                // why the fetch is incomplete, or empty
-    bool firstFilled = false;    // download buffer 1 holds this fetch's lines
-    bool secondFilled = false;   // download buffer 2 does
-    std::vector<ReadFile> read;  // files read completely, with their sizes
+    Text failure;                  // why the fetch is incomplete, or empty
+    bool firstFilled = false;      // download buffer 1 holds this fetch's lines
+    bool secondFilled = false;     // download buffer 2 does
+    std::vector<ReadFile> read;    // files read completely, with their sizes
+    std::vector<AskedFile> asked;  // every file asked about, in order
+    std::size_t saved = 0;         // lines appended to the first data file
+    std::vector<std::string> dataFiles;
   };
+  // What the report learns of a fetch that ended; `deleted` when it deleted.
+  static void Report(const Outcome& out, const Text& failure, bool deleted, JobReport& report);
 
   // Listing, sizes and reads. Raises what the port raises.
   void transfer(const FetchSettings& device, Outcome& out);
@@ -77,8 +89,9 @@ class FileFetch {
   // Bytes received since the read began, less the echo of its command.
   std::int64_t fileBytes() const;
   // Saves what this fetch received whatever happened before, then deletes on
-  // the logger when nothing failed. Returns the failure, or an empty text.
-  Text saveAndDelete(const FetchSettings& device, Outcome& out);
+  // the logger when nothing failed. Returns the failure, or an empty text;
+  // `deleted` tells whether the delete ran.
+  Text saveAndDelete(const FetchSettings& device, Outcome& out, bool& deleted);
   // The sizes again, right before the delete: a file that grew since it was
   // read holds a record nobody has. Returns the failure, or an empty text.
   Text sizesUnchanged(const std::vector<ReadFile>& read);

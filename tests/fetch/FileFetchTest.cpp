@@ -35,6 +35,33 @@ TEST_F(Fetch, CompleteFetchSavesDeletesAndClosesTerminalMode) {
   EXPECT_EQ(CountPrefix(f.logger.received, "DEL \\SL01\\SL011"), 0u);
 }
 
+TEST_F(Fetch, TheReportSaysWhatWasFetchedSavedAndDeleted) {
+  Run();
+  EXPECT_TRUE(report.fetchRan);
+  EXPECT_TRUE(report.fetchComplete);
+  EXPECT_EQ(report.failure, u"");
+  EXPECT_EQ(report.recordsSaved, 30);
+  EXPECT_EQ(report.dataFiles, (Lines{f.dataDir() + "/A.TXT", f.dataDir() + "/B.TXT"}));
+  ASSERT_EQ(report.files.size(), 1u);
+  EXPECT_EQ(report.files[0].path, u"\\SL01\\SL010.TXT");
+  EXPECT_EQ(report.files[0].announcedSize, 900);
+  EXPECT_EQ(report.files[0].bytesReceived, 900);
+  EXPECT_TRUE(report.files[0].deleted);
+
+  // A fetch that keeps the files says why, per file and for the job.
+  FetchRig g;
+  g.logger.files[kFirst] = DataLines(30);
+  g.logger.mute.insert("fread");
+  JobReport kept;
+  g.rig.tool.fetch.fetch(g.settings(), kept);
+  EXPECT_FALSE(kept.fetchComplete);
+  ASSERT_EQ(kept.files.size(), 1u);
+  EXPECT_FALSE(kept.files[0].deleted);
+  EXPECT_EQ(kept.files[0].bytesReceived, 0);
+  EXPECT_EQ(kept.files[0].keptBecause, kept.failure);
+  EXPECT_EQ("Station 4 : " + ToUtf8(kept.failure) + " -2024-05-06 14:05:31\r\n", g.logFile());
+}
+
 TEST_F(Fetch, FilterAndTagsAndYearAreAppliedOnTheWay) {
   f.logger.files[kFirst] =
       "08-05-06 14:00:00,1E21.5\r\n24-05-06 14:10:00 SD fault\r\nno dash\r\n24-05-06 "
