@@ -19,21 +19,12 @@ wchar_t DisplayChar(unsigned char byte) {
   return static_cast<wchar_t>(PaneChar(byte));
 }
 
-void RegisterPaneClass(WNDPROC procedure) {
+HWND MakePaneWindow(HWND parent, const RECT& place) {
   WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
   windowClass.style = CS_DBLCLKS;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = ::GetModuleHandleW(nullptr);
   windowClass.hCursor = ::LoadCursorA(nullptr, IDC_IBEAM);
   windowClass.lpszClassName = kClassName;
-  if (::RegisterClassExW(&windowClass) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    throw std::runtime_error("line pane: RegisterClassExW failed");
-  }
-}
-
-HWND MakePaneWindow(HWND parent, const RECT& place, WNDPROC procedure) {
-  RegisterPaneClass(procedure);
+  RegisterHandledClass(windowClass, "line pane");
   HWND window = ::CreateWindowExW(
       WS_EX_CLIENTEDGE, kClassName, L"",
       WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | WS_CLIPSIBLINGS, place.left,
@@ -50,11 +41,11 @@ HWND MakePaneWindow(HWND parent, const RECT& place, WNDPROC procedure) {
 LinePane::LinePane(LineList& lines, HWND parent, HFONT font, const RECT& place,
                    PaintSchedule& schedule)
     : lines_(lines),
-      window_(MakePaneWindow(parent, place, &LinePane::Procedure)),
+      window_(MakePaneWindow(parent, place)),
       font_(font),
       refreshThrottle_(schedule, kRefreshMs, [this] { refresh(false); }),
       bars_(window_, schedule, [this] { return wantedBars(); }) {
-  ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  attach(window_);
   measureFont();
   lines_.setObserver(this);
   metrics_.measure(lines_, 0);
@@ -63,24 +54,11 @@ LinePane::LinePane(LineList& lines, HWND parent, HFONT font, const RECT& place,
 
 LinePane::~LinePane() {
   lines_.setObserver(nullptr);
-  ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+  detach(window_);
   ::DestroyWindow(window_);
 }
 
-LRESULT CALLBACK LinePane::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* pane = FromInteger<LinePane*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (pane == nullptr) {
-    return ::DefWindowProcW(window, message, wParam, lParam);
-  }
-  try {
-    return pane->handle(message, wParam, lParam);
-  } catch (...) {
-    // A pane that cannot draw or scroll shows less; its lines are unharmed.
-    return 0;
-  }
-}
-
-LRESULT LinePane::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT LinePane::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT:
       paint();

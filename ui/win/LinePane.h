@@ -9,12 +9,13 @@
 #include "platform/LineList.h"
 #include "platform/win/WinApi.h"
 #include "ui/PaneMetrics.h"
+#include "ui/win/MessageHandler.h"
 #include "ui/win/PaintThrottle.h"
 #include "ui/win/PaneScrollBars.h"
 
 namespace th {
 
-class LinePane : public LineListObserver {
+class LinePane : public LineListObserver, private MessageHandler {
  public:
   // A child of `parent` at the given place (in pixels), drawn in `font`;
   // appends are shown by `schedule`.
@@ -47,8 +48,7 @@ class LinePane : public LineListObserver {
   void linesCleared(const LineList& list) override;
 
  private:
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   void measureFont();
   void scheduleRefresh();

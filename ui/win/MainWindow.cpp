@@ -18,18 +18,13 @@ namespace {
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_APPWINDOW;  // its own taskbar button
 
-void RegisterWindowClass(WNDPROC procedure) {
+void RegisterWindowClass() {
   WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = ::GetModuleHandleW(nullptr);
   windowClass.hIcon = ::LoadIconA(nullptr, IDI_APPLICATION);
   windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
   windowClass.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
   windowClass.lpszClassName = TfTidehaul::kClassName.data();
-  if (::RegisterClassExW(&windowClass) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    throw std::runtime_error("main window: RegisterClassExW failed");
-  }
+  RegisterHandledClass(windowClass, "main window");
 }
 
 Text WindowText(HWND window) {
@@ -58,7 +53,7 @@ ControlMessage CopyDataFromMessage(LPARAM lParam) {
 
 TfTidehaul::TfTidehaul(Panes& panes, WinEventLoop& loop)
     : loop_(loop), scale_(LayoutScale::OfScreen()) {
-  RegisterWindowClass(&TfTidehaul::Procedure);
+  RegisterWindowClass();
   font_ = MakeWindowFont(scale_);
   nameFont_ = MakeNameFont(scale_);
   // The client area is 672 x 462 layout pixels; the system places the window.
@@ -85,7 +80,7 @@ TfTidehaul::TfTidehaul(Panes& panes, WinEventLoop& loop)
   ::GetClientRect(window_, &client);
   status_->place(client.right, client.bottom);
   // The handlers reach the window only once it is complete.
-  ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  attach(window_);
   // Pending changes show in a wake-up of the loop that already happens (a
   // batch of bytes, a tick of the logic), not in one of their own.
   loop_.setBeforeWait([this] { return schedule_.showDue(); });
@@ -93,7 +88,7 @@ TfTidehaul::TfTidehaul(Panes& panes, WinEventLoop& loop)
 
 TfTidehaul::~TfTidehaul() {
   loop_.setBeforeWait({});
-  ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+  detach(window_);
   for (auto pane = panes_.rbegin(); pane != panes_.rend(); ++pane) {
     pane->reset();
   }
@@ -134,15 +129,7 @@ void TfTidehaul::close() {
   ::ShowWindow(window_, SW_HIDE);
 }
 
-LRESULT CALLBACK TfTidehaul::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = FromInteger<TfTidehaul*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr) {
-    return ::DefWindowProcW(window, message, wParam, lParam);
-  }
-  return self->handle(message, wParam, lParam);
-}
-
-LRESULT TfTidehaul::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TfTidehaul::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COPYDATA: {
       // Trusted for nothing: the handler reads at most cbData bytes, and

@@ -16,6 +16,7 @@
 #include "ui/WindowLayout.h"
 #include "ui/WindowView.h"
 #include "ui/win/Appearance.h"
+#include "ui/win/MessageHandler.h"
 #include "ui/win/PaintThrottle.h"
 #include "ui/win/WinControls.h"
 
@@ -30,7 +31,7 @@ class StatusPanels;
 // null lpData whatever cbData says, gives an empty message.
 ControlMessage CopyDataFromMessage(LPARAM lParam);
 
-class TfTidehaul : public WindowView {
+class TfTidehaul : public WindowView, private MessageHandler {
  public:
   static constexpr auto kClassName = WideAscii(kWindowName);
   static constexpr auto kTitle = WideAscii(kWindowTitle);
@@ -83,8 +84,7 @@ class TfTidehaul : public WindowView {
   void showMsgText(const Text& text) override;
 
  private:
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   RECT place(const LayoutBox& box) const;
 
   WinEventLoop& loop_;
