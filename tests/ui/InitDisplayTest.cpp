@@ -114,7 +114,7 @@ TEST(WindowInit, NonAsciiNamesShowAsTheirCharacters) {
 TEST(WindowInit, ManualStartWithoutNumberRunsNoJobAndEndsTheWait) {
   WindowRig rig;
   rig.window.setOnStart([&] { rig.unit.shell.SpeedButton3Click(); });
-  rig.window.SpeedButton3Click();
+  rig.window.requestStart();
   EXPECT_EQ(rig.rs.repeatCnt, 11);
   EXPECT_FALSE(rig.port.isOpen());
   EXPECT_TRUE(rig.window.panelText(0).empty());

@@ -68,7 +68,7 @@ TfTidehaul::TfTidehaul(Panes& panes, WinEventLoop& loop)
   ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 
   settings_ = std::make_unique<SettingsArea>(window_, font_, nameFont_, scale_);
-  settings_->setOnStart([this] { SpeedButton3Click(); });
+  settings_->setOnStart([this] { requestStart(); });
   progress_ = std::make_unique<ProgressDisplay>(settings_->PBar_Connect, schedule_);
   for (std::size_t i = 0; i < panes_.size(); ++i) {
     const PanePlace& pane = kPanePlaces.at(i);
@@ -136,14 +136,12 @@ LRESULT TfTidehaul::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // whatever happens the sender gets 0.
       const ControlMessage data = CopyDataFromMessage(lParam);
       if (onCopyData_) {
-        loop_.runGuarded([this, &data] { onCopyData_(data); });
+        runGuarded([this, &data] { onCopyData_(data); });
       }
       return 0;
     }
     case WM_CLOSE:
-      if (onCloseRequest_) {
-        loop_.runGuarded(onCloseRequest_);
-      }
+      requestClose();
       close();
       return 0;
     case WM_SIZE:
@@ -162,10 +160,8 @@ LRESULT TfTidehaul::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return ::DefWindowProcW(window_, message, wParam, lParam);
 }
 
-void TfTidehaul::SpeedButton3Click() {
-  if (onStart_) {
-    loop_.runGuarded(onStart_);
-  }
+void TfTidehaul::runGuarded(const std::function<void()>& f) {
+  loop_.runGuarded(f);
 }
 
 void TfTidehaul::setPanelText(int panel, const Text& text) {

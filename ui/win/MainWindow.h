@@ -49,14 +49,8 @@ class TfTidehaul : public WindowView, private MessageHandler {
   // Hides the window; the logic decides when the run ends.
   void close();
 
-  // SpeedButton3, the manual start.
-  void setOnStart(std::function<void()> f) { onStart_ = std::move(f); }
-  // The close request (the close button, the system menu, WM_CLOSE from
-  // another program); the close always goes ahead.
-  void setOnCloseRequest(std::function<void()> f) { onCloseRequest_ = std::move(f); }
   // WM_COPYDATA; answered with 0 whatever the handler does.
   void setOnCopyData(std::function<void(const ControlMessage&)> f) { onCopyData_ = std::move(f); }
-  void SpeedButton3Click();
   // The status panels and the progress bar show their latest values now
   // instead of at their next refresh.
   void showPendingTexts();
@@ -82,6 +76,7 @@ class TfTidehaul : public WindowView, private MessageHandler {
   void showProgress(int barMax, int position) override;
   void showBusyPointer(bool busy) override;
   void showMsgText(const Text& text) override;
+  void runGuarded(const std::function<void()>& f) override;
 
  private:
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -98,8 +93,6 @@ class TfTidehaul : public WindowView, private MessageHandler {
   std::unique_ptr<StatusPanels> status_;
   std::unique_ptr<ProgressDisplay> progress_;
   std::array<std::unique_ptr<LinePane>, kPaneCount> panes_;
-  std::function<void()> onStart_;
-  std::function<void()> onCloseRequest_;
   std::function<void(const ControlMessage&)> onCopyData_;
 };
 

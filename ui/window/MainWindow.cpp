@@ -58,7 +58,7 @@ TfTidehaul::TfTidehaul(Panes& panes, QWidget* parent) : QMainWindow(parent), sca
   status_ = new StatusPanels(scale_, this);
   setStatusBar(status_);
 
-  connect(settings_->SpeedButton3, &QToolButton::clicked, this, [this] { SpeedButton3Click(); });
+  connect(settings_->SpeedButton3, &QToolButton::clicked, this, [this] { requestStart(); });
   // SpeedButton6 ("Apply"), SpeedButton8 and SpeedButton1 do nothing.
 
   resize(px(kClientWidth), px(kClientHeight));
@@ -74,16 +74,12 @@ int TfTidehaul::px(int v) const {
   return static_cast<int>(std::lround(v * scale_));
 }
 
-void TfTidehaul::SpeedButton3Click() {
-  if (onStart_) {
-    QtEventLoop::runGuarded(onStart_);
-  }
+void TfTidehaul::runGuarded(const std::function<void()>& f) {
+  QtEventLoop::runGuarded(f);
 }
 
 void TfTidehaul::closeEvent(QCloseEvent* event) {
-  if (onCloseRequest_) {
-    QtEventLoop::runGuarded(onCloseRequest_);
-  }
+  requestClose();
   event->accept();
 }
 
