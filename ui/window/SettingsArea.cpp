@@ -20,13 +20,13 @@ QString FromAscii(const char* text) {
 QIcon IconOf(ButtonIcon icon, int size) {
   switch (icon) {
     case ButtonIcon::Tick:
-      return tickIcon();
+      return TickIcon();
     case ButtonIcon::Test:
-      return testIcon(size);
+      return TestIcon(size);
     case ButtonIcon::Refresh:
-      return refreshIcon();
+      return RefreshIcon();
     case ButtonIcon::Folder:
-      return folderIcon();
+      return FolderIcon();
   }
   return {};
 }
