@@ -131,7 +131,8 @@ void LinePane::linesCleared(const LineList& /*list*/) {
 void LinePane::scheduleRefresh() {
   // A stream of lines repaints the pane at most every kRefreshMs instead of at
   // every append. The refresh is made here when it is due, not only by the
-  // timer: a busy message queue holds timer messages back.
+  // schedule: a loop busy with messages seldom waits, and the schedule shows
+  // changes only before a wait.
   if (refreshThrottle_.dueOrLater()) {
     refresh(false);
   }

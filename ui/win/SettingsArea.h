@@ -31,7 +31,7 @@ class SettingsArea final : private MessageHandler {
   // null when there is none.
   HWND element(const std::string& name) const;
 
-  // SpeedButton3 was clicked.
+  // Runs `f` when SpeedButton3 is clicked.
   void setOnStart(std::function<void()> f) { onStart_ = std::move(f); }
 
   HWND lbMsg = nullptr;
