@@ -333,20 +333,7 @@ void SettingsArea::drawButton(const DRAWITEMSTRUCT& item) const {
   const int left = r.left + (width - contentWidth) / 2 + shift;
   const int top = r.top + (height - iconSize) / 2 + shift;
   const RECT box{left, top, left + iconSize, top + iconSize};
-  switch (which->icon) {
-    case ButtonIcon::Tick:
-      DrawTickIcon(dc, box);
-      break;
-    case ButtonIcon::Test:
-      DrawTestIcon(dc, box);
-      break;
-    case ButtonIcon::Refresh:
-      DrawRefreshIcon(dc, box);
-      break;
-    case ButtonIcon::Folder:
-      DrawFolderIcon(dc, box);
-      break;
-  }
+  DrawButtonIcon(dc, which->icon, box);
   if (!caption.empty()) {
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));

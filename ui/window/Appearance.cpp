@@ -29,8 +29,6 @@ QPixmap Canvas(int size) {
 
 const QColor kGreen(0, 150, 40);
 
-}  // namespace
-
 QIcon TickIcon() {
   QPixmap pixmap = Canvas(16);
   QPainter p(&pixmap);
@@ -111,6 +109,22 @@ QIcon FolderIcon() {
   p.setBrush(QColor(250, 215, 110));
   p.drawPath(front);
   return QIcon(pixmap);
+}
+
+}  // namespace
+
+QIcon ButtonIconImage(ButtonIcon icon, int size) {
+  switch (icon) {
+    case ButtonIcon::Tick:
+      return TickIcon();
+    case ButtonIcon::Test:
+      return TestIcon(size);
+    case ButtonIcon::Refresh:
+      return RefreshIcon();
+    case ButtonIcon::Folder:
+      return FolderIcon();
+  }
+  return {};
 }
 
 }  // namespace th
