@@ -7,25 +7,18 @@
 
 #include <QApplication>
 #include <QPlainTextEdit>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <string>
 
-#include "tests/bench/ui/PaneBenchLines.h"
-#include "tests/support/SystemHelpers.h"
+#include "tests/bench/ui/PaneBenchRun.h"
 #include "ui/window/MainWindow.h"
 
 namespace {
 
-using th::bench::DataLine;
-using th::bench::Figure;
-using th::bench::kBatch;
-using th::bench::kLength;
-using th::bench::kLines;
-using th::bench::Report;
+using namespace th::bench;
 
 double ResidentBytes() {
   std::ifstream statm("/proc/self/statm");
@@ -35,20 +28,9 @@ double ResidentBytes() {
   return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE));
 }
 
-Figure Measure(const std::function<void(int)>& append, int batch) {
-  QCoreApplication::processEvents();
-  const double before = ResidentBytes();
-  const double cpuStart = th::test::ProcessCpuSeconds();
-  const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < kLines; ++i) {
-    append(i);
-    if (i % batch == batch - 1) {
-      QCoreApplication::processEvents();
-    }
-  }
-  QCoreApplication::processEvents();
-  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-  return {took.count(), th::test::ProcessCpuSeconds() - cpuStart, ResidentBytes() - before};
+Figure MeasureShown(const std::function<void(int)>& append, int batch) {
+  return Measure(
+      kLines, batch, append, [] { QCoreApplication::processEvents(); }, ResidentBytes);
 }
 
 }  // namespace
@@ -67,7 +49,7 @@ int main(int argc, char** argv) {
   th::Panes panes;
   th::TfTidehaul window(panes);
   window.show();
-  const Figure pane = Measure([&](int i) { panes.mmoDown1.append(DataLine(i)); }, kBatch);
+  const Figure pane = MeasureShown([&](int i) { panes.mmoDown1.append(DataLine(i)); }, kBatch);
   Report("LinePane over the core line list:", pane, payload);
 
   QPlainTextEdit plain;
@@ -75,7 +57,7 @@ int main(int argc, char** argv) {
   plain.setLineWrapMode(QPlainTextEdit::NoWrap);
   plain.resize(321, 129);
   plain.show();
-  const Figure base = Measure(
+  const Figure base = MeasureShown(
       [&](int i) {
         const std::string line = DataLine(i);
         plain.appendPlainText(
@@ -92,7 +74,7 @@ int main(int argc, char** argv) {
   th::Panes panes2;
   th::TfTidehaul window2(panes2);
   window2.show();
-  const Figure every = Measure([&](int i) { panes2.mmoDown1.append(DataLine(i)); }, 1);
+  const Figure every = MeasureShown([&](int i) { panes2.mmoDown1.append(DataLine(i)); }, 1);
   Report("LinePane, messages every line:", every, payload);
 
   const bool ok = pane.seconds < 1.0 && pane.grownBytes < 3 * payload && every.seconds < 1.0 &&

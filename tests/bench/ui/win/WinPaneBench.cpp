@@ -10,8 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "tests/bench/ui/PaneBenchLines.h"
-#include "tests/support/SystemHelpers.h"
+#include "tests/bench/ui/PaneBenchRun.h"
 #include "ui/win/MainWindow.h"
 #include "ui/win/WinControls.h"
 // clang-format off
@@ -20,12 +19,7 @@
 
 namespace {
 
-using th::bench::DataLine;
-using th::bench::Figure;
-using th::bench::kBatch;
-using th::bench::kLength;
-using th::bench::kLines;
-using th::bench::Report;
+using namespace th::bench;
 
 constexpr int kEditLines = 1000;  // the control gets slower with every line
 
@@ -37,28 +31,10 @@ double PrivateBytes() {
   return static_cast<double>(counters.PagefileUsage);
 }
 
-double Seconds() {
-  LARGE_INTEGER now{};
-  LARGE_INTEGER frequency{};
-  ::QueryPerformanceCounter(&now);
-  ::QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-Figure Measure(th::WinEventLoop& loop, int lines, const std::function<void(int)>& append,
-               int batch) {
-  loop.processPendingMessages();
-  const double before = PrivateBytes();
-  const double cpuStart = th::test::ProcessCpuSeconds();
-  const double start = Seconds();
-  for (int i = 0; i < lines; ++i) {
-    append(i);
-    if (i % batch == batch - 1) {
-      loop.processPendingMessages();
-    }
-  }
-  loop.processPendingMessages();
-  return {Seconds() - start, th::test::ProcessCpuSeconds() - cpuStart, PrivateBytes() - before};
+Figure MeasureShown(th::WinEventLoop& loop, int lines, const std::function<void(int)>& append,
+                    int batch) {
+  return Measure(
+      lines, batch, append, [&loop] { loop.processPendingMessages(); }, PrivateBytes);
 }
 
 }  // namespace
@@ -77,18 +53,18 @@ int main() {
   th::Panes panes;
   th::TfTidehaul window(panes, loop);
   window.show();
-  const Figure pane = Measure(
+  const Figure pane = MeasureShown(
       loop, kLines, [&](int i) { panes.mmoDown1.append(DataLine(i)); }, kBatch);
   Report("LinePane over the core line list:", pane, payload);
 
   th::Panes panes2;
   th::TfTidehaul window2(panes2, loop);
   window2.show();
-  const Figure every = Measure(
+  const Figure every = MeasureShown(
       loop, kLines, [&](int i) { panes2.mmoDown1.append(DataLine(i)); }, 1);
   Report("LinePane, messages every line:", every, payload);
 
-  const Figure loopAlone = Measure(
+  const Figure loopAlone = MeasureShown(
       loop, kLines, [](int /*i*/) {}, 1);
   Report("message loop alone, every line:", loopAlone, payload);
 
@@ -99,7 +75,7 @@ int main() {
                         0, 0, 321, 129, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
   ::SendMessageW(edit, EM_SETLIMITTEXT, 0, 0);
   const double editPayload = static_cast<double>(kEditLines) * kLength;
-  const Figure base = Measure(
+  const Figure base = MeasureShown(
       loop, kEditLines,
       [&](int i) {
         const std::string line = DataLine(i) + "\r\n";
