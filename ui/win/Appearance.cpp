@@ -131,17 +131,13 @@ HFONT MakeNameFont(const LayoutScale& scale) {
 void DrawButtonIcon(HDC dc, ButtonIcon icon, const RECT& box) {
   switch (icon) {
     case ButtonIcon::Tick:
-      DrawTickIcon(dc, box);
-      break;
+      return DrawTickIcon(dc, box);
     case ButtonIcon::Test:
-      DrawTestIcon(dc, box);
-      break;
+      return DrawTestIcon(dc, box);
     case ButtonIcon::Refresh:
-      DrawRefreshIcon(dc, box);
-      break;
+      return DrawRefreshIcon(dc, box);
     case ButtonIcon::Folder:
-      DrawFolderIcon(dc, box);
-      break;
+      return DrawFolderIcon(dc, box);
   }
 }
 
