@@ -111,7 +111,7 @@ void DrawFolderIcon(HDC dc, const RECT& box) {
 
 }  // namespace
 
-LayoutScale LayoutScale::OfScreen() {
+LayoutScale LayoutScale::ofScreen() {
   HDC screen = ::GetDC(nullptr);
   const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
   if (screen != nullptr) {

@@ -13,7 +13,7 @@ class LayoutScale {
  public:
   explicit LayoutScale(int dpi) : dpi_(dpi < 96 ? 96 : dpi) {}
   // The screen's resolution.
-  static LayoutScale OfScreen();
+  static LayoutScale ofScreen();
 
   int dpi() const { return dpi_; }
   double factor() const { return dpi_ / 96.0; }

@@ -52,7 +52,7 @@ ControlMessage CopyDataFromMessage(LPARAM lParam) {
 }
 
 TfTidehaul::TfTidehaul(Panes& panes, WinEventLoop& loop)
-    : loop_(loop), scale_(LayoutScale::OfScreen()) {
+    : loop_(loop), scale_(LayoutScale::ofScreen()) {
   RegisterWindowClass();
   font_ = MakeWindowFont(scale_);
   nameFont_ = MakeNameFont(scale_);

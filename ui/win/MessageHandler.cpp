@@ -5,7 +5,7 @@
 
 namespace th {
 
-LRESULT CALLBACK MessageHandler::Procedure(HWND window, UINT message, WPARAM wParam,
+LRESULT CALLBACK MessageHandler::procedure(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
   auto* handler = FromInteger<MessageHandler*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   if (handler == nullptr) {
@@ -30,7 +30,7 @@ void MessageHandler::detach(HWND window) {
 
 void RegisterHandledClass(WNDCLASSEXW windowClass, const char* owner) {
   windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = &MessageHandler::Procedure;
+  windowClass.lpfnWndProc = &MessageHandler::procedure;
   windowClass.hInstance = ::GetModuleHandleW(nullptr);
   if (::RegisterClassExW(&windowClass) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
     throw std::runtime_error(std::string(owner) + ": RegisterClassExW failed");

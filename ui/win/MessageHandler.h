@@ -1,6 +1,6 @@
 #pragma once
 // An object that handles the messages of a window it made. The window's class
-// has MessageHandler::Procedure as its procedure, which finds the object in
+// has MessageHandler::procedure as its procedure, which finds the object in
 // the window's user data and hands it each message; before the object attaches
 // itself and after it detaches, the system's default procedure answers.
 #include "platform/win/WinApi.h"
@@ -9,7 +9,7 @@ namespace th {
 
 class MessageHandler {
  public:
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
  protected:
   MessageHandler() = default;
@@ -25,7 +25,7 @@ class MessageHandler {
   virtual LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
 };
 
-// Registers a window class with MessageHandler::Procedure; `windowClass` gives
+// Registers a window class with MessageHandler::procedure; `windowClass` gives
 // its name, look and style. A class registered before is kept. Failing, it
 // throws a runtime_error that names `owner`.
 void RegisterHandledClass(WNDCLASSEXW windowClass, const char* owner);
