@@ -92,12 +92,6 @@ TEST(ScrollBarSync, AsksOnlyWhatCanChangeAndDrawsOnlyWhatLooksDifferent) {
        false,
        "look set 9999,0 look set 9999,9990 draw 9999,0 ",
        false},
-      {"a cleared list unsettles it",
-       {{99, 10, 90}, {9999, 10, 9990}},
-       {0, 10, 0},
-       false,
-       "look set 0,0 look set 9999,9990 draw 0,0 ",
-       false},
   };
   for (const Case& c : cases) {
     ModelBar bar;
