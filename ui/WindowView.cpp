@@ -40,4 +40,16 @@ void WindowView::setMsgText(const Text& text) {
   showMsgText(text);
 }
 
+void WindowView::requestStart() {
+  if (onStart_) {
+    runGuarded(onStart_);
+  }
+}
+
+void WindowView::requestClose() {
+  if (onCloseRequest_) {
+    runGuarded(onCloseRequest_);
+  }
+}
+
 }  // namespace th
