@@ -13,7 +13,8 @@ else()
 endif()
 
 # Whichever of the programs this build makes, wherever their targets are made.
-foreach(_program tidehaul tidehaul-send tidehaul-settings tidehaul-logger-sim tidehaul-screenshot)
+foreach(_program tidehaul tidehaul-send tidehaul-settings tidehaul-logger-sim tidehaul-screenshot
+                 tidehaul-status)
   if(TARGET ${_program})
     install(TARGETS ${_program} RUNTIME DESTINATION ${_tidehaul_bindir})
   endif()

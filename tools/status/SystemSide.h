@@ -1,0 +1,30 @@
+#pragma once
+// What the status tool needs of the system beside its record files (per-OS
+// files): its arguments as UTF-8, a console that shows UTF-8, and a file
+// replaced as a whole.
+#include <string>
+#include <vector>
+
+namespace th::status {
+
+// The arguments after the program's name, as UTF-8.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// While it lives, the console (where standard output is one) shows UTF-8.
+class Utf8Console {
+ public:
+  Utf8Console();
+  ~Utf8Console();
+  Utf8Console(const Utf8Console&) = delete;
+  Utf8Console& operator=(const Utf8Console&) = delete;
+
+ private:
+  unsigned previous_ = 0;
+};
+
+// Writes `bytes` to a temporary file in the folder of `path`, makes it durable
+// and renames it over `path`, so that a reader sees the old content or the
+// new, never a part. "" when done, else why not (nothing is left behind).
+std::string ReplaceFile(const std::string& path, const std::string& bytes);
+
+}  // namespace th::status
