@@ -83,7 +83,7 @@ int RunStatusTool(const std::vector<std::string>& args, const StatusClock& clock
   }
   if (!o.prometheusFile.empty()) {
     if (const std::string problem =
-            ReplaceFile(o.prometheusFile, PrometheusText(stations, clock.now));
+            WriteFileAtomically(o.prometheusFile, PrometheusText(stations, clock.now));
         !problem.empty()) {
       err << "tidehaul-status: " << problem << "\n";
       const int failed = o.limits.any() ? CheckExitCode(CheckState::Unknown) : 1;

@@ -25,6 +25,6 @@ class Utf8Console {
 // Writes `bytes` to a temporary file in the folder of `path`, makes it durable
 // and renames it over `path`, so that a reader sees the old content or the
 // new, never a part. "" when done, else why not (nothing is left behind).
-std::string ReplaceFile(const std::string& path, const std::string& bytes);
+std::string WriteFileAtomically(const std::string& path, const std::string& bytes);
 
 }  // namespace th::status

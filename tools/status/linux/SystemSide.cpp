@@ -16,7 +16,7 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
 Utf8Console::Utf8Console() = default;
 Utf8Console::~Utf8Console() = default;
 
-std::string ReplaceFile(const std::string& path, const std::string& bytes) {
+std::string WriteFileAtomically(const std::string& path, const std::string& bytes) {
   // The collector reads only names ending in .prom: the temporary one is not.
   const std::string temporary = path + "." + std::to_string(::getpid()) + ".tmp";
   const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);

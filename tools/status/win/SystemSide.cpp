@@ -42,7 +42,7 @@ Utf8Console::~Utf8Console() {
   }
 }
 
-std::string ReplaceFile(const std::string& path, const std::string& bytes) {
+std::string WriteFileAtomically(const std::string& path, const std::string& bytes) {
   const std::string temporary = path + "." + std::to_string(::GetCurrentProcessId()) + ".tmp";
   const std::wstring wideTemporary = WideFromUtf8(temporary);
   HANDLE h = ::CreateFileW(wideTemporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
