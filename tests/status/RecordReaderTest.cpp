@@ -44,14 +44,18 @@ TEST(JobRecord, TheSampleLine) {
 
 TEST(JobRecord, EveryResultAndTheStationAsAWhole) {
   for (const JobResult result : kJobResults) {
-    Job job(kNow - 600);
-    job.result = std::string(JobResultName(result));
-    job.reason = "why";
+    // Without a device only a job that never named one, or was stopped first.
+    const bool stationWide = result == JobResult::SettingsError || result == JobResult::NoDevice ||
+                             result == JobResult::Stopped;
     for (const int device : {3, kStationWide}) {
-      job.device = device;
+      Job job(kNow - 600, device, std::string(JobResultName(result)), false, 0, "why");
       std::string line = RecordLine(job);
       line.pop_back();
       JobRecord r;
+      if (device == kStationWide && !stationWide) {
+        EXPECT_EQ(ParseJobRecord(line, r), LineKind::NotARecord) << line;
+        continue;
+      }
       ASSERT_EQ(ParseJobRecord(line, r), LineKind::Record) << line;
       EXPECT_EQ(r.result, result);
       EXPECT_EQ(r.device, device);

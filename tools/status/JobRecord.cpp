@@ -110,6 +110,13 @@ bool Device(const Json& object, JobRecord& r) {
 
 // The parts the status does not show must still be there, of their kind.
 bool RestOfForm(const Json& object, const JobRecord& r) {
+  // A job that named no device ran no line and no fetch.
+  if (r.device == kStationWide &&
+      ((r.result != JobResult::SettingsError && r.result != JobResult::NoDevice &&
+        r.result != JobResult::Stopped) ||
+       r.fetchComplete)) {
+    return false;
+  }
   const Json* line = Member(object, "line");
   const Json* files = Member(object, "files");
   const Json* dataFiles = Member(object, "data_files");
