@@ -102,7 +102,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
     const auto seconds = ParseDuration(value);
     if (!seconds) {
-      return bad(arg + " needs a duration such as 30s, 90m, 6h or 2d, not \"" + value + "\"");
+      std::string problem = arg + " needs a duration such as 30s, 90m, 6h or 2d, not \"";
+      problem += value + "\"";
+      return bad(problem);
     }
     (arg == "--warn-age" ? o.limits.warnAge : o.limits.maxAge) = *seconds;
   }

@@ -46,7 +46,7 @@ struct JobRecord {
 
 // The longest line the reader looks at; the tool's records stay under 4096
 // bytes, so anything longer is not one of them.
-inline constexpr std::size_t kMaxLineBytes = 16 * 1024;
+inline constexpr std::size_t kMaxLineBytes = std::size_t{16} * 1024;
 
 enum class LineKind { Record, NotARecord, LaterFormat };
 

@@ -16,10 +16,10 @@ inline constexpr const char* kRecordFile = "Jobs.jsonl";
 inline constexpr const char* kOlderRecordFile = "Jobs.1.jsonl";
 
 struct ScanLimits {
-  std::size_t chunk = 64 * 1024;
+  std::size_t chunk = std::size_t{64} * 1024;
   // At most what the tool's two generations hold (1 MiB each, plus the
   // record that passed it): a folder whose files grew beyond that costs no more.
-  std::int64_t budget = 2 * (1024 * 1024 + 4096);
+  std::int64_t budget = std::int64_t{2} * (1024 * 1024 + 4096);
 };
 
 struct StationReport {

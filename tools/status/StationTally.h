@@ -18,7 +18,7 @@
 
 namespace th::status {
 
-inline constexpr std::int64_t kSavedWindowSeconds = 24 * 3600;
+inline constexpr std::int64_t kSavedWindowSeconds = std::int64_t{24} * 3600;
 
 struct JobSummary {
   std::int64_t start = 0;

@@ -10,17 +10,8 @@ namespace th::status {
 // The arguments after the program's name, as UTF-8.
 std::vector<std::string> ProgramArguments(int argc, char** argv);
 
-// While it lives, the console (where standard output is one) shows UTF-8.
-class Utf8Console {
- public:
-  Utf8Console();
-  ~Utf8Console();
-  Utf8Console(const Utf8Console&) = delete;
-  Utf8Console& operator=(const Utf8Console&) = delete;
-
- private:
-  unsigned previous_ = 0;
-};
+// Where standard output is a console, it shows UTF-8 until the program ends.
+void UseUtf8Console();
 
 // Writes `bytes` to a temporary file in the folder of `path`, makes it durable
 // and renames it over `path`, so that a reader sees the old content or the

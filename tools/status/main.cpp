@@ -6,7 +6,7 @@
 #include "tools/status/SystemSide.h"
 
 int main(int argc, char** argv) {
-  const th::status::Utf8Console console;
+  th::status::UseUtf8Console();
   th::status::StatusClock clock;
   const char* now = std::getenv("TIDEHAUL_STATUS_NOW");
   if (!th::status::SystemClock(now, clock)) {

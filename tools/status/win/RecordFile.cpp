@@ -1,7 +1,7 @@
 // Record files on Windows: paths are UTF-8 and go to the wide API. Opened with
 // every sharing mode, so that the tool can go on appending to a file and
 // renaming it while it is read; only files on a disk are read.
-#include <cstdio>
+#include <algorithm>
 #include <system_error>
 
 #include "platform/win/WinApi.h"

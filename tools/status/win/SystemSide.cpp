@@ -1,5 +1,6 @@
 #include "tools/status/SystemSide.h"
 
+#include <cstdlib>
 #include <system_error>
 
 #include "platform/win/WinApi.h"
@@ -30,15 +31,13 @@ std::vector<std::string> ProgramArguments(int /*argc*/, char** /*argv*/) {
   return args;
 }
 
-Utf8Console::Utf8Console() : previous_(::GetConsoleOutputCP()) {
-  if (previous_ != 0) {
+void UseUtf8Console() {
+  static UINT previous = 0;
+  previous = ::GetConsoleOutputCP();
+  if (previous != 0 && previous != CP_UTF8) {
     ::SetConsoleOutputCP(CP_UTF8);
-  }
-}
-
-Utf8Console::~Utf8Console() {
-  if (previous_ != 0) {
-    ::SetConsoleOutputCP(previous_);
+    // The console outlives the program: it gets its code page back.
+    std::atexit([] { ::SetConsoleOutputCP(previous); });
   }
 }
 
