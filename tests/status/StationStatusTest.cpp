@@ -140,6 +140,17 @@ TEST_F(StationStatus, TheOlderGenerationOnlyWhenNeeded) {
   EXPECT_EQ(s.rows[0].lastCompleteFetch->end, kNow - 30 * kHour);
 }
 
+TEST_F(StationStatus, AFileUnderBothNamesIsReadOnce) {
+  // What a rotation between the two opens looks like: one file, two names.
+  Write(kRecordFile, {Job(kNow - 2 * kHour, 3, "no_connection", false, 0),
+                      Job(kNow - kHour, 3, "no_connection", false, 0)});
+  std::filesystem::create_hard_link(dir.path() / kRecordFile, dir.path() / kOlderRecordFile);
+  const StationReport s = Scan();
+  EXPECT_EQ(s.recordsRead, 2);
+  ASSERT_EQ(s.rows.size(), 1U);
+  EXPECT_EQ(s.rows[0].failuresInARow, 2);
+}
+
 TEST_F(StationStatus, BigFilesAreReadFromTheirEndOnly) {
   // A gigabyte of nothing, not even a line end, before the records: read, it
   // would be one line too long to be a record.
