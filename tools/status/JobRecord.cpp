@@ -1,14 +1,13 @@
 #include "tools/status/JobRecord.h"
 
-#include <nlohmann/json.hpp>
+#include <optional>
 
+#include "tools/status/JsonLine.h"
 #include "tools/status/TimeText.h"
 
 namespace th::status {
 
 namespace {
-
-using Json = nlohmann::json;
 
 constexpr std::int64_t kFormat = 1;
 
@@ -18,70 +17,135 @@ constexpr std::array<std::string_view, kJobResults.size()> kResultNames = {
     "stopped",  "settings_error",  "no_device",
 };
 
-const Json* Member(const Json& object, const char* key) {
-  const auto it = object.find(key);
-  return it == object.end() ? nullptr : &*it;
-}
+// One member's value as read; a key given twice keeps its last value, as
+// JSON readers commonly do.
+struct Value {
+  JsonLine::Kind kind = JsonLine::Kind::Bad;  // Bad: not there
+  bool integer = false;
+  std::int64_t number = 0;
+  bool flag = false;
+  std::string text;
 
-bool Text(const Json& object, const char* key, std::string& out) {
-  const Json* v = Member(object, key);
-  if (v == nullptr || !v->is_string()) {
+  bool read(JsonLine& in) {
+    kind = in.next();
+    switch (kind) {
+      case JsonLine::Kind::Null:
+        return in.readNull();
+      case JsonLine::Kind::Bool:
+        return in.readBool(flag);
+      case JsonLine::Kind::Number:
+        return in.readNumber(integer, number);
+      case JsonLine::Kind::String:
+        return in.readString(text);
+      default:
+        return in.skipValue();
+    }
+  }
+  bool is(JsonLine::Kind k) const { return kind == k; }
+  // A whole number from `min` on.
+  std::optional<std::int64_t> count(std::int64_t min) const {
+    return is(JsonLine::Kind::Number) && integer && number >= min
+               ? std::optional<std::int64_t>(number)
+               : std::nullopt;
+  }
+};
+
+struct Device {
+  JsonLine::Kind kind = JsonLine::Kind::Bad;
+  Value index, name, loggerId;
+
+  bool read(JsonLine& in) {
+    kind = in.next();
+    if (kind != JsonLine::Kind::Object) {
+      return Value().read(in);
+    }
+    index = name = loggerId = Value();
+    in.beginObject();
+    std::string key;
+    bool end = false;
+    while (in.member(key, end)) {
+      if (end) {
+        return true;
+      }
+      Value scratch;
+      Value& v = key == "index"       ? index
+                 : key == "name"      ? name
+                 : key == "logger_id" ? loggerId
+                                      : scratch;
+      if (!v.read(in)) {
+        return false;
+      }
+    }
     return false;
   }
-  out = v->get_ref<const std::string&>();
-  return true;
-}
+};
 
-bool Flag(const Json& object, const char* key, bool& out) {
-  const Json* v = Member(object, key);
-  if (v == nullptr || !v->is_boolean()) {
+struct Members {
+  Value format, start, end, line, result, reason, clockSet, fetchComplete, files, filesLeftOut,
+      recordsSaved, dataFiles, dataFilesLeftOut;
+  Device device;
+
+  Value* find(const std::string& key) {
+    static const std::array<std::pair<std::string_view, Value Members::*>, 13> kKeys = {{
+        {"format", &Members::format},
+        {"start", &Members::start},
+        {"end", &Members::end},
+        {"line", &Members::line},
+        {"result", &Members::result},
+        {"reason", &Members::reason},
+        {"clock_set", &Members::clockSet},
+        {"fetch_complete", &Members::fetchComplete},
+        {"files", &Members::files},
+        {"files_left_out", &Members::filesLeftOut},
+        {"records_saved", &Members::recordsSaved},
+        {"data_files", &Members::dataFiles},
+        {"data_files_left_out", &Members::dataFilesLeftOut},
+    }};
+    for (const auto& [name, member] : kKeys) {
+      if (key == name) {
+        return &(this->*member);
+      }
+    }
+    return nullptr;
+  }
+};
+
+// The whole line as one object; false when it is not JSON.
+bool ReadMembers(std::string_view line, Members& m) {
+  JsonLine in(line);
+  if (!in.beginObject()) {
     return false;
   }
-  out = v->get<bool>();
-  return true;
-}
-
-// A whole number from `min` on (JSON numbers without a fraction or exponent).
-bool Count(const Json& object, const char* key, std::int64_t min, std::int64_t& out) {
-  const Json* v = Member(object, key);
-  if (v == nullptr || !(v->is_number_integer())) {
-    return false;
-  }
-  if (v->is_number_unsigned()) {
-    const auto u = v->get<std::uint64_t>();
-    if (u > static_cast<std::uint64_t>(INT64_MAX)) {
+  std::string key;
+  bool end = false;
+  while (in.member(key, end)) {
+    if (end) {
+      return in.atEnd();
+    }
+    Value scratch;
+    if (key == "device") {
+      if (!m.device.read(in)) {
+        return false;
+      }
+    } else if (Value* v = m.find(key); !(v != nullptr ? v : &scratch)->read(in)) {
       return false;
     }
-    out = static_cast<std::int64_t>(u);
-  } else {
-    out = v->get<std::int64_t>();
   }
-  return out >= min;
+  return false;
 }
 
-bool Time(const Json& object, const char* key, std::int64_t& out, std::string* text) {
-  std::string s;
-  if (!Text(object, key, s)) {
+bool Time(const Value& v, std::int64_t& out) {
+  if (!v.is(JsonLine::Kind::String)) {
     return false;
   }
-  const auto t = ParseIsoTime(s);
-  if (!t) {
-    return false;
-  }
-  out = *t;
-  if (text != nullptr) {
-    *text = std::move(s);
-  }
-  return true;
+  const auto t = ParseIsoTime(v.text);
+  out = t.value_or(0);
+  return t.has_value();
 }
 
-bool Result(const Json& object, JobResult& out) {
-  std::string s;
-  if (!Text(object, "result", s)) {
-    return false;
-  }
-  for (std::size_t i = 0; i < kResultNames.size(); ++i) {
-    if (s == kResultNames[i]) {
+bool Result(const Value& v, JobResult& out) {
+  for (std::size_t i = 0; v.is(JsonLine::Kind::String) && i < kResultNames.size(); ++i) {
+    if (v.text == kResultNames[i]) {
       out = kJobResults[i];
       return true;
     }
@@ -89,27 +153,24 @@ bool Result(const Json& object, JobResult& out) {
   return false;
 }
 
-// {"index":3,"name":"Station 4","logger_id":"01"} or null.
-bool Device(const Json& object, JobRecord& r) {
-  const Json* d = Member(object, "device");
-  if (d == nullptr) {
-    return false;
-  }
-  if (d->is_null()) {
+bool DeviceOf(const Device& d, JobRecord& r) {
+  if (d.kind == JsonLine::Kind::Null) {
     r.device = kStationWide;
     return true;
   }
-  std::int64_t index = 0;
-  if (!d->is_object() || !Count(*d, "index", 0, index) || index > 254 ||
-      !Text(*d, "name", r.deviceName) || !Text(*d, "logger_id", r.loggerId)) {
+  const auto index = d.index.count(0);
+  if (d.kind != JsonLine::Kind::Object || !index || *index > 254 ||
+      !d.name.is(JsonLine::Kind::String) || !d.loggerId.is(JsonLine::Kind::String)) {
     return false;
   }
-  r.device = static_cast<int>(index);
+  r.device = static_cast<int>(*index);
+  r.deviceName = d.name.text;
+  r.loggerId = d.loggerId.text;
   return true;
 }
 
 // The parts the status does not show must still be there, of their kind.
-bool RestOfForm(const Json& object, const JobRecord& r) {
+bool RestOfForm(const Members& m, const JobRecord& r) {
   // A job that named no device ran no line and no fetch.
   if (r.device == kStationWide &&
       ((r.result != JobResult::SettingsError && r.result != JobResult::NoDevice &&
@@ -117,15 +178,10 @@ bool RestOfForm(const Json& object, const JobRecord& r) {
        r.fetchComplete)) {
     return false;
   }
-  const Json* line = Member(object, "line");
-  const Json* files = Member(object, "files");
-  const Json* dataFiles = Member(object, "data_files");
-  bool clockSet = false;
-  std::int64_t count = 0;
-  return line != nullptr && (line->is_object() || (line->is_null() && r.device == kStationWide)) &&
-         files != nullptr && files->is_array() && dataFiles != nullptr && dataFiles->is_array() &&
-         Flag(object, "clock_set", clockSet) && Count(object, "files_left_out", 0, count) &&
-         Count(object, "data_files_left_out", 0, count);
+  using K = JsonLine::Kind;
+  return (m.line.is(K::Object) || (m.line.is(K::Null) && r.device == kStationWide)) &&
+         m.files.is(K::Array) && m.dataFiles.is(K::Array) && m.clockSet.is(K::Bool) &&
+         m.filesLeftOut.count(0) && m.dataFilesLeftOut.count(0);
 }
 
 }  // namespace
@@ -135,25 +191,29 @@ std::string_view JobResultName(JobResult result) {
 }
 
 LineKind ParseJobRecord(std::string_view line, JobRecord& record) {
-  if (line.size() > kMaxLineBytes) {
+  Members m;
+  if (line.size() > kMaxLineBytes || !ReadMembers(line, m)) {
     return LineKind::NotARecord;
   }
-  const Json j = Json::parse(line.begin(), line.end(), nullptr, false);
-  if (!j.is_object()) {
+  const auto format = m.format.count(1);
+  if (!format) {
     return LineKind::NotARecord;
   }
-  std::int64_t format = 0;
-  if (!Count(j, "format", 1, format)) {
-    return LineKind::NotARecord;
-  }
-  if (format > kFormat) {
+  if (*format > kFormat) {
     return LineKind::LaterFormat;
   }
   JobRecord r;
-  if (!Time(j, "start", r.start, nullptr) || !Time(j, "end", r.end, &r.endText) || !Device(j, r) ||
-      !Result(j, r.result) || !Text(j, "reason", r.reason) ||
-      !Flag(j, "fetch_complete", r.fetchComplete) ||
-      !Count(j, "records_saved", 0, r.recordsSaved) || !RestOfForm(j, r)) {
+  const auto saved = m.recordsSaved.count(0);
+  if (!Time(m.start, r.start) || !Time(m.end, r.end) || !DeviceOf(m.device, r) ||
+      !Result(m.result, r.result) || !m.reason.is(JsonLine::Kind::String) ||
+      !m.fetchComplete.is(JsonLine::Kind::Bool) || !saved) {
+    return LineKind::NotARecord;
+  }
+  r.endText = m.end.text;
+  r.reason = m.reason.text;
+  r.fetchComplete = m.fetchComplete.flag;
+  r.recordsSaved = *saved;
+  if (!RestOfForm(m, r)) {
     return LineKind::NotARecord;
   }
   record = std::move(r);

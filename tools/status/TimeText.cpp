@@ -178,7 +178,9 @@ std::string AgeText(std::int64_t seconds) {
     std::snprintf(buf.data(), buf.size(), "%lldd%02lldh", static_cast<long long>(s / kDay),
                   static_cast<long long>(s / 3600 % 24));
   }
-  return (negative ? "-" : "") + std::string(buf.data());
+  std::string text(negative ? "-" : "");
+  text += buf.data();
+  return text;
 }
 
 }  // namespace th::status

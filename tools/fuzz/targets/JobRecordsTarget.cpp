@@ -1,11 +1,13 @@
 // The status tool's reading of a station's job record files: the input is the
 // bytes of Jobs.1.jsonl and Jobs.jsonl (split where the input's last bytes
 // say), read backwards in chunks of a size the input picks. The oracle splits
-// the same bytes into lines front to back, keeps every record in order and
-// works out each device's row plainly over the whole history; every row the
-// tool shows must equal it, and a device may only be missing when the tool
-// stopped early because nothing older could change its rows.
+// the same bytes into lines front to back, reads each with nlohmann's JSON
+// parser into a tree (the record reader must agree line by line), and works
+// out each device's row plainly over the whole history; every row the tool
+// shows must equal it, and a device may only be missing when the tool stopped
+// early because nothing older could change its rows.
 #include <map>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,10 +16,161 @@
 #include "tools/fuzz/support/Input.h"
 #include "tools/fuzz/targets/Targets.h"
 #include "tools/status/StationScan.h"
+#include "tools/status/TimeText.h"
 
 namespace th::fuzz {
 
 namespace {
+
+// The reference reading of one line: nlohmann's JSON into a tree, then the
+// record's rules on the tree.
+namespace reference {
+
+using Json = nlohmann::json;
+using status::JobRecord;
+using status::JobResult;
+using status::kMaxLineBytes;
+using status::kStationWide;
+using status::LineKind;
+using status::ParseIsoTime;
+
+const Json* Member(const Json& object, const char* key) {
+  const auto it = object.find(key);
+  return it == object.end() ? nullptr : &*it;
+}
+
+bool Text(const Json& object, const char* key, std::string& out) {
+  const Json* v = Member(object, key);
+  if (v == nullptr || !v->is_string()) {
+    return false;
+  }
+  out = v->get_ref<const std::string&>();
+  return true;
+}
+
+bool Flag(const Json& object, const char* key, bool& out) {
+  const Json* v = Member(object, key);
+  if (v == nullptr || !v->is_boolean()) {
+    return false;
+  }
+  out = v->get<bool>();
+  return true;
+}
+
+// A whole number from `min` on (JSON numbers without a fraction or exponent).
+bool Count(const Json& object, const char* key, std::int64_t min, std::int64_t& out) {
+  const Json* v = Member(object, key);
+  if (v == nullptr || !(v->is_number_integer())) {
+    return false;
+  }
+  if (v->is_number_unsigned()) {
+    const auto u = v->get<std::uint64_t>();
+    if (u > static_cast<std::uint64_t>(INT64_MAX)) {
+      return false;
+    }
+    out = static_cast<std::int64_t>(u);
+  } else {
+    out = v->get<std::int64_t>();
+  }
+  return out >= min;
+}
+
+bool Time(const Json& object, const char* key, std::int64_t& out, std::string* text) {
+  std::string s;
+  if (!Text(object, key, s)) {
+    return false;
+  }
+  const auto t = ParseIsoTime(s);
+  if (!t) {
+    return false;
+  }
+  out = *t;
+  if (text != nullptr) {
+    *text = std::move(s);
+  }
+  return true;
+}
+
+bool Result(const Json& object, JobResult& out) {
+  std::string s;
+  if (!Text(object, "result", s)) {
+    return false;
+  }
+  for (const JobResult r : status::kJobResults) {
+    if (s == status::JobResultName(r)) {
+      out = r;
+      return true;
+    }
+  }
+  return false;
+}
+
+// {"index":3,"name":"Station 4","logger_id":"01"} or null.
+bool Device(const Json& object, JobRecord& r) {
+  const Json* d = Member(object, "device");
+  if (d == nullptr) {
+    return false;
+  }
+  if (d->is_null()) {
+    r.device = kStationWide;
+    return true;
+  }
+  std::int64_t index = 0;
+  if (!d->is_object() || !Count(*d, "index", 0, index) || index > 254 ||
+      !Text(*d, "name", r.deviceName) || !Text(*d, "logger_id", r.loggerId)) {
+    return false;
+  }
+  r.device = static_cast<int>(index);
+  return true;
+}
+
+// The parts the status does not show must still be there, of their kind.
+bool RestOfForm(const Json& object, const JobRecord& r) {
+  // A job that named no device ran no line and no fetch.
+  if (r.device == kStationWide &&
+      ((r.result != JobResult::SettingsError && r.result != JobResult::NoDevice &&
+        r.result != JobResult::Stopped) ||
+       r.fetchComplete)) {
+    return false;
+  }
+  const Json* line = Member(object, "line");
+  const Json* files = Member(object, "files");
+  const Json* dataFiles = Member(object, "data_files");
+  bool clockSet = false;
+  std::int64_t count = 0;
+  return line != nullptr && (line->is_object() || (line->is_null() && r.device == kStationWide)) &&
+         files != nullptr && files->is_array() && dataFiles != nullptr && dataFiles->is_array() &&
+         Flag(object, "clock_set", clockSet) && Count(object, "files_left_out", 0, count) &&
+         Count(object, "data_files_left_out", 0, count);
+}
+
+LineKind ReferenceParse(std::string_view line, JobRecord& record) {
+  if (line.size() > kMaxLineBytes) {
+    return LineKind::NotARecord;
+  }
+  const Json j = Json::parse(line.begin(), line.end(), nullptr, false);
+  if (!j.is_object()) {
+    return LineKind::NotARecord;
+  }
+  std::int64_t format = 0;
+  if (!Count(j, "format", 1, format)) {
+    return LineKind::NotARecord;
+  }
+  if (format > 1) {
+    return LineKind::LaterFormat;
+  }
+  JobRecord r;
+  if (!Time(j, "start", r.start, nullptr) || !Time(j, "end", r.end, &r.endText) || !Device(j, r) ||
+      !Result(j, r.result) || !Text(j, "reason", r.reason) ||
+      !Flag(j, "fetch_complete", r.fetchComplete) ||
+      !Count(j, "records_saved", 0, r.recordsSaved) || !RestOfForm(j, r)) {
+    return LineKind::NotARecord;
+  }
+  record = std::move(r);
+  return LineKind::Record;
+}
+
+}  // namespace reference
 
 using status::DeviceStatus;
 using status::JobRecord;
@@ -34,8 +187,19 @@ void AddLines(std::string_view bytes, Lines& lines) {
   std::size_t start = 0;
   while (start < bytes.size()) {
     const std::size_t end = std::min(bytes.find('\n', start), bytes.size());
+    const std::string_view line = bytes.substr(start, end - start);
     JobRecord r;
-    if (status::ParseJobRecord(bytes.substr(start, end - start), r) == status::LineKind::Record) {
+    const status::LineKind kind = status::ParseJobRecord(line, r);
+    JobRecord expected;
+    const status::LineKind expectedKind = reference::ReferenceParse(line, expected);
+    Expect(kind == expectedKind, "a line is read as another kind than JSON into a tree gives");
+    if (kind == status::LineKind::Record) {
+      Expect(r.start == expected.start && r.end == expected.end && r.endText == expected.endText &&
+                 r.device == expected.device && r.deviceName == expected.deviceName &&
+                 r.loggerId == expected.loggerId && r.result == expected.result &&
+                 r.reason == expected.reason && r.fetchComplete == expected.fetchComplete &&
+                 r.recordsSaved == expected.recordsSaved,
+             "a record is read with other values than JSON into a tree gives");
       lines.records.push_back(std::move(r));
     } else {
       ++lines.skipped;
