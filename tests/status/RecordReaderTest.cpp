@@ -112,6 +112,49 @@ TEST(JobRecord, LinesThatAreNotRecords) {
   }
 }
 
+TEST(JobRecord, AnyJsonSpellingOfTheSameRecord) {
+  const struct {
+    std::string line;
+    const char* name;
+  } cases[] = {
+      {" \t" + kSample + " \r", "Station 4"},
+      {"\xEF\xBB\xBF" + kSample, "Station 4"},
+      {Replaced(kSample, "Station 4", R"(St\u00e4tion \ud83c\udf0a \"4\"\/\\)"),
+       "St\xC3\xA4tion \xF0\x9F\x8C\x8A \"4\"/\\"},
+      // Keys in another order, a key twice (the last counts), keys of later writers.
+      {R"({"extra":[{"a":[[],{}]},-0.5e+3,null,true],"device":{"logger_id":"01","name":"x","index":3,)"
+       R"("name":"Station 4"},)" +
+           kSample.substr(1),
+       "Station 4"},
+  };
+  for (const auto& c : cases) {
+    JobRecord r;
+    ASSERT_EQ(ParseJobRecord(c.line, r), LineKind::Record) << c.line;
+    EXPECT_EQ(r.deviceName, c.name);
+    EXPECT_EQ(r.recordsSaved, 200);
+  }
+  for (const std::string& bad : {
+           Replaced(kSample, "Station 4", R"(Station \x4)"),
+           Replaced(kSample, "Station 4", R"(Station \ud83c)"),
+           Replaced(kSample, "Station 4", R"(Station \udf0a\ud83c)"),
+           Replaced(kSample, "Station 4", "Station\t4"),
+           Replaced(kSample, "Station 4", "Station \xED\xA0\x80"),
+           Replaced(kSample, "Station 4", "Station \xC0\xB4"),
+           Replaced(kSample, R"("format":1)", R"("format":01)"),
+           Replaced(kSample, R"("files_left_out":0)", R"("files_left_out":0,)"),
+           Replaced(kSample, R"("records_saved":200,"data)", R"("records_saved":200,,"data)"),
+           Replaced(kSample, R"("index":3)", R"("index":3.)"),
+           Replaced(kSample, R"("index":3)", R"("index":99999999999999999999)"),
+           R"({"extra":[1 2],)" + kSample.substr(1),
+           R"({"extra":{"a"},)" + kSample.substr(1),
+           R"({"extra":[}],)" + kSample.substr(1),
+           R"({"extra":tru,)" + kSample.substr(1),
+       }) {
+    JobRecord r;
+    EXPECT_EQ(ParseJobRecord(bad, r), LineKind::NotARecord) << bad;
+  }
+}
+
 TEST(JobRecord, LaterFormatsAreSkippedAsSuch) {
   JobRecord r;
   EXPECT_EQ(ParseJobRecord(Replaced(kSample, R"("format":1)", R"("format":2)"), r),
