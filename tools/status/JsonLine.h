@@ -42,9 +42,7 @@ class JsonLine {
  private:
   void skipSpace();
   bool literal(std::string_view word);
-  bool scanString(std::string* out);
   bool scanNumber(bool& integer, std::int64_t& value);
-  bool escape(std::string* out);
   // A member's key and its colon.
   bool key(std::string* out);
 
