@@ -32,11 +32,14 @@ bool LineTail::readBack(Step& failure) {
     return false;
   }
   const auto held = static_cast<std::size_t>(lineEnd_ - heldStart_);
-  // The held bytes move to the end of the buffer; the chunk goes before them.
-  std::memmove(buf_.data() + buf_.size() - held, buf_.data() + bufEnd_ - held, held);
-  bufEnd_ = buf_.size();
   const auto count = static_cast<std::size_t>(
       std::min<std::int64_t>({static_cast<std::int64_t>(chunk_), heldStart_, budget_}));
+  // The chunk goes right before the held bytes; when there is no room left
+  // there, the held bytes (one line's part at most) move to the buffer's end.
+  if (bufEnd_ - held < count) {
+    std::memmove(buf_.data() + buf_.size() - held, buf_.data() + bufEnd_ - held, held);
+    bufEnd_ = buf_.size();
+  }
   const std::int64_t from = heldStart_ - static_cast<std::int64_t>(count);
   if (!source_.readAt(from, buf_.data() + bufEnd_ - held - count, count, why_)) {
     failure = Step::Failed;
@@ -71,8 +74,9 @@ LineTail::Step LineTail::previous(std::string_view& line) {
   for (;;) {
     const auto held = static_cast<std::size_t>(lineEnd_ - heldStart_);
     const char* base = buf_.data() + bufEnd_ - held;
+    // The bytes at the end already searched hold no line end.
     const char* newline = nullptr;
-    for (const char* p = base + held; p != base;) {
+    for (const char* p = base + held - searched_; p != base;) {
       if (*--p == '\n') {
         newline = p;
         break;
@@ -88,13 +92,16 @@ LineTail::Step LineTail::previous(std::string_view& line) {
       } else {
         lineEnd_ = -1;
       }
+      searched_ = 0;
       return longLine || length > maxLine_ ? Step::LongLine : Step::Line;
     }
+    searched_ = held;
     if (held > maxLine_) {
       // Too long to be a record: drop what is held and look for its start.
       longLine = true;
       lineEnd_ = heldStart_;
       bufEnd_ = buf_.size();
+      searched_ = 0;
     }
     if (!readBack(failure)) {
       return failure;

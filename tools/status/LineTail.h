@@ -42,8 +42,9 @@ class LineTail {
   // File bytes [heldStart_, lineEnd_) are held at the end of buf_.
   std::vector<char> buf_;
   std::int64_t heldStart_;
-  std::int64_t lineEnd_;  // just after the next line back; -1 once the start was reached
-  std::size_t bufEnd_;    // where lineEnd_ lies in buf_
+  std::int64_t lineEnd_;      // just after the next line back; -1 once the start was reached
+  std::size_t bufEnd_;        // where lineEnd_ lies in buf_
+  std::size_t searched_ = 0;  // held bytes at the end known to hold no "\n"
   bool started_ = false;
   std::string why_;
 };
