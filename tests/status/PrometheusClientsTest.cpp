@@ -34,6 +34,7 @@ pid_t Spawn(std::vector<std::string> args, const std::string& output) {
   posix_spawn_file_actions_addopen(&fa, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   posix_spawn_file_actions_adddup2(&fa, 1, 2);
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (std::string& a : args) {
     argv.push_back(a.data());
   }
@@ -53,10 +54,10 @@ int FreePort() {
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t size = sizeof a;
-  ::bind(s, reinterpret_cast<sockaddr*>(&a), size);
-  ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
+  const bool bound = ::bind(s, reinterpret_cast<sockaddr*>(&a), size) == 0 &&
+                     ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size) == 0;
   ::close(s);
-  return ntohs(a.sin_port);
+  return bound ? ntohs(a.sin_port) : 0;
 }
 
 // The body of GET /metrics, or "" when nothing answered.
@@ -158,15 +159,21 @@ TEST_F(PrometheusClients, NodeExporterServesTheFigures) {
   // The exporter orders the labels by name and serves the values as it read them.
   const std::string device = R"(device="3",name="Pegel \"Nord\" ü",)";
   const std::string station = "station=\"" + dir.str() + R"(/st\"ation \\ 4")";
+  const std::string result = R"(result="no_connection",)" + station;
+  auto sample = [](std::string name, const std::string& labels, const char* value) {
+    return name.append("{").append(labels).append("} ").append(value);
+  };
   for (const std::string& line : std::vector<std::string>{
            "node_textfile_scrape_error 0",
-           "tidehaul_failures_in_a_row{" + device + station + "} 1",
-           "tidehaul_last_complete_fetch_timestamp_seconds{" + device + station + "} 1.796904e+09",
-           "tidehaul_last_job_result{" + device + R"(result="no_connection",)" + station + "} 1",
-           "tidehaul_records_saved_24h{" + device + station + "} 200",
-           R"(tidehaul_last_job_result{device="",name="",result="settings_error",station=")" +
-               folders[1] + R"("} 1)",
-           R"(tidehaul_station_up{station=")" + folders[2] + R"("} 0)",
+           sample("tidehaul_failures_in_a_row", device + station, "1"),
+           sample("tidehaul_last_complete_fetch_timestamp_seconds", device + station,
+                  "1.796904e+09"),
+           sample("tidehaul_last_job_result", device + result, "1"),
+           sample("tidehaul_records_saved_24h", device + station, "200"),
+           sample("tidehaul_last_job_result",
+                  R"(device="",name="",result="settings_error",station=")" + folders[1] + "\"",
+                  "1"),
+           sample("tidehaul_station_up", "station=\"" + folders[2] + "\"", "0"),
        }) {
     EXPECT_NE(page.find("\n" + line + "\n"), std::string::npos) << line << "\n" << page;
   }

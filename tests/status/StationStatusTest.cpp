@@ -74,7 +74,7 @@ TEST_F(StationStatus, EachResultKind) {
 }
 
 TEST_F(StationStatus, RecordsWithoutADeviceCountForEveryDeviceOfTheStation) {
-  Write(kRecordFile, {Job{kNow - 3 * kHour, 3}, Job{kNow - 150 * 60, 5, "complete", true, 10},
+  Write(kRecordFile, {Job{kNow - 3 * kHour, 3}, Job{kNow - 5 * kHour / 2, 5, "complete", true, 10},
                       Job{kNow - 2 * kHour, kStationWide, "no_device", false, 0},
                       Job{kNow - kHour, 3, "no_connection", false, 0},
                       Job{kNow - 1800, kStationWide, "settings_error", false, 0, "short"}});
@@ -104,7 +104,7 @@ TEST_F(StationStatus, RecordsWithoutADeviceCountForEveryDeviceOfTheStation) {
 }
 
 TEST_F(StationStatus, CutAndGarbageLinesAreSkippedAndCounted) {
-  const std::string cut = RecordLine(Job{kNow - 150 * 60}).substr(0, 123) + "\n";
+  const std::string cut = RecordLine(Job{kNow - 5 * kHour / 2}).substr(0, 123) + "\n";
   Write(kRecordFile,
         {Job{kNow - 2 * kHour, 3, "incomplete", false, 7}, Job{kNow - kHour, 3, "complete"}},
         RecordLine(Job{kNow - 3 * kHour}) + cut + "not json\n{\"format\":1}\n");

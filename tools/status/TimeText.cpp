@@ -94,10 +94,11 @@ std::optional<std::int64_t> ParseIsoTime(std::string_view text) {
         *offHours > 23 || *offMinutes > 59) {
       return std::nullopt;
     }
-    offset = (sign == '+' ? 1 : -1) * (std::int64_t{*offHours} * 3600 + *offMinutes * 60);
+    offset =
+        (sign == '+' ? 1 : -1) * (std::int64_t{*offHours} * 3600 + std::int64_t{*offMinutes} * 60);
   }
   const std::int64_t days = DaysFromCivil(*year, *month, *day);
-  return days * kDay + *hour * 3600 + *minute * 60 + *second - offset;
+  return days * kDay + std::int64_t{*hour} * 3600 + std::int64_t{*minute} * 60 + *second - offset;
 }
 
 std::string UtcIsoText(std::int64_t unixSeconds) {

@@ -185,6 +185,7 @@ Run RunStatus(Runner& runner, const std::vector<std::string>& dirs) {
 
 Run Median(Runner& runner, const std::vector<std::string>& dirs, int runs) {
   std::vector<Run> all;
+  all.reserve(static_cast<std::size_t>(runs));
   for (int i = 0; i < runs; ++i) {
     all.push_back(RunStatus(runner, dirs));
   }
