@@ -49,4 +49,16 @@ void WindowView::setPendingDevice(const Text& text) {
   showMsgText(text);
 }
 
+void WindowView::requestStart() {
+  if (onStart_) {
+    runGuarded(onStart_);
+  }
+}
+
+void WindowView::requestClose() {
+  if (onCloseRequest_) {
+    runGuarded(onCloseRequest_);
+  }
+}
+
 }  // namespace th

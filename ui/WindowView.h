@@ -2,7 +2,11 @@
 // The View as both windows keep it: what the logic reports goes to the panel
 // or field the layout gives it; the progress bar's range and position, the
 // busy pointer and lbMsg's text are held here, and the window is told to show
-// each change.
+// each change. The start button and the close request reach the program
+// through the handlers kept here.
+#include <functional>
+#include <utility>
+
 #include "platform/View.h"
 #include "ui/WindowLayout.h"
 
@@ -32,8 +36,22 @@ class WindowView : public View {
   virtual void setChecked(Check box, bool checked) = 0;
   virtual bool isChecked(Check box) const = 0;
 
+  // SpeedButton3, the manual start.
+  void setOnStart(std::function<void()> f) { onStart_ = std::move(f); }
+  // The close request (the close button, the system menu, another program);
+  // the close always goes ahead.
+  void setOnCloseRequest(std::function<void()> f) { onCloseRequest_ = std::move(f); }
+  // What SpeedButton3 does: runs the start handler.
+  void requestStart();
+
  protected:
   WindowView();
+
+  // Runs the close handler; the window closes after it.
+  void requestClose();
+  // Runs `f` so that an exception escaping it reaches the event loop's
+  // handler, not the toolkit that called the window.
+  virtual void runGuarded(const std::function<void()>& f) = 0;
 
   // A bar of range 0 to barMax (never below 1) at `position`.
   virtual void showProgress(int barMax, int position) = 0;
@@ -49,6 +67,8 @@ class WindowView : public View {
   int progressPosition_ = 0;
   bool busy_ = false;
   Text msgText_;
+  std::function<void()> onStart_;
+  std::function<void()> onCloseRequest_;
 };
 
 }  // namespace th

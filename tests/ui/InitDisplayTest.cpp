@@ -30,7 +30,7 @@ struct WindowRig {
   Tool tool;
 };
 
-void sampleRecord(Setup& s) {
+void FillTestRecord(Setup& s) {
   s.DeviceSet.DeviceName.setBytes("Station 4");
   s.DeviceSet.LogID.setBytes("01");
   s.PortSet.COMPORT.set(12);
@@ -53,7 +53,7 @@ void sampleRecord(Setup& s) {
   s.SaveFileSet.FileName2.setBytes("ST4B");
 }
 
-QString text(MainWindow& w, const char* name) {
+QString ShownText(MainWindow& w, const char* name) {
   QWidget* widget = w.findChild<QWidget*>(QString::fromLatin1(name));
   if (auto* e = qobject_cast<QLineEdit*>(widget)) {
     return e->text();
@@ -69,26 +69,26 @@ QString text(MainWindow& w, const char* name) {
 
 TEST(WindowInit, ShowsTheRecordInTheFieldsWithTheNameInRed) {
   WindowRig rig;
-  sampleRecord(rig.tool.settings.record(3));
+  FillTestRecord(rig.tool.settings.record(3));
   rig.window.show();
   rig.show(3);
   MainWindow& w = rig.window;
-  EXPECT_EQ(text(w, "lbeSelectedDeviceName"), "Station 4");
-  EXPECT_EQ(text(w, "clbLogID"), "01");
-  EXPECT_EQ(text(w, "cbbPortno"), "COM12");
-  EXPECT_EQ(text(w, "edtBaudrate"), "19200");
-  EXPECT_EQ(text(w, "edtParity"), "Even");
-  EXPECT_EQ(text(w, "edtStopbits"), "2");
-  EXPECT_EQ(text(w, "edtModemNo"), "0123456");
-  EXPECT_EQ(text(w, "clbModemType"), "Satellite");
-  EXPECT_EQ(text(w, "edtCommand1"), "ATZ");
-  EXPECT_EQ(text(w, "edtCallCmd"), "ATDT");
-  EXPECT_EQ(text(w, "edtDisconnect"), "ATH");
-  EXPECT_EQ(text(w, "edtInterval"), "15");
-  EXPECT_EQ(text(w, "edtDelay"), "-2");
-  EXPECT_EQ(text(w, "edtSaveFolder"), "/srv/data");
-  EXPECT_EQ(text(w, "edtSaveFile1"), "ST4A");
-  EXPECT_EQ(text(w, "edtSaveFile2"), "ST4B");
+  EXPECT_EQ(ShownText(w, "lbeSelectedDeviceName"), "Station 4");
+  EXPECT_EQ(ShownText(w, "clbLogID"), "01");
+  EXPECT_EQ(ShownText(w, "cbbPortno"), "COM12");
+  EXPECT_EQ(ShownText(w, "edtBaudrate"), "19200");
+  EXPECT_EQ(ShownText(w, "edtParity"), "Even");
+  EXPECT_EQ(ShownText(w, "edtStopbits"), "2");
+  EXPECT_EQ(ShownText(w, "edtModemNo"), "0123456");
+  EXPECT_EQ(ShownText(w, "clbModemType"), "Satellite");
+  EXPECT_EQ(ShownText(w, "edtCommand1"), "ATZ");
+  EXPECT_EQ(ShownText(w, "edtCallCmd"), "ATDT");
+  EXPECT_EQ(ShownText(w, "edtDisconnect"), "ATH");
+  EXPECT_EQ(ShownText(w, "edtInterval"), "15");
+  EXPECT_EQ(ShownText(w, "edtDelay"), "-2");
+  EXPECT_EQ(ShownText(w, "edtSaveFolder"), "/srv/data");
+  EXPECT_EQ(ShownText(w, "edtSaveFile1"), "ST4A");
+  EXPECT_EQ(ShownText(w, "edtSaveFile2"), "ST4B");
   EXPECT_TRUE(w.isChecked(Check::ckbTidehaul));
   EXPECT_TRUE(w.isChecked(Check::ckbSensorNoCheck));
   EXPECT_TRUE(w.isChecked(Check::ckbDeleteData));
@@ -114,7 +114,7 @@ TEST(WindowInit, NonAsciiNamesShowAsTheirCharacters) {
 TEST(WindowInit, ManualStartWithoutNumberRunsNoJobAndEndsTheWait) {
   WindowRig rig;
   rig.window.setOnStart([&] { rig.tool.shell.onStartButton(); });
-  rig.window.pressStart();
+  rig.window.requestStart();
   EXPECT_TRUE(rig.tool.shell.runOver());
   EXPECT_FALSE(rig.port.isOpen());
   EXPECT_TRUE(rig.window.panelText(0).empty());

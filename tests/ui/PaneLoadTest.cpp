@@ -14,7 +14,7 @@
 namespace th {
 namespace {
 
-double rssBytes() {
+double ResidentBytes() {
   std::ifstream statm("/proc/self/statm");
   long pages = 0;
   long resident = 0;
@@ -29,7 +29,7 @@ TEST(PaneLoad, TwoHundredThousandLinesStayCheapInTimeAndMemory) {
   MainWindow window(panes);
   window.show();
   QCoreApplication::processEvents();
-  const double before = rssBytes();
+  const double before = ResidentBytes();
   QElapsedTimer took;
   took.start();
   for (int i = 0; i < kLines; ++i) {
@@ -42,7 +42,7 @@ TEST(PaneLoad, TwoHundredThousandLinesStayCheapInTimeAndMemory) {
   }
   QCoreApplication::processEvents();
   const double payload = static_cast<double>(kLines) * kLength;
-  EXPECT_LT(rssBytes() - before, 3 * payload);
+  EXPECT_LT(ResidentBytes() - before, 3 * payload);
   // Generous against a busy machine; the benchmark shows the real figure.
   EXPECT_LT(took.elapsed(), 3000);
   EXPECT_EQ(panes.download1.count(), static_cast<std::size_t>(kLines));

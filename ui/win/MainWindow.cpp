@@ -18,18 +18,13 @@ namespace {
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_APPWINDOW;  // its own taskbar button
 
-void RegisterWindowClass(WNDPROC procedure) {
+void RegisterWindowClass() {
   WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = ::GetModuleHandleW(nullptr);
   windowClass.hIcon = ::LoadIconA(nullptr, IDI_APPLICATION);
   windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
   windowClass.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
   windowClass.lpszClassName = MainWindow::kClassName.data();
-  if (::RegisterClassExW(&windowClass) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    throw std::runtime_error("main window: RegisterClassExW failed");
-  }
+  RegisterHandledClass(windowClass, "main window");
 }
 
 Text WindowText(HWND window) {
@@ -57,8 +52,8 @@ ControlMessage CopyDataFromMessage(LPARAM lParam) {
 }
 
 MainWindow::MainWindow(Panes& panes, WinEventLoop& loop)
-    : loop_(loop), scale_(LayoutScale::OfScreen()) {
-  RegisterWindowClass(&MainWindow::Procedure);
+    : loop_(loop), scale_(LayoutScale::ofScreen()) {
+  RegisterWindowClass();
   font_ = MakeWindowFont(scale_);
   nameFont_ = MakeNameFont(scale_);
   // The client area is 672 x 462 layout pixels; the system places the window.
@@ -73,7 +68,7 @@ MainWindow::MainWindow(Panes& panes, WinEventLoop& loop)
   ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 
   settings_ = std::make_unique<SettingsArea>(window_, font_, nameFont_, scale_);
-  settings_->setOnStart([this] { pressStart(); });
+  settings_->setOnStart([this] { requestStart(); });
   progress_ = std::make_unique<ProgressDisplay>(settings_->PBar_Connect, schedule_);
   for (std::size_t i = 0; i < panes_.size(); ++i) {
     const PanePlace& pane = kPanePlaces.at(i);
@@ -85,7 +80,7 @@ MainWindow::MainWindow(Panes& panes, WinEventLoop& loop)
   ::GetClientRect(window_, &client);
   status_->place(client.right, client.bottom);
   // The handlers reach the window only once it is complete.
-  ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  attach(window_);
   // Pending changes show in a wake-up of the loop that already happens (a
   // batch of bytes, a tick of the logic), not in one of their own.
   loop_.setBeforeWait([this] { return schedule_.showDue(); });
@@ -93,7 +88,7 @@ MainWindow::MainWindow(Panes& panes, WinEventLoop& loop)
 
 MainWindow::~MainWindow() {
   loop_.setBeforeWait({});
-  ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+  detach(window_);
   for (auto pane = panes_.rbegin(); pane != panes_.rend(); ++pane) {
     pane->reset();
   }
@@ -134,29 +129,19 @@ void MainWindow::close() {
   ::ShowWindow(window_, SW_HIDE);
 }
 
-LRESULT CALLBACK MainWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = FromInteger<MainWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr) {
-    return ::DefWindowProcW(window, message, wParam, lParam);
-  }
-  return self->handle(message, wParam, lParam);
-}
-
-LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COPYDATA: {
       // Trusted for nothing: the handler reads at most cbData bytes, and
       // whatever happens the sender gets 0.
       const ControlMessage data = CopyDataFromMessage(lParam);
       if (onCopyData_) {
-        loop_.runGuarded([this, &data] { onCopyData_(data); });
+        runGuarded([this, &data] { onCopyData_(data); });
       }
       return 0;
     }
     case WM_CLOSE:
-      if (onCloseRequest_) {
-        loop_.runGuarded(onCloseRequest_);
-      }
+      requestClose();
       close();
       return 0;
     case WM_SIZE:
@@ -175,10 +160,8 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
   return ::DefWindowProcW(window_, message, wParam, lParam);
 }
 
-void MainWindow::pressStart() {
-  if (onStart_) {
-    loop_.runGuarded(onStart_);
-  }
+void MainWindow::runGuarded(const std::function<void()>& f) {
+  loop_.runGuarded(f);
 }
 
 void MainWindow::setPanelText(int panel, const Text& text) {

@@ -19,14 +19,14 @@ namespace th {
 
 namespace {
 
-QString toQ(const Text& text) {
+QString ToQString(const Text& text) {
   return QString::fromStdU16String(text);
 }
-Text fromQ(const QString& text) {
+Text FromQString(const QString& text) {
   return text.toStdU16String();
 }
 
-double screenScale() {
+double ScreenScale() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (screen == nullptr) {
     return 1.0;
@@ -36,12 +36,12 @@ double screenScale() {
 
 }  // namespace
 
-MainWindow::MainWindow(Panes& panes, QWidget* parent) : QMainWindow(parent), scale_(screenScale()) {
+MainWindow::MainWindow(Panes& panes, QWidget* parent) : QMainWindow(parent), scale_(ScreenScale()) {
   setObjectName(QString::fromLatin1(kWindowName));
   // The X11 class name of Qt's windows is the application name.
   QCoreApplication::setApplicationName(QString::fromLatin1(kWindowName));
   setWindowTitle(QString::fromLatin1(kWindowTitle));
-  setFont(windowFont());
+  setFont(WindowFont());
 
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("ClientArea"));
@@ -58,7 +58,7 @@ MainWindow::MainWindow(Panes& panes, QWidget* parent) : QMainWindow(parent), sca
   status_ = new StatusPanels(scale_, this);
   setStatusBar(status_);
 
-  connect(settings_->SpeedButton3, &QToolButton::clicked, this, [this] { pressStart(); });
+  connect(settings_->SpeedButton3, &QToolButton::clicked, this, [this] { requestStart(); });
   // SpeedButton6 ("Apply"), SpeedButton8 and SpeedButton1 do nothing.
 
   resize(px(kClientWidth), px(kClientHeight));
@@ -74,16 +74,12 @@ int MainWindow::px(int v) const {
   return static_cast<int>(std::lround(v * scale_));
 }
 
-void MainWindow::pressStart() {
-  if (onStart_) {
-    QtEventLoop::runGuarded(onStart_);
-  }
+void MainWindow::runGuarded(const std::function<void()>& f) {
+  QtEventLoop::runGuarded(f);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (onCloseRequest_) {
-    QtEventLoop::runGuarded(onCloseRequest_);
-  }
+  requestClose();
   event->accept();
 }
 
@@ -108,28 +104,28 @@ void MainWindow::showProgress(int barMax, int position) {
 void MainWindow::setFieldText(Field field, const Text& text) {
   QWidget* w = settings_->field(field);
   if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-    edit->setText(toQ(text));
+    edit->setText(ToQString(text));
     edit->setCursorPosition(0);
   } else if (auto* box = qobject_cast<QComboBox*>(w)) {
-    box->setEditText(toQ(text));
+    box->setEditText(ToQString(text));
     if (box->lineEdit() != nullptr) {
       box->lineEdit()->setCursorPosition(0);
     }
   } else if (auto* label = qobject_cast<QLabel*>(w)) {
-    label->setText(toQ(text));
+    label->setText(ToQString(text));
   }
 }
 
 Text MainWindow::fieldText(Field field) const {
   QWidget* w = settings_->field(field);
   if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-    return fromQ(edit->text());
+    return FromQString(edit->text());
   }
   if (auto* box = qobject_cast<QComboBox*>(w)) {
-    return fromQ(box->currentText());
+    return FromQString(box->currentText());
   }
   if (auto* label = qobject_cast<QLabel*>(w)) {
-    return fromQ(label->text());
+    return FromQString(label->text());
   }
   return {};
 }
@@ -151,7 +147,7 @@ void MainWindow::showBusyPointer(bool busy) {
 }
 
 void MainWindow::showMsgText(const Text& text) {
-  settings_->lbMsg->setText(toQ(text));
+  settings_->lbMsg->setText(ToQString(text));
   settings_->lbMsg->adjustSize();
 }
 
