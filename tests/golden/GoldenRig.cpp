@@ -10,13 +10,16 @@ namespace {
 // Rig's own composition, with a port of the caller's making.
 struct ToolRig : test::Rig {
   explicit ToolRig(const PortMaker& makePort) : Rig(makePort) {}
+  Port& port() { return ownPort(); }
 };
 
 }  // namespace
 
 struct GoldenRig::Parts {
-  explicit Parts(const PortMaker& makePort) : rig(makePort), startTick(rig.loop.tick()) {}
+  explicit Parts(const PortMaker& makePort)
+      : rig(makePort), port(rig.port()), startTick(rig.loop.tick()) {}
   ToolRig rig;
+  Port& port;
   std::uint32_t startTick;
 };
 
@@ -33,14 +36,14 @@ std::int64_t GoldenRig::now() const {
 }
 
 void GoldenRig::start() {
-  Tidehaul& unit = parts_->rig.unit;
-  unit.shell.FormCreate();
-  parts_->rig.loop.post([&unit] { unit.shell.FormShow(); });
+  AppShell& shell = parts_->rig.tool.shell;
+  shell.onCreate();
+  parts_->rig.loop.post([&shell] { shell.onFirstShow(); });
 }
 
 void GoldenRig::nameDevice(int n, std::int64_t atMs) {
-  Tidehaul& unit = parts_->rig.unit;
-  parts_->rig.loop.startTimer(static_cast<std::uint32_t>(atMs - now()), false, [&unit, n] {
+  AppShell& shell = parts_->rig.tool.shell;
+  parts_->rig.loop.startTimer(static_cast<std::uint32_t>(atMs - now()), false, [&shell, n] {
     // The text as UTF-16LE with its zero unit, as the parent sends it.
     std::vector<std::uint8_t> bytes;
     for (const char c : std::to_string(n) + '\0') {
@@ -50,22 +53,22 @@ void GoldenRig::nameDevice(int n, std::int64_t atMs) {
     ControlMessage data;
     data.size = static_cast<std::uint32_t>(bytes.size());
     data.data = bytes.data();
-    unit.shell.WMCopyData(data);
+    shell.onControlMessage(data);
   });
 }
 
 void GoldenRig::closeAt(std::int64_t atMs) {
-  Tidehaul& unit = parts_->rig.unit;
+  AppShell& shell = parts_->rig.tool.shell;
   parts_->rig.loop.startTimer(static_cast<std::uint32_t>(atMs - now()), false,
-                              [&unit] { unit.shell.CloseMainWindow(); });
+                              [&shell] { shell.closeWindow(); });
 }
 
 bool GoldenRig::runToEnd(std::int64_t limitMs) {
   BasicEventLoop& loop = parts_->rig.loop;
   loop.setVirtualTimeLimit(static_cast<std::uint64_t>(limitMs));
   loop.run();
-  if (parts_->rig.rt.port.isOpen()) {
-    parts_->rig.rt.port.close();
+  if (parts_->port.isOpen()) {
+    parts_->port.close();
   }
   return !loop.stalled();
 }

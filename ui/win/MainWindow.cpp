@@ -23,7 +23,7 @@ void RegisterWindowClass() {
   windowClass.hIcon = ::LoadIconA(nullptr, IDI_APPLICATION);
   windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
   windowClass.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
-  windowClass.lpszClassName = TfTidehaul::kClassName.data();
+  windowClass.lpszClassName = MainWindow::kClassName.data();
   RegisterHandledClass(windowClass, "main window");
 }
 
@@ -51,7 +51,7 @@ ControlMessage CopyDataFromMessage(LPARAM lParam) {
   return data;
 }
 
-TfTidehaul::TfTidehaul(Panes& panes, WinEventLoop& loop)
+MainWindow::MainWindow(Panes& panes, WinEventLoop& loop)
     : loop_(loop), scale_(LayoutScale::ofScreen()) {
   RegisterWindowClass();
   font_ = MakeWindowFont(scale_);
@@ -86,7 +86,7 @@ TfTidehaul::TfTidehaul(Panes& panes, WinEventLoop& loop)
   loop_.setBeforeWait([this] { return schedule_.showDue(); });
 }
 
-TfTidehaul::~TfTidehaul() {
+MainWindow::~MainWindow() {
   loop_.setBeforeWait({});
   detach(window_);
   for (auto pane = panes_.rbegin(); pane != panes_.rend(); ++pane) {
@@ -100,12 +100,12 @@ TfTidehaul::~TfTidehaul() {
   ::DeleteObject(font_);
 }
 
-RECT TfTidehaul::place(const LayoutBox& box) const {
+RECT MainWindow::place(const LayoutBox& box) const {
   return RECT{scale_.px(box.x), scale_.px(box.y), scale_.px(box.x + box.width),
               scale_.px(box.y + box.height)};
 }
 
-HWND TfTidehaul::element(const std::string& name) const {
+HWND MainWindow::element(const std::string& name) const {
   if (name == kWindowName) {
     return window_;
   }
@@ -120,16 +120,16 @@ HWND TfTidehaul::element(const std::string& name) const {
   return settings_->element(name);
 }
 
-void TfTidehaul::show() {
+void MainWindow::show() {
   ::ShowWindow(window_, SW_SHOWNORMAL);
   ::UpdateWindow(window_);
 }
 
-void TfTidehaul::close() {
+void MainWindow::close() {
   ::ShowWindow(window_, SW_HIDE);
 }
 
-LRESULT TfTidehaul::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COPYDATA: {
       // Trusted for nothing: the handler reads at most cbData bytes, and
@@ -160,49 +160,49 @@ LRESULT TfTidehaul::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return ::DefWindowProcW(window_, message, wParam, lParam);
 }
 
-void TfTidehaul::runGuarded(const std::function<void()>& f) {
+void MainWindow::runGuarded(const std::function<void()>& f) {
   loop_.runGuarded(f);
 }
 
-void TfTidehaul::setPanelText(int panel, const Text& text) {
+void MainWindow::setPanelText(int panel, const Text& text) {
   status_->setText(panel, text);
 }
 
-void TfTidehaul::showPendingTexts() {
+void MainWindow::showPendingTexts() {
   status_->flush();
   progress_->flush();
 }
 
-Text TfTidehaul::panelText(int panel) const {
+Text MainWindow::panelText(int panel) const {
   return status_->text(panel);
 }
 
-void TfTidehaul::showProgress(int barMax, int position) {
+void MainWindow::showProgress(int barMax, int position) {
   progress_->set(barMax, position);
 }
 
-void TfTidehaul::setFieldText(Field field, const Text& text) {
+void MainWindow::setFieldText(Field field, const Text& text) {
   ::SetWindowTextW(settings_->field(field), win::WideFromText(text).c_str());
 }
 
-Text TfTidehaul::fieldText(Field field) const {
+Text MainWindow::fieldText(Field field) const {
   return WindowText(settings_->field(field));
 }
 
-void TfTidehaul::setChecked(Check box, bool checked) {
+void MainWindow::setChecked(Check box, bool checked) {
   ::SendMessageW(settings_->check(box), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-bool TfTidehaul::isChecked(Check box) const {
+bool MainWindow::isChecked(Check box) const {
   return ::SendMessageW(settings_->check(box), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void TfTidehaul::showBusyPointer(bool busy) {
+void MainWindow::showBusyPointer(bool busy) {
   // Now, not only at the pointer's next move.
   ::SetCursor(::LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
-void TfTidehaul::showMsgText(const Text& text) {
+void MainWindow::showMsgText(const Text& text) {
   ::SetWindowTextW(settings_->lbMsg, win::WideFromText(text).c_str());
   settings_->fitMsgLabel();
 }

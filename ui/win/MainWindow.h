@@ -31,7 +31,7 @@ class StatusPanels;
 // null lpData whatever cbData says, gives an empty message.
 ControlMessage CopyDataFromMessage(LPARAM lParam);
 
-class TfTidehaul : public WindowView, private MessageHandler {
+class MainWindow : public WindowView, private MessageHandler {
  public:
   static constexpr auto kClassName = WideAscii(kWindowName);
   static constexpr auto kTitle = WideAscii(kWindowTitle);
@@ -39,10 +39,10 @@ class TfTidehaul : public WindowView, private MessageHandler {
   static constexpr int kClientHeight = kWindowClientHeight;
 
   // Handlers run through `loop`, so that an exception reaches its handler.
-  TfTidehaul(Panes& panes, WinEventLoop& loop);
-  ~TfTidehaul() override;
-  TfTidehaul(const TfTidehaul&) = delete;
-  TfTidehaul& operator=(const TfTidehaul&) = delete;
+  MainWindow(Panes& panes, WinEventLoop& loop);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
 
   HWND handle() const { return window_; }
   void show();

@@ -36,7 +36,7 @@ double ScreenScale() {
 
 }  // namespace
 
-TfTidehaul::TfTidehaul(Panes& panes, QWidget* parent) : QMainWindow(parent), scale_(ScreenScale()) {
+MainWindow::MainWindow(Panes& panes, QWidget* parent) : QMainWindow(parent), scale_(ScreenScale()) {
   setObjectName(QString::fromLatin1(kWindowName));
   // The X11 class name of Qt's windows is the application name.
   QCoreApplication::setApplicationName(QString::fromLatin1(kWindowName));
@@ -64,44 +64,44 @@ TfTidehaul::TfTidehaul(Panes& panes, QWidget* parent) : QMainWindow(parent), sca
   resize(px(kClientWidth), px(kClientHeight));
 }
 
-TfTidehaul::~TfTidehaul() {
+MainWindow::~MainWindow() {
   if (busyPointer()) {
     QGuiApplication::restoreOverrideCursor();
   }
 }
 
-int TfTidehaul::px(int v) const {
+int MainWindow::px(int v) const {
   return static_cast<int>(std::lround(v * scale_));
 }
 
-void TfTidehaul::runGuarded(const std::function<void()>& f) {
+void MainWindow::runGuarded(const std::function<void()>& f) {
   QtEventLoop::runGuarded(f);
 }
 
-void TfTidehaul::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   requestClose();
   event->accept();
 }
 
-void TfTidehaul::setPanelText(int panel, const Text& text) {
+void MainWindow::setPanelText(int panel, const Text& text) {
   status_->setText(panel, text);
 }
 
-void TfTidehaul::showPendingTexts() {
+void MainWindow::showPendingTexts() {
   status_->flush();
 }
 
-Text TfTidehaul::panelText(int panel) const {
+Text MainWindow::panelText(int panel) const {
   return status_->text(panel);
 }
 
-void TfTidehaul::showProgress(int barMax, int position) {
+void MainWindow::showProgress(int barMax, int position) {
   QProgressBar* bar = settings_->PBar_Connect;
   bar->setRange(0, barMax);
   bar->setValue(position);
 }
 
-void TfTidehaul::setFieldText(Field field, const Text& text) {
+void MainWindow::setFieldText(Field field, const Text& text) {
   QWidget* w = settings_->field(field);
   if (auto* edit = qobject_cast<QLineEdit*>(w)) {
     edit->setText(ToQString(text));
@@ -116,7 +116,7 @@ void TfTidehaul::setFieldText(Field field, const Text& text) {
   }
 }
 
-Text TfTidehaul::fieldText(Field field) const {
+Text MainWindow::fieldText(Field field) const {
   QWidget* w = settings_->field(field);
   if (auto* edit = qobject_cast<QLineEdit*>(w)) {
     return FromQString(edit->text());
@@ -130,15 +130,15 @@ Text TfTidehaul::fieldText(Field field) const {
   return {};
 }
 
-void TfTidehaul::setChecked(Check box, bool checked) {
+void MainWindow::setChecked(Check box, bool checked) {
   settings_->check(box)->setChecked(checked);
 }
 
-bool TfTidehaul::isChecked(Check box) const {
+bool MainWindow::isChecked(Check box) const {
   return settings_->check(box)->isChecked();
 }
 
-void TfTidehaul::showBusyPointer(bool busy) {
+void MainWindow::showBusyPointer(bool busy) {
   if (busy) {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   } else {
@@ -146,7 +146,7 @@ void TfTidehaul::showBusyPointer(bool busy) {
   }
 }
 
-void TfTidehaul::showMsgText(const Text& text) {
+void MainWindow::showMsgText(const Text& text) {
   settings_->lbMsg->setText(ToQString(text));
   settings_->lbMsg->adjustSize();
 }

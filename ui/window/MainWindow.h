@@ -16,14 +16,14 @@ class LinePane;
 class SettingsArea;
 class StatusPanels;
 
-class TfTidehaul : public QMainWindow, public WindowView {
+class MainWindow : public QMainWindow, public WindowView {
   Q_OBJECT
 
  public:
-  explicit TfTidehaul(Panes& panes, QWidget* parent = nullptr);
-  ~TfTidehaul() override;
-  TfTidehaul(const TfTidehaul&) = delete;
-  TfTidehaul& operator=(const TfTidehaul&) = delete;
+  explicit MainWindow(Panes& panes, QWidget* parent = nullptr);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
 
   static constexpr int kClientWidth = kWindowClientWidth;
   static constexpr int kClientHeight = kWindowClientHeight;

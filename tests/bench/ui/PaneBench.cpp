@@ -47,9 +47,9 @@ int main(int argc, char** argv) {
       kLines, kLength, payload / 1e6, kBatch);
 
   th::Panes panes;
-  th::TfTidehaul window(panes);
+  th::MainWindow window(panes);
   window.show();
-  const Figure pane = MeasureShown([&](int i) { panes.mmoDown1.append(DataLine(i)); }, kBatch);
+  const Figure pane = MeasureShown([&](int i) { panes.download1.append(DataLine(i)); }, kBatch);
   Report("LinePane over the core line list:", pane, payload);
 
   QPlainTextEdit plain;
@@ -72,9 +72,9 @@ int main(int argc, char** argv) {
   // The worst case: messages processed after every single line (the baseline
   // would repaint 200,000 times here, so it is not run).
   th::Panes panes2;
-  th::TfTidehaul window2(panes2);
+  th::MainWindow window2(panes2);
   window2.show();
-  const Figure every = MeasureShown([&](int i) { panes2.mmoDown1.append(DataLine(i)); }, 1);
+  const Figure every = MeasureShown([&](int i) { panes2.download1.append(DataLine(i)); }, 1);
   Report("LinePane, messages every line:", every, payload);
 
   const bool ok = pane.seconds < 1.0 && pane.grownBytes < 3 * payload && every.seconds < 1.0 &&

@@ -51,17 +51,17 @@ int main() {
       kLines, kLength, payload / 1e6, kBatch);
 
   th::Panes panes;
-  th::TfTidehaul window(panes, loop);
+  th::MainWindow window(panes, loop);
   window.show();
   const Figure pane = MeasureShown(
-      loop, kLines, [&](int i) { panes.mmoDown1.append(DataLine(i)); }, kBatch);
+      loop, kLines, [&](int i) { panes.download1.append(DataLine(i)); }, kBatch);
   Report("LinePane over the core line list:", pane, payload);
 
   th::Panes panes2;
-  th::TfTidehaul window2(panes2, loop);
+  th::MainWindow window2(panes2, loop);
   window2.show();
   const Figure every = MeasureShown(
-      loop, kLines, [&](int i) { panes2.mmoDown1.append(DataLine(i)); }, 1);
+      loop, kLines, [&](int i) { panes2.download1.append(DataLine(i)); }, 1);
   Report("LinePane, messages every line:", every, payload);
 
   const Figure loopAlone = MeasureShown(
