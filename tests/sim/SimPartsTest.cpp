@@ -11,6 +11,7 @@
 
 #include "tests/sim/SimHarness.h"
 #include "tools/logger-sim/CommandLine.h"
+#include "tools/logger-sim/CommandLineOptions.h"
 #include "tools/logger-sim/DataGenerator.h"
 #include "tools/logger-sim/Escape.h"
 #include "tools/logger-sim/FileSetup.h"
@@ -399,6 +400,23 @@ TEST(CommandLine, FaultOptionsReachTheConfiguration) {
   ASSERT_TRUE(plain.config && plain.config->model.generated);
   EXPECT_EQ(buildDataFile(*plain.config->model.generated, 0), generateFile(plain.config->gen, 0));
   EXPECT_FALSE(parseCommandLine({"--link", "x"}).config->model.generated.has_value());
+}
+
+// The tables are what the simulator takes; the usage text and the README must
+// not leave one out.
+TEST(CommandLine, EveryOptionIsInTheUsageAndTheReadme) {
+  std::ifstream file(TIDEHAUL_SIM_README);
+  const std::string readme{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  ASSERT_FALSE(readme.empty());
+  const std::string usage = usageText();
+  for (const auto& group : optionGroups()) {
+    for (const auto& option : group.options) {
+      const std::string shown =
+          std::string(option.name) + (option.value.empty() ? "" : " " + std::string(option.value));
+      EXPECT_NE(usage.find(shown), std::string::npos) << shown;
+      EXPECT_NE(readme.find("`" + std::string(option.name)), std::string::npos) << option.name;
+    }
+  }
 }
 
 TEST(CommandLine, FaultOptionsRefuseWhatCannotBe) {

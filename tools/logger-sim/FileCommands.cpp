@@ -1,0 +1,153 @@
+#include "tools/logger-sim/FileCommands.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "tools/logger-sim/Escape.h"
+#include "tools/logger-sim/LineParser.h"
+
+namespace th::sim {
+
+void FileCommands::dir(std::int64_t now) {
+  if (config_.dirReply == DirReply::None) {
+    journal_.note(now, "no listing");
+    return;
+  }
+  const std::string& cwd = journal_.state().cwd;
+  const LoggerFiles::Listing listing = files_.list(cwd);
+  std::string text = " Directory of " + files_.folderPath(cwd) + "\r\n";
+  for (const auto& folder : listing.folders) {
+    text += "[" + folder + "]\r\n";
+  }
+  std::size_t total = 0;
+  for (const auto* file : listing.files) {
+    const std::string name = file->path.substr(file->path.rfind('\\') + 1);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, " %10zu", file->data->size());
+    text += name;
+    text.append(name.size() < 12 ? 12 - name.size() : 0, ' ');
+    text += buf;
+    text += "\r\n";
+    total += file->data->size();
+  }
+  const char* count = config_.dirReply == DirReply::NoMarker ? " Files  " : " File(s)  ";
+  text += "   " + std::to_string(listing.files.size()) + count + std::to_string(total) + " bytes";
+  replies_.reply(Cmd::Dir, text, now);
+}
+
+void FileCommands::cd(std::string_view arg, std::int64_t now) {
+  const std::string target = LoggerFiles::resolve(journal_.state().cwd, arg);
+  if (!files_.isFolder(target)) {
+    journal_.note(now, "no such folder: " + escapeBytes(target));
+    return;
+  }
+  journal_.state().cwd = files_.folderPath(target);
+  journal_.changed();
+}
+
+void FileCommands::fsize(std::string_view arg, std::int64_t now) {
+  const std::string path = LoggerFiles::resolve(journal_.state().cwd, arg);
+  const LoggerFiles::File* file = files_.find(path);
+  std::size_t size = 0;
+  if (file == nullptr) {
+    journal_.note(now, "missing file: " + escapeBytes(path));
+  } else {
+    size = file->data->size();
+  }
+  const std::string n = std::to_string(size);
+  switch (config_.sizeReply) {
+    case SizeReply::None:
+      journal_.note(now, "no size reply");
+      return;
+    case SizeReply::Nan:
+      replies_.reply(Cmd::Fsize, "FS:" + n + "x", now);
+      return;
+    case SizeReply::Short:
+      replies_.reply(Cmd::Fsize, "FS", now);
+      return;
+    case SizeReply::Negative:
+      replies_.reply(Cmd::Fsize, "FS:-1", now);
+      return;
+    case SizeReply::Blank:
+      replies_.reply(Cmd::Fsize, "FS: " + n, now);
+      return;
+    case SizeReply::Normal:
+      break;
+  }
+  replies_.reply(Cmd::Fsize, "FS:" + n, now);
+}
+
+bool FileCommands::fread(std::string_view arg, std::int64_t now) {
+  const std::string path = LoggerFiles::resolve(journal_.state().cwd, arg);
+  const LoggerFiles::File* file = files_.find(path);
+  if (file == nullptr) {
+    journal_.note(now, "missing file: " + escapeBytes(path));
+    return false;
+  }
+  if (replies_.muted(Cmd::Fread)) {
+    journal_.note(now, "muted: fread");
+    return false;
+  }
+  const std::size_t size = file->data->size();
+  FileSend send;
+  send.path = file->path;
+  send.data = file->data;
+  send.rate = config_.rate;
+  send.tag = ++readTag_;
+  send.pauseAt = size;
+  std::size_t limit = size;
+  if (config_.freadStop) {
+    limit = config_.freadStop->bytesOf(size);
+  }
+  const bool drop = config_.noCarrierOn == Cmd::Fread;
+  if (drop) {
+    limit = std::min(limit, size / 2);
+  }
+  if (limit < size) {
+    journal_.note(now, "file read stops after " + std::to_string(limit) + " of " +
+                           std::to_string(size) + " bytes");
+  }
+  if (const auto cut = unplug_.cutRead(size)) {
+    const std::size_t at = std::min(limit, *cut);
+    journal_.note(now,
+                  "unplug after " + std::to_string(at) + " of " + std::to_string(size) + " bytes");
+    limit = at;
+    unplug_.armedOn(send.tag);
+  }
+  if (config_.lateTail) {
+    send.pauseAt = size - std::min(size, config_.lateTail->bytes);
+    send.pauseMs = config_.lateTail->delayMs;
+  }
+  send.limit = limit;
+  replies_.sendFile(now + replies_.delayFor(Cmd::Fread), std::move(send));
+  return drop;
+}
+
+void FileCommands::readEnded(const FileEnd& end, std::int64_t now) {
+  journal_.state().reads.push_back({end.path, now, end.sent, end.size});
+  journal_.changed();
+  unplug_.readEnded(end.tag, now);
+  if (config_.appendDuringFetch &&
+      upperAscii(end.path) == upperAscii(dataFilePath(config_.id, 0))) {
+    records_.write(now);
+  }
+}
+
+void FileCommands::del(std::string_view arg, std::int64_t now) {
+  const std::string path = LoggerFiles::resolve(journal_.state().cwd, arg);
+  const LoggerFiles::File* file = files_.find(path);
+  if (file == nullptr) {
+    journal_.note(now, "missing file: " + escapeBytes(path));
+    return;
+  }
+  const Deletion gone{file->path, now, file->data->size(), file->lines};
+  journal_.countOf(gone.path).deleted += gone.lines;
+  files_.remove(path);
+  journal_.state().deleted.push_back(gone.path);
+  journal_.state().deletions.push_back(gone);
+  journal_.event(now, "DEL", escapeBytes(gone.path));
+  journal_.changed();
+  journal_.filesChanged();
+}
+
+}  // namespace th::sim

@@ -1,0 +1,78 @@
+#include "tools/logger-sim/OptionValues.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace th::sim {
+
+bool parseSeconds(const std::string& s, double& out) {
+  if (s.empty()) {
+    return false;
+  }
+  char* end = nullptr;
+  const double v = std::strtod(s.c_str(), &end);
+  if (end != s.c_str() + s.size() || !std::isfinite(v) || v <= 0 || v > 1e7) {
+    return false;
+  }
+  out = v;
+  return true;
+}
+
+bool parseMs(const std::string& s, std::int64_t& out) {
+  return parseInt(s, out, std::int64_t{0}, std::int64_t{86'400'000});
+}
+
+bool parseByteCount(const std::string& s, FreadStop& out) {
+  FreadStop stop;
+  std::string n = s;
+  if (!n.empty() && n.back() == '%') {
+    stop.percent = true;
+    n.pop_back();
+  }
+  if (!parseInt(n, stop.value, std::uint64_t{0},
+                stop.percent ? std::uint64_t{100} : std::uint64_t{1} << 40)) {
+    return false;
+  }
+  out = stop;
+  return true;
+}
+
+bool parseRecordRef(const std::string& s, std::optional<RecordRef>& out) {
+  RecordRef ref;
+  const auto colon = s.find(':');
+  if (!parseInt(s.substr(0, colon), ref.file, 0, 1)) {
+    return false;
+  }
+  if (colon != std::string::npos && !parseInt(s.substr(colon + 1), ref.line, 1, 10'000'000)) {
+    return false;
+  }
+  out = ref;
+  return true;
+}
+
+bool splitPair(const std::string& s, std::string& left, std::string& right) {
+  const auto eq = s.find('=');
+  if (eq == std::string::npos) {
+    return false;
+  }
+  left = s.substr(0, eq);
+  right = s.substr(eq + 1);
+  return true;
+}
+
+std::vector<std::string> splitComma(const std::string& s) {
+  std::vector<std::string> out;
+  std::string cur;
+  for (const char ch : s) {
+    if (ch == ',') {
+      out.push_back(cur);
+      cur.clear();
+    } else {
+      cur += ch;
+    }
+  }
+  out.push_back(cur);
+  return out;
+}
+
+}  // namespace th::sim

@@ -1,0 +1,67 @@
+#include "tools/logger-sim/RecordWriter.h"
+
+#include <algorithm>
+
+#include "tools/logger-sim/Escape.h"
+
+namespace th::sim {
+
+RecordWriter::RecordWriter(const ModelConfig& config, LoggerFiles& files, Journal& journal)
+    : config_(config), files_(files), journal_(journal), appendAtMs_(config.appendAtMs) {
+  for (const auto* file : files_.all()) {
+    journal_.countOf(file->path).initial = file->lines;
+  }
+  if (config_.generated) {
+    // The generators go on where the generated files end, for appended records.
+    const GeneratedFiles& g = *config_.generated;
+    for (int f = 0; f < g.files; ++f) {
+      RecordGenerator& records = generators_.emplace_back(g.plan, f);
+      for (int line = 1; line <= g.plan.lines; ++line) {
+        const std::string record = records.next();
+        if (g.missing && g.missing->file == f && g.missing->line == line) {
+          journal_.state().missingLine = record;
+        }
+        if (g.byte26 && g.byte26->file == f && g.byte26->line == line) {
+          journal_.state().byte26Line = insertByte26(record, g.byte26Pick);
+        }
+      }
+    }
+  }
+  std::sort(appendAtMs_.begin(), appendAtMs_.end());
+}
+
+void RecordWriter::runTimers(std::int64_t now) {
+  while (nextAppendAt_ < appendAtMs_.size() && appendAtMs_[nextAppendAt_] <= now) {
+    write(appendAtMs_[nextAppendAt_++]);
+  }
+}
+
+std::optional<std::int64_t> RecordWriter::nextDue() const {
+  if (nextAppendAt_ < appendAtMs_.size()) {
+    return appendAtMs_[nextAppendAt_];
+  }
+  return std::nullopt;
+}
+
+void RecordWriter::write(std::int64_t now) {
+  if (!config_.generated) {
+    return;
+  }
+  const bool noFinalNewline = config_.generated->noFinalNewline;
+  for (std::size_t f = 0; f < generators_.size(); ++f) {
+    const int number = generators_[f].made() + 1;
+    const std::string record = generators_[f].next();
+    const std::string path = dataFilePath(config_.id, static_cast<int>(f));
+    const LoggerFiles::File* file = files_.find(path);
+    const std::string stored = file != nullptr ? file->path : path;
+    files_.put(stored,
+               appendRecord(file != nullptr ? *file->data : std::string(), record, noFinalNewline));
+    journal_.state().appended.push_back({stored, now, number, record});
+    ++journal_.countOf(stored).appended;
+    journal_.event(now, "APPEND", escapeBytes(stored) + " " + std::to_string(number));
+  }
+  journal_.changed();
+  journal_.filesChanged();
+}
+
+}  // namespace th::sim
