@@ -402,6 +402,109 @@ TEST(CommandLine, FaultOptionsReachTheConfiguration) {
   EXPECT_FALSE(parseCommandLine({"--link", "x"}).config->model.generated.has_value());
 }
 
+TEST(CommandLine, FetchFaultOptionsReachTheConfiguration) {
+  const auto r = parseCommandLine({"--link",
+                                   "x",
+                                   "--generate",
+                                   "9",
+                                   "--second-file",
+                                   "--size-reply",
+                                   "huge",
+                                   "--size-offset",
+                                   "-200",
+                                   "--size-crlf-as-one",
+                                   "--read-pause",
+                                   "size+3=500",
+                                   "--read-pause",
+                                   "40%=100",
+                                   "--read-prefix",
+                                   "noise:7",
+                                   "--read-noise",
+                                   "10=3",
+                                   "--read-noise-cr",
+                                   "--lf-only",
+                                   "--repeat-stamp",
+                                   "1:4",
+                                   "--first-record",
+                                   "20",
+                                   "--unplug-after",
+                                   "50%:2",
+                                   "--unplug-on",
+                                   "del:3",
+                                   "--no-carrier-on",
+                                   "cd:2",
+                                   "--no-carrier-after",
+                                   "100",
+                                   "--append-on",
+                                   "del",
+                                   "--append-on=size:2"});
+  ASSERT_TRUE(r.config) << r.error;
+  const ModelConfig& m = r.config->model;
+  EXPECT_EQ(m.sizeReply, SizeReply::Huge);
+  EXPECT_EQ(m.sizeOffset, -200);
+  EXPECT_TRUE(m.sizeCrLfAsOne);
+  ASSERT_EQ(m.readPauses.size(), 2U);
+  EXPECT_EQ(m.readPauses[0].at.bytesOf(1000, 800), 803U);
+  EXPECT_EQ(m.readPauses[0].ms, 500);
+  EXPECT_EQ(m.readPauses[1].at.bytesOf(1000, 800), 400U);
+  EXPECT_EQ(m.readPrefix, ReadPrefix::Noise);
+  EXPECT_EQ(m.prefixNoise, 7U);
+  ASSERT_TRUE(m.readNoise);
+  EXPECT_EQ(m.readNoise->at.bytesOf(1000), 10U);
+  EXPECT_EQ(m.readNoise->bytes, 3U);
+  EXPECT_TRUE(m.readNoise->cr);
+  ASSERT_TRUE(m.generated);
+  EXPECT_TRUE(m.generated->lfOnly);
+  ASSERT_TRUE(m.generated->repeated);
+  EXPECT_EQ(m.generated->repeated->line, 4);
+  EXPECT_EQ(m.generated->plan.first, 20);
+  ASSERT_TRUE(m.unplugAfter);
+  EXPECT_EQ(m.unplugRead, 2);
+  ASSERT_TRUE(m.unplugOn);
+  EXPECT_EQ(m.unplugOn->cmd, Cmd::Del);
+  EXPECT_EQ(m.unplugOn->nth, 3);
+  EXPECT_EQ(m.noCarrierOn, Cmd::Cd);
+  EXPECT_EQ(m.noCarrierNth, 2);
+  ASSERT_TRUE(m.noCarrierAfter);
+  EXPECT_EQ(m.noCarrierRead, 1);
+  ASSERT_EQ(m.appendOn.size(), 2U);
+  EXPECT_EQ(m.appendOn[0].moment, Moment::Del);
+  EXPECT_EQ(m.appendOn[0].nth, 1);
+  EXPECT_EQ(m.appendOn[1].moment, Moment::Size);
+  EXPECT_EQ(m.appendOn[1].nth, 2);
+
+  const std::vector<std::vector<std::string>> bad = {
+      {"--size-offset", "1e3"},
+      {"--size-offset", "+"},
+      {"--size-reply", "big"},
+      {"--read-pause", "size*2=10"},
+      {"--read-pause", "size-=10"},
+      {"--read-pause", "101%=10"},
+      {"--read-pause", "10"},
+      {"--read-prefix", "noise:0"},
+      {"--read-prefix", "banner"},
+      {"--read-noise", "10=0"},
+      {"--read-noise-cr"},
+      {"--unplug-on", "fetch"},
+      {"--unplug-on", "del:0"},
+      {"--unplug-after", "50%:x"},
+      {"--no-carrier-on", "dir:"},
+      {"--no-carrier-after", "x:1"},
+      {"--append-on", "write"},
+      {"--append-on", "del:-1"},
+      {"--lf-only", "--link", "y"},
+      {"--generate", "3", "--repeat-stamp", "1"},
+      {"--generate", "3", "--repeat-stamp", "0:4"},
+      {"--first-record", "0"},
+  };
+  for (const auto& args : bad) {
+    std::vector<std::string> all = {"--link", "x"};
+    all.insert(all.end(), args.begin(), args.end());
+    const auto refused = parseCommandLine(all);
+    EXPECT_FALSE(refused.config.has_value()) << args.front() << " " << args.back();
+  }
+}
+
 // The tables are what the simulator takes; the usage text and the README must
 // not leave one out.
 TEST(CommandLine, EveryOptionIsInTheUsageAndTheReadme) {

@@ -10,14 +10,15 @@ namespace {
 
 // Checks the options that shape generated files and settles the seeded choices.
 std::string settleGenerated(SimConfig& c) {
-  const bool fileFaults = c.noFinalNewline || c.missingRecord || c.byte26Record ||
-                          c.model.appendDuringFetch || !c.model.appendAtMs.empty();
+  const bool fileFaults = c.noFinalNewline || c.lfOnly || c.missingRecord || c.byte26Record ||
+                          c.repeatRecord || c.gen.first != 1 || c.model.appendDuringFetch ||
+                          !c.model.appendAtMs.empty() || !c.model.appendOn.empty();
   if (!c.generate) {
     if (c.secondFile) {
       return "--second-file needs --generate";
     }
-    return fileFaults ? "--no-final-newline, --missing-record, --byte26 and --append-* need "
-                        "--generate"
+    return fileFaults ? "--no-final-newline, --lf-only, --missing-record, --byte26, "
+                        "--repeat-stamp, --first-record and --append-* need --generate"
                       : "";
   }
   std::mt19937 pick(c.gen.seed ^ 0x9e3779b9U);
@@ -39,9 +40,23 @@ std::string settleGenerated(SimConfig& c) {
   g.plan = c.gen;
   g.files = c.secondFile ? 2 : 1;
   g.noFinalNewline = c.noFinalNewline;
+  g.lfOnly = c.lfOnly;
   g.missing = c.missingRecord;
   g.byte26 = c.byte26Record;
   g.byte26Pick = pick();
+  // Drawn after the others, so that they stay as they were without it.
+  if (auto& ref = c.repeatRecord) {
+    if (ref->file == 1 && !c.secondFile) {
+      return "a record of file 1 needs --second-file";
+    }
+    if (c.gen.lines == 0 || ref->line > c.gen.lines) {
+      return "no such generated line: " + std::to_string(ref->line);
+    }
+    if (ref->line == 0) {
+      ref->line = 1 + static_cast<int>(pick() % static_cast<std::uint32_t>(c.gen.lines));
+    }
+  }
+  g.repeated = c.repeatRecord;
   c.model.generated = g;
   return "";
 }
@@ -130,6 +145,10 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
   SimConfig& c = p.config;
   if (c.link.empty()) {
     r.error = "--link PATH is required";
+    return r;
+  }
+  if (c.model.readNoise && c.model.readNoise->bytes == 0) {
+    r.error = "--read-noise-cr needs --read-noise";
     return r;
   }
   c.gen.year08 = c.model.year08;

@@ -6,20 +6,10 @@ namespace th::sim {
 
 namespace {
 
-// A value that must not be empty, kept as it is.
-bool text(std::string& into, const std::string& v) {
-  into = v;
-  return !v.empty();
-}
-
-bool setFlag(bool& flag) {
-  flag = true;
-  return true;
-}
-
 const std::vector<Option>& lineOptions() {
   static const std::vector<Option> options = {
-      {"--link", "PATH", [](Parsing& p, const std::string& v) { return text(p.config.link, v); }},
+      {"--link", "PATH",
+       [](Parsing& p, const std::string& v) { return setText(p.config.link, v); }},
       {"--modem", "", [](Parsing& p, const std::string&) { return setFlag(p.config.model.modem); }},
       {"--echo", "", [](Parsing& p, const std::string&) { return setFlag(p.config.model.echo); }},
       {"--init-command", "TEXT",
@@ -39,7 +29,7 @@ const std::vector<Option>& loggerOptions() {
          return v.size() <= 2;
        }},
       {"--files", "DIR",
-       [](Parsing& p, const std::string& v) { return text(p.config.filesDir, v); }},
+       [](Parsing& p, const std::string& v) { return setText(p.config.filesDir, v); }},
       {"--file", "LOGGERPATH=HOSTFILE",
        [](Parsing& p, const std::string& v) {
          std::string logger;
@@ -76,14 +66,21 @@ const std::vector<Option>& loggerOptions() {
        [](Parsing& p, const std::string&) { return setFlag(p.config.gen.longYear); }},
       {"--no-final-newline", "",
        [](Parsing& p, const std::string&) { return setFlag(p.config.noFinalNewline); }},
+      {"--lf-only", "", [](Parsing& p, const std::string&) { return setFlag(p.config.lfOnly); }},
+      {"--first-record", "R",
+       [](Parsing& p, const std::string& v) {
+         return parseInt(v, p.config.gen.first, 1, 100'000'000);
+       }},
+      {"--repeat-stamp", "F[:N]",
+       [](Parsing& p, const std::string& v) { return parseRecordRef(v, p.config.repeatRecord); }},
       {"--missing-record", "F[:N]",
        [](Parsing& p, const std::string& v) { return parseRecordRef(v, p.config.missingRecord); }},
       {"--byte26", "F[:N]",
        [](Parsing& p, const std::string& v) { return parseRecordRef(v, p.config.byte26Record); }},
       {"--export", "DIR",
-       [](Parsing& p, const std::string& v) { return text(p.config.exportDir, v); }},
+       [](Parsing& p, const std::string& v) { return setText(p.config.exportDir, v); }},
       {"--export-held", "DIR",
-       [](Parsing& p, const std::string& v) { return text(p.config.exportHeldDir, v); }},
+       [](Parsing& p, const std::string& v) { return setText(p.config.exportHeldDir, v); }},
   };
   return options;
 }
@@ -91,8 +88,9 @@ const std::vector<Option>& loggerOptions() {
 const std::vector<Option>& recordingOptions() {
   static const std::vector<Option> options = {
       {"--transcript", "FILE",
-       [](Parsing& p, const std::string& v) { return text(p.config.transcript, v); }},
-      {"--state", "FILE", [](Parsing& p, const std::string& v) { return text(p.config.state, v); }},
+       [](Parsing& p, const std::string& v) { return setText(p.config.transcript, v); }},
+      {"--state", "FILE",
+       [](Parsing& p, const std::string& v) { return setText(p.config.state, v); }},
   };
   return options;
 }
@@ -103,166 +101,6 @@ const std::vector<Option>& endingOptions() {
        [](Parsing& p, const std::string&) { return setFlag(p.config.exitAfterHangup); }},
       {"--timeout", "SECONDS",
        [](Parsing& p, const std::string& v) { return parseSeconds(v, p.config.timeoutSec); }},
-  };
-  return options;
-}
-
-const std::vector<Option>& replyOptions() {
-  static const std::vector<Option> options = {
-      {"--mute", "CMD[,CMD...]",
-       [](Parsing& p, const std::string& v) {
-         for (const auto& name : splitComma(v)) {
-           if (name == "all") {
-             p.config.model.muteLogger = true;
-             continue;
-           }
-           const auto cmd = cmdFromName(name);
-           if (!cmd) {
-             return false;
-           }
-           p.config.model.muted.at(static_cast<std::size_t>(*cmd)) = true;
-         }
-         return true;
-       }},
-      {"--reply-delay", "MS",
-       [](Parsing& p, const std::string& v) { return parseMs(v, p.config.model.replyDelayMs); }},
-      {"--delay", "CMD=MS",
-       [](Parsing& p, const std::string& v) {
-         std::string name;
-         std::string ms;
-         if (!splitPair(v, name, ms)) {
-           return false;
-         }
-         const auto cmd = cmdFromName(name);
-         return cmd && parseMs(ms, p.config.model.delayMs.at(static_cast<std::size_t>(*cmd)));
-       }},
-      {"--init-reply", "ok|error|none",
-       [](Parsing& p, const std::string& v) {
-         return pickName<ModemReply>(
-             v, {{"ok", ModemReply::Ok}, {"error", ModemReply::Error}, {"none", ModemReply::None}},
-             p.config.model.initReply);
-       }},
-      {"--dial-reply", "connect|no-carrier|error|none",
-       [](Parsing& p, const std::string& v) {
-         return pickName<ModemReply>(v,
-                                     {{"connect", ModemReply::Connect},
-                                      {"no-carrier", ModemReply::NoCarrier},
-                                      {"error", ModemReply::Error},
-                                      {"none", ModemReply::None}},
-                                     p.config.model.dialReply);
-       }},
-      {"--hangup-reply", "no-carrier|error|ok|none",
-       [](Parsing& p, const std::string& v) {
-         return pickName<ModemReply>(v,
-                                     {{"no-carrier", ModemReply::NoCarrier},
-                                      {"error", ModemReply::Error},
-                                      {"ok", ModemReply::Ok},
-                                      {"none", ModemReply::None}},
-                                     p.config.model.hangupReply);
-       }},
-      {"--dial-prefix", "P",
-       [](Parsing& p, const std::string& v) {
-         if (!p.dialPrefixGiven) {
-           p.config.model.dialPrefixes.clear();
-           p.dialPrefixGiven = true;
-         }
-         p.config.model.dialPrefixes.push_back(v);
-         return true;
-       }},
-      {"--dir-reply", "normal|no-marker|none",
-       [](Parsing& p, const std::string& v) {
-         return pickName<DirReply>(v,
-                                   {{"normal", DirReply::Normal},
-                                    {"no-marker", DirReply::NoMarker},
-                                    {"none", DirReply::None}},
-                                   p.config.model.dirReply);
-       }},
-      {"--size-reply", "normal|none|nan|short|negative|blank",
-       [](Parsing& p, const std::string& v) {
-         return pickName<SizeReply>(v,
-                                    {{"normal", SizeReply::Normal},
-                                     {"none", SizeReply::None},
-                                     {"nan", SizeReply::Nan},
-                                     {"short", SizeReply::Short},
-                                     {"negative", SizeReply::Negative},
-                                     {"blank", SizeReply::Blank}},
-                                    p.config.model.sizeReply);
-       }},
-      {"--error-tags", "",
-       [](Parsing& p, const std::string&) { return setFlag(p.config.model.errorTags); }},
-      {"--year08", "",
-       [](Parsing& p, const std::string&) { return setFlag(p.config.model.year08); }},
-  };
-  return options;
-}
-
-const std::vector<Option>& readOptions() {
-  static const std::vector<Option> options = {
-      {"--rate", "BYTES_PER_S",
-       [](Parsing& p, const std::string& v) {
-         return parseInt(v, p.config.model.rate, std::int64_t{0}, std::int64_t{1'000'000'000});
-       }},
-      {"--fread-stop-after", "N|N%",
-       [](Parsing& p, const std::string& v) {
-         FreadStop stop;
-         if (!parseByteCount(v, stop)) {
-           return false;
-         }
-         p.config.model.freadStop = stop;
-         return true;
-       }},
-      {"--late-tail", "N=MS",
-       [](Parsing& p, const std::string& v) {
-         std::string bytes;
-         std::string ms;
-         LateTail tail;
-         if (!splitPair(v, bytes, ms) ||
-             !parseInt(bytes, tail.bytes, std::size_t{1}, std::size_t{1} << 40) ||
-             !parseMs(ms, tail.delayMs)) {
-           return false;
-         }
-         p.config.model.lateTail = tail;
-         return true;
-       }},
-  };
-  return options;
-}
-
-const std::vector<Option>& lineFaultOptions() {
-  static const std::vector<Option> options = {
-      {"--unplug-after", "N|N%",
-       [](Parsing& p, const std::string& v) {
-         FreadStop at;
-         if (!parseByteCount(v, at)) {
-           return false;
-         }
-         p.config.model.unplugAfter = at;
-         return true;
-       }},
-      {"--unplug-gap", "MS",
-       [](Parsing& p, const std::string& v) { return parseMs(v, p.config.unplugGapMs); }},
-      {"--no-carrier-on", "CMD",
-       [](Parsing& p, const std::string& v) {
-         p.config.model.noCarrierOn = cmdFromName(v);
-         return p.config.model.noCarrierOn.has_value();
-       }},
-  };
-  return options;
-}
-
-const std::vector<Option>& recordOptions() {
-  static const std::vector<Option> options = {
-      {"--append-during-fetch", "",
-       [](Parsing& p, const std::string&) { return setFlag(p.config.model.appendDuringFetch); }},
-      {"--append-at", "MS",
-       [](Parsing& p, const std::string& v) {
-         std::int64_t ms = 0;
-         if (!parseMs(v, ms)) {
-           return false;
-         }
-         p.config.model.appendAtMs.push_back(ms);
-         return true;
-       }},
   };
   return options;
 }

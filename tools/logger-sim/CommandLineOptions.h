@@ -27,6 +27,22 @@ struct OptionGroup {
   const std::vector<Option>& options;
 };
 
+// The groups of misbehaviour (FaultOptions.cpp).
+const std::vector<Option>& replyOptions();
+const std::vector<Option>& readOptions();
+const std::vector<Option>& lineFaultOptions();
+const std::vector<Option>& recordOptions();
+
+// A value that must not be empty, kept as it is.
+inline bool setText(std::string& into, const std::string& v) {
+  into = v;
+  return !v.empty();
+}
+inline bool setFlag(bool& flag) {
+  flag = true;
+  return true;
+}
+
 // Every group, in the order the usage text and the README list them.
 const std::vector<OptionGroup>& optionGroups();
 

@@ -55,7 +55,11 @@ std::string insertTag(std::string line, std::uint32_t pickTag, std::uint32_t pic
 RecordGenerator::RecordGenerator(const GeneratePlan& plan, int fileIndex)
     : plan_(plan),
       values_(plan.seed * 2654435761U + static_cast<std::uint32_t>(fileIndex) * 40503U),
-      tags_(plan.seed ^ 0x5bd1e995U) {}
+      tags_(plan.seed ^ 0x5bd1e995U) {
+  while (made_ < plan_.first - 1) {
+    next();
+  }
+}
 
 std::string RecordGenerator::next() {
   const auto t = static_cast<std::time_t>(plan_.start + std::int64_t{made_} * plan_.intervalSec);
@@ -104,32 +108,51 @@ std::string insertByte26(std::string line, std::uint32_t pick) {
   return line;
 }
 
-std::string appendRecord(std::string data, std::string_view record, bool noFinalNewline) {
+std::string appendRecord(std::string data, std::string_view record, bool noFinalNewline,
+                         std::string_view lineEnd) {
   if (noFinalNewline) {
-    if (!data.empty()) {
-      data += "\r\n";
+    if (!data.empty() && data.back() != '\n') {
+      data += lineEnd;
     }
     data += record;
   } else {
+    if (!data.empty() && data.back() != '\n') {
+      data += lineEnd;  // a held file cut after its last record
+    }
     data += record;
-    data += "\r\n";
+    data += lineEnd;
   }
   return data;
 }
 
-std::string buildDataFile(const GeneratedFiles& g, int fileIndex) {
+std::string repeatedRecord(const GeneratePlan& plan, int fileIndex, int line) {
+  GeneratePlan one = plan;
+  one.seed = plan.seed ^ 0x2545f491U;
+  one.start = plan.start + std::int64_t{plan.first - 1 + line - 1} * plan.intervalSec;
+  one.first = 1;
+  return RecordGenerator(one, fileIndex).next();
+}
+
+std::string buildDataFile(const GeneratedFiles& g, int fileIndex, std::string held) {
   RecordGenerator records(g.plan, fileIndex);
-  std::string out;
-  out.reserve(static_cast<std::size_t>(g.plan.lines) * (20 + 9 * g.plan.channels));
+  std::string out = std::move(held);
+  out.reserve(out.size() + static_cast<std::size_t>(g.plan.lines) * (20 + 9 * g.plan.channels));
+  const auto is = [fileIndex](const std::optional<RecordRef>& ref, int line) {
+    return ref && ref->file == fileIndex && ref->line == line;
+  };
   for (int line = 1; line <= g.plan.lines; ++line) {
     std::string record = records.next();
-    if (g.missing && g.missing->file == fileIndex && g.missing->line == line) {
+    if (is(g.missing, line)) {
       continue;
     }
-    if (g.byte26 && g.byte26->file == fileIndex && g.byte26->line == line) {
+    if (is(g.byte26, line)) {
       record = insertByte26(std::move(record), g.byte26Pick);
     }
-    out = appendRecord(std::move(out), record, g.noFinalNewline);
+    out = appendRecord(std::move(out), record, g.noFinalNewline, g.lineEnd());
+    if (is(g.repeated, line)) {
+      out = appendRecord(std::move(out), repeatedRecord(g.plan, fileIndex, line), g.noFinalNewline,
+                         g.lineEnd());
+    }
   }
   return out;
 }

@@ -18,11 +18,13 @@ bool terminalOnly(Cmd cmd) {
 }  // namespace
 
 DataLogger::DataLogger(const ModelConfig& config, Journal& journal, Replies& replies,
-                       FileCommands& files, WallClock wall, CarrierDropped dropped)
+                       FileCommands& files, LineFaults& faults, WallClock wall,
+                       CarrierDropped dropped)
     : config_(config),
       journal_(journal),
       replies_(replies),
       files_(files),
+      faults_(faults),
       wall_(std::move(wall)),
       dropped_(std::move(dropped)),
       rng_(config.seed) {}
@@ -48,14 +50,17 @@ void DataLogger::line(const std::string& line, std::int64_t now) {
     journal_.note(now, "ignored: not in terminal mode");
     return;
   }
-  if (config_.noCarrierOn == p.cmd && p.cmd != Cmd::Fread) {
+  const int nth = faults_.served(p.cmd);
+  const bool drop = faults_.dropsCarrierOn(p.cmd, nth);
+  if (drop && p.cmd != Cmd::Fread) {
     dropCarrier(p.cmd, now);
     return;
   }
-  serve(p.cmd, p.arg, now);
+  serve(p.cmd, p.arg, drop, now);
+  faults_.answered(p.cmd, nth);
 }
 
-void DataLogger::serve(Cmd cmd, std::string_view arg, std::int64_t now) {
+void DataLogger::serve(Cmd cmd, std::string_view arg, bool dropCarrierInRead, std::int64_t now) {
   switch (cmd) {
     case Cmd::TimeRead:
       replies_.reply(cmd, tagged("Time Read " + clockText(true)), now);
@@ -81,7 +86,7 @@ void DataLogger::serve(Cmd cmd, std::string_view arg, std::int64_t now) {
       files_.fsize(arg, now);
       break;
     case Cmd::Fread:
-      if (files_.fread(arg, now)) {
+      if (files_.fread(arg, dropCarrierInRead, now)) {
         dropCarrier(cmd, now);
       }
       break;

@@ -11,6 +11,7 @@
 
 #include "tools/logger-sim/FileCommands.h"
 #include "tools/logger-sim/Journal.h"
+#include "tools/logger-sim/LineFaults.h"
 #include "tools/logger-sim/ModelConfig.h"
 #include "tools/logger-sim/Replies.h"
 
@@ -24,7 +25,7 @@ class DataLogger {
   using CarrierDropped = std::function<void()>;
 
   DataLogger(const ModelConfig& config, Journal& journal, Replies& replies, FileCommands& files,
-             WallClock wall, CarrierDropped dropped);
+             LineFaults& faults, WallClock wall, CarrierDropped dropped);
 
   // A line that reached the logger.
   void line(const std::string& line, std::int64_t now);
@@ -34,7 +35,7 @@ class DataLogger {
   void lineBack() { journal_.state().lineLost = false; }
 
  private:
-  void serve(Cmd cmd, std::string_view arg, std::int64_t now);
+  void serve(Cmd cmd, std::string_view arg, bool dropCarrierInRead, std::int64_t now);
   void setClock(std::string_view arg, std::int64_t now);
   void dropCarrier(Cmd cmd, std::int64_t now);
   std::string clockText(bool seconds) const;
@@ -44,6 +45,7 @@ class DataLogger {
   Journal& journal_;
   Replies& replies_;
   FileCommands& files_;
+  LineFaults& faults_;
   WallClock wall_;
   CarrierDropped dropped_;
   std::int64_t clockOffset_ = 0;

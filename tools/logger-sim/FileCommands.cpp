@@ -5,6 +5,7 @@
 
 #include "tools/logger-sim/Escape.h"
 #include "tools/logger-sim/LineParser.h"
+#include "tools/logger-sim/ReadShape.h"
 
 namespace th::sim {
 
@@ -35,49 +36,41 @@ void FileCommands::dir(std::int64_t now) {
   replies_.reply(Cmd::Dir, text, now);
 }
 
+bool FileCommands::isFirstDataFile(const std::string& path) const {
+  return upperAscii(path) == upperAscii(dataFilePath(config_.id, 0));
+}
+
 void FileCommands::cd(std::string_view arg, std::int64_t now) {
   const std::string target = LoggerFiles::resolve(journal_.state().cwd, arg);
   if (!files_.isFolder(target)) {
     journal_.note(now, "no such folder: " + escapeBytes(target));
-    return;
+  } else {
+    journal_.state().cwd = files_.folderPath(target);
+    journal_.changed();
   }
-  journal_.state().cwd = files_.folderPath(target);
-  journal_.changed();
+  records_.reached(Moment::Cd, now);
 }
 
 void FileCommands::fsize(std::string_view arg, std::int64_t now) {
   const std::string path = LoggerFiles::resolve(journal_.state().cwd, arg);
   const LoggerFiles::File* file = files_.find(path);
-  std::size_t size = 0;
+  std::size_t announced = 0;
   if (file == nullptr) {
     journal_.note(now, "missing file: " + escapeBytes(path));
   } else {
-    size = file->data->size();
+    announced = announcedSize(config_, *file->data);
   }
-  const std::string n = std::to_string(size);
-  switch (config_.sizeReply) {
-    case SizeReply::None:
-      journal_.note(now, "no size reply");
-      return;
-    case SizeReply::Nan:
-      replies_.reply(Cmd::Fsize, "FS:" + n + "x", now);
-      return;
-    case SizeReply::Short:
-      replies_.reply(Cmd::Fsize, "FS", now);
-      return;
-    case SizeReply::Negative:
-      replies_.reply(Cmd::Fsize, "FS:-1", now);
-      return;
-    case SizeReply::Blank:
-      replies_.reply(Cmd::Fsize, "FS: " + n, now);
-      return;
-    case SizeReply::Normal:
-      break;
+  if (const auto text = sizeReplyText(config_, announced)) {
+    replies_.reply(Cmd::Fsize, *text, now);
+  } else {
+    journal_.note(now, "no size reply");
   }
-  replies_.reply(Cmd::Fsize, "FS:" + n, now);
+  if (isFirstDataFile(path)) {
+    records_.reached(Moment::Size, now);
+  }
 }
 
-bool FileCommands::fread(std::string_view arg, std::int64_t now) {
+bool FileCommands::fread(std::string_view arg, bool dropHalf, std::int64_t now) {
   const std::string path = LoggerFiles::resolve(journal_.state().cwd, arg);
   const LoggerFiles::File* file = files_.find(path);
   if (file == nullptr) {
@@ -94,31 +87,30 @@ bool FileCommands::fread(std::string_view arg, std::int64_t now) {
   send.data = file->data;
   send.rate = config_.rate;
   send.tag = ++readTag_;
-  send.pauseAt = size;
   std::size_t limit = size;
   if (config_.freadStop) {
     limit = config_.freadStop->bytesOf(size);
   }
-  const bool drop = config_.noCarrierOn == Cmd::Fread;
+  bool drop = dropHalf;
   if (drop) {
     limit = std::min(limit, size / 2);
+  }
+  const LineFaults::ReadFate fate = faults_.readStarts(size, send.tag);
+  if (fate.carrierAt) {
+    limit = std::min(limit, *fate.carrierAt);
+    drop = true;
   }
   if (limit < size) {
     journal_.note(now, "file read stops after " + std::to_string(limit) + " of " +
                            std::to_string(size) + " bytes");
   }
-  if (const auto cut = unplug_.cutRead(size)) {
-    const std::size_t at = std::min(limit, *cut);
-    journal_.note(now,
-                  "unplug after " + std::to_string(at) + " of " + std::to_string(size) + " bytes");
-    limit = at;
-    unplug_.armedOn(send.tag);
-  }
-  if (config_.lateTail) {
-    send.pauseAt = size - std::min(size, config_.lateTail->bytes);
-    send.pauseMs = config_.lateTail->delayMs;
+  if (fate.unplugAt) {
+    limit = std::min(limit, *fate.unplugAt);
+    journal_.note(
+        now, "unplug after " + std::to_string(limit) + " of " + std::to_string(size) + " bytes");
   }
   send.limit = limit;
+  shapeRead(config_, send, announcedSize(config_, *file->data));
   replies_.sendFile(now + replies_.delayFor(Cmd::Fread), std::move(send));
   return drop;
 }
@@ -126,10 +118,12 @@ bool FileCommands::fread(std::string_view arg, std::int64_t now) {
 void FileCommands::readEnded(const FileEnd& end, std::int64_t now) {
   journal_.state().reads.push_back({end.path, now, end.sent, end.size});
   journal_.changed();
-  unplug_.readEnded(end.tag, now);
-  if (config_.appendDuringFetch &&
-      upperAscii(end.path) == upperAscii(dataFilePath(config_.id, 0))) {
-    records_.write(now);
+  faults_.readEnded(end.tag, now);
+  if (isFirstDataFile(end.path)) {
+    if (config_.appendDuringFetch) {
+      records_.write(now);
+    }
+    records_.reached(Moment::Read, now);
   }
 }
 
@@ -148,6 +142,9 @@ void FileCommands::del(std::string_view arg, std::int64_t now) {
   journal_.event(now, "DEL", escapeBytes(gone.path));
   journal_.changed();
   journal_.filesChanged();
+  if (isFirstDataFile(gone.path)) {
+    records_.reached(Moment::Del, now);
+  }
 }
 
 }  // namespace th::sim

@@ -61,8 +61,12 @@ bool loadFiles(const SimConfig& config, LoggerFiles& files, std::string& error) 
     files.put(logger, std::move(data));
   }
   if (config.model.generated) {
+    // A data file held already (a logger that ran before) goes on with them.
     for (int f = 0; f < config.model.generated->files; ++f) {
-      files.put(dataFilePath(config.model.id, f), buildDataFile(*config.model.generated, f));
+      const std::string path = dataFilePath(config.model.id, f);
+      const LoggerFiles::File* held = files.find(path);
+      files.put(held != nullptr ? held->path : path,
+                buildDataFile(*config.model.generated, f, held != nullptr ? *held->data : ""));
     }
   }
   return true;

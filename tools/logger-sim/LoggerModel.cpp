@@ -13,24 +13,32 @@ LoggerModel::LoggerModel(ModelConfig config, LoggerFiles files, EventSink sink, 
       out_(std::move(sink),
            [this](const FileEnd& end, std::int64_t now) { fileCommands_.readEnded(end, now); }),
       replies_(config_, out_, journal_),
-      unplug_(config_.unplugAfter),
+      faults_(config_),
       records_(config_, files_, journal_),
-      fileCommands_(config_, files_, journal_, replies_, records_, unplug_),
-      logger_(config_, journal_, replies_, fileCommands_, std::move(wall),
+      fileCommands_(config_, files_, journal_, replies_, records_, faults_),
+      logger_(config_, journal_, replies_, fileCommands_, faults_, std::move(wall),
               [this] { callEnded(); }) {
   if (config_.modem) {
-    modem_.emplace(config_, journal_, replies_);
+    modem_.emplace(config_, journal_, replies_, faults_);
+  }
+}
+
+void LoggerModel::checkIdle(std::int64_t now) {
+  if (replies_.idle()) {
+    faults_.outputIdle(now);
   }
 }
 
 std::string LoggerModel::take(std::int64_t now, std::size_t max) {
   records_.runTimers(now);
-  return out_.take(now, max);
+  std::string out = out_.take(now, max);
+  checkIdle(now);
+  return out;
 }
 
 std::optional<std::int64_t> LoggerModel::nextDue(std::int64_t now) const {
   std::optional<std::int64_t> due = out_.nextDue(now);
-  for (const auto& t : {records_.nextDue(), unplug_.due()}) {
+  for (const auto& t : {records_.nextDue(), faults_.unplugDue()}) {
     if (t && (!due || *t < *due)) {
       due = t;
     }
@@ -57,6 +65,7 @@ void LoggerModel::receive(std::string_view bytes, std::int64_t now) {
       handleLine(input_.lastLine(), now);
     }
   }
+  checkIdle(now);
 }
 
 void LoggerModel::handleLine(const std::string& line, std::int64_t now) {
@@ -100,7 +109,7 @@ void LoggerModel::unplugged(std::int64_t now) {
   ++journal_.state().unplugs;
   journal_.event(now, "UNPLUG", "");
   journal_.state().plugged = false;
-  unplug_.happened();
+  faults_.unplugged();
   // For the logger (and its modem) this is a port that closed.
   portGone();
 }

@@ -6,7 +6,8 @@
 //
 // It is composed of parts: the line input, a modem in front when there is one
 // (Modem), the logger (DataLogger with its FileCommands and RecordWriter), the
-// reply queue they share (Replies, OutputQueue) and the Journal they report to.
+// faults of the line (LineFaults), the reply queue they share (Replies,
+// OutputQueue) and the Journal they report to.
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -18,6 +19,7 @@
 #include "tools/logger-sim/EventSink.h"
 #include "tools/logger-sim/FileCommands.h"
 #include "tools/logger-sim/Journal.h"
+#include "tools/logger-sim/LineFaults.h"
 #include "tools/logger-sim/LineInput.h"
 #include "tools/logger-sim/LoggerFiles.h"
 #include "tools/logger-sim/ModelConfig.h"
@@ -26,7 +28,6 @@
 #include "tools/logger-sim/OutputQueue.h"
 #include "tools/logger-sim/RecordWriter.h"
 #include "tools/logger-sim/Replies.h"
-#include "tools/logger-sim/UnplugPlan.h"
 
 namespace th::sim {
 
@@ -34,7 +35,7 @@ class LoggerModel {
  public:
   using WallClock = DataLogger::WallClock;
 
-  static constexpr std::int64_t kUnplugGraceMs = UnplugPlan::kGraceMs;
+  static constexpr std::int64_t kUnplugGraceMs = LineFaults::kGraceMs;
   static constexpr std::size_t kRejectedKept = Journal::kRejectedKept;
 
   LoggerModel(ModelConfig config, LoggerFiles files, EventSink sink, WallClock wall);
@@ -49,8 +50,8 @@ class LoggerModel {
   std::string take(std::int64_t now, std::size_t max);
   std::optional<std::int64_t> nextDue(std::int64_t now) const;
 
-  // When the adapter is to go away (--unplug-after), once due.
-  std::optional<std::int64_t> unplugDue() const { return unplug_.due(); }
+  // When the adapter is to go away (--unplug-after, --unplug-on), once due.
+  std::optional<std::int64_t> unplugDue() const { return faults_.unplugDue(); }
   // The adapter went away: as a closed port, and the state says so.
   void unplugged(std::int64_t now);
   // It is back, on `device`.
@@ -70,13 +71,15 @@ class LoggerModel {
   void portGone();
   // The call ended: the modem is offline and the logger leaves terminal mode.
   void callEnded();
+  // An unplug may wait for the output to drain.
+  void checkIdle(std::int64_t now);
 
   ModelConfig config_;
   LoggerFiles files_;
   Journal journal_;
   OutputQueue out_;
   Replies replies_;
-  UnplugPlan unplug_;
+  LineFaults faults_;
   RecordWriter records_;
   FileCommands fileCommands_;
   DataLogger logger_;

@@ -66,6 +66,7 @@ struct ModelState {
   std::map<std::string, RecordCount> records;  // by upper-case path
   std::string missingLine;                     // the generated record left out
   std::string byte26Line;                      // the generated record with a byte 26
+  std::string repeatedLine;                    // the record that repeats a time stamp
 };
 
 }  // namespace th::sim

@@ -75,7 +75,8 @@ bool Modem::commandLine(const std::string& line, std::int64_t now) {
       journal_.note(now, "logger command while offline");
     }
   }
-  if (config_.noCarrierOn == cmd) {
+  const int nth = faults_.served(cmd);
+  if (faults_.dropsCarrierOn(cmd, nth)) {
     answer(cmd, ModemReply::NoCarrier, now);
     return false;
   }
@@ -96,6 +97,7 @@ bool Modem::commandLine(const std::string& line, std::int64_t now) {
       answer(cmd, ModemReply::Error, now);
       break;
   }
+  faults_.answered(cmd, nth);
   return connected;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tools/logger-sim/Journal.h"
+#include "tools/logger-sim/LineFaults.h"
 #include "tools/logger-sim/ModelConfig.h"
 #include "tools/logger-sim/Replies.h"
 
@@ -14,8 +15,8 @@ namespace th::sim {
 
 class Modem {
  public:
-  Modem(const ModelConfig& config, Journal& journal, Replies& replies)
-      : config_(config), journal_(journal), replies_(replies) {}
+  Modem(const ModelConfig& config, Journal& journal, Replies& replies, LineFaults& faults)
+      : config_(config), journal_(journal), replies_(replies), faults_(faults) {}
 
   bool online() const { return journal_.state().online; }
   // A line in command state; true when it brought the carrier up.
@@ -31,6 +32,7 @@ class Modem {
   const ModelConfig& config_;
   Journal& journal_;
   Replies& replies_;
+  LineFaults& faults_;
 };
 
 }  // namespace th::sim

@@ -50,6 +50,37 @@ bool parseRecordRef(const std::string& s, std::optional<RecordRef>& out) {
   return true;
 }
 
+bool parseSignedBytes(const std::string& s, std::int64_t& out) {
+  constexpr std::int64_t kLimit = std::int64_t{1} << 40;
+  return parseInt(s.size() > 1 && s[0] == '+' ? s.substr(1) : s, out, -kLimit, kLimit);
+}
+
+bool splitNth(const std::string& s, std::string& head, int& nth) {
+  const auto colon = s.rfind(':');
+  if (colon == std::string::npos) {
+    head = s;
+    return true;
+  }
+  head = s.substr(0, colon);
+  return parseInt(s.substr(colon + 1), nth, 1, 1'000'000);
+}
+
+bool parseReadPoint(const std::string& s, ReadPoint& out) {
+  ReadPoint point;
+  if (s.rfind("size", 0) == 0) {
+    point.fromAnnounced = true;
+    const std::string rest = s.substr(4);
+    if (!rest.empty() &&
+        ((rest[0] != '+' && rest[0] != '-') || !parseSignedBytes(rest, point.offset))) {
+      return false;
+    }
+  } else if (!parseByteCount(s, point.inFile)) {
+    return false;
+  }
+  out = point;
+  return true;
+}
+
 bool splitPair(const std::string& s, std::string& left, std::string& right) {
   const auto eq = s.find('=');
   if (eq == std::string::npos) {

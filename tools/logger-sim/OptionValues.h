@@ -33,6 +33,12 @@ bool parseMs(const std::string& s, std::int64_t& out);
 bool parseByteCount(const std::string& s, FreadStop& out);
 // "F" or "F:N": data file F (0 or 1), its line N (from 1); no N is line 0.
 bool parseRecordRef(const std::string& s, std::optional<RecordRef>& out);
+// "N" or "+N" or "-N" bytes, within a terabyte either way.
+bool parseSignedBytes(const std::string& s, std::int64_t& out);
+// "TEXT" or "TEXT:K": TEXT and K (from 1) apart; `nth` keeps its value without ":K".
+bool splitNth(const std::string& s, std::string& head, int& nth);
+// "N", "N%" of the file, or "size", "size+N", "size-N" from the size announced.
+bool parseReadPoint(const std::string& s, ReadPoint& out);
 // "LEFT=RIGHT" split at the first "=".
 bool splitPair(const std::string& s, std::string& left, std::string& right);
 std::vector<std::string> splitComma(const std::string& s);

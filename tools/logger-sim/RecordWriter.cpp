@@ -24,6 +24,9 @@ RecordWriter::RecordWriter(const ModelConfig& config, LoggerFiles& files, Journa
         if (g.byte26 && g.byte26->file == f && g.byte26->line == line) {
           journal_.state().byte26Line = insertByte26(record, g.byte26Pick);
         }
+        if (g.repeated && g.repeated->file == f && g.repeated->line == line) {
+          journal_.state().repeatedLine = repeatedRecord(g.plan, f, line);
+        }
       }
     }
   }
@@ -43,19 +46,28 @@ std::optional<std::int64_t> RecordWriter::nextDue() const {
   return std::nullopt;
 }
 
+void RecordWriter::reached(Moment moment, std::int64_t now) {
+  const int nth = ++reached_.at(static_cast<std::size_t>(moment));
+  for (const auto& on : config_.appendOn) {
+    if (on.moment == moment && on.nth == nth) {
+      write(now);
+    }
+  }
+}
+
 void RecordWriter::write(std::int64_t now) {
   if (!config_.generated) {
     return;
   }
-  const bool noFinalNewline = config_.generated->noFinalNewline;
+  const GeneratedFiles& g = *config_.generated;
   for (std::size_t f = 0; f < generators_.size(); ++f) {
     const int number = generators_[f].made() + 1;
     const std::string record = generators_[f].next();
     const std::string path = dataFilePath(config_.id, static_cast<int>(f));
     const LoggerFiles::File* file = files_.find(path);
     const std::string stored = file != nullptr ? file->path : path;
-    files_.put(stored,
-               appendRecord(file != nullptr ? *file->data : std::string(), record, noFinalNewline));
+    files_.put(stored, appendRecord(file != nullptr ? *file->data : std::string(), record,
+                                    g.noFinalNewline, g.lineEnd()));
     journal_.state().appended.push_back({stored, now, number, record});
     ++journal_.countOf(stored).appended;
     journal_.event(now, "APPEND", escapeBytes(stored) + " " + std::to_string(number));

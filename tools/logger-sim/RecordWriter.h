@@ -3,6 +3,7 @@
 // record that comes next into each data file (both, when there is a second),
 // at given moments or when the fetch reaches a given point. A deleted file is
 // started anew.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -26,6 +27,8 @@ class RecordWriter {
   std::optional<std::int64_t> nextDue() const;
   // One more record in each data file; nothing without generated files.
   void write(std::int64_t now);
+  // The fetch reached a moment (--append-on): a record when it is one asked for.
+  void reached(Moment moment, std::int64_t now);
 
  private:
   const ModelConfig& config_;
@@ -34,6 +37,7 @@ class RecordWriter {
   std::vector<RecordGenerator> generators_;  // the next record of each data file
   std::vector<std::int64_t> appendAtMs_;     // sorted
   std::size_t nextAppendAt_ = 0;
+  std::array<int, 4> reached_{};  // how often each moment came
 };
 
 }  // namespace th::sim

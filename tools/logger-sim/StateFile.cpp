@@ -27,9 +27,12 @@ nlohmann::json generatedJson(const LoggerModel& model) {
   return {{"lines", g->plan.lines},
           {"channels", g->plan.channels},
           {"files", paths},
+          {"first_record", g->plan.first},
           {"no_final_newline", g->noFinalNewline},
+          {"lf_only", g->lfOnly},
           {"missing", record(g->missing, model.state().missingLine)},
-          {"byte26", record(g->byte26, model.state().byte26Line)}};
+          {"byte26", record(g->byte26, model.state().byte26Line)},
+          {"repeated", record(g->repeated, model.state().repeatedLine)}};
 }
 
 }  // namespace
