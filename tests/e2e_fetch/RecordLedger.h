@@ -5,13 +5,15 @@
 // logger; and each line of the data files is one whole record, alone or
 // joined with the record of the same time stamp from the second logger file.
 //
-// A record is lost when it is nowhere: not saved whole, not held by the
-// logger, and no damaged line carries its time stamp. A data line that is no
-// whole record is corrupted, by its kind: cut (the start of a record), glued
-// (a record with more before or after it), mis-joined (a first-file record
-// with a tail that is not its partner's: another stamp, a stamp that repeats,
-// or a partner cut at the wrong place) or garbled (anything else). A record is
-// duplicated as often as it appears in the first data file (or, from the
+// A data line that is no whole record is damaged, by its kind: cut (the start
+// of a record), glued (a record with more before or after it), mis-joined (a
+// first-file record with a tail that is not its partner's: another stamp, a
+// stamp that repeats, or a partner cut at the wrong place), misplaced (a
+// second-file record alone) or garbled (anything else). A record that is not
+// saved whole and not held by the logger is corrupted when a damaged line
+// carries its time stamp and lost when none does; a damaged line that
+// carries no such record counts as one corrupted record of its own. A record
+// is duplicated as often as it appears in the first data file (or, from the
 // second logger file, there and in the unpaired file) beyond the times it
 // was generated.
 #include <cstddef>
@@ -24,14 +26,15 @@ namespace th::test {
 class StationFolder;
 
 struct LedgerReport {
-  std::size_t records = 0;                         // data records the logger ever held
-  std::size_t lost = 0;                            // ... found nowhere
-  std::size_t corrupted = 0;                       // data-file lines that are no whole record
-  std::size_t duplicated = 0;                      // saved more often than generated
-  std::map<std::string, std::size_t> corruptedBy;  // "cut", "glued", "mis-joined", "garbled"
-  std::vector<std::string> problems;               // the first hundred; describe() shows a few
+  std::size_t records = 0;       // data records the logger ever held
+  std::size_t lost = 0;          // ... found nowhere
+  std::size_t corrupted = 0;     // ... found only in damaged lines, and damaged lines of no record
+  std::size_t duplicated = 0;    // saved more often than generated
+  std::size_t damagedLines = 0;  // data-file lines that are no whole record...
+  std::map<std::string, std::size_t> damagedBy;  // ... by kind: "cut", "glued", "mis-joined", ...
+  std::vector<std::string> problems;             // the first hundred; describe() shows a few
 
-  bool clean() const { return lost == 0 && corrupted == 0 && duplicated == 0; }
+  bool clean() const { return lost == 0 && corrupted == 0 && duplicated == 0 && damagedLines == 0; }
   std::string describe() const;
 };
 

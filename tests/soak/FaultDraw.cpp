@@ -78,7 +78,7 @@ StationPlan FaultDraw::station() {
   const auto wanted = [&](const std::string& kind, double p) {
     return only_.empty() ? chance(p) : only_ == kind;
   };
-  if (wanted("two-files", 0.25) || only_ == "missing-stamp") {
+  if (wanted("two-files", 0.25) || only_ == "missing-stamp" || only_ == "repeat-stamp") {
     // A logger with more than 60 channels: two files, wide records.
     s.twoFiles = true;
     s.channels = 100;
@@ -223,7 +223,12 @@ void FaultDraw::addKind(JobPlan& job, const StationPlan& station, const std::str
     job.diskFree = kFree[range(0, 3)];
   } else if (kind == "sigterm" || kind == "sigkill") {
     job.signal = kind == "sigterm" ? SIGTERM : SIGKILL;
-    job.signalAt = range(300, 14000) / 1000.0;
+    // Within the job: it takes about 9 s on a direct line, a few more by modem;
+    // half the time while the file is read, saved and deleted (4 to 7 s after
+    // the naming on a direct line), where a kill hurts most.
+    const int modem = station.modem ? 1500 : 0;
+    job.signalAt =
+        (chance(0.5) ? range(3500, 7500) + modem : range(200, 8500 + 2 * modem)) / 1000.0;
   } else if (kind == "echo") {
     o.push_back("--echo");
   } else if (kind == "slow") {

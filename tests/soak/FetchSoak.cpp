@@ -41,7 +41,7 @@ struct Tally {
   std::size_t lost = 0;
   std::size_t corrupted = 0;
   std::size_t duplicated = 0;
-  std::map<std::string, std::size_t> corruptedBy;
+  std::map<std::string, std::size_t> damagedBy;
 
   void add(const JobResult& r) {
     ++jobs;
@@ -53,8 +53,8 @@ struct Tally {
     lost += r.lost;
     corrupted += r.corrupted;
     duplicated += r.duplicated;
-    for (const auto& [kind, n] : r.corruptedBy) {
-      corruptedBy[kind] += n;
+    for (const auto& [kind, n] : r.damagedBy) {
+      damagedBy[kind] += n;
     }
   }
 };
@@ -92,12 +92,12 @@ std::string Verdict(const JobResult& r) {
   if (r.lost > 0) {
     part(std::to_string(r.lost) + " lost");
   }
-  if (r.corrupted > 0) {
+  if (r.corrupted > 0 || !r.damagedBy.empty()) {
     std::string how;
-    for (const auto& [kind, n] : r.corruptedBy) {
+    for (const auto& [kind, n] : r.damagedBy) {
       how += (how.empty() ? "" : " ") + kind + (n > 1 ? " x" + std::to_string(n) : "");
     }
-    part(std::to_string(r.corrupted) + " corrupted (" + how + ")");
+    part(std::to_string(r.corrupted) + " corrupted (damaged lines: " + how + ")");
   }
   if (r.duplicated > 0) {
     part(std::to_string(r.duplicated) + " duplicated");
@@ -161,9 +161,9 @@ int Soak(const Args& args) {
   for (const auto& way : diskWays) {
     std::cout << "full disk by " << way << "\n";
   }
-  if (!all.corruptedBy.empty()) {
-    std::cout << "corrupted lines by kind:";
-    for (const auto& [kind, count] : all.corruptedBy) {
+  if (!all.damagedBy.empty()) {
+    std::cout << "damaged lines by kind:";
+    for (const auto& [kind, count] : all.damagedBy) {
       std::cout << " " << kind << " " << count;
     }
     std::cout << "\n";

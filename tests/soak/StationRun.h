@@ -26,8 +26,8 @@ struct JobResult {
   std::size_t lost = 0;
   std::size_t corrupted = 0;
   std::size_t duplicated = 0;
-  std::map<std::string, std::size_t> corruptedBy;
-  std::size_t logEntries = 0;  // new lines in LogFile.Log
+  std::map<std::string, std::size_t> damagedBy;  // new damaged lines, by kind
+  std::size_t logEntries = 0;                    // new lines in LogFile.Log
   std::string lastLogEntry;
   std::vector<std::string> problems;
   std::string error;        // the job could not be run
