@@ -295,11 +295,13 @@ LedgerReport RecordLedger::check(const StationFolder& station) const {
   const LineCheck lines(ever_);
   Counts saved[2];
   std::vector<std::string> damaged;  // lines that are no whole record
+  std::vector<bool> misjoined;       // ... and whether they end with a partner's tail
   const auto corrupt = [&](const std::string& file, const std::string& line) {
     const std::string kind = lines.kind(line);
     ++report.damagedLines;
     ++report.damagedBy[kind];
     damaged.push_back(line);
+    misjoined.push_back(kind == "mis-joined");
     problem(file + " holds a " + kind + " line: " + line);
   };
 
@@ -329,18 +331,21 @@ LedgerReport RecordLedger::check(const StationFolder& station) const {
     }
   }
 
-  // A record missing whole whose stamp a damaged line carries is corrupted;
-  // one that no line carries is lost. A damaged line that carries no missing
-  // record is corruption of its own.
+  // A record missing whole whose stamp a damaged line carries (or, from the
+  // second logger file, whose values a mis-joined line ends with) is
+  // corrupted; one that no line carries is lost. A damaged line that carries
+  // no missing record is corruption of its own.
   std::vector<bool> explained(damaged.size(), false);
-  const auto cover = [&](const std::string& record) {
+  const auto cover = [&](const std::string& record, bool second) {
     const std::string stamp = Stamp(record);
+    const std::string tail = record.substr(stamp.size());
     // Inside a line, a year "08" is not replaced.
     const std::string as08 = StartsWith(stamp, year_) ? "08" + stamp.substr(2) : stamp;
     bool any = false;
     for (std::size_t i = 0; i < damaged.size(); ++i) {
       if (damaged[i].find(stamp) != std::string::npos ||
-          damaged[i].find(as08) != std::string::npos) {
+          damaged[i].find(as08) != std::string::npos ||
+          (second && misjoined[i] && !tail.empty() && EndsWith(damaged[i], tail))) {
         explained[i] = true;
         any = true;
       }
@@ -358,7 +363,7 @@ LedgerReport RecordLedger::check(const StationFolder& station) const {
       if (found >= n) {
         continue;
       }
-      if (cover(r)) {
+      if (cover(r, f == 1)) {
         report.corrupted += n - found;
       } else {
         report.lost += n - found;
