@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <system_error>
 
 namespace th::test {
 
@@ -37,7 +38,7 @@ std::size_t bytesIn(const fs::path& folder) {
 
 }  // namespace
 
-FullDisk::FullDisk(fs::path folder, std::size_t freeBytes)
+FullDisk::FullDisk(fs::path folder, std::size_t freeBytes, const fs::path& log)
     : folder_(std::move(folder)), saved_(folder_.string() + ".saved") {
   fs::remove_all(saved_);
   fs::create_directories(saved_);
@@ -51,14 +52,18 @@ FullDisk::FullDisk(fs::path folder, std::size_t freeBytes)
     return;
   }
   // Every data file may grow by `freeBytes` past the largest there is (the
-  // others a little more).
+  // others a little more), and the log by an entry or two at least (it is
+  // outside the folder, but the limit holds for every file the tool writes).
   std::size_t largest = 0;
   for (const auto& entry : fs::recursive_directory_iterator(folder_)) {
     if (entry.is_regular_file()) {
       largest = std::max<std::size_t>(largest, entry.file_size());
     }
   }
-  const std::string limit = std::to_string(largest + freeBytes);
+  std::error_code ec;
+  const std::uintmax_t logSize = fs::file_size(log, ec);
+  const std::string limit =
+      std::to_string(std::max<std::size_t>(largest + freeBytes, (ec ? 0 : logSize) + 512));
   launcher_ = {"/usr/bin/prlimit", "--fsize=" + limit + ":" + limit, "--"};
 }
 

@@ -13,7 +13,8 @@ namespace th::test {
 
 class FullDisk {
  public:
-  FullDisk(std::filesystem::path folder, std::size_t freeBytes);
+  // `log`: a file outside the folder the tool must still be able to append to.
+  FullDisk(std::filesystem::path folder, std::size_t freeBytes, const std::filesystem::path& log);
   // The folder's files go back to the plain folder.
   ~FullDisk();
   FullDisk(const FullDisk&) = delete;

@@ -117,7 +117,7 @@ JobResult StationRun::run(const JobPlan& job) {
     JobControl control;
     control.limit = Seconds(result.bound);
     if (job.diskFree) {
-      disk.emplace(station_.file("data"), *job.diskFree);
+      disk.emplace(station_.file("data"), *job.diskFree, station_.file("LogFile.Log"));
       control.launcher = disk->launcher();
       result.fullDiskWay = disk->way();
     }
