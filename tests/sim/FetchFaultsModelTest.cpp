@@ -14,13 +14,13 @@ namespace {
 const std::string kFile = "24-05-06 14:00:00,1.00\r\n24-05-06 14:10:00,2.00\r\n";  // 48 bytes
 const std::string kPath = "\\SL01\\SL010.TXT";
 
-LoggerFiles oneFile() {
+LoggerFiles OneFile() {
   LoggerFiles files;
   files.put(kPath, kFile);
   return files;
 }
 
-SimHarness& inTerminal(SimHarness& h) {
+SimHarness& InTerminal(SimHarness& h) {
   h.line("#M01 T O");
   return h;
 }
@@ -50,8 +50,8 @@ TEST(SizeFaults, TheSizeAnnouncedIsWrongByWhatWasAsked) {
     SCOPED_TRACE(reply);
     ModelConfig c;
     configure(c);
-    SimHarness h(c, oneFile());
-    inTerminal(h);
+    SimHarness h(c, OneFile());
+    InTerminal(h);
     EXPECT_EQ(h.line("FSIZE " + kPath), reply + "\r\n");
     // The read still sends the file as it is.
     EXPECT_EQ(h.line("fread " + kPath), kFile);
@@ -111,8 +111,8 @@ TEST(ReadFaults, PausesAndForeignBytesComeWhereAsked) {
     SCOPED_TRACE(k.name);
     ModelConfig c;
     k.configure(c);
-    SimHarness h(c, oneFile());
-    inTerminal(h);
+    SimHarness h(c, OneFile());
+    InTerminal(h);
     h.model.receive("fread " + kPath + "\r\n", 1000);
     EXPECT_EQ(h.takeAt(1000), k.first);
     EXPECT_EQ(h.model.nextDue(1000), k.due);
@@ -124,8 +124,8 @@ TEST(ReadFaults, PausesAndForeignBytesComeWhereAsked) {
   // The two pauses and the tail, on to the end.
   ModelConfig c;
   cases[7].configure(c);
-  SimHarness h(c, oneFile());
-  inTerminal(h);
+  SimHarness h(c, OneFile());
+  InTerminal(h);
   h.model.receive("fread " + kPath + "\r\n", 1000);
   h.takeAt(1000);
   h.takeAt(1200);
@@ -135,7 +135,7 @@ TEST(ReadFaults, PausesAndForeignBytesComeWhereAsked) {
   EXPECT_TRUE(h.hasEvent("FILE", "\\SL01\\SL010.TXT 48 48"));
 }
 
-bool printable(const std::string& bytes) {
+bool Printable(const std::string& bytes) {
   for (const char ch : bytes) {
     if (ch < 0x20 || ch > 0x7e) {
       return false;
@@ -149,57 +149,57 @@ TEST(ReadFaults, NoiseIsSeededBytesBeforeOrInsideTheData) {
   c.readPrefix = ReadPrefix::Noise;
   c.prefixNoise = 6;
   c.readNoise = ReadNoise{{false, 24}, 5, false};
-  SimHarness h(c, oneFile());
-  inTerminal(h);
+  SimHarness h(c, OneFile());
+  InTerminal(h);
   const std::string got = h.line("fread " + kPath);
   ASSERT_EQ(got.size(), 48U + 11U);
-  EXPECT_TRUE(printable(got.substr(0, 6))) << got;
+  EXPECT_TRUE(Printable(got.substr(0, 6))) << got;
   EXPECT_EQ(got.substr(6, 24), kFile.substr(0, 24));
-  EXPECT_TRUE(printable(got.substr(30, 5))) << got;
+  EXPECT_TRUE(Printable(got.substr(30, 5))) << got;
   EXPECT_EQ(got.substr(35), kFile.substr(24));
   // The next read's noise differs; the same seed gives the same bytes.
   const std::string again = h.line("fread " + kPath);
   EXPECT_NE(again, got);
-  SimHarness same(c, oneFile());
-  inTerminal(same);
+  SimHarness same(c, OneFile());
+  InTerminal(same);
   EXPECT_EQ(same.line("fread " + kPath), got);
   // With a CR among them, the noise cuts a record in two.
   c.readNoise->cr = true;
   c.readPrefix = ReadPrefix::None;
-  SimHarness cr(c, oneFile());
-  inTerminal(cr);
+  SimHarness cr(c, OneFile());
+  InTerminal(cr);
   const std::string cut = cr.line("fread " + kPath);
   EXPECT_EQ(std::count(cut.begin(), cut.end(), '\r'), 3);
-  EXPECT_EQ(receivedLines(cut).size(), 3U);
+  EXPECT_EQ(ReceivedLines(cut).size(), 3U);
   // Noise at the very end comes only with a whole read.
   c.readNoise = ReadNoise{{true, 100}, 4, false};
-  SimHarness end(c, oneFile());
-  inTerminal(end);
+  SimHarness end(c, OneFile());
+  InTerminal(end);
   EXPECT_EQ(end.line("fread " + kPath).size(), 52U);
   c.freadStop = FreadStop{false, 20};
-  SimHarness stopped(c, oneFile());
-  inTerminal(stopped);
+  SimHarness stopped(c, OneFile());
+  InTerminal(stopped);
   EXPECT_EQ(stopped.line("fread " + kPath), kFile.substr(0, 20));
 }
 
-GeneratedFiles generated(int lines, int files) {
+GeneratedFiles Generated(int lines, int files) {
   GeneratedFiles g;
   g.plan.lines = lines;
-  EXPECT_TRUE(parseStamp("2024-05-06 14:00:00", g.plan.start));
+  EXPECT_TRUE(ParseStamp("2024-05-06 14:00:00", g.plan.start));
   g.files = files;
   return g;
 }
 
-LoggerFiles filesOf(const GeneratedFiles& g) {
+LoggerFiles FilesOf(const GeneratedFiles& g) {
   LoggerFiles files;
   for (int f = 0; f < g.files; ++f) {
-    files.put(dataFilePath("01", f), buildDataFile(g, f));
+    files.put(DataFilePath("01", f), BuildDataFile(g, f));
   }
   return files;
 }
 
-std::string held(const SimHarness& h, int n) {
-  const auto* f = h.model.files().find(dataFilePath("01", n));
+std::string Held(const SimHarness& h, int n) {
+  const auto* f = h.model.files().find(DataFilePath("01", n));
   return f == nullptr ? "" : *f->data;
 }
 
@@ -218,11 +218,11 @@ TEST(AppendMoments, ARecordComesAtTheMomentAsked) {
   for (const auto& k : cases) {
     SCOPED_TRACE(k.before);
     ModelConfig c;
-    c.generated = generated(4, 1);
+    c.generated = Generated(4, 1);
     c.appendOn = {k.on};
-    SimHarness h(c, filesOf(*c.generated));
-    inTerminal(h);
-    const std::size_t size = held(h, 0).size();
+    SimHarness h(c, FilesOf(*c.generated));
+    InTerminal(h);
+    const std::size_t size = Held(h, 0).size();
     for (std::int64_t i = 0; i < 6; ++i) {
       const std::string out = h.line(fetch.at(static_cast<std::size_t>(i)), 100 * (i + 1));
       EXPECT_EQ(h.model.state().appended.size(), i + 1 >= k.before ? 1U : 0U) << i;
@@ -243,39 +243,39 @@ TEST(AppendMoments, ARecordComesAtTheMomentAsked) {
 }
 
 TEST(Generator, LineFeedsRepeatedStampsAndALoggerThatGoesOn) {
-  GeneratedFiles g = generated(6, 2);
-  const std::string crlf = buildDataFile(g, 0);
+  GeneratedFiles g = Generated(6, 2);
+  const std::string crlf = BuildDataFile(g, 0);
   g.lfOnly = true;
   std::string lf = crlf;
   for (std::size_t at; (at = lf.find('\r')) != std::string::npos;) {
     lf.erase(at, 1);
   }
-  EXPECT_EQ(buildDataFile(g, 0), lf);
-  EXPECT_EQ(appendRecord(lf, "x", false, g.lineEnd()), lf + "x\n");
+  EXPECT_EQ(BuildDataFile(g, 0), lf);
+  EXPECT_EQ(AppendRecord(lf, "x", false, g.lineEnd()), lf + "x\n");
 
   // One more record after line 3 of the second file, with its stamp.
-  g = generated(6, 2);
+  g = Generated(6, 2);
   g.repeated = RecordRef{1, 3};
-  const std::string plain = buildDataFile(generated(6, 2), 1);
-  const std::string twice = buildDataFile(g, 1);
-  const auto lines = receivedLines(twice);
+  const std::string plain = BuildDataFile(Generated(6, 2), 1);
+  const std::string twice = BuildDataFile(g, 1);
+  const auto lines = ReceivedLines(twice);
   ASSERT_EQ(lines.size(), 7U);
   EXPECT_EQ(lines[3].substr(0, 18), lines[2].substr(0, 18));
   EXPECT_NE(lines[3], lines[2]);
-  EXPECT_EQ(lines[3], repeatedRecord(g.plan, 1, 3));
+  EXPECT_EQ(lines[3], RepeatedRecord(g.plan, 1, 3));
   std::string without = twice;
   without.erase(without.find(lines[3]), lines[3].size() + 2);
   EXPECT_EQ(without, plain);
-  EXPECT_EQ(buildDataFile(g, 0), buildDataFile(generated(6, 2), 0));
+  EXPECT_EQ(BuildDataFile(g, 0), BuildDataFile(Generated(6, 2), 0));
 
   // Records 4 to 6, after the three a logger held already, are records 1 to 6.
-  GeneratedFiles later = generated(3, 1);
+  GeneratedFiles later = Generated(3, 1);
   later.plan.first = 4;
-  const std::string firstThree = buildDataFile(generated(3, 1), 0);
-  EXPECT_EQ(buildDataFile(later, 0, firstThree), buildDataFile(generated(6, 1), 0));
+  const std::string firstThree = BuildDataFile(Generated(3, 1), 0);
+  EXPECT_EQ(BuildDataFile(later, 0, firstThree), BuildDataFile(Generated(6, 1), 0));
   // A held file cut after its last record gets its line end first.
-  EXPECT_EQ(buildDataFile(later, 0, firstThree.substr(0, firstThree.size() - 2)),
-            buildDataFile(generated(6, 1), 0));
+  EXPECT_EQ(BuildDataFile(later, 0, firstThree.substr(0, firstThree.size() - 2)),
+            BuildDataFile(Generated(6, 1), 0));
   RecordGenerator records(later.plan, 0);
   EXPECT_EQ(records.made(), 3);
 }
@@ -295,8 +295,8 @@ TEST(LineFaults, TheAdapterGoesAfterTheCommandOrReadAsked) {
     ModelConfig c;
     c.replyDelayMs = 200;
     c.unplugOn = k.on;
-    SimHarness h(c, oneFile());
-    inTerminal(h);
+    SimHarness h(c, OneFile());
+    InTerminal(h);
     h.takeAt(200);
     for (const auto& [at, line] :
          std::vector<std::pair<std::int64_t, std::string>>{{1000, "FSIZE " + kPath},
@@ -321,8 +321,8 @@ TEST(LineFaults, TheAdapterGoesAfterTheCommandOrReadAsked) {
   ModelConfig c;
   c.unplugAfter = FreadStop{false, 30};
   c.unplugRead = 2;
-  SimHarness h(c, oneFile());
-  inTerminal(h);
+  SimHarness h(c, OneFile());
+  InTerminal(h);
   EXPECT_EQ(h.line("fread " + kPath, 100), kFile);
   EXPECT_FALSE(h.model.unplugDue().has_value());
   EXPECT_EQ(h.line("fread " + kPath, 200), kFile.substr(0, 30));
@@ -337,8 +337,8 @@ TEST(LineFaults, TheCarrierDropsOnTheCommandOrInTheReadAsked) {
   ModelConfig c;
   c.noCarrierOn = Cmd::Dir;
   c.noCarrierNth = 2;
-  SimHarness h(c, oneFile());
-  inTerminal(h);
+  SimHarness h(c, OneFile());
+  InTerminal(h);
   EXPECT_NE(h.line("DIR").find("File(s)"), std::string::npos);
   EXPECT_EQ(h.line("DIR"), "\r\nNO CARRIER\r\n");
   EXPECT_EQ(h.line("FSIZE " + kPath), "");  // deaf until the port closes
@@ -348,8 +348,8 @@ TEST(LineFaults, TheCarrierDropsOnTheCommandOrInTheReadAsked) {
   ModelConfig r;
   r.noCarrierAfter = FreadStop{false, 30};
   r.noCarrierRead = 2;
-  SimHarness read(r, oneFile());
-  inTerminal(read);
+  SimHarness read(r, OneFile());
+  InTerminal(read);
   EXPECT_EQ(read.line("fread " + kPath), kFile);
   EXPECT_EQ(read.line("fread " + kPath), kFile.substr(0, 30) + "\r\nNO CARRIER\r\n");
   EXPECT_TRUE(read.hasEvent("FILE", "\\SL01\\SL010.TXT 30 48"));
@@ -358,9 +358,9 @@ TEST(LineFaults, TheCarrierDropsOnTheCommandOrInTheReadAsked) {
   // Behind a modem the call ends with it.
   r.modem = true;
   r.noCarrierRead = 1;
-  SimHarness modem(r, oneFile());
+  SimHarness modem(r, OneFile());
   modem.line("ATD1");
-  inTerminal(modem);
+  InTerminal(modem);
   EXPECT_EQ(modem.line("fread " + kPath), kFile.substr(0, 30) + "\r\nNO CARRIER\r\n");
   EXPECT_FALSE(modem.model.state().online);
   EXPECT_FALSE(modem.model.state().terminal);

@@ -32,81 +32,81 @@ struct Session {
   std::int64_t until;
 };
 
-Step in(std::int64_t at, std::string bytes) {
+Step In(std::int64_t at, std::string bytes) {
   return {at, Act::Bytes, std::move(bytes)};
 }
-Step cmd(std::int64_t at, const std::string& line) {
-  return in(at, line + "\r\n");
+Step Cmd(std::int64_t at, const std::string& line) {
+  return In(at, line + "\r\n");
 }
 
 // The tool's whole fetch: clock, terminal mode, listing, size, read, delete.
-std::vector<Step> fetchJob(std::int64_t t0, bool second) {
+std::vector<Step> FetchJob(std::int64_t t0, bool second) {
   std::vector<Step> s = {{t0, Act::Open, ""},
-                         cmd(t0 + 100, "#T01 R"),
-                         cmd(t0 + 600, "#T01 W 24 05 06 14 06"),
-                         cmd(t0 + 1200, "#M01 T O"),
-                         cmd(t0 + 1700, "DIR"),
-                         cmd(t0 + 2300, "FSIZE \\SL01\\SL010.TXT"),
-                         cmd(t0 + 3000, "fread \\SL01\\SL010.TXT")};
+                         Cmd(t0 + 100, "#T01 R"),
+                         Cmd(t0 + 600, "#T01 W 24 05 06 14 06"),
+                         Cmd(t0 + 1200, "#M01 T O"),
+                         Cmd(t0 + 1700, "DIR"),
+                         Cmd(t0 + 2300, "FSIZE \\SL01\\SL010.TXT"),
+                         Cmd(t0 + 3000, "fread \\SL01\\SL010.TXT")};
   std::int64_t t = t0 + 5000;
   if (second) {
-    s.push_back(cmd(t, "FSIZE \\SL01\\SL011.TXT"));
-    s.push_back(cmd(t + 700, "fread \\SL01\\SL011.TXT"));
+    s.push_back(Cmd(t, "FSIZE \\SL01\\SL011.TXT"));
+    s.push_back(Cmd(t + 700, "fread \\SL01\\SL011.TXT"));
     t += 3000;
   }
   for (const char* line : {"CD \\", "CD \\", "DEL \\SL01\\SL010.TXT", "DEL \\SL01\\SL010.TXT",
                            "DEL \\SL01\\SL011.TXT", "DEL \\SL01\\SL011.TXT", "#M01 T C"}) {
-    s.push_back(cmd(t, line));
+    s.push_back(Cmd(t, line));
     t += 500;
   }
   s.push_back({t + 300, Act::Close, ""});
   return s;
 }
 
-std::vector<Step> modemJob(std::int64_t t0) {
-  std::vector<Step> s = {{t0, Act::Open, ""}, cmd(t0 + 50, "ATZ"), cmd(t0 + 400, "ATD0123")};
-  for (Step step : fetchJob(t0 + 1000, false)) {
+std::vector<Step> ModemJob(std::int64_t t0) {
+  std::vector<Step> s = {{t0, Act::Open, ""}, Cmd(t0 + 50, "ATZ"), Cmd(t0 + 400, "ATD0123")};
+  for (Step step : FetchJob(t0 + 1000, false)) {
     if (step.act == Act::Bytes) {
       s.push_back(std::move(step));
     }
   }
   const std::int64_t t = t0 + 12000;
-  s.push_back(in(t, "ATH"));
-  s.push_back(in(t + 100, "\x1d+++\x1b"));
-  s.push_back(in(t + 1500, "ATH"));
-  s.push_back(in(t + 1600, "\x1d+++\x1b\r\n"));
+  s.push_back(In(t, "ATH"));
+  s.push_back(In(t + 100, "\x1d+++\x1b"));
+  s.push_back(In(t + 1500, "ATH"));
+  s.push_back(In(t + 1600, "\x1d+++\x1b\r\n"));
   s.push_back({t + 2000, Act::Close, ""});
   return s;
 }
 
-std::vector<Session> sessions() {
+std::vector<Session> Sessions() {
   std::vector<Step> stray = {{0, Act::Open, ""},
-                             cmd(10, "#M01 T O"),
-                             in(20, "#T01 R\r#T01\n R\r\n"),
-                             cmd(30, "dir"),
-                             cmd(40, "FSIZE  \\SL01\\SL010.TXT"),
-                             cmd(50, "#T02 R"),
-                             cmd(60, "#T01 W 24 13 06 14 05"),
-                             cmd(70, "CD sl01"),
-                             cmd(80, "DIR"),
-                             cmd(90, "CD \\NOPE"),
-                             cmd(100, "FSIZE \\SL99\\X.TXT"),
-                             cmd(110, "fread \\SL99\\X.TXT"),
-                             cmd(120, "DEL \\SL99\\X.TXT"),
-                             in(130, std::string(70000, 'x') + "\r\n"),
+                             Cmd(10, "#M01 T O"),
+                             In(20, "#T01 R\r#T01\n R\r\n"),
+                             Cmd(30, "dir"),
+                             Cmd(40, "FSIZE  \\SL01\\SL010.TXT"),
+                             Cmd(50, "#T02 R"),
+                             Cmd(60, "#T01 W 24 13 06 14 05"),
+                             Cmd(70, "CD sl01"),
+                             Cmd(80, "DIR"),
+                             Cmd(90, "CD \\NOPE"),
+                             Cmd(100, "FSIZE \\SL99\\X.TXT"),
+                             Cmd(110, "fread \\SL99\\X.TXT"),
+                             Cmd(120, "DEL \\SL99\\X.TXT"),
+                             In(130, std::string(70000, 'x') + "\r\n"),
                              {200, Act::Close, ""},
-                             cmd(300, "#T01 R")};
-  std::vector<Step> twoJobs = fetchJob(0, true);
-  for (Step s : fetchJob(20000, true)) {
+                             Cmd(300, "#T01 R")};
+  std::vector<Step> twoJobs = FetchJob(0, true);
+  for (Step s : FetchJob(20000, true)) {
     twoJobs.push_back(std::move(s));
   }
-  std::vector<Step> unplug = fetchJob(0, false);
+  std::vector<Step> unplug = FetchJob(0, false);
   unplug.push_back({3500, Act::Plug, ""});
-  for (Step s : fetchJob(14000, false)) {
+  for (Step s : FetchJob(14000, false)) {
     unplug.push_back(std::move(s));
   }
   return {
-      {"plain", {"--generate", "5"}, fetchJob(0, false), 20000},
+      {"plain", {"--generate", "5"}, FetchJob(0, false), 20000},
       {"second file, tags, year 08, echo, appended",
        {"--generate", "4", "--second-file", "--error-tags", "--year08", "--echo",
         "--append-during-fetch", "--seed", "7", "--channels", "5"},
@@ -118,20 +118,20 @@ std::vector<Session> sessions() {
         "--delay",     "fsize=333", "--append-at",   "2500",
         "--append-at", "9000",      "--long-year",   "--no-final-newline",
         "--interval",  "60",        "--start",       "2023-12-31 23:58:00"},
-       fetchJob(0, false),
+       FetchJob(0, false),
        20000},
       {"faults in the files and replies",
        {"--generate", "12", "--second-file", "--missing-record", "1:3", "--byte26", "0",
         "--size-reply", "blank", "--dir-reply", "no-marker", "--mute", "terminal-close,time-set"},
-       fetchJob(0, true),
+       FetchJob(0, true),
        20000},
       {"read stops, no size",
        {"--generate", "9", "--fread-stop-after", "40%", "--size-reply", "nan"},
-       fetchJob(0, false),
+       FetchJob(0, false),
        20000},
       {"carrier lost in the read",
        {"--generate", "9", "--no-carrier-on", "fread"},
-       fetchJob(0, false),
+       FetchJob(0, false),
        20000},
       {"unplugged and back",
        {"--generate", "40", "--rate", "2000", "--unplug-after", "30%", "--seed", "3"},
@@ -139,32 +139,32 @@ std::vector<Session> sessions() {
        30000},
       {"modem",
        {"--modem", "--generate", "6", "--echo", "--init-command", "ATZ", "--hangup-reply", "ok"},
-       modemJob(0),
+       ModemJob(0),
        20000},
       {"modem loses carrier and is silent",
        {"--modem", "--generate", "3", "--no-carrier-on", "dir", "--dial-prefix", "ATD",
         "--init-reply", "none", "--mute", "all"},
-       modemJob(0),
+       ModemJob(0),
        20000},
       {"modem refuses",
        {"--modem", "--dial-reply", "no-carrier", "--size-reply", "none"},
-       modemJob(0),
+       ModemJob(0),
        20000},
       {"stray input", {"--generate", "2", "--id", "01"}, stray, 1000},
   };
 }
 
-std::string replay(const Session& session) {
+std::string Replay(const Session& session) {
   std::vector<std::string> args = {"--link", "x"};
   args.insert(args.end(), session.args.begin(), session.args.end());
-  const ParseResult parsed = parseCommandLine(args);
+  const ParseResult parsed = ParseCommandLine(args);
   if (!parsed.config) {
     ADD_FAILURE() << session.name << ": " << parsed.error;
     return {};
   }
   LoggerFiles files;
   std::string error;
-  EXPECT_TRUE(loadFiles(*parsed.config, files, error)) << error;
+  EXPECT_TRUE(LoadFiles(*parsed.config, files, error)) << error;
   std::string out = "== " + session.name + "\n";
   LoggerModel model(
       parsed.config->model, std::move(files),
@@ -175,7 +175,7 @@ std::string replay(const Session& session) {
                                                            std::to_string(text.size()) + ")";
         out += std::to_string(ms) + " " + std::string(kind) + " " + shown + "\n";
       },
-      [] { return fixedWall(); });
+      [] { return FixedWall(); });
   std::size_t next = 0;
   std::int64_t now = 0;
   for (int guard = 0; guard < 100000; ++guard) {
@@ -212,7 +212,7 @@ std::string replay(const Session& session) {
     }
     const std::string got = model.take(now, 64);
     if (!got.empty()) {
-      out += std::to_string(now) + " OUT " + escapeBytes(got) + "\n";
+      out += std::to_string(now) + " OUT " + EscapeBytes(got) + "\n";
     }
   }
   const ModelState& s = model.state();
@@ -226,8 +226,8 @@ std::string replay(const Session& session) {
 
 TEST(SessionReplay, EveryByteAndMomentStaysAsRecorded) {
   std::string all;
-  for (const Session& s : sessions()) {
-    all += replay(s);
+  for (const Session& s : Sessions()) {
+    all += Replay(s);
   }
   const std::string golden = TIDEHAUL_SIM_GOLDEN;
   if (std::getenv("TIDEHAUL_SIM_GOLDEN_WRITE") != nullptr) {

@@ -21,12 +21,12 @@ const Options kJobKinds = {
     "read-stop",   "size-odd",    "dir-odd",
 };
 
-bool isStationKind(const std::string& kind) {
+bool IsStationKind(const std::string& kind) {
   return std::find(kStationKinds.begin(), kStationKinds.end(), kind) != kStationKinds.end();
 }
 
 // Whether a job kind can be drawn on this station.
-bool fits(const std::string& kind, const StationPlan& station) {
+bool Fits(const std::string& kind, const StationPlan& station) {
   if (kind == "missing-stamp") {
     return station.twoFiles;
   }
@@ -38,7 +38,7 @@ bool fits(const std::string& kind, const StationPlan& station) {
   return true;
 }
 
-void add(Options& to, const Options& more) {
+void Add(Options& to, const Options& more) {
   to.insert(to.end(), more.begin(), more.end());
 }
 
@@ -49,7 +49,7 @@ FaultDraw::FaultDraw(std::uint32_t seed, std::string only) : rng_(seed), only_(s
 const Options& FaultDraw::kinds() {
   static const Options all = [] {
     Options k = kStationKinds;
-    add(k, kJobKinds);
+    Add(k, kJobKinds);
     return k;
   }();
   return all;
@@ -83,15 +83,15 @@ StationPlan FaultDraw::station() {
     s.twoFiles = true;
     s.channels = 100;
     s.settings.push_back("ScheduleSet.SensorNoCheck=true");
-    add(s.logger, {"--second-file", "--channels", "100"});
+    Add(s.logger, {"--second-file", "--channels", "100"});
     s.kinds.push_back("two-files");
   } else if (wanted("unexpected-second-file", 0.08)) {
-    add(s.logger, {"--second-file"});  // a second file the device does not expect
+    Add(s.logger, {"--second-file"});  // a second file the device does not expect
     s.kinds.push_back("unexpected-second-file");
   }
   if (wanted("modem", 0.15)) {
     s.modem = true;
-    add(s.settings, {"ModemSet.ModemType=H316k", "ModemSet.Command=ATZ", "ModemSet.CallCMD=ATD",
+    Add(s.settings, {"ModemSet.ModemType=H316k", "ModemSet.Command=ATZ", "ModemSet.CallCMD=ATD",
                      "ModemSet.ModemNo=0123", "ModemSet.DiscntCMD=ATH"});
     s.logger.push_back("--modem");
     s.kinds.push_back("modem");
@@ -111,7 +111,7 @@ JobPlan FaultDraw::job(const StationPlan& station, int index) {
   JobPlan job;
   job.newRecords = index == 0 ? range(10, 80) : range(5, 40);
   if (!only_.empty()) {
-    if (index == 0 && !isStationKind(only_)) {
+    if (index == 0 && !IsStationKind(only_)) {
       addKind(job, station, only_);
     }
     return job;
@@ -120,7 +120,7 @@ JobPlan FaultDraw::job(const StationPlan& station, int index) {
   const int count = roll <= 30 ? 0 : roll <= 75 ? 1 : roll <= 95 ? 2 : 3;
   Options open;
   for (const auto& kind : kJobKinds) {
-    if (fits(kind, station)) {
+    if (Fits(kind, station)) {
       open.push_back(kind);
     }
   }
@@ -139,32 +139,32 @@ void FaultDraw::addKind(JobPlan& job, const StationPlan& station, const std::str
   const auto pause = [&](const std::string& at, int low, int high) {
     const int t = range(low, high);
     job.pausesSec += t / 1000.0;
-    add(o, {"--read-pause", at + "=" + std::to_string(t)});
+    Add(o, {"--read-pause", at + "=" + std::to_string(t)});
   };
   const auto lateTail = [&](int bytes, int low, int high) {
     const int t = range(low, high);
     job.pausesSec += t / 1000.0;
-    add(o, {"--late-tail", std::to_string(range(1, bytes)) + "=" + std::to_string(t)});
+    Add(o, {"--late-tail", std::to_string(range(1, bytes)) + "=" + std::to_string(t)});
   };
   const int reads = station.twoFiles ? 2 : 1;
   if (kind == "size-short") {
     const int mode = range(0, 2);
     const int by = mode == 0 ? range(1, 4) : mode == 1 ? range(5, 300) : range(300, 3000);
-    add(o, {"--size-offset", "-" + std::to_string(by)});
+    Add(o, {"--size-offset", "-" + std::to_string(by)});
     if (chance(0.7)) {
       pause(chance(0.5) ? "size" : "size+" + ms(1, 30), 300, 1500);
     } else if (chance(0.5)) {
       lateTail(40, 300, 1500);
     }
   } else if (kind == "size-long") {
-    add(o, {"--size-offset", chance(0.5) ? ms(1, 4) : ms(5, 500)});
+    Add(o, {"--size-offset", chance(0.5) ? ms(1, 4) : ms(5, 500)});
   } else if (kind == "size-zero") {
-    add(o, {"--size-reply", "zero"});
+    Add(o, {"--size-reply", "zero"});
     if (chance(0.6)) {
       pause(ms(10, 90) + "%", 400, 1500);
     }
   } else if (kind == "size-huge") {
-    add(o, {"--size-reply", "huge"});
+    Add(o, {"--size-reply", "huge"});
   } else if (kind == "size-crlf") {
     o.push_back("--size-crlf-as-one");
     if (chance(0.6)) {
@@ -180,42 +180,42 @@ void FaultDraw::addKind(JobPlan& job, const StationPlan& station, const std::str
                        : "size-" + ms(1, 30),
           300, 3000);
   } else if (kind == "prompt") {
-    add(o, {"--read-prefix", "prompt"});
+    Add(o, {"--read-prefix", "prompt"});
   } else if (kind == "header") {
-    add(o, {"--read-prefix", "header"});
+    Add(o, {"--read-prefix", "header"});
   } else if (kind == "noise-before") {
-    add(o, {"--read-prefix", "noise:" + ms(1, 12)});
+    Add(o, {"--read-prefix", "noise:" + ms(1, 12)});
   } else if (kind == "noise-inside") {
-    add(o, {"--read-noise", ms(5, 95) + "%=" + ms(1, 8)});
+    Add(o, {"--read-noise", ms(5, 95) + "%=" + ms(1, 8)});
     if (chance(0.4)) {
       o.push_back("--read-noise-cr");
     }
   } else if (kind.rfind("append-", 0) == 0 && kind != "append-time") {
     const std::string moment = kind.substr(7);
-    add(o, {"--append-on", moment == "cd" ? "cd:" + ms(1, 2) : moment});
+    Add(o, {"--append-on", moment == "cd" ? "cd:" + ms(1, 2) : moment});
   } else if (kind == "append-time") {
-    add(o, {"--append-at", ms(1000, 15000)});
+    Add(o, {"--append-at", ms(1000, 15000)});
   } else if (kind == "repeat-stamp") {
-    add(o, {"--repeat-stamp", station.twoFiles && chance(0.6) ? "1" : "0"});
+    Add(o, {"--repeat-stamp", station.twoFiles && chance(0.6) ? "1" : "0"});
   } else if (kind == "missing-stamp") {
-    add(o, {"--missing-record", "1"});
+    Add(o, {"--missing-record", "1"});
   } else if (kind == "unplug" || kind == "carrier") {
     const bool unplug = kind == "unplug";
     if (chance(0.5)) {
       Options cmds = {"time-read", "time-set", "terminal-open", "dir",           "fsize",
                       "fread",     "cd",       "del",           "terminal-close"};
       if (station.modem) {
-        add(cmds, {"init", "dial"});
+        Add(cmds, {"init", "dial"});
       }
       const std::string cmd = pick(cmds);
       const int most = cmd == "del"                    ? 2 * reads
                        : cmd == "cd" || cmd == "fsize" ? 2
                        : cmd == "fread"                ? reads
                                                        : 1;
-      add(o,
+      Add(o,
           {unplug ? "--unplug-on" : "--no-carrier-on", cmd + ":" + std::to_string(range(1, most))});
     } else {
-      add(o, {unplug ? "--unplug-after" : "--no-carrier-after",
+      Add(o, {unplug ? "--unplug-after" : "--no-carrier-after",
               ms(5, 95) + "%:" + std::to_string(range(1, reads))});
     }
   } else if (kind == "full-disk") {
@@ -234,25 +234,25 @@ void FaultDraw::addKind(JobPlan& job, const StationPlan& station, const std::str
   } else if (kind == "slow") {
     const int rate = range(600, 4000);
     job.rate = rate;
-    add(o, {"--rate", std::to_string(rate)});
+    Add(o, {"--rate", std::to_string(rate)});
   } else if (kind == "reply-delay") {
     const int delay = range(50, 400);
     job.replyDelaySec = delay / 1000.0;
-    add(o, {"--reply-delay", std::to_string(delay)});
+    Add(o, {"--reply-delay", std::to_string(delay)});
   } else if (kind == "error-tags") {
     o.push_back("--error-tags");
   } else if (kind == "year08") {
     o.push_back("--year08");
   } else if (kind == "byte26") {
-    add(o, {"--byte26", "0"});
+    Add(o, {"--byte26", "0"});
   } else if (kind == "no-final-newline") {
     o.push_back("--no-final-newline");
   } else if (kind == "read-stop") {
-    add(o, {"--fread-stop-after", ms(30, 95) + "%"});
+    Add(o, {"--fread-stop-after", ms(30, 95) + "%"});
   } else if (kind == "size-odd") {
-    add(o, {"--size-reply", pick({"none", "nan", "short", "negative", "blank"})});
+    Add(o, {"--size-reply", pick({"none", "nan", "short", "negative", "blank"})});
   } else if (kind == "dir-odd") {
-    add(o, {"--dir-reply", pick({"none", "no-marker"})});
+    Add(o, {"--dir-reply", pick({"none", "no-marker"})});
   }
 }
 

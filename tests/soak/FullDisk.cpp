@@ -17,7 +17,7 @@ namespace {
 constexpr std::size_t kPage = 4096;
 const char* const kFiller = ".filler";
 
-void copyFiles(const fs::path& from, const fs::path& to) {
+void CopyFiles(const fs::path& from, const fs::path& to) {
   for (const auto& entry : fs::directory_iterator(from)) {
     if (entry.path().filename() != kFiller) {
       fs::copy(entry.path(), to / entry.path().filename(),
@@ -26,7 +26,7 @@ void copyFiles(const fs::path& from, const fs::path& to) {
   }
 }
 
-std::size_t bytesIn(const fs::path& folder) {
+std::size_t BytesIn(const fs::path& folder) {
   std::size_t n = 0;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
     if (entry.is_regular_file()) {
@@ -42,12 +42,12 @@ FullDisk::FullDisk(fs::path folder, std::size_t freeBytes, const fs::path& log)
     : folder_(std::move(folder)), saved_(folder_.string() + ".saved") {
   fs::remove_all(saved_);
   fs::create_directories(saved_);
-  copyFiles(folder_, saved_);
-  const std::size_t size = bytesIn(saved_) + freeBytes + 16 * kPage;
+  CopyFiles(folder_, saved_);
+  const std::size_t size = BytesIn(saved_) + freeBytes + 16 * kPage;
   const std::string options = "size=" + std::to_string((size + kPage - 1) / kPage * kPage);
   mounted_ = ::mount("tmpfs", folder_.c_str(), "tmpfs", 0, options.c_str()) == 0;
   if (mounted_) {
-    copyFiles(saved_, folder_);
+    CopyFiles(saved_, folder_);
     fill(freeBytes);
     return;
   }
@@ -99,12 +99,12 @@ FullDisk::~FullDisk() {
     // What the job wrote goes with the folder's files back to the plain folder.
     fs::remove_all(saved_);
     fs::create_directories(saved_);
-    copyFiles(folder_, saved_);
+    CopyFiles(folder_, saved_);
     ::umount2(folder_.c_str(), MNT_DETACH);
     for (const auto& entry : fs::directory_iterator(folder_)) {
       fs::remove_all(entry.path());
     }
-    copyFiles(saved_, folder_);
+    CopyFiles(saved_, folder_);
   }
   fs::remove_all(saved_);
 }

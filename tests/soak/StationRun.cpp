@@ -16,11 +16,11 @@ namespace {
 // Where every logger of the soak starts its records.
 const char* const kFirstStamp = "2024-05-06 14:00:00";
 
-std::size_t countLines(const std::string& text) {
+std::size_t CountLines(const std::string& text) {
   return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
-std::string lastLine(const std::string& text) {
+std::string LastLine(const std::string& text) {
   const std::size_t end = text.find_last_not_of("\r\n");
   if (end == std::string::npos) {
     return "";
@@ -29,7 +29,7 @@ std::string lastLine(const std::string& text) {
   return text.substr(begin == std::string::npos ? 0 : begin + 1, end + 1 - (begin + 1));
 }
 
-std::size_t delta(std::size_t now, std::size_t before) {
+std::size_t Delta(std::size_t now, std::size_t before) {
   return now > before ? now - before : 0;
 }
 
@@ -145,12 +145,12 @@ JobResult StationRun::run(const JobPlan& job) {
   }
   ledger_.addJob(station_);
   const LedgerReport now = ledger_.check(station_);
-  result.lost = delta(now.lost, last_.lost);
-  result.corrupted = delta(now.corrupted, last_.corrupted);
-  result.duplicated = delta(now.duplicated, last_.duplicated);
+  result.lost = Delta(now.lost, last_.lost);
+  result.corrupted = Delta(now.corrupted, last_.corrupted);
+  result.duplicated = Delta(now.duplicated, last_.duplicated);
   for (const auto& [kind, n] : now.damagedBy) {
     const auto before = last_.damagedBy.find(kind);
-    const std::size_t more = delta(n, before == last_.damagedBy.end() ? 0 : before->second);
+    const std::size_t more = Delta(n, before == last_.damagedBy.end() ? 0 : before->second);
     if (more > 0) {
       result.damagedBy[kind] = more;
     }
@@ -162,9 +162,9 @@ JobResult StationRun::run(const JobPlan& job) {
   }
   last_ = now;
   const std::string log = station_.log();
-  result.logEntries = delta(countLines(log), logLines_);
-  result.lastLogEntry = result.logEntries > 0 ? lastLine(log) : "";
-  logLines_ = countLines(log);
+  result.logEntries = Delta(CountLines(log), logLines_);
+  result.lastLogEntry = result.logEntries > 0 ? LastLine(log) : "";
+  logLines_ = CountLines(log);
   return result;
 }
 

@@ -9,7 +9,7 @@ namespace th::sim {
 namespace {
 
 // Checks the options that shape generated files and settles the seeded choices.
-std::string settleGenerated(SimConfig& c) {
+std::string SettleGenerated(SimConfig& c) {
   const bool fileFaults = c.noFinalNewline || c.lfOnly || c.missingRecord || c.byte26Record ||
                           c.repeatRecord || c.gen.first != 1 || c.model.appendDuringFetch ||
                           !c.model.appendAtMs.empty() || !c.model.appendOn.empty();
@@ -62,13 +62,13 @@ std::string settleGenerated(SimConfig& c) {
 }
 
 // The options of every group, a line per group, wrapped.
-std::string buildUsage() {
+std::string BuildUsage() {
   std::string text =
       "usage: tidehaul-logger-sim --link PATH [options]\n"
       "       tidehaul-logger-sim --help | --version\n";
   constexpr std::size_t kWidth = 96;
   constexpr std::size_t kIndent = 15;
-  for (const auto& group : optionGroups()) {
+  for (const auto& group : OptionGroups()) {
     std::string line = "  " + std::string(group.name) + ":";
     line.resize(kIndent, ' ');
     bool first = true;
@@ -97,15 +97,15 @@ std::string buildUsage() {
 
 }  // namespace
 
-const char* usageText() {
-  static const std::string text = buildUsage();
+const char* UsageText() {
+  static const std::string text = BuildUsage();
   return text.c_str();
 }
 
-ParseResult parseCommandLine(const std::vector<std::string>& args) {
+ParseResult ParseCommandLine(const std::vector<std::string>& args) {
   Parsing p;
   ParseResult r;
-  parseStamp("2024-05-06 14:00:00", p.config.gen.start);
+  ParseStamp("2024-05-06 14:00:00", p.config.gen.start);
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string name = args[i];
     std::optional<std::string> value;
@@ -121,7 +121,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
       value = name.substr(eq + 1);
       name = name.substr(0, eq);
     }
-    const Option* option = findOption(name);
+    const Option* option = FindOption(name);
     if (option == nullptr) {
       r.error = "unknown option: " + name;
       return r;
@@ -153,7 +153,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
   }
   c.gen.year08 = c.model.year08;
   c.gen.errorTags = c.model.errorTags;
-  if (std::string bad = settleGenerated(c); !bad.empty()) {
+  if (std::string bad = SettleGenerated(c); !bad.empty()) {
     r.error = std::move(bad);
     return r;
   }

@@ -40,7 +40,7 @@ struct ParseResult {
   std::string error;  // set when neither config, help nor version
 };
 
-ParseResult parseCommandLine(const std::vector<std::string>& args);
-const char* usageText();
+ParseResult ParseCommandLine(const std::vector<std::string>& args);
+const char* UsageText();
 
 }  // namespace th::sim

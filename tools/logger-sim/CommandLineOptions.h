@@ -28,25 +28,25 @@ struct OptionGroup {
 };
 
 // The groups of misbehaviour (FaultOptions.cpp).
-const std::vector<Option>& replyOptions();
-const std::vector<Option>& readOptions();
-const std::vector<Option>& lineFaultOptions();
-const std::vector<Option>& recordOptions();
+const std::vector<Option>& ReplyOptions();
+const std::vector<Option>& ReadOptions();
+const std::vector<Option>& LineFaultOptions();
+const std::vector<Option>& RecordOptions();
 
 // A value that must not be empty, kept as it is.
-inline bool setText(std::string& into, const std::string& v) {
+inline bool SetText(std::string& into, const std::string& v) {
   into = v;
   return !v.empty();
 }
-inline bool setFlag(bool& flag) {
+inline bool SetFlag(bool& flag) {
   flag = true;
   return true;
 }
 
 // Every group, in the order the usage text and the README list them.
-const std::vector<OptionGroup>& optionGroups();
+const std::vector<OptionGroup>& OptionGroups();
 
 // The option of this name, or none.
-const Option* findOption(std::string_view name);
+const Option* FindOption(std::string_view name);
 
 }  // namespace th::sim

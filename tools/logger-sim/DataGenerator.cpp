@@ -7,7 +7,7 @@ namespace th::sim {
 
 namespace {
 
-void appendValue(std::string& out, std::uint32_t raw) {
+void AppendValue(std::string& out, std::uint32_t raw) {
   // Hundredths between -1000.00 and 1000.00.
   const std::int64_t v = static_cast<std::int64_t>(raw % 200001U) - 100000;
   const std::int64_t a = v < 0 ? -v : v;
@@ -19,7 +19,7 @@ void appendValue(std::string& out, std::uint32_t raw) {
 
 }  // namespace
 
-bool parseStamp(std::string_view text, std::int64_t& out) {
+bool ParseStamp(std::string_view text, std::int64_t& out) {
   std::tm tm{};
   int y = 0;
   int mo = 0;
@@ -46,7 +46,7 @@ bool parseStamp(std::string_view text, std::int64_t& out) {
   return true;
 }
 
-std::string insertTag(std::string line, std::uint32_t pickTag, std::uint32_t pickPos) {
+std::string InsertTag(std::string line, std::uint32_t pickTag, std::uint32_t pickPos) {
   const auto pos = static_cast<std::size_t>(pickPos % (line.size() + 1));
   line.insert(pos, kErrorTags[pickTag % 5]);
   return line;
@@ -78,16 +78,16 @@ std::string RecordGenerator::next() {
   std::string line = stamp;
   for (int c = 0; c < plan_.channels; ++c) {
     line += ',';
-    appendValue(line, values_());
+    AppendValue(line, values_());
   }
   if (plan_.errorTags) {
     const std::uint32_t tag = tags_();
-    line = insertTag(std::move(line), tag, tags_());
+    line = InsertTag(std::move(line), tag, tags_());
   }
   return line;
 }
 
-std::string generateFile(const GeneratePlan& what, int fileIndex) {
+std::string GenerateFile(const GeneratePlan& what, int fileIndex) {
   RecordGenerator records(what, fileIndex);
   std::string out;
   out.reserve(static_cast<std::size_t>(what.lines) * (20 + 9 * what.channels));
@@ -98,7 +98,7 @@ std::string generateFile(const GeneratePlan& what, int fileIndex) {
   return out;
 }
 
-std::string insertByte26(std::string line, std::uint32_t pick) {
+std::string InsertByte26(std::string line, std::uint32_t pick) {
   if (line.size() < 2) {
     line += '\x1a';  // nothing to stand inside of
     return line;
@@ -108,7 +108,7 @@ std::string insertByte26(std::string line, std::uint32_t pick) {
   return line;
 }
 
-std::string appendRecord(std::string data, std::string_view record, bool noFinalNewline,
+std::string AppendRecord(std::string data, std::string_view record, bool noFinalNewline,
                          std::string_view lineEnd) {
   if (noFinalNewline) {
     if (!data.empty() && data.back() != '\n') {
@@ -125,7 +125,7 @@ std::string appendRecord(std::string data, std::string_view record, bool noFinal
   return data;
 }
 
-std::string repeatedRecord(const GeneratePlan& plan, int fileIndex, int line) {
+std::string RepeatedRecord(const GeneratePlan& plan, int fileIndex, int line) {
   GeneratePlan one = plan;
   one.seed = plan.seed ^ 0x2545f491U;
   one.start = plan.start + std::int64_t{plan.first - 1 + line - 1} * plan.intervalSec;
@@ -133,7 +133,7 @@ std::string repeatedRecord(const GeneratePlan& plan, int fileIndex, int line) {
   return RecordGenerator(one, fileIndex).next();
 }
 
-std::string buildDataFile(const GeneratedFiles& g, int fileIndex, std::string held) {
+std::string BuildDataFile(const GeneratedFiles& g, int fileIndex, std::string held) {
   RecordGenerator records(g.plan, fileIndex);
   std::string out = std::move(held);
   out.reserve(out.size() + static_cast<std::size_t>(g.plan.lines) * (20 + 9 * g.plan.channels));
@@ -146,11 +146,11 @@ std::string buildDataFile(const GeneratedFiles& g, int fileIndex, std::string he
       continue;
     }
     if (is(g.byte26, line)) {
-      record = insertByte26(std::move(record), g.byte26Pick);
+      record = InsertByte26(std::move(record), g.byte26Pick);
     }
-    out = appendRecord(std::move(out), record, g.noFinalNewline, g.lineEnd());
+    out = AppendRecord(std::move(out), record, g.noFinalNewline, g.lineEnd());
     if (is(g.repeated, line)) {
-      out = appendRecord(std::move(out), repeatedRecord(g.plan, fileIndex, line), g.noFinalNewline,
+      out = AppendRecord(std::move(out), RepeatedRecord(g.plan, fileIndex, line), g.noFinalNewline,
                          g.lineEnd());
     }
   }

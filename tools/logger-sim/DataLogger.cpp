@@ -10,7 +10,7 @@ namespace th::sim {
 
 namespace {
 
-bool terminalOnly(Cmd cmd) {
+bool TerminalOnly(Cmd cmd) {
   return cmd == Cmd::Dir || cmd == Cmd::Cd || cmd == Cmd::Fsize || cmd == Cmd::Fread ||
          cmd == Cmd::Del;
 }
@@ -31,22 +31,22 @@ DataLogger::DataLogger(const ModelConfig& config, Journal& journal, Replies& rep
 
 void DataLogger::line(const std::string& line, std::int64_t now) {
   if (journal_.state().lineLost) {
-    journal_.note(now, "ignored (carrier lost): " + escapeBytes(line));
+    journal_.note(now, "ignored (carrier lost): " + EscapeBytes(line));
     return;
   }
-  const ParsedLine p = parseLoggerLine(line);
-  journal_.command(now, p.cmd, escapeBytes(line));
+  const ParsedLine p = ParseLoggerLine(line);
+  journal_.command(now, p.cmd, EscapeBytes(line));
   replies_.echo(line, now);
   if (p.cmd == Cmd::Other) {
-    journal_.reject(now, escapeBytes(line));
+    journal_.reject(now, EscapeBytes(line));
     return;
   }
   if (p.hasId && p.id != config_.id) {
-    journal_.reject(now, escapeBytes(line));
-    journal_.note(now, "ignored: id " + escapeBytes(p.id));
+    journal_.reject(now, EscapeBytes(line));
+    journal_.note(now, "ignored: id " + EscapeBytes(p.id));
     return;
   }
-  if (terminalOnly(p.cmd) && !journal_.state().terminal) {
+  if (TerminalOnly(p.cmd) && !journal_.state().terminal) {
     journal_.note(now, "ignored: not in terminal mode");
     return;
   }
@@ -109,7 +109,7 @@ void DataLogger::setClock(std::string_view arg, std::int64_t now) {
   const std::string a(arg);
   if (std::sscanf(a.c_str(), "%2d %2d %2d %2d %2d%c", &yy, &mo, &dd, &hh, &mi, &tail) != 5 ||
       mo < 1 || mo > 12 || dd < 1 || dd > 31 || hh < 0 || hh > 23 || mi < 0 || mi > 59 || yy < 0) {
-    journal_.note(now, "bad time: " + escapeBytes(arg));
+    journal_.note(now, "bad time: " + EscapeBytes(arg));
     return;
   }
   std::tm tm{};
@@ -125,7 +125,7 @@ void DataLogger::setClock(std::string_view arg, std::int64_t now) {
 }
 
 void DataLogger::dropCarrier(Cmd cmd, std::int64_t now) {
-  journal_.note(now, "carrier lost on " + std::string(cmdName(cmd)));
+  journal_.note(now, "carrier lost on " + std::string(CmdName(cmd)));
   replies_.send(now + replies_.delayFor(cmd), "\r\nNO CARRIER\r\n");
   journal_.state().lineLost = true;
   dropped_();
@@ -137,7 +137,7 @@ std::string DataLogger::tagged(std::string line) {
     return line;
   }
   const std::uint32_t tag = rng_();
-  return insertTag(std::move(line), tag, rng_());
+  return InsertTag(std::move(line), tag, rng_());
 }
 
 // The logger's clock as "yy-mm-dd hh:mm:ss" (or without the seconds' value).

@@ -3,16 +3,16 @@
 
 namespace th::sim {
 
-const std::vector<Option>& replyOptions() {
+const std::vector<Option>& ReplyOptions() {
   static const std::vector<Option> options = {
       {"--mute", "CMD[,CMD...]",
        [](Parsing& p, const std::string& v) {
-         for (const auto& name : splitComma(v)) {
+         for (const auto& name : SplitComma(v)) {
            if (name == "all") {
              p.config.model.muteLogger = true;
              continue;
            }
-           const auto cmd = cmdFromName(name);
+           const auto cmd = CmdFromName(name);
            if (!cmd) {
              return false;
            }
@@ -21,26 +21,26 @@ const std::vector<Option>& replyOptions() {
          return true;
        }},
       {"--reply-delay", "MS",
-       [](Parsing& p, const std::string& v) { return parseMs(v, p.config.model.replyDelayMs); }},
+       [](Parsing& p, const std::string& v) { return ParseMs(v, p.config.model.replyDelayMs); }},
       {"--delay", "CMD=MS",
        [](Parsing& p, const std::string& v) {
          std::string name;
          std::string ms;
-         if (!splitPair(v, name, ms)) {
+         if (!SplitPair(v, name, ms)) {
            return false;
          }
-         const auto cmd = cmdFromName(name);
-         return cmd && parseMs(ms, p.config.model.delayMs.at(static_cast<std::size_t>(*cmd)));
+         const auto cmd = CmdFromName(name);
+         return cmd && ParseMs(ms, p.config.model.delayMs.at(static_cast<std::size_t>(*cmd)));
        }},
       {"--init-reply", "ok|error|none",
        [](Parsing& p, const std::string& v) {
-         return pickName<ModemReply>(
+         return PickName<ModemReply>(
              v, {{"ok", ModemReply::Ok}, {"error", ModemReply::Error}, {"none", ModemReply::None}},
              p.config.model.initReply);
        }},
       {"--dial-reply", "connect|no-carrier|error|none",
        [](Parsing& p, const std::string& v) {
-         return pickName<ModemReply>(v,
+         return PickName<ModemReply>(v,
                                      {{"connect", ModemReply::Connect},
                                       {"no-carrier", ModemReply::NoCarrier},
                                       {"error", ModemReply::Error},
@@ -49,7 +49,7 @@ const std::vector<Option>& replyOptions() {
        }},
       {"--hangup-reply", "no-carrier|error|ok|none",
        [](Parsing& p, const std::string& v) {
-         return pickName<ModemReply>(v,
+         return PickName<ModemReply>(v,
                                      {{"no-carrier", ModemReply::NoCarrier},
                                       {"error", ModemReply::Error},
                                       {"ok", ModemReply::Ok},
@@ -67,7 +67,7 @@ const std::vector<Option>& replyOptions() {
        }},
       {"--dir-reply", "normal|no-marker|none",
        [](Parsing& p, const std::string& v) {
-         return pickName<DirReply>(v,
+         return PickName<DirReply>(v,
                                    {{"normal", DirReply::Normal},
                                     {"no-marker", DirReply::NoMarker},
                                     {"none", DirReply::None}},
@@ -75,7 +75,7 @@ const std::vector<Option>& replyOptions() {
        }},
       {"--size-reply", "normal|none|nan|short|negative|blank|zero|huge",
        [](Parsing& p, const std::string& v) {
-         return pickName<SizeReply>(v,
+         return PickName<SizeReply>(v,
                                     {{"normal", SizeReply::Normal},
                                      {"none", SizeReply::None},
                                      {"nan", SizeReply::Nan},
@@ -88,28 +88,28 @@ const std::vector<Option>& replyOptions() {
        }},
       {"--size-offset", "N",
        [](Parsing& p, const std::string& v) {
-         return parseSignedBytes(v, p.config.model.sizeOffset);
+         return ParseSignedBytes(v, p.config.model.sizeOffset);
        }},
       {"--size-crlf-as-one", "",
-       [](Parsing& p, const std::string&) { return setFlag(p.config.model.sizeCrLfAsOne); }},
+       [](Parsing& p, const std::string&) { return SetFlag(p.config.model.sizeCrLfAsOne); }},
       {"--error-tags", "",
-       [](Parsing& p, const std::string&) { return setFlag(p.config.model.errorTags); }},
+       [](Parsing& p, const std::string&) { return SetFlag(p.config.model.errorTags); }},
       {"--year08", "",
-       [](Parsing& p, const std::string&) { return setFlag(p.config.model.year08); }},
+       [](Parsing& p, const std::string&) { return SetFlag(p.config.model.year08); }},
   };
   return options;
 }
 
-const std::vector<Option>& readOptions() {
+const std::vector<Option>& ReadOptions() {
   static const std::vector<Option> options = {
       {"--rate", "BYTES_PER_S",
        [](Parsing& p, const std::string& v) {
-         return parseInt(v, p.config.model.rate, std::int64_t{0}, std::int64_t{1'000'000'000});
+         return ParseInt(v, p.config.model.rate, std::int64_t{0}, std::int64_t{1'000'000'000});
        }},
       {"--fread-stop-after", "N|N%",
        [](Parsing& p, const std::string& v) {
          FreadStop stop;
-         if (!parseByteCount(v, stop)) {
+         if (!ParseByteCount(v, stop)) {
            return false;
          }
          p.config.model.freadStop = stop;
@@ -120,9 +120,9 @@ const std::vector<Option>& readOptions() {
          std::string bytes;
          std::string ms;
          LateTail tail;
-         if (!splitPair(v, bytes, ms) ||
-             !parseInt(bytes, tail.bytes, std::size_t{1}, std::size_t{1} << 40) ||
-             !parseMs(ms, tail.delayMs)) {
+         if (!SplitPair(v, bytes, ms) ||
+             !ParseInt(bytes, tail.bytes, std::size_t{1}, std::size_t{1} << 40) ||
+             !ParseMs(ms, tail.delayMs)) {
            return false;
          }
          p.config.model.lateTail = tail;
@@ -133,7 +133,7 @@ const std::vector<Option>& readOptions() {
          std::string at;
          std::string ms;
          ReadPause pause;
-         if (!splitPair(v, at, ms) || !parseReadPoint(at, pause.at) || !parseMs(ms, pause.ms)) {
+         if (!SplitPair(v, at, ms) || !ParseReadPoint(at, pause.at) || !ParseMs(ms, pause.ms)) {
            return false;
          }
          p.config.model.readPauses.push_back(pause);
@@ -144,9 +144,9 @@ const std::vector<Option>& readOptions() {
          ModelConfig& m = p.config.model;
          if (v.rfind("noise:", 0) == 0) {
            m.readPrefix = ReadPrefix::Noise;
-           return parseInt(v.substr(6), m.prefixNoise, std::size_t{1}, std::size_t{65536});
+           return ParseInt(v.substr(6), m.prefixNoise, std::size_t{1}, std::size_t{65536});
          }
-         return pickName<ReadPrefix>(
+         return PickName<ReadPrefix>(
              v, {{"prompt", ReadPrefix::Prompt}, {"header", ReadPrefix::Header}}, m.readPrefix);
        }},
       {"--read-noise", "AT=N",
@@ -155,8 +155,8 @@ const std::vector<Option>& readOptions() {
          std::string n;
          ReadNoise noise;
          noise.cr = p.config.model.readNoise && p.config.model.readNoise->cr;
-         if (!splitPair(v, at, n) || !parseByteCount(at, noise.at) ||
-             !parseInt(n, noise.bytes, std::size_t{1}, std::size_t{65536})) {
+         if (!SplitPair(v, at, n) || !ParseByteCount(at, noise.at) ||
+             !ParseInt(n, noise.bytes, std::size_t{1}, std::size_t{65536})) {
            return false;
          }
          p.config.model.readNoise = noise;
@@ -168,19 +168,19 @@ const std::vector<Option>& readOptions() {
          if (!noise) {
            noise = ReadNoise{};
          }
-         return setFlag(noise->cr);
+         return SetFlag(noise->cr);
        }},
   };
   return options;
 }
 
-const std::vector<Option>& lineFaultOptions() {
+const std::vector<Option>& LineFaultOptions() {
   static const std::vector<Option> options = {
       {"--unplug-after", "N|N%[:K]",
        [](Parsing& p, const std::string& v) {
          std::string at;
          FreadStop stop;
-         if (!splitNth(v, at, p.config.model.unplugRead) || !parseByteCount(at, stop)) {
+         if (!SplitNth(v, at, p.config.model.unplugRead) || !ParseByteCount(at, stop)) {
            return false;
          }
          p.config.model.unplugAfter = stop;
@@ -190,30 +190,30 @@ const std::vector<Option>& lineFaultOptions() {
        [](Parsing& p, const std::string& v) {
          std::string name;
          OnCommand on;
-         if (!splitNth(v, name, on.nth)) {
+         if (!SplitNth(v, name, on.nth)) {
            return false;
          }
-         const auto cmd = cmdFromName(name);
+         const auto cmd = CmdFromName(name);
          on.cmd = cmd.value_or(Cmd::Other);
          p.config.model.unplugOn = on;
          return cmd.has_value();
        }},
       {"--unplug-gap", "MS",
-       [](Parsing& p, const std::string& v) { return parseMs(v, p.config.unplugGapMs); }},
+       [](Parsing& p, const std::string& v) { return ParseMs(v, p.config.unplugGapMs); }},
       {"--no-carrier-on", "CMD[:K]",
        [](Parsing& p, const std::string& v) {
          std::string name;
-         if (!splitNth(v, name, p.config.model.noCarrierNth)) {
+         if (!SplitNth(v, name, p.config.model.noCarrierNth)) {
            return false;
          }
-         p.config.model.noCarrierOn = cmdFromName(name);
+         p.config.model.noCarrierOn = CmdFromName(name);
          return p.config.model.noCarrierOn.has_value();
        }},
       {"--no-carrier-after", "N|N%[:K]",
        [](Parsing& p, const std::string& v) {
          std::string at;
          FreadStop stop;
-         if (!splitNth(v, at, p.config.model.noCarrierRead) || !parseByteCount(at, stop)) {
+         if (!SplitNth(v, at, p.config.model.noCarrierRead) || !ParseByteCount(at, stop)) {
            return false;
          }
          p.config.model.noCarrierAfter = stop;
@@ -223,14 +223,14 @@ const std::vector<Option>& lineFaultOptions() {
   return options;
 }
 
-const std::vector<Option>& recordOptions() {
+const std::vector<Option>& RecordOptions() {
   static const std::vector<Option> options = {
       {"--append-during-fetch", "",
-       [](Parsing& p, const std::string&) { return setFlag(p.config.model.appendDuringFetch); }},
+       [](Parsing& p, const std::string&) { return SetFlag(p.config.model.appendDuringFetch); }},
       {"--append-at", "MS",
        [](Parsing& p, const std::string& v) {
          std::int64_t ms = 0;
-         if (!parseMs(v, ms)) {
+         if (!ParseMs(v, ms)) {
            return false;
          }
          p.config.model.appendAtMs.push_back(ms);
@@ -240,7 +240,7 @@ const std::vector<Option>& recordOptions() {
        [](Parsing& p, const std::string& v) {
          std::string name;
          AppendOn on;
-         if (!splitNth(v, name, on.nth) || !pickName<Moment>(name,
+         if (!SplitNth(v, name, on.nth) || !PickName<Moment>(name,
                                                              {{"size", Moment::Size},
                                                               {"read", Moment::Read},
                                                               {"cd", Moment::Cd},

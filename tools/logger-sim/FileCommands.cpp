@@ -37,13 +37,13 @@ void FileCommands::dir(std::int64_t now) {
 }
 
 bool FileCommands::isFirstDataFile(const std::string& path) const {
-  return upperAscii(path) == upperAscii(dataFilePath(config_.id, 0));
+  return UpperAscii(path) == UpperAscii(DataFilePath(config_.id, 0));
 }
 
 void FileCommands::cd(std::string_view arg, std::int64_t now) {
   const std::string target = LoggerFiles::resolve(journal_.state().cwd, arg);
   if (!files_.isFolder(target)) {
-    journal_.note(now, "no such folder: " + escapeBytes(target));
+    journal_.note(now, "no such folder: " + EscapeBytes(target));
   } else {
     journal_.state().cwd = files_.folderPath(target);
     journal_.changed();
@@ -56,11 +56,11 @@ void FileCommands::fsize(std::string_view arg, std::int64_t now) {
   const LoggerFiles::File* file = files_.find(path);
   std::size_t announced = 0;
   if (file == nullptr) {
-    journal_.note(now, "missing file: " + escapeBytes(path));
+    journal_.note(now, "missing file: " + EscapeBytes(path));
   } else {
-    announced = announcedSize(config_, *file->data);
+    announced = AnnouncedSize(config_, *file->data);
   }
-  if (const auto text = sizeReplyText(config_, announced)) {
+  if (const auto text = SizeReplyText(config_, announced)) {
     replies_.reply(Cmd::Fsize, *text, now);
   } else {
     journal_.note(now, "no size reply");
@@ -74,7 +74,7 @@ bool FileCommands::fread(std::string_view arg, bool dropHalf, std::int64_t now) 
   const std::string path = LoggerFiles::resolve(journal_.state().cwd, arg);
   const LoggerFiles::File* file = files_.find(path);
   if (file == nullptr) {
-    journal_.note(now, "missing file: " + escapeBytes(path));
+    journal_.note(now, "missing file: " + EscapeBytes(path));
     return false;
   }
   if (replies_.muted(Cmd::Fread)) {
@@ -110,7 +110,7 @@ bool FileCommands::fread(std::string_view arg, bool dropHalf, std::int64_t now) 
         now, "unplug after " + std::to_string(limit) + " of " + std::to_string(size) + " bytes");
   }
   send.limit = limit;
-  shapeRead(config_, send, announcedSize(config_, *file->data));
+  ShapeRead(config_, send, AnnouncedSize(config_, *file->data));
   replies_.sendFile(now + replies_.delayFor(Cmd::Fread), std::move(send));
   return drop;
 }
@@ -131,7 +131,7 @@ void FileCommands::del(std::string_view arg, std::int64_t now) {
   const std::string path = LoggerFiles::resolve(journal_.state().cwd, arg);
   const LoggerFiles::File* file = files_.find(path);
   if (file == nullptr) {
-    journal_.note(now, "missing file: " + escapeBytes(path));
+    journal_.note(now, "missing file: " + EscapeBytes(path));
     return;
   }
   const Deletion gone{file->path, now, file->data->size(), file->lines};
@@ -139,7 +139,7 @@ void FileCommands::del(std::string_view arg, std::int64_t now) {
   files_.remove(path);
   journal_.state().deleted.push_back(gone.path);
   journal_.state().deletions.push_back(gone);
-  journal_.event(now, "DEL", escapeBytes(gone.path));
+  journal_.event(now, "DEL", EscapeBytes(gone.path));
   journal_.changed();
   journal_.filesChanged();
   if (isFirstDataFile(gone.path)) {

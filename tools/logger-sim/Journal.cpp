@@ -15,13 +15,13 @@ void Journal::reject(std::int64_t now, const std::string& what) {
 }
 
 void Journal::command(std::int64_t now, Cmd cmd, std::string_view text) {
-  sink_(now, "CMD", std::string(cmdName(cmd)) + " " + std::string(text));
+  sink_(now, "CMD", std::string(CmdName(cmd)) + " " + std::string(text));
   ++state_.commands.at(static_cast<std::size_t>(cmd));
   changed();
 }
 
 RecordCount& Journal::countOf(const std::string& path) {
-  RecordCount& count = state_.records[upperAscii(path)];
+  RecordCount& count = state_.records[UpperAscii(path)];
   if (count.path.empty()) {
     count.path = path;
   }

@@ -17,7 +17,7 @@ LineInput::Step LineInput::feed(char ch, bool escapeArmed) {
     if (ch == '\n') {
       return step;
     }
-    step.rejected = "line end: CR without LF after " + escapeBytes(lastLine_);
+    step.rejected = "line end: CR without LF after " + EscapeBytes(lastLine_);
   } else if (ch == '\n') {
     step.rejected = "line end: LF without CR";
     return step;

@@ -51,7 +51,7 @@ void LoggerModel::receive(std::string_view bytes, std::int64_t now) {
     return;
   }
   records_.runTimers(now);
-  journal_.event(now, "RX", escapeBytes(bytes));
+  journal_.event(now, "RX", EscapeBytes(bytes));
   for (const char ch : bytes) {
     const LineInput::Step step = input_.feed(ch, modem_ && modem_->online());
     if (!step.rejected.empty()) {
@@ -115,7 +115,7 @@ void LoggerModel::unplugged(std::int64_t now) {
 }
 
 void LoggerModel::pluggedIn(std::int64_t now, std::string_view device) {
-  journal_.event(now, "PLUG", escapeBytes(device));
+  journal_.event(now, "PLUG", EscapeBytes(device));
   journal_.state().plugged = true;
   journal_.changed();
 }

@@ -10,7 +10,7 @@ namespace th::sim {
 
 namespace {
 
-std::string_view modemText(ModemReply r) {
+std::string_view ModemText(ModemReply r) {
   switch (r) {
     case ModemReply::Ok:
       return "OK";
@@ -30,10 +30,10 @@ std::string_view modemText(ModemReply r) {
 
 void Modem::answer(Cmd cmd, ModemReply r, std::int64_t now) {
   if (r == ModemReply::None || replies_.muted(cmd)) {
-    journal_.note(now, std::string("no answer: ") + std::string(cmdName(cmd)));
+    journal_.note(now, std::string("no answer: ") + std::string(CmdName(cmd)));
     return;
   }
-  replies_.send(now + replies_.delayFor(cmd), "\r\n" + std::string(modemText(r)) + "\r\n");
+  replies_.send(now + replies_.delayFor(cmd), "\r\n" + std::string(ModemText(r)) + "\r\n");
 }
 
 bool Modem::commandLine(const std::string& line, std::int64_t now) {
@@ -66,11 +66,11 @@ bool Modem::commandLine(const std::string& line, std::int64_t now) {
       cmd = Cmd::Init;
     }
   }
-  journal_.command(now, cmd, escapeBytes(line));
+  journal_.command(now, cmd, EscapeBytes(line));
   replies_.echo(line, now);
   if (cmd == Cmd::Other) {
-    if (parseLoggerLine(text).cmd == Cmd::Other) {
-      journal_.reject(now, escapeBytes(text));
+    if (ParseLoggerLine(text).cmd == Cmd::Other) {
+      journal_.reject(now, EscapeBytes(text));
     } else {
       journal_.note(now, "logger command while offline");
     }

@@ -5,7 +5,7 @@
 
 namespace th::sim {
 
-bool parseSeconds(const std::string& s, double& out) {
+bool ParseSeconds(const std::string& s, double& out) {
   if (s.empty()) {
     return false;
   }
@@ -18,18 +18,18 @@ bool parseSeconds(const std::string& s, double& out) {
   return true;
 }
 
-bool parseMs(const std::string& s, std::int64_t& out) {
-  return parseInt(s, out, std::int64_t{0}, std::int64_t{86'400'000});
+bool ParseMs(const std::string& s, std::int64_t& out) {
+  return ParseInt(s, out, std::int64_t{0}, std::int64_t{86'400'000});
 }
 
-bool parseByteCount(const std::string& s, FreadStop& out) {
+bool ParseByteCount(const std::string& s, FreadStop& out) {
   FreadStop stop;
   std::string n = s;
   if (!n.empty() && n.back() == '%') {
     stop.percent = true;
     n.pop_back();
   }
-  if (!parseInt(n, stop.value, std::uint64_t{0},
+  if (!ParseInt(n, stop.value, std::uint64_t{0},
                 stop.percent ? std::uint64_t{100} : std::uint64_t{1} << 40)) {
     return false;
   }
@@ -37,51 +37,51 @@ bool parseByteCount(const std::string& s, FreadStop& out) {
   return true;
 }
 
-bool parseRecordRef(const std::string& s, std::optional<RecordRef>& out) {
+bool ParseRecordRef(const std::string& s, std::optional<RecordRef>& out) {
   RecordRef ref;
   const auto colon = s.find(':');
-  if (!parseInt(s.substr(0, colon), ref.file, 0, 1)) {
+  if (!ParseInt(s.substr(0, colon), ref.file, 0, 1)) {
     return false;
   }
-  if (colon != std::string::npos && !parseInt(s.substr(colon + 1), ref.line, 1, 10'000'000)) {
+  if (colon != std::string::npos && !ParseInt(s.substr(colon + 1), ref.line, 1, 10'000'000)) {
     return false;
   }
   out = ref;
   return true;
 }
 
-bool parseSignedBytes(const std::string& s, std::int64_t& out) {
+bool ParseSignedBytes(const std::string& s, std::int64_t& out) {
   constexpr std::int64_t kLimit = std::int64_t{1} << 40;
-  return parseInt(s.size() > 1 && s[0] == '+' ? s.substr(1) : s, out, -kLimit, kLimit);
+  return ParseInt(s.size() > 1 && s[0] == '+' ? s.substr(1) : s, out, -kLimit, kLimit);
 }
 
-bool splitNth(const std::string& s, std::string& head, int& nth) {
+bool SplitNth(const std::string& s, std::string& head, int& nth) {
   const auto colon = s.rfind(':');
   if (colon == std::string::npos) {
     head = s;
     return true;
   }
   head = s.substr(0, colon);
-  return parseInt(s.substr(colon + 1), nth, 1, 1'000'000);
+  return ParseInt(s.substr(colon + 1), nth, 1, 1'000'000);
 }
 
-bool parseReadPoint(const std::string& s, ReadPoint& out) {
+bool ParseReadPoint(const std::string& s, ReadPoint& out) {
   ReadPoint point;
   if (s.rfind("size", 0) == 0) {
     point.fromAnnounced = true;
     const std::string rest = s.substr(4);
     if (!rest.empty() &&
-        ((rest[0] != '+' && rest[0] != '-') || !parseSignedBytes(rest, point.offset))) {
+        ((rest[0] != '+' && rest[0] != '-') || !ParseSignedBytes(rest, point.offset))) {
       return false;
     }
-  } else if (!parseByteCount(s, point.inFile)) {
+  } else if (!ParseByteCount(s, point.inFile)) {
     return false;
   }
   out = point;
   return true;
 }
 
-bool splitPair(const std::string& s, std::string& left, std::string& right) {
+bool SplitPair(const std::string& s, std::string& left, std::string& right) {
   const auto eq = s.find('=');
   if (eq == std::string::npos) {
     return false;
@@ -91,7 +91,7 @@ bool splitPair(const std::string& s, std::string& left, std::string& right) {
   return true;
 }
 
-std::vector<std::string> splitComma(const std::string& s) {
+std::vector<std::string> SplitComma(const std::string& s) {
   std::vector<std::string> out;
   std::string cur;
   for (const char ch : s) {

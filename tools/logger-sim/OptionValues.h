@@ -14,7 +14,7 @@
 namespace th::sim {
 
 template <typename T>
-bool parseInt(const std::string& s, T& out, T min, T max) {
+bool ParseInt(const std::string& s, T& out, T min, T max) {
   T v{};
   const auto* end = s.data() + s.size();
   const auto [ptr, ec] = std::from_chars(s.data(), end, v);
@@ -26,26 +26,26 @@ bool parseInt(const std::string& s, T& out, T min, T max) {
 }
 
 // A positive number of seconds (fractions allowed).
-bool parseSeconds(const std::string& s, double& out);
+bool ParseSeconds(const std::string& s, double& out);
 // Milliseconds, 0 to a day.
-bool parseMs(const std::string& s, std::int64_t& out);
+bool ParseMs(const std::string& s, std::int64_t& out);
 // "N" bytes or "N%" of a file.
-bool parseByteCount(const std::string& s, FreadStop& out);
+bool ParseByteCount(const std::string& s, FreadStop& out);
 // "F" or "F:N": data file F (0 or 1), its line N (from 1); no N is line 0.
-bool parseRecordRef(const std::string& s, std::optional<RecordRef>& out);
+bool ParseRecordRef(const std::string& s, std::optional<RecordRef>& out);
 // "N" or "+N" or "-N" bytes, within a terabyte either way.
-bool parseSignedBytes(const std::string& s, std::int64_t& out);
+bool ParseSignedBytes(const std::string& s, std::int64_t& out);
 // "TEXT" or "TEXT:K": TEXT and K (from 1) apart; `nth` keeps its value without ":K".
-bool splitNth(const std::string& s, std::string& head, int& nth);
+bool SplitNth(const std::string& s, std::string& head, int& nth);
 // "N", "N%" of the file, or "size", "size+N", "size-N" from the size announced.
-bool parseReadPoint(const std::string& s, ReadPoint& out);
+bool ParseReadPoint(const std::string& s, ReadPoint& out);
 // "LEFT=RIGHT" split at the first "=".
-bool splitPair(const std::string& s, std::string& left, std::string& right);
-std::vector<std::string> splitComma(const std::string& s);
+bool SplitPair(const std::string& s, std::string& left, std::string& right);
+std::vector<std::string> SplitComma(const std::string& s);
 
 // One of the names in `names`.
 template <typename E>
-bool pickName(const std::string& s, const std::map<std::string, E>& names, E& out) {
+bool PickName(const std::string& s, const std::map<std::string, E>& names, E& out) {
   const auto it = names.find(s);
   if (it == names.end()) {
     return false;

@@ -112,7 +112,7 @@ void OutputQueue::finish(std::int64_t now) {
   }
   const FileEnd& end = *item.ends;
   sink_(now, "FILE",
-        escapeBytes(end.path) + " " + std::to_string(end.sent) + " " + std::to_string(end.size));
+        EscapeBytes(end.path) + " " + std::to_string(end.sent) + " " + std::to_string(end.size));
   if (ended_) {
     ended_(end, now);
   }
@@ -132,7 +132,7 @@ std::string OutputQueue::take(std::int64_t now, std::size_t max) {
         out.append(*item.data, item.sent, n);
       } else {
         out.append(item.bytes, item.sent, n);
-        sink_(now, "TX", escapeBytes(std::string_view(item.bytes).substr(item.sent, n)));
+        sink_(now, "TX", EscapeBytes(std::string_view(item.bytes).substr(item.sent, n)));
       }
       item.sent += n;
     }

@@ -8,7 +8,7 @@ namespace th::sim {
 namespace {
 
 // Printable bytes, blank included, never a line end.
-std::string noise(std::mt19937& rng, std::size_t n) {
+std::string Noise(std::mt19937& rng, std::size_t n) {
   std::string out(n, ' ');
   for (char& ch : out) {
     ch = static_cast<char>(0x20 + rng() % 0x5f);
@@ -18,7 +18,7 @@ std::string noise(std::mt19937& rng, std::size_t n) {
 
 }  // namespace
 
-std::size_t announcedSize(const ModelConfig& config, const std::string& data) {
+std::size_t AnnouncedSize(const ModelConfig& config, const std::string& data) {
   auto size = static_cast<std::int64_t>(data.size());
   if (config.sizeCrLfAsOne) {
     for (std::size_t at = 0; (at = data.find("\r\n", at)) != std::string::npos; at += 2) {
@@ -28,7 +28,7 @@ std::size_t announcedSize(const ModelConfig& config, const std::string& data) {
   return static_cast<std::size_t>(std::max<std::int64_t>(size + config.sizeOffset, 0));
 }
 
-std::optional<std::string> sizeReplyText(const ModelConfig& config, std::size_t announced) {
+std::optional<std::string> SizeReplyText(const ModelConfig& config, std::size_t announced) {
   const std::string n = std::to_string(announced);
   switch (config.sizeReply) {
     case SizeReply::None:
@@ -51,7 +51,7 @@ std::optional<std::string> sizeReplyText(const ModelConfig& config, std::size_t 
   return "FS:" + n;
 }
 
-void shapeRead(const ModelConfig& config, FileSend& send, std::size_t announced) {
+void ShapeRead(const ModelConfig& config, FileSend& send, std::size_t announced) {
   const std::size_t size = send.data->size();
   if (config.lateTail) {
     send.pauses.push_back(
@@ -70,13 +70,13 @@ void shapeRead(const ModelConfig& config, FileSend& send, std::size_t announced)
       send.inserts.push_back({0, "READ OK\r\n"});
       break;
     case ReadPrefix::Noise:
-      send.inserts.push_back({0, noise(rng, config.prefixNoise)});
+      send.inserts.push_back({0, Noise(rng, config.prefixNoise)});
       break;
     case ReadPrefix::None:
       break;
   }
   if (config.readNoise && config.readNoise->bytes > 0) {
-    std::string bytes = noise(rng, config.readNoise->bytes);
+    std::string bytes = Noise(rng, config.readNoise->bytes);
     if (config.readNoise->cr) {
       bytes[rng() % bytes.size()] = '\r';
     }

@@ -18,14 +18,14 @@ inline constexpr std::int64_t kHugeSize = 2147483647;
 
 // The size the logger announces for a file holding `data` (before the size
 // reply's form is applied).
-std::size_t announcedSize(const ModelConfig& config, const std::string& data);
+std::size_t AnnouncedSize(const ModelConfig& config, const std::string& data);
 
 // The size reply's text (without its line end), none for a logger that
 // does not answer.
-std::optional<std::string> sizeReplyText(const ModelConfig& config, std::size_t announced);
+std::optional<std::string> SizeReplyText(const ModelConfig& config, std::size_t announced);
 
 // Puts the configured pauses, prefix and noise into a read of `send.data`
 // (its `limit` set already); `announced` is what the size reply said.
-void shapeRead(const ModelConfig& config, FileSend& send, std::size_t announced);
+void ShapeRead(const ModelConfig& config, FileSend& send, std::size_t announced);
 
 }  // namespace th::sim

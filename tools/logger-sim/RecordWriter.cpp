@@ -22,10 +22,10 @@ RecordWriter::RecordWriter(const ModelConfig& config, LoggerFiles& files, Journa
           journal_.state().missingLine = record;
         }
         if (g.byte26 && g.byte26->file == f && g.byte26->line == line) {
-          journal_.state().byte26Line = insertByte26(record, g.byte26Pick);
+          journal_.state().byte26Line = InsertByte26(record, g.byte26Pick);
         }
         if (g.repeated && g.repeated->file == f && g.repeated->line == line) {
-          journal_.state().repeatedLine = repeatedRecord(g.plan, f, line);
+          journal_.state().repeatedLine = RepeatedRecord(g.plan, f, line);
         }
       }
     }
@@ -63,14 +63,14 @@ void RecordWriter::write(std::int64_t now) {
   for (std::size_t f = 0; f < generators_.size(); ++f) {
     const int number = generators_[f].made() + 1;
     const std::string record = generators_[f].next();
-    const std::string path = dataFilePath(config_.id, static_cast<int>(f));
+    const std::string path = DataFilePath(config_.id, static_cast<int>(f));
     const LoggerFiles::File* file = files_.find(path);
     const std::string stored = file != nullptr ? file->path : path;
-    files_.put(stored, appendRecord(file != nullptr ? *file->data : std::string(), record,
+    files_.put(stored, AppendRecord(file != nullptr ? *file->data : std::string(), record,
                                     g.noFinalNewline, g.lineEnd()));
     journal_.state().appended.push_back({stored, now, number, record});
     ++journal_.countOf(stored).appended;
-    journal_.event(now, "APPEND", escapeBytes(stored) + " " + std::to_string(number));
+    journal_.event(now, "APPEND", EscapeBytes(stored) + " " + std::to_string(number));
   }
   journal_.changed();
   journal_.filesChanged();

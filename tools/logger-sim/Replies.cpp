@@ -4,7 +4,7 @@ namespace th::sim {
 
 namespace {
 
-bool isModemCmd(Cmd cmd) {
+bool IsModemCmd(Cmd cmd) {
   return cmd == Cmd::Init || cmd == Cmd::Dial || cmd == Cmd::Hangup;
 }
 
@@ -12,7 +12,7 @@ bool isModemCmd(Cmd cmd) {
 
 bool Replies::muted(Cmd cmd) const {
   return config_.muted.at(static_cast<std::size_t>(cmd)) ||
-         (config_.muteLogger && !isModemCmd(cmd));
+         (config_.muteLogger && !IsModemCmd(cmd));
 }
 
 std::int64_t Replies::delayFor(Cmd cmd) const {
@@ -22,7 +22,7 @@ std::int64_t Replies::delayFor(Cmd cmd) const {
 
 void Replies::reply(Cmd cmd, std::string_view text, std::int64_t now) {
   if (muted(cmd)) {
-    journal_.note(now, std::string("muted: ") + std::string(cmdName(cmd)));
+    journal_.note(now, std::string("muted: ") + std::string(CmdName(cmd)));
     return;
   }
   out_.pushReply(now + delayFor(cmd), std::string(text) + "\r\n");
