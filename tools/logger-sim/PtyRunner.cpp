@@ -25,7 +25,7 @@ namespace {
 
 constexpr std::size_t kChunk = 65536;
 
-std::string errnoText(const char* what) {
+std::string ErrnoText(const char* what) {
   return std::string(what) + ": " + std::strerror(errno);
 }
 
@@ -56,18 +56,18 @@ void PtyRunner::removeLink() {
 bool PtyRunner::openPty(std::string& error) {
   master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
-    error = errnoText("pseudo-terminal");
+    error = ErrnoText("pseudo-terminal");
     return false;
   }
   std::array<char, 256> name{};
   if (::ptsname_r(master_, name.data(), name.size()) != 0) {
-    error = errnoText("ptsname");
+    error = ErrnoText("ptsname");
     return false;
   }
   device_ = name.data();
   holder_ = ::open(device_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (holder_ < 0) {
-    error = errnoText(device_.c_str());
+    error = ErrnoText(device_.c_str());
     return false;
   }
   // Raw from the start, so a client that does not set the line up still sees
@@ -79,7 +79,7 @@ bool PtyRunner::openPty(std::string& error) {
   }
   wd_ = ::inotify_add_watch(watch_, device_.c_str(), IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE);
   if (wd_ < 0) {
-    error = errnoText("inotify");
+    error = ErrnoText("inotify");
     return false;
   }
   openCount_ = 0;
@@ -98,7 +98,7 @@ bool PtyRunner::makeLink(std::string& error) {
     ::unlink(options_.link.c_str());
   }
   if (::symlink(device_.c_str(), options_.link.c_str()) != 0) {
-    error = errnoText(options_.link.c_str());
+    error = ErrnoText(options_.link.c_str());
     return false;
   }
   linked_ = true;
@@ -108,7 +108,7 @@ bool PtyRunner::makeLink(std::string& error) {
 bool PtyRunner::setUp(std::string& error) {
   watch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   if (watch_ < 0) {
-    error = errnoText("inotify");
+    error = ErrnoText("inotify");
     return false;
   }
   if (!openPty(error)) {
@@ -121,7 +121,7 @@ bool PtyRunner::setUp(std::string& error) {
   ::sigprocmask(SIG_BLOCK, &set, nullptr);
   signals_ = ::signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
   if (signals_ < 0) {
-    error = errnoText("signalfd");
+    error = ErrnoText("signalfd");
     return false;
   }
   std::signal(SIGPIPE, SIG_IGN);
@@ -147,7 +147,7 @@ void PtyRunner::writeState(const LoggerModel& model, std::string_view exitReason
     }
   }
   if (!options_.statePath.empty()) {
-    writeFileAtomically(options_.statePath, stateJson(model, exitReason));
+    WriteFileAtomically(options_.statePath, StateJson(model, exitReason));
   }
 }
 

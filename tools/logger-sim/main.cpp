@@ -15,9 +15,9 @@
 int main(int argc, char** argv) {
   using namespace th::sim;
   const std::vector<std::string> args(argv + 1, argv + argc);
-  ParseResult parsed = parseCommandLine(args);
+  ParseResult parsed = ParseCommandLine(args);
   if (parsed.help) {
-    std::cout << usageText();
+    std::cout << UsageText();
     return 0;
   }
   if (parsed.version) {
@@ -25,15 +25,15 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (!parsed.config) {
-    std::cerr << "tidehaul-logger-sim: " << parsed.error << "\n" << usageText();
+    std::cerr << "tidehaul-logger-sim: " << parsed.error << "\n" << UsageText();
     return 2;
   }
   const SimConfig& config = *parsed.config;
 
   std::string error;
   LoggerFiles files;
-  if (!loadFiles(config, files, error) ||
-      (!config.exportDir.empty() && !exportFiles(files, config.exportDir, error))) {
+  if (!LoadFiles(config, files, error) ||
+      (!config.exportDir.empty() && !ExportFiles(files, config.exportDir, error))) {
     std::cerr << "tidehaul-logger-sim: " << error << "\n";
     return 1;
   }
