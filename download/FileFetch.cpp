@@ -24,7 +24,7 @@ Text ErrorText(std::exception_ptr e) {
 }
 
 Text ErrnoText(int error) {
-  return error < 0 ? Text(u"no file name") : EInOutError::FromErrno(error).Message();
+  return error < 0 ? Text(u"no file name") : EInOutError::fromErrno(error).message();
 }
 
 void KeepFirst(Text& failure, Text text) {
@@ -69,7 +69,7 @@ void FileFetch::fetch(const FetchSettings& device, JobReport& report) {
     failure = u"File fetch incomplete, " + failure + u", logger files kept";
     log(device, failure);
   }
-  Report(out, failure, deleted, report);
+  fillReport(out, failure, deleted, report);
   if (terminalOpened) {
     try {
       p_.terminal.closeTerminal(device.loggerId);
@@ -263,7 +263,8 @@ Text FileFetch::sizesUnchanged(const std::vector<ReadFile>& read) {
   return {};
 }
 
-void FileFetch::Report(const Outcome& out, const Text& failure, bool deleted, JobReport& report) {
+void FileFetch::fillReport(const Outcome& out, const Text& failure, bool deleted,
+                           JobReport& report) {
   report.fetchComplete = failure.empty() && deleted;
   report.failure = failure;
   report.recordsSaved = static_cast<std::int64_t>(out.saved);

@@ -75,7 +75,7 @@ class FileFetch {
     std::vector<std::string> dataFiles;
   };
   // What the report learns of a fetch that ended; `deleted` when it deleted.
-  static void Report(const Outcome& out, const Text& failure, bool deleted, JobReport& report);
+  static void fillReport(const Outcome& out, const Text& failure, bool deleted, JobReport& report);
 
   // Listing, sizes and reads. Raises what the port raises.
   void transfer(const FetchSettings& device, Outcome& out);
