@@ -1,13 +1,13 @@
 #pragma once
-// The event thread's wait on an open device, implemented once per operating
-// system: it sleeps until new bytes arrive, the device hangs up or a stop is
-// asked for, and never wakes the thread for bytes it has reported before.
+// The event thread's wait on an open device, implemented once per system
+// (serial/linux/DeviceWatcher.cpp, serial/win/DeviceWatcher.cpp): it sleeps
+// until new bytes arrive, the device hangs up or a stop is asked for, and
+// never wakes the thread for bytes it has reported before.
 #include <atomic>
 #include <cstdint>
 #include <memory>
 
 #include "serial/SerialDevice.h"
-#include "serial/SerialTypes.h"
 
 namespace th {
 
@@ -19,15 +19,13 @@ class DeviceWatcher {
     End,      // a stop was asked for, or the wait itself failed
   };
 
-  // Watches `handle` for `events`. `bytesTaken` counts the bytes read from the
-  // device since it was opened; a system that cannot report arrivals by
-  // itself finds them by the queue count plus this. A system that reports
-  // arrivals in batches holds new bytes back at most `holdBackLimitMs`, read
-  // before each batch, so that the line cannot fill the input queue
-  // meanwhile. Throws std::system_error when the wait's own objects cannot be
-  // made.
-  DeviceWatcher(DeviceHandle handle, TSerialEvents events,
-                const std::atomic<std::uint64_t>& bytesTaken,
+  // Watches `handle`. `bytesTaken` counts the bytes read from the device
+  // since it was opened; a system that cannot report arrivals by itself finds
+  // them by the queue count plus this. A system that reports arrivals in
+  // batches holds new bytes back at most `holdBackLimitMs`, read before each
+  // batch, so that the line cannot fill the input queue meanwhile. Throws
+  // std::system_error when the wait's own objects cannot be made.
+  DeviceWatcher(DeviceHandle handle, const std::atomic<std::uint64_t>& bytesTaken,
                 const std::atomic<std::uint32_t>& holdBackLimitMs);
   ~DeviceWatcher();
   DeviceWatcher(const DeviceWatcher&) = delete;
@@ -35,17 +33,22 @@ class DeviceWatcher {
 
   // On the event thread: blocks until one of the events. After End or
   // Hangup it is not called again.
-  Event Wait();
-  // From any thread: the current or next Wait returns End.
-  void Stop();
+  Event wait();
+  // From any thread: the current or next wait returns End.
+  void stop();
   // From any thread: bytes were just sent, so a reply may come soon. A system
   // that finds arrivals by looking again shortens its next look; one that
   // reports them by itself has nothing to do.
-  void Sent();
+  void sent();
 
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
+
+// Names the calling thread for the system's tools, and tells its id there
+// (for CPU-time measurements).
+void NameCurrentThread(const char* name);
+std::uint64_t CurrentThreadId();
 
 }  // namespace th

@@ -1,8 +1,10 @@
 // The event thread's wait on Linux: epoll on the device and a stop eventfd.
 #include "serial/DeviceWatcher.h"
 
+#include <pthread.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <array>
@@ -26,8 +28,7 @@ struct DeviceWatcher::Impl {
   }
 };
 
-DeviceWatcher::DeviceWatcher(DeviceHandle handle, TSerialEvents /*events*/,
-                             const std::atomic<std::uint64_t>& /*bytesTaken*/,
+DeviceWatcher::DeviceWatcher(DeviceHandle handle, const std::atomic<std::uint64_t>& /*bytesTaken*/,
                              const std::atomic<std::uint32_t>& /*holdBackLimitMs*/)
     : impl_(std::make_unique<Impl>()) {
   impl_->device = static_cast<int>(handle);
@@ -52,14 +53,14 @@ DeviceWatcher::DeviceWatcher(DeviceHandle handle, TSerialEvents /*events*/,
 
 DeviceWatcher::~DeviceWatcher() = default;
 
-void DeviceWatcher::Stop() {
+void DeviceWatcher::stop() {
   const std::uint64_t one = 1;
   [[maybe_unused]] const ssize_t n = ::write(impl_->stopEvent, &one, sizeof one);
 }
 
-void DeviceWatcher::Sent() {}
+void DeviceWatcher::sent() {}
 
-DeviceWatcher::Event DeviceWatcher::Wait() {
+DeviceWatcher::Event DeviceWatcher::wait() {
   std::array<epoll_event, 2> ready{};
   for (;;) {
     const int n = ::epoll_wait(impl_->epoll, ready.data(), static_cast<int>(ready.size()), -1);
@@ -92,6 +93,14 @@ DeviceWatcher::Event DeviceWatcher::Wait() {
       return Event::Arrival;
     }
   }
+}
+
+void NameCurrentThread(const char* name) {
+  ::pthread_setname_np(::pthread_self(), name);
+}
+
+std::uint64_t CurrentThreadId() {
+  return static_cast<std::uint64_t>(::syscall(SYS_gettid));
 }
 
 }  // namespace th

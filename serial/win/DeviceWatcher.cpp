@@ -8,10 +8,10 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
 #include <system_error>
 
 #include "platform/win/WinApi.h"
-#include "serial/win/Dcb.h"
 
 namespace th {
 
@@ -34,6 +34,10 @@ constexpr DWORD kLongestPauseMs = 200;
 // so a stream never looks quiet. Shorter where the line could bring a
 // quarter of the input queue in less time (a fast line, a small queue).
 constexpr DWORD kBatchMs = 100;
+
+// The events the tool's port watches: every line event.
+constexpr DWORD kWatchedEvents = EV_RXCHAR | EV_TXEMPTY | EV_RXFLAG | EV_RING | EV_BREAK | EV_CTS |
+                                 EV_DSR | EV_ERR | EV_RLSD | EV_RX80FULL;
 
 // The modem-line events, which a port without modem lines refuses.
 constexpr DWORD kModemLineEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING;
@@ -160,8 +164,7 @@ struct DeviceWatcher::Impl {
   }
 };
 
-DeviceWatcher::DeviceWatcher(DeviceHandle handle, TSerialEvents events,
-                             const std::atomic<std::uint64_t>& bytesTaken,
+DeviceWatcher::DeviceWatcher(DeviceHandle handle, const std::atomic<std::uint64_t>& bytesTaken,
                              const std::atomic<std::uint32_t>& holdBackLimitMs)
     : impl_(std::make_unique<Impl>(bytesTaken, holdBackLimitMs)) {
   impl_->device = FromInteger<HANDLE>(handle);
@@ -174,7 +177,7 @@ DeviceWatcher::DeviceWatcher(DeviceHandle handle, TSerialEvents events,
   }
   // A port without modem lines refuses their events; the others are still
   // worth watching.
-  const DWORD mask = win::EventsToMask(events);
+  const DWORD mask = kWatchedEvents;
   if (::SetCommMask(impl_->device, mask) == FALSE && ::GetLastError() == ERROR_NOT_SUPPORTED) {
     ::SetCommMask(impl_->device, mask & ~kModemLineEvents);
   }
@@ -184,15 +187,15 @@ DeviceWatcher::~DeviceWatcher() {
   impl_->EndPendingWait();
 }
 
-void DeviceWatcher::Stop() {
+void DeviceWatcher::stop() {
   ::SetEvent(impl_->stop);
 }
 
-void DeviceWatcher::Sent() {
+void DeviceWatcher::sent() {
   ::SetEvent(impl_->sent);
 }
 
-DeviceWatcher::Event DeviceWatcher::Wait() {
+DeviceWatcher::Event DeviceWatcher::wait() {
   Impl& w = *impl_;
   if (w.afterArrival) {
     if (w.HoldBack()) {
@@ -245,6 +248,27 @@ DeviceWatcher::Event DeviceWatcher::Wait() {
       return Event::End;
     }
   }
+}
+
+void NameCurrentThread(const char* name) {
+  // SetThreadDescription exists from Windows 10 1607 on; older systems and
+  // Wine may lack it, and the name is only for tools.
+  using SetDescription = HRESULT(WINAPI*)(HANDLE, PCWSTR);
+  HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+  if (kernel == nullptr) {
+    return;
+  }
+  const auto set = reinterpret_cast<SetDescription>(
+      reinterpret_cast<void*>(::GetProcAddress(kernel, "SetThreadDescription")));
+  if (set != nullptr) {
+    const std::string narrow(name);
+    const std::wstring wide(narrow.begin(), narrow.end());
+    set(::GetCurrentThread(), wide.c_str());
+  }
+}
+
+std::uint64_t CurrentThreadId() {
+  return ::GetCurrentThreadId();
 }
 
 }  // namespace th

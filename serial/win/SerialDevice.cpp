@@ -3,12 +3,13 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "platform/win/WinApi.h"
 #include "serial/OutputDrain.h"
 #include "serial/win/Dcb.h"
 
-namespace th::device {
+namespace th {
 
 namespace {
 
@@ -131,28 +132,33 @@ int QueueCounts(DeviceHandle handle, int& in, int& out) {
 
 }  // namespace
 
-int Open(const Text& port, const std::string& /*directory*/, const LineConfig& /*config*/,
-         DeviceHandle& handle) {
-  handle = kNoDevice;
+SerialDevice::~SerialDevice() {
+  if (isOpen()) {
+    close(0, 0);
+  }
+}
+
+std::string SerialDevice::DefaultDirectory() {
+  return {};
+}
+
+int SerialDevice::open(const PortSettings& settings, const std::string& /*directory*/) {
   // The device namespace prefix is what lets two-digit names such as COM10 open.
   std::wstring path = L"\\\\.\\";
-  path.append(port.begin(), port.end());
+  path.append(settings.name.begin(), settings.name.end());
   // Not shared: a port another program holds fails to open. The lines start
-  // as the line modes say once the control block is applied.
+  // as the line controls say once the control block is applied.
   HANDLE device = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
   if (device == INVALID_HANDLE_VALUE) {
     return LastError();
   }
-  handle = reinterpret_cast<DeviceHandle>(device);
+  handle_ = reinterpret_cast<DeviceHandle>(device);
   return 0;
 }
 
-std::string DefaultDirectory() {
-  return {};
-}
-
-int Close(DeviceHandle handle, std::uint32_t perByteMs, std::uint32_t constantMs) {
+int SerialDevice::close(std::uint32_t perByteMs, std::uint32_t constantMs) {
+  const DeviceHandle handle = std::exchange(handle_, kNoDevice);
   const bool sent = DrainOutput(
       [handle](int& count) {
         int in = 0;
@@ -171,52 +177,52 @@ int Close(DeviceHandle handle, std::uint32_t perByteMs, std::uint32_t constantMs
   return ::CloseHandle(H(handle)) == FALSE ? LastError() : 0;
 }
 
-int ApplyBuffer(DeviceHandle handle, const LineConfig& config) {
-  const BOOL ok = ::SetupComm(H(handle), static_cast<DWORD>(config.InputQueueSize),
-                              static_cast<DWORD>(config.OutputQueueSize));
+int SerialDevice::applyQueues(const PortSettings& settings) {
+  const BOOL ok = ::SetupComm(H(handle_), settings.inputQueue, settings.outputQueue);
   return ok == FALSE ? LastError() : 0;
 }
 
-int ApplyLine(DeviceHandle handle, const LineConfig& config) {
-  DCB dcb = win::MakeDcb(config);
-  return ::SetCommState(H(handle), &dcb) == FALSE ? LastError() : 0;
+int SerialDevice::applyLine(const PortSettings& settings) {
+  DCB dcb = win::MakeDcb(settings);
+  return ::SetCommState(H(handle_), &dcb) == FALSE ? LastError() : 0;
 }
 
-int ApplyTimeouts(DeviceHandle handle, const LineConfig& config) {
-  COMMTIMEOUTS timeouts = win::MakeCommTimeouts(config);
-  return ::SetCommTimeouts(H(handle), &timeouts) == FALSE ? LastError() : 0;
+int SerialDevice::applyTimeouts(const PortSettings& settings) {
+  COMMTIMEOUTS timeouts = win::MakeCommTimeouts(settings);
+  return ::SetCommTimeouts(H(handle_), &timeouts) == FALSE ? LastError() : 0;
 }
 
-int SetDTR(DeviceHandle handle, bool on) {
-  return Escape(handle, on ? SETDTR : CLRDTR);
+int SerialDevice::setDtr(bool on) {
+  return Escape(handle_, on ? SETDTR : CLRDTR);
 }
 
-int SetRTS(DeviceHandle handle, bool on) {
-  return Escape(handle, on ? SETRTS : CLRRTS);
+int SerialDevice::setRts(bool on) {
+  return Escape(handle_, on ? SETRTS : CLRRTS);
 }
 
-int GetModemLines(DeviceHandle handle, TSerialSignals& lines) {
+int SerialDevice::modemLines(ModemLines& lines) {
   lines = {};
-  if (Closed(handle)) {
+  if (Closed(handle_)) {
     return ERROR_INVALID_HANDLE;
   }
   DWORD status = 0;
-  if (const int error = ModemLineResult(::GetCommModemStatus(H(handle), &status)); error != 0) {
+  if (const int error = ModemLineResult(::GetCommModemStatus(H(handle_), &status)); error != 0) {
     return error;
   }
-  lines.CTS = (status & MS_CTS_ON) != 0;
-  lines.DSR = (status & MS_DSR_ON) != 0;
-  lines.Ring = (status & MS_RING_ON) != 0;
-  lines.RLSD = (status & MS_RLSD_ON) != 0;
+  lines.cts = (status & MS_CTS_ON) != 0;
+  lines.dsr = (status & MS_DSR_ON) != 0;
+  lines.ring = (status & MS_RING_ON) != 0;
+  lines.carrier = (status & MS_RLSD_ON) != 0;
   return 0;
 }
 
-int InputCount(DeviceHandle handle, int& count) {
+int SerialDevice::inputCount(int& count) {
   int out = 0;
-  return QueueCounts(handle, count, out);
+  return QueueCounts(handle_, count, out);
 }
 
-int ReadAvailable(DeviceHandle handle, int count, std::string& out) {
+int SerialDevice::read(int count, std::string& out) {
+  const DeviceHandle handle = handle_;
   out.clear();
   // Only what is queued: Wine keeps a read of an empty queue pending even
   // with the "return at once" time-outs.
@@ -245,7 +251,8 @@ int ReadAvailable(DeviceHandle handle, int count, std::string& out) {
   return error;
 }
 
-int Write(DeviceHandle handle, const char* data, int count, std::int64_t timeoutMs, int& written) {
+int SerialDevice::write(const char* data, int count, std::int64_t timeoutMs, int& written) {
+  const DeviceHandle handle = handle_;
   written = 0;
   if (count <= 0) {
     return 0;
@@ -266,25 +273,4 @@ int Write(DeviceHandle handle, const char* data, int count, std::int64_t timeout
   return error;
 }
 
-void NameCurrentThread(const char* name) {
-  // SetThreadDescription exists from Windows 10 1607 on; older systems and
-  // Wine may lack it, and the name is only for tools.
-  using SetDescription = HRESULT(WINAPI*)(HANDLE, PCWSTR);
-  HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-  if (kernel == nullptr) {
-    return;
-  }
-  const auto set = reinterpret_cast<SetDescription>(
-      reinterpret_cast<void*>(::GetProcAddress(kernel, "SetThreadDescription")));
-  if (set != nullptr) {
-    const std::string narrow(name);
-    const std::wstring wide(narrow.begin(), narrow.end());
-    set(::GetCurrentThread(), wide.c_str());
-  }
-}
-
-std::uint64_t CurrentThreadId() {
-  return ::GetCurrentThreadId();
-}
-
-}  // namespace th::device
+}  // namespace th

@@ -1,7 +1,7 @@
 // Figures of the serial port's event thread under Wine, on a pseudo-terminal
 // linked as COM10 by the far-end helper, all in one run:
 //   tidehaul-pty-far-end -- wine serial_bench.exe [idle-seconds]
-// the event thread's idle CPU, the arrival latency to OnRxChar (and of a plain
+// the event thread's idle CPU, the arrival latency to the arrival handler (and of a plain
 // ReadFile loop), and throughput against a plain ReadFile loop.
 #include <algorithm>
 #include <atomic>
@@ -15,43 +15,23 @@
 
 #include "platform/win/WinApi.h"
 #include "platform/win/WinEventLoop.h"
+#include "serial/EventThread.h"
 #include "serial/SerialPort.h"
-#include "serial/SerialThread.h"
+#include "tests/serial/Pump.h"
 #include "tests/serial/win/FarEnd.h"
+#include "tests/serial/win/ThreadTimes.h"
 
 namespace {
 
+using th::SerialPort;
 using th::Text;
-using th::TSerialPort;
 using th::test::FarEnd;
+using th::test::PumpUntil;
+using th::test::ThreadCpuMs;
 using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::duration d) {
   return std::chrono::duration<double, std::milli>(d).count();
-}
-
-double ThreadCpuMs(std::uint64_t id) {
-  HANDLE thread = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, static_cast<DWORD>(id));
-  FILETIME created{};
-  FILETIME ended{};
-  FILETIME kernel{};
-  FILETIME user{};
-  ::GetThreadTimes(thread, &created, &ended, &kernel, &user);
-  ::CloseHandle(thread);
-  const auto ticks = [](const FILETIME& t) {
-    return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-  };
-  return static_cast<double>(ticks(kernel) + ticks(user)) / 1e4;
-}
-
-void Pump(th::EventLoop& loop, const std::function<bool()>& done, int timeoutMs) {
-  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!done() && Clock::now() < deadline) {
-    loop.processPendingMessages();
-    if (!done()) {
-      loop.waitForMessage(10);
-    }
-  }
 }
 
 double At(std::vector<double> v, double q) {
@@ -82,47 +62,55 @@ int main(int argc, char** argv) {
   th::WinEventLoop loop;
   FarEnd line;
   line.linkAs("COM10");
-  TSerialPort port(loop);
-  port.SetPort(u"COM10");
-  port.SetBaudRate(th::br115200);
+  SerialPort port(loop);
+  const auto eventThread = [&port](bool on) {
+    th::PortSettings settings = port.settings();
+    settings.eventThread = on;
+    port.setSettings(settings);
+  };
+  {
+    th::PortSettings settings = port.settings();
+    settings.baudRate = 115200;
+    port.setSettings(settings);
+  }
 
   // Idle: the port open, nothing arriving.
-  port.OnRxChar = [](th::TCustomSerialPort&, int) {};
-  port.Open();
-  const std::uint64_t id = port.EventThread()->SystemThreadId();
+  port.setOnArrival([](int) {});
+  port.open();
+  const std::uint64_t id = port.eventThread()->systemThreadId();
   const double before = ThreadCpuMs(id);
-  Pump(
-      loop, [] { return false; }, idleSeconds * 1000);
+  th::test::PumpFor(loop, idleSeconds * 1000);
   const double idle = ThreadCpuMs(id) - before;
   std::printf("idle: event thread CPU %.1f ms over %d s (%.3f%% of a core)\n", idle, idleSeconds,
               idle / (idleSeconds * 10.0));
-  port.Close();
+  port.close();
 
-  // Latency: one byte at a time, from the far end's send to OnRxChar, each
+  // Latency: one byte at a time, from the far end's send to the arrival handler, each
   // after the previous one's batch time is over (a byte that follows another
   // within it waits for the batch, by design).
   constexpr int kSamples = 100;
   std::vector<double> latency;
   std::atomic<int> seen{0};
   Clock::time_point sent;
-  port.OnRxChar = [&](th::TCustomSerialPort& p, int count) {
+  port.setOnArrival([&](int count) {
     const auto now = Clock::now();
     Text got;
-    p.ReadStr(got, count);
+    port.read(got, count);
     latency.push_back(Ms(now - sent));
     seen += static_cast<int>(got.size());
-  };
-  port.Open();
+  });
+  port.open();
   for (int i = 0; i < kSamples; ++i) {
     const int want = seen + 1;
     sent = Clock::now();
     line.send("x");
-    Pump(
+    PumpUntil(
         loop, [&] { return seen >= want; }, 5000);
     std::this_thread::sleep_for(std::chrono::milliseconds(120));
   }
   std::printf(
-      "latency: far-end send to OnRxChar, 120 ms apart, %zu samples: p50 %.2f ms, p99 %.2f ms\n",
+      "latency: far-end send to the arrival handler, 120 ms apart, %zu samples: p50 %.2f ms, p99 "
+      "%.2f ms\n",
       latency.size(), At(latency, 0.5), At(latency, 0.99));
   // The same after a quiet spell each, as a reply comes after a command.
   constexpr int kQuietSamples = 40;
@@ -132,36 +120,36 @@ int main(int argc, char** argv) {
     const int want = seen + 1;
     sent = Clock::now();
     line.send("x");
-    Pump(
+    PumpUntil(
         loop, [&] { return seen >= want; }, 5000);
   }
   std::printf("latency after 300 ms of quiet, %zu samples: p50 %.2f ms, p99 %.2f ms, max %.2f ms\n",
               latency.size(), At(latency, 0.5), At(latency, 0.99), At(latency, 1.0));
   // A reply to a command after a quiet spell, as in a job: from the command's
-  // write to the reply's OnRxChar, the far end's round trip included.
+  // write to the reply's arrival handler, the far end's round trip included.
   latency.clear();
   for (int i = 0; i < kQuietSamples; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const int want = seen + 1;
     sent = Clock::now();
-    port.WriteStr(u"?");
+    port.write(u"?");
     line.receive(1);
     line.send("x");
-    Pump(
+    PumpUntil(
         loop, [&] { return seen >= want; }, 5000);
   }
-  port.Close();
+  port.close();
   std::printf(
       "command to reply after 300 ms of quiet, %zu samples: p50 %.2f ms, p99 %.2f ms, max %.2f "
       "ms\n",
       latency.size(), At(latency, 0.5), At(latency, 0.99), At(latency, 1.0));
 
   // The same with a plain ReadFile loop on the main thread.
-  port.SetEvents(th::TSerialEvents());
-  port.Open();
+  eventThread(false);
+  port.open();
   std::vector<char> buffer(65536);
   std::vector<double> plainLatency;
-  const auto device = reinterpret_cast<HANDLE>(port.Handle());
+  const auto device = reinterpret_cast<HANDLE>(port.handle());
   for (int i = 0; i < kSamples; ++i) {
     std::thread writer([&] { line.send("x"); });
     const auto start = Clock::now();
@@ -169,11 +157,11 @@ int main(int argc, char** argv) {
     plainLatency.push_back(Ms(Clock::now() - start));
     writer.join();
   }
-  port.Close();
+  port.close();
   std::printf("latency: far-end send to a plain ReadFile, %zu samples: p50 %.2f ms, p99 %.2f ms\n",
               plainLatency.size(), At(plainLatency, 0.5), At(plainLatency, 0.99));
 
-  // Throughput: the same bytes through OnRxChar + ReadStr and through a plain
+  // Throughput: the same bytes through the arrival handler and read and through a plain
   // ReadFile loop.
   constexpr std::size_t kTotal = std::size_t{4} << 20;
   const std::string chunk(65536, 'x');
@@ -185,36 +173,36 @@ int main(int argc, char** argv) {
     fed = true;
   };
   std::size_t got = 0;
-  port.SetEvents(th::TSerialEvents::All());
-  port.OnRxChar = [&](th::TCustomSerialPort& p, int count) {
+  eventThread(true);
+  port.setOnArrival([&](int count) {
     Text text;
-    got += static_cast<std::size_t>(p.ReadStr(text, count));
-  };
-  port.Open();
+    got += static_cast<std::size_t>(port.read(text, count));
+  });
+  port.open();
   auto start = Clock::now();
   std::thread writer(feed);
-  Pump(
+  PumpUntil(
       loop, [&] { return got >= kTotal; }, 120000);
   const double component = static_cast<double>(got) / (Ms(Clock::now() - start) / 1e3);
   // A writer still blocked on a full line ends only once its bytes are read.
-  Pump(
+  PumpUntil(
       loop, [&] { return fed.load(); }, 600000);
   writer.join();
-  port.Close();
+  port.close();
 
-  port.SetEvents(th::TSerialEvents());
-  port.Open();
+  eventThread(false);
+  port.open();
   got = 0;
   start = Clock::now();
   std::thread plainWriter(feed);
   while (got < kTotal) {
-    got += PlainRead(reinterpret_cast<HANDLE>(port.Handle()), buffer);
+    got += PlainRead(reinterpret_cast<HANDLE>(port.handle()), buffer);
   }
   const double plain = static_cast<double>(got) / (Ms(Clock::now() - start) / 1e3);
   plainWriter.join();
-  port.Close();
+  port.close();
   std::printf(
-      "throughput (%zu MiB): OnRxChar+ReadStr %.2f MiB/s, plain ReadFile loop %.2f MiB/s, "
+      "throughput (%zu MiB): arrival handler+read %.2f MiB/s, plain ReadFile loop %.2f MiB/s, "
       "ratio %.2f\n",
       kTotal >> 20, component / 1048576.0, plain / 1048576.0, component / plain);
   return 0;

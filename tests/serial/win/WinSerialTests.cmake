@@ -18,6 +18,7 @@ target_link_options(serial_port_holder PRIVATE -municode)
 target_compile_options(serial_port_holder PRIVATE ${TIDEHAUL_WARNINGS})
 
 add_executable(serial_tests ${CMAKE_CURRENT_SOURCE_DIR}/OutputDrainTest.cpp
+               ${CMAKE_CURRENT_SOURCE_DIR}/Pump.cpp
                ${CMAKE_CURRENT_SOURCE_DIR}/win/DcbTest.cpp
                ${CMAKE_CURRENT_SOURCE_DIR}/win/FarEnd.cpp
                ${CMAKE_CURRENT_SOURCE_DIR}/win/WinSerialPortTest.cpp)
