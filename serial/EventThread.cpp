@@ -48,11 +48,17 @@ void EventThread::run() {
     if (event == DeviceWatcher::Event::End) {
       break;
     }
-    // A hang-up (unplugged adapter, closed far end) is reported once, and
-    // ends the thread: the device would report it again on every wait.
+    // A hang-up (unplugged adapter, closed far end) ends the thread: the
+    // device would report it again on every wait.
     if (event == DeviceWatcher::Event::Hangup) {
-      handOverHangup();
+      handOverHangup(watcher_->error());
       break;
+    }
+    if (event == DeviceWatcher::Event::CarrierLost) {
+      if (!handOverHangup(0)) {
+        break;
+      }
+      continue;
     }
     if (!handOver(handlers_.arrival)) {
       break;
@@ -61,13 +67,13 @@ void EventThread::run() {
   ended_.store(true, std::memory_order_release);
 }
 
-void EventThread::handOverHangup() {
+bool EventThread::handOverHangup(int error) {
   // Bytes may have come with the hang-up, or be left from an earlier batch:
   // this is the receive path's last chance to read them. On a device that
   // refuses every call once hung up the batch fails; the hang-up is still
   // reported.
-  handOver(handlers_.arrival);
-  handOver(handlers_.hangup);
+  const bool read = handOver(handlers_.arrival);
+  return handOver([this, error] { handlers_.hangup(error); }) && read;
 }
 
 bool EventThread::handOver(const std::function<void()>& call) {

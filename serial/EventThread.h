@@ -2,7 +2,9 @@
 // A port's event thread. It sleeps in the system's wait on the device
 // (DeviceWatcher) and hands each arrival to the main thread through the event
 // loop's synchronize, blocking until the main thread has run it. When the
-// device hangs up it hands over a last arrival and the hang-up, then ends.
+// device hangs up it hands over a last arrival and the hang-up, then ends;
+// when the carrier drops it hands over the same and goes on (a modem still
+// talks after it).
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -22,7 +24,8 @@ class EventThread {
   // the thread without being shown, and the port stays open.
   struct Handlers {
     std::function<void()> arrival;
-    std::function<void()> hangup;
+    // With the system's code of the failure, 0 when it gave none.
+    std::function<void(int error)> hangup;
   };
 
   // Starts waiting on `watcher` at once.
@@ -38,6 +41,8 @@ class EventThread {
   // Bytes were sent: a reply may come soon (see DeviceWatcher::sent).
   void sent() { watcher_->sent(); }
   bool ended() const { return ended_.load(std::memory_order_acquire); }
+  // Waits the system was asked for (DeviceWatcher::waits).
+  std::uint64_t waits() const { return watcher_->waits(); }
   // The thread, for CPU-time measurements.
   std::thread::native_handle_type nativeHandle() { return thread_.native_handle(); }
   // The system's id of the thread once it runs (0 before), for the same.
@@ -51,9 +56,9 @@ class EventThread {
   // Runs `call` on the main thread and waits for it; false, without running
   // it, once a stop was asked for, and false when the call threw.
   bool handOver(const std::function<void()>& call);
-  // The device is gone: what arrived before it is read first, then the port
-  // hears of the hang-up once.
-  void handOverHangup();
+  // The line ended: what arrived before it is read first, then the port
+  // hears of it. False when the thread must end (see handOver).
+  bool handOverHangup(int error);
 
   EventLoop& loop_;
   std::unique_ptr<DeviceWatcher> watcher_;

@@ -3,6 +3,11 @@
 // system (serial/linux/SerialDevice.cpp, serial/win/SerialDevice.cpp). Every
 // call returns 0 or the system's error code (errno on Linux, GetLastError on
 // Windows) and throws nothing.
+//
+// DeviceApi is the system's calls under a device, for a system whose tests
+// play drivers it cannot show otherwise: Windows defines it
+// (serial/win/DeviceApi.h); Linux tests use real pseudo-terminals and leave it
+// undefined. Null stands for the system's own calls.
 #include <cstdint>
 #include <string>
 
@@ -15,6 +20,8 @@ using DeviceHandle = std::intptr_t;
 // No device: -1 is also the value of Windows' INVALID_HANDLE_VALUE.
 inline constexpr DeviceHandle kNoDevice = -1;
 
+class DeviceApi;
+
 // The states of the modem lines the device reads.
 struct ModemLines {
   bool cts = false;
@@ -25,7 +32,7 @@ struct ModemLines {
 
 class SerialDevice {
  public:
-  SerialDevice() = default;
+  explicit SerialDevice(DeviceApi* api = nullptr) : api_(api) {}
   // Closes a device still open, without waiting for its output.
   ~SerialDevice();
   SerialDevice(const SerialDevice&) = delete;
@@ -34,9 +41,13 @@ class SerialDevice {
   // Where "COMn" is looked up first unless told otherwise: the executable's
   // directory, or "" where the system names its ports itself.
   static std::string DefaultDirectory();
+  // An error code that says the device is gone (an adapter pulled out, a far
+  // end that hung up) rather than a call that failed once.
+  static bool Gone(int error);
 
   bool isOpen() const { return handle_ != kNoDevice; }
   DeviceHandle handle() const { return handle_; }
+  DeviceApi* api() const { return api_; }
 
   // Opens the device that `settings.name` names, for this process alone.
   // Where the system has no device namespace of its own, "COMn" is first
@@ -69,6 +80,7 @@ class SerialDevice {
   int write(const char* data, int count, std::int64_t timeoutMs, int& written);
 
  private:
+  DeviceApi* api_;
   DeviceHandle handle_ = kNoDevice;
 };
 

@@ -22,6 +22,14 @@ void SerialLinkPort::setName(const Text& name) {
   port_.setSettings(settings);
 }
 
+void SerialLinkPort::setOnHangup(HangupHandler handler) {
+  if (!handler) {
+    port_.setOnHangup(nullptr);
+    return;
+  }
+  port_.setOnHangup([handler = std::move(handler)](int) { handler(); });
+}
+
 void SerialLinkPort::setBaudRate(int baud) {
   if (std::find(kRates.begin(), kRates.end(), baud) == kRates.end()) {
     return;

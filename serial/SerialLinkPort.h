@@ -31,7 +31,8 @@ class SerialLinkPort : public Port {
   int write(const Text& str) override { return port_.write(str); }
   int read(Text& str, int count) override { return port_.read(str, count); }
   void setOnArrival(ArrivalHandler handler) override { port_.setOnArrival(std::move(handler)); }
-  void setOnHangup(HangupHandler handler) override { port_.setOnHangup(std::move(handler)); }
+  // The link needs no code: the line has ended either way.
+  void setOnHangup(HangupHandler handler) override;
 
  private:
   SerialPort port_;

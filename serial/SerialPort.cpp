@@ -28,8 +28,8 @@ bool SameLine(const PortSettings& a, const PortSettings& b) {
 
 }  // namespace
 
-SerialPort::SerialPort(EventLoop& loop, std::string deviceDirectory)
-    : loop_(loop), deviceDirectory_(std::move(deviceDirectory)) {}
+SerialPort::SerialPort(EventLoop& loop, std::string deviceDirectory, DeviceApi* api)
+    : loop_(loop), deviceDirectory_(std::move(deviceDirectory)), device_(api) {}
 
 SerialPort::~SerialPort() {
   try {
@@ -86,6 +86,7 @@ void SerialPort::open() {
     Fail(SError_OpenFailed, error);
   }
   bytesTaken_.store(0);
+  hungUp_ = false;
   try {
     apply(settings_, nullptr);
     if (settings_.eventThread) {
@@ -120,10 +121,12 @@ void SerialPort::close() {
 }
 
 void SerialPort::startEventThread() {
-  auto watcher = std::make_unique<DeviceWatcher>(device_.handle(), bytesTaken_, holdBackLimitMs_);
+  auto watcher = std::make_unique<DeviceWatcher>(device_.handle(), device_.api(), bytesTaken_,
+                                                 holdBackLimitMs_);
   eventThread_ = std::make_unique<EventThread>(
       loop_, std::move(watcher),
-      EventThread::Handlers{[this] { reportArrival(); }, [this] { reportHangup(); }});
+      EventThread::Handlers{[this] { reportArrival(); },
+                            [this](int error) { reportHangup(error); }});
 }
 
 void SerialPort::stopEventThread() {
@@ -173,14 +176,15 @@ void SerialPort::reportArrival() {
   });
 }
 
-void SerialPort::reportHangup() {
-  // A close in progress or done has no use for it.
-  if (!isOpen() || closing_) {
+void SerialPort::reportHangup(int error) {
+  // A close in progress or done has no use for it, and the line ends once.
+  if (!isOpen() || closing_ || hungUp_) {
     return;
   }
-  dispatch([this] {
+  hungUp_ = true;
+  dispatch([this, error] {
     if (onHangup_) {
-      onHangup_();
+      onHangup_(error);
     }
   });
 }
@@ -217,6 +221,9 @@ int SerialPort::read(Text& text, int count) {
   const int error = device_.read(count, bytes);
   bytesTaken_.fetch_add(bytes.size());
   if (error != 0) {
+    if (SerialDevice::Gone(error)) {
+      reportHangup(error);
+    }
     Fail(SError_ReadFailed, error);
   }
   AssignBytes(text, bytes);

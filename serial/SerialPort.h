@@ -24,13 +24,17 @@ class SerialPort {
  public:
   // With the count of bytes waiting then, never 0.
   using ArrivalHandler = std::function<void(int count)>;
-  using HangupHandler = std::function<void()>;
+  // With the system's code of the failure that ended the line, 0 when it
+  // gave none (the carrier dropped, the far end hung up).
+  using HangupHandler = std::function<void(int error)>;
 
   // Notifications are handed to `loop`'s thread, which must be the caller's.
   // Where the system has no device namespace of its own, "COMn" is looked up
-  // in `deviceDirectory` (ending in a separator) first.
+  // in `deviceDirectory` (ending in a separator) first. `api`: the system's
+  // calls under the device (SerialDevice.h), null for its own.
   explicit SerialPort(EventLoop& loop,
-                      std::string deviceDirectory = SerialDevice::DefaultDirectory());
+                      std::string deviceDirectory = SerialDevice::DefaultDirectory(),
+                      DeviceApi* api = nullptr);
   ~SerialPort();
   SerialPort(const SerialPort&) = delete;
   SerialPort& operator=(const SerialPort&) = delete;
@@ -54,7 +58,8 @@ class SerialPort {
   // One byte per character (its low eight bits); returns the count written,
   // fewer when the write limit ran out. An empty text writes nothing.
   int write(const Text& text);
-  // Up to `count` bytes that have already arrived, one character each.
+  // Up to `count` bytes that have already arrived, one character each. A read
+  // that fails because the device is gone also reports the hang-up.
   int read(Text& text, int count);
   int inputCount();
   void setDtr(bool on);
@@ -62,9 +67,11 @@ class SerialPort {
   ModemLines modemLines();
 
   void setOnArrival(ArrivalHandler handler) { onArrival_ = std::move(handler); }
-  // The open device hung up or failed (adapter unplugged, far end gone):
-  // raised once after the bytes that came before it were reported. No byte
-  // arrives until the port is opened again; the port stays open.
+  // The line ended while open: the device hung up or is gone (adapter
+  // unplugged, far end closed; no byte arrives until the port is opened
+  // again), or the carrier dropped after it was up (the modem still talks).
+  // Raised once per open, after the bytes that came before it were reported;
+  // the port stays open.
   void setOnHangup(HangupHandler handler) { onHangup_ = std::move(handler); }
 
   // The open device, or kNoDevice (tests and benchmarks).
@@ -82,7 +89,7 @@ class SerialPort {
   void reapRetiredThreads(bool wait);
   // Run on the main thread for the event thread.
   void reportArrival();
-  void reportHangup();
+  void reportHangup(int error);
   void dispatch(const std::function<void()>& notify);
 
   EventLoop& loop_;
@@ -100,9 +107,11 @@ class SerialPort {
   // How long the event thread may hold arrived bytes back at most (see
   // QuarterQueueFillMs); set whenever the settings are applied.
   std::atomic<std::uint32_t> holdBackLimitMs_{0};
-  // Notifications running now, and a close in progress.
+  // Notifications running now, a close in progress, and a hang-up reported
+  // since the port was opened.
   int dispatching_ = 0;
   bool closing_ = false;
+  bool hungUp_ = false;
 };
 
 }  // namespace th

@@ -17,6 +17,7 @@ struct DeviceWatcher::Impl {
   int device = -1;
   int stopEvent = -1;
   int epoll = -1;
+  std::atomic<std::uint64_t> waits{0};
 
   ~Impl() {
     if (epoll >= 0) {
@@ -28,7 +29,8 @@ struct DeviceWatcher::Impl {
   }
 };
 
-DeviceWatcher::DeviceWatcher(DeviceHandle handle, const std::atomic<std::uint64_t>& /*bytesTaken*/,
+DeviceWatcher::DeviceWatcher(DeviceHandle handle, DeviceApi* /*api*/,
+                             const std::atomic<std::uint64_t>& /*bytesTaken*/,
                              const std::atomic<std::uint32_t>& /*holdBackLimitMs*/)
     : impl_(std::make_unique<Impl>()) {
   impl_->device = static_cast<int>(handle);
@@ -60,9 +62,19 @@ void DeviceWatcher::stop() {
 
 void DeviceWatcher::sent() {}
 
+int DeviceWatcher::error() const {
+  // A hang-up comes with no code on Linux: poll reports it as such.
+  return 0;
+}
+
+std::uint64_t DeviceWatcher::waits() const {
+  return impl_->waits.load();
+}
+
 DeviceWatcher::Event DeviceWatcher::wait() {
   std::array<epoll_event, 2> ready{};
   for (;;) {
+    impl_->waits.fetch_add(1);
     const int n = ::epoll_wait(impl_->epoll, ready.data(), static_cast<int>(ready.size()), -1);
     if (n < 0) {
       if (errno == EINTR) {

@@ -25,6 +25,12 @@ std::string SerialDevice::DefaultDirectory() {
   return ExecutableDirectory();
 }
 
+bool SerialDevice::Gone(int error) {
+  // A tty whose far end hung up or whose adapter went away fails with EIO;
+  // a device that vanished with ENXIO or ENODEV.
+  return error == EIO || error == ENXIO || error == ENODEV;
+}
+
 int SerialDevice::open(const PortSettings& settings, const std::string& directory) {
   const std::string path = DevicePathForPort(settings.name, directory);
   if (path.empty()) {

@@ -39,8 +39,9 @@ class SerialHangup : public SerialFixture {
         next();
       }
     });
-    port.setOnHangup([this] {
+    port.setOnHangup([this](int error) {
       order += 'h';
+      errors.push_back(error);
       connectedAtHangup = port.isOpen();
     });
   }
@@ -71,6 +72,7 @@ class SerialHangup : public SerialFixture {
 
   std::string received;
   std::string order;
+  std::vector<int> errors;
   bool connectedAtHangup = false;
   std::function<void()> afterRead;
 };
@@ -84,6 +86,7 @@ TEST_F(SerialHangup, FarEndClosingMidStreamReportsTheHangupOnceAfterItsBytes) {
   ASSERT_TRUE(PumpUntil(loop, [&] { return order.find('h') != std::string::npos; }));
   EXPECT_EQ(received, "last words");
   EXPECT_TRUE(connectedAtHangup);
+  EXPECT_EQ(errors, std::vector<int>{0});  // poll reports a hang-up without a code
   ASSERT_TRUE(PumpUntil(loop, [&] { return port.eventThread()->ended(); }));
 
   // Nothing more is reported, and the idle port costs no CPU.
@@ -118,10 +121,28 @@ TEST_F(SerialHangup, BytesThatCameWithTheHangupAreReadBeforeIt) {
   EXPECT_EQ(order, "rrh");
 }
 
+// A pseudo-terminal's master side fails reads with EIO once its slave closed
+// and the bytes are taken: the device is gone, and the port says so once.
+TEST_F(SerialHangup, AReadThatFindsTheDeviceGoneReportsTheHangupOnceWithItsCode) {
+  Record();
+  Change([](PortSettings& s) { s.eventThread = false; });
+  const int slave = OpenOnMasterSide();
+  ASSERT_GE(slave, 0);
+  ::close(slave);
+  Text got;
+  std::string message;
+  for (int read = 0; read < 2; ++read) {
+    EXPECT_EQ(ErrorOf([&] { port.read(got, 10); }, message), SError_ReadFailed);
+    EXPECT_EQ(message, "ReadFile function failed (Error: 5)");
+  }
+  EXPECT_EQ(errors, std::vector<int>{EIO});
+  EXPECT_TRUE(port.isOpen());
+}
+
 TEST_F(SerialHangup, CloseInsideTheHangupHandlerDoesNotHang) {
   Record();
   int hangups = 0;
-  port.setOnHangup([&] {
+  port.setOnHangup([&](int) {
     ++hangups;
     port.close();
   });
@@ -170,7 +191,7 @@ TEST_F(SerialHangup, CloseRacingAHangupNeitherHangsNorReportsIt) {
   bool closed = false;
   int hangups = 0;
   int late = 0;
-  port.setOnHangup([&] {
+  port.setOnHangup([&](int) {
     ++hangups;
     if (closed) {
       ++late;
@@ -204,7 +225,7 @@ TEST_F(SerialHangup, CloseRacingAHangupNeitherHangsNorReportsIt) {
 
 TEST_F(SerialHangup, HangupComingWhenCloseBeginsIsNotReported) {
   int hangups = 0;
-  port.setOnHangup([&] { ++hangups; });
+  port.setOnHangup([&](int) { ++hangups; });
   port.open();
   far.closeMaster();
   BusyFor(50);  // the last arrival before the hang-up waits for the main thread
