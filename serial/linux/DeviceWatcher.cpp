@@ -1,4 +1,11 @@
 // The event thread's wait on Linux: epoll on the device and a stop eventfd.
+//
+// What Linux reports as the end of a line is a hang-up: the far end of a
+// pseudo-terminal closed, a USB adapter gone (EPOLLHUP, with EPOLLIN for the
+// bytes that came before). A carrier drop is not among it: the port runs
+// with CLOCAL (it never waits for a carrier), so the kernel neither hangs the
+// tty up nor wakes poll when DCD falls, and a pseudo-terminal has no DCD at
+// all (TIOCMGET fails with ENOTTY). A modem's "NO CARRIER" arrives as data.
 #include "serial/DeviceWatcher.h"
 
 #include <pthread.h>

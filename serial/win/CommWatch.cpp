@@ -72,10 +72,6 @@ CommWatch::CommWatch(DeviceApi& api, HANDLE device, const std::atomic<std::uint6
     mask_ &= ~kModemLineEvents;
     api_.setCommMask(device_, mask_);
   }
-  // A carrier already up when the port opens (a modem connected before) can
-  // drop too.
-  DWORD status = 0;
-  carrierUp_ = api_.getCommModemStatus(device_, &status) != FALSE && (status & MS_RLSD_ON) != 0;
 }
 
 CommWatch::~CommWatch() {
@@ -115,6 +111,12 @@ void CommWatch::endPendingWait() {
 
 CommWatch::Outcome CommWatch::awaitEvent() {
   if (!pending_) {
+    // A wait reports the changes after it starts: the carrier as it is now
+    // is what a drop is measured against, and a drop since the last wait is
+    // one.
+    if ((mask_ & EV_RLSD) != 0 && carrierDropped()) {
+      return {Outcome::CarrierDropped, 0};
+    }
     if (!block_) {
       block_ = std::make_unique<WaitBlock>();
     }
@@ -248,6 +250,8 @@ DeviceWatcher::Event CommWatch::wait() {
       case Outcome::Stopped:
         endPendingWait();
         return DeviceWatcher::Event::End;
+      case Outcome::CarrierDropped:
+        return DeviceWatcher::Event::CarrierLost;
       case Outcome::Refused:
         mask_ &= ~kModemLineEvents;
         api_.setCommMask(device_, mask_);

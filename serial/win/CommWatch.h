@@ -11,9 +11,10 @@
 //     bytes (a driver that signals while bytes are queued, completions after
 //     a surprise removal), are followed by a pause that doubles while the
 //     line stays quiet, so that such a port cannot spin the thread;
-//   - a driver that refuses the modem-line events (ERROR_NOT_SUPPORTED from a
-//     port without those lines, Wine on a bare pseudo-terminal) is watched
-//     without them;
+//   - a port without modem lines that refuses their events with
+//     ERROR_NOT_SUPPORTED is watched without them, whether the refusal comes
+//     from SetCommMask or from WaitCommEvent (Wine on a bare pseudo-terminal
+//     takes the mask and fails every wait with it at once);
 //   - a failure of the wait or of the queue count is retried once; the second
 //     in a row with a code that says the device is gone (SerialDevice::Gone)
 //     is the hang-up, with that code;
@@ -61,7 +62,7 @@ class CommWatch {
  private:
   struct WaitBlock;
   struct Outcome {
-    enum Kind { Completed, Aborted, Refused, Failed, Stopped } kind;
+    enum Kind { Completed, Aborted, Refused, Failed, CarrierDropped, Stopped } kind;
     DWORD value;  // the events of a completed wait, or the error code
   };
 

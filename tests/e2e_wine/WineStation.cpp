@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <stdexcept>
 #include <system_error>
 
 namespace th::test {
@@ -104,6 +105,7 @@ WineStation::WineStation() {
 WineStation::~WineStation() {
   tool_.reset();
   sim_.reset();
+  lines_.reset();
   fs::remove(WineSession::Prefix() / "dosdevices" / "com3");
 }
 
@@ -121,6 +123,22 @@ void WineStation::startLogger(const std::vector<std::string>& options) {
   const fs::path link = WineSession::Prefix() / "dosdevices" / "com3";
   fs::remove(link);
   startSimulator(link, options);
+  const std::string directory = modemlines::ModemLineFile::SessionDirectory();
+  if (directory.empty()) {
+    return;
+  }
+  // "LINK <link> <device>": the device is the pseudo-terminal's slave.
+  const std::string out = ReadWholeFile(file("sim.out"));
+  const std::size_t device = out.find(' ', out.find(' ', out.find("LINK ")) + 1);
+  const std::string slave = out.substr(device + 1, out.find('\n', device) - device - 1);
+  // Stretched sleeps: Wine looks at the lines of a pending wait every
+  // millisecond, in the tool's own process (some 65 ms of CPU a second that
+  // Windows does not spend), and the whole jobs measure the tool's CPU.
+  std::string error;
+  lines_ = modemlines::ModemLineFile::Create(directory, slave, modemlines::kLongSleeps, error);
+  if (!lines_) {
+    throw std::runtime_error("modem lines for the simulator: " + error);
+  }
 }
 
 void WineStation::startTool() {

@@ -9,10 +9,12 @@
 // would take the pseudo-terminal as its controlling terminal and get its
 // hang-up when the simulator ends.
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "tests/e2e_fetch/Station.h"
+#include "tools/wine-shim/ModemLineFile.h"
 
 namespace th::test {
 
@@ -38,7 +40,11 @@ class WineStation : public StationFolder {
   // The folder as the Windows program sees it ("Z:\tmp\...").
   static std::string WindowsPath(const std::filesystem::path& path);
 
-  // Starts the simulator with these extra options, linked as COM3; waits for READY.
+  // Starts the simulator with these extra options, linked as COM3; waits for
+  // READY. In a session with the modem-line shim its pseudo-terminal gets
+  // modem lines, all off, so that the tool's DTR and RTS calls work as on a
+  // port with the lines, and Wine's sleeps between its looks at them are
+  // stretched.
   void startLogger(const std::vector<std::string>& options);
   // Starts tidehaul.exe; Process of `wine tidehaul.exe`.
   void startTool();
@@ -51,6 +57,9 @@ class WineStation : public StationFolder {
   bool runJob();
   // Waits for the tool to end.
   bool waitTool(double seconds);
+
+ private:
+  std::unique_ptr<modemlines::ModemLineFile> lines_;
 };
 
 }  // namespace th::test

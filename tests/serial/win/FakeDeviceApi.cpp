@@ -25,11 +25,6 @@ bool FakeDeviceApi::pending() {
   return wait_.overlapped != nullptr && wait_.mask != nullptr;
 }
 
-void FakeDeviceApi::setCancelsEnd(bool end) {
-  std::lock_guard lock(lock_);
-  cancelsEnd_ = end;
-}
-
 void FakeDeviceApi::setInput(std::string bytes) {
   std::lock_guard lock(lock_);
   input_ = std::move(bytes);
@@ -40,49 +35,9 @@ void FakeDeviceApi::failQueueCounts(std::deque<DWORD> errors) {
   queueErrors_ = std::move(errors);
 }
 
-void FakeDeviceApi::setModemStatus(DWORD status) {
-  std::lock_guard lock(lock_);
-  modemStatus_ = status;
-}
-
 void FakeDeviceApi::refuseRates(std::set<DWORD> rates) {
   std::lock_guard lock(lock_);
   refusedRates_ = std::move(rates);
-}
-
-void FakeDeviceApi::refuseModemLines(DWORD error) {
-  std::lock_guard lock(lock_);
-  modemLineError_ = error;
-}
-
-void FakeDeviceApi::setWritesPend(bool pend) {
-  std::lock_guard lock(lock_);
-  writesPend_ = pend;
-}
-
-void FakeDeviceApi::markClosed() {
-  std::lock_guard lock(lock_);
-  closed_ = true;
-}
-
-int FakeDeviceApi::waitCalls() {
-  std::lock_guard lock(lock_);
-  return waitCalls_;
-}
-
-int FakeDeviceApi::callsAfterClose() {
-  std::lock_guard lock(lock_);
-  return callsAfterClose_;
-}
-
-DWORD FakeDeviceApi::mask() {
-  std::lock_guard lock(lock_);
-  return mask_;
-}
-
-DWORD FakeDeviceApi::lastEscape() {
-  std::lock_guard lock(lock_);
-  return lastEscape_;
 }
 
 void FakeDeviceApi::called() {

@@ -37,29 +37,29 @@ class FakeDeviceApi : public DeviceApi {
   bool pending();
   // With false, neither SetCommMask(0) nor CancelIoEx ends a pending wait or
   // transfer: the driver keeps them.
-  void setCancelsEnd(bool end);
+  void setCancelsEnd(bool end) { write(cancelsEnd_, end); }
   // Bytes in the input queue, as ClearCommError reports them and ReadFile
   // takes them.
   void setInput(std::string bytes);
   // The next ClearCommError calls fail with these codes, in order.
   void failQueueCounts(std::deque<DWORD> errors);
-  void setModemStatus(DWORD status);
+  void setModemStatus(DWORD status) { write(modemStatus_, status); }
   // SetCommState fails with ERROR_INVALID_PARAMETER for these rates.
   void refuseRates(std::set<DWORD> rates);
   // EscapeCommFunction and GetCommModemStatus fail with this code (0: work).
-  void refuseModemLines(DWORD error);
+  void refuseModemLines(DWORD error) { write(modemLineError_, error); }
   // WriteFile stays pending until cancelled (or for ever, see setCancelsEnd).
-  void setWritesPend(bool pend);
+  void setWritesPend(bool pend) { write(writesPend_, pend); }
   // A request the driver kept after its cancel ends now: the events of a
   // wait and the bytes of a write are written into the blocks it was given.
   void endKeptRequests();
   // From now on every call counts in callsAfterClose().
-  void markClosed();
+  void markClosed() { write(closed_, true); }
 
-  int waitCalls();
-  int callsAfterClose();
-  DWORD mask();
-  DWORD lastEscape();
+  int waitCalls() { return read(waitCalls_); }
+  int callsAfterClose() { return read(callsAfterClose_); }
+  DWORD mask() { return read(mask_); }
+  DWORD lastEscape() { return read(lastEscape_); }
 
   HANDLE createFile(const wchar_t* path) override;
   BOOL closeHandle(HANDLE device) override;
@@ -86,6 +86,16 @@ class FakeDeviceApi : public DeviceApi {
     DWORD error = 0;  // its result once ended
     DWORD done = 0;
   };
+  template <typename T>
+  T read(const T& field) {
+    std::lock_guard lock(lock_);
+    return field;
+  }
+  template <typename T>
+  void write(T& field, T value) {
+    std::lock_guard lock(lock_);
+    field = value;
+  }
   // Counts a call; the lock is held.
   void called();
   static HANDLE EventOf(OVERLAPPED* overlapped);

@@ -117,6 +117,7 @@ void FarEnd::linkAs(const std::string& name) {
 
 void FarEnd::send(std::string_view bytes) {
   const auto n = static_cast<std::uint32_t>(bytes.size());
+  lastSent_ = std::chrono::steady_clock::now();
   put("S", 1);
   put(&n, 4);
   put(bytes.data(), n);

@@ -2,6 +2,7 @@
 // The far end of a pseudo-terminal that Wine opens as a COM port, driven
 // through the Linux helper tidehaul-pty-far-end (TIDEHAUL_FAR_END_PORT).
 // The same calls as the Linux tests' PseudoTerminal.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -40,6 +41,8 @@ class FarEnd {
   // Links the pseudo-terminal as the port `name` ("COM10").
   void linkAs(const std::string& name);
   void send(std::string_view bytes);
+  // When the last send began (for latency figures).
+  std::chrono::steady_clock::time_point lastSent() const { return lastSent_; }
   // Reads until `count` bytes came or `timeoutMs` passed.
   std::string receive(std::size_t count, int timeoutMs = 2000);
   // Everything that arrives until the line stays quiet for `quietMs`.
@@ -70,6 +73,7 @@ class FarEnd {
 
   std::uintptr_t socket_;
   bool modemLines_ = false;
+  std::chrono::steady_clock::time_point lastSent_;
 };
 
 }  // namespace th::test

@@ -26,6 +26,15 @@ class WinPortDriver : public ::testing::Test {
     }
     return "";
   }
+  // Records what the handlers hear.
+  void Record() {
+    port.setOnArrival([this](int count) {
+      Text text;
+      port.read(text, count);
+      received += ToUtf8(text);
+    });
+    port.setOnHangup([this](int error) { errors.push_back(error); });
+  }
   void Rate(std::uint32_t baud) {
     PortSettings settings = port.settings();
     settings.baudRate = baud;
@@ -35,6 +44,8 @@ class WinPortDriver : public ::testing::Test {
   WinEventLoop loop;
   Fake driver;
   SerialPort port{loop, "", &driver};
+  std::vector<int> errors;
+  std::string received;
 };
 
 // A 16550 cannot run 56000, 128000 or 256000 baud: the driver refuses the
@@ -69,14 +80,7 @@ TEST_F(WinPortDriver, ARefusedModemLineCallIsAnError) {
 // A pulled adapter: the bytes that came before are read, then the hang-up is
 // reported once, with the code.
 TEST_F(WinPortDriver, ARemovedAdapterIsReportedOnceWithItsCode) {
-  std::vector<int> errors;
-  std::string received;
-  port.setOnArrival([&](int count) {
-    Text text;
-    port.read(text, count);
-    received += ToUtf8(text);
-  });
-  port.setOnHangup([&](int error) { errors.push_back(error); });
+  Record();
   driver.setInput("last");
   driver.scriptWaits({Fake::Complete(EV_RXCHAR), Fake::Fail(ERROR_DEVICE_NOT_CONNECTED)});
   port.open();
@@ -91,14 +95,7 @@ TEST_F(WinPortDriver, ARemovedAdapterIsReportedOnceWithItsCode) {
 // A carrier drop while the modem's line is up ends a running read at once:
 // the port reports it (code 0) and the modem's words still arrive.
 TEST_F(WinPortDriver, ACarrierDropIsReportedOnceAndBytesStillCome) {
-  std::vector<int> errors;
-  std::string received;
-  port.setOnArrival([&](int count) {
-    Text text;
-    port.read(text, count);
-    received += ToUtf8(text);
-  });
-  port.setOnHangup([&](int error) { errors.push_back(error); });
+  Record();
   driver.setModemStatus(MS_RLSD_ON);
   port.open();
   PumpFor(loop, 50);

@@ -27,6 +27,7 @@ add_executable(serial_tests ${CMAKE_CURRENT_SOURCE_DIR}/OutputDrainTest.cpp
                ${CMAKE_CURRENT_SOURCE_DIR}/win/DcbTest.cpp
                ${CMAKE_CURRENT_SOURCE_DIR}/win/FakeDeviceApi.cpp
                ${CMAKE_CURRENT_SOURCE_DIR}/win/FarEnd.cpp
+               ${CMAKE_CURRENT_SOURCE_DIR}/win/WinModemLinesTest.cpp
                ${CMAKE_CURRENT_SOURCE_DIR}/win/WinPortDriverTest.cpp
                ${CMAKE_CURRENT_SOURCE_DIR}/win/WinSerialPortTest.cpp)
 target_link_libraries(serial_tests PRIVATE tidehaul_test_support GTest::gtest_main ws2_32)

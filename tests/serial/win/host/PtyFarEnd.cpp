@@ -20,8 +20,8 @@
 //   'W' u32 mask, u32 want, u32 ms   wait until DTR/RTS & mask == want  -> u32 lines
 //   'H' u32 from         DTR/RTS values after change `from`  -> u32 to, u32 k, k u32
 //   'A'                  calls the shim answered for this port        -> u32 count
-// The connection's end removes the link and the modem lines, and ends the
-// process.
+// The connection's end removes the modem lines and the link (unless another
+// far end has taken its name since), and ends the process.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -239,8 +239,14 @@ int Serve(int client) {
       break;
     }
   }
+  // Only links that still lead here: a far end that took the name over since
+  // keeps its own.
   for (const auto& link : links) {
-    ::unlink(link.c_str());
+    std::array<char, 128> target{};
+    const ssize_t n = ::readlink(link.c_str(), target.data(), target.size() - 1);
+    if (n > 0 && std::string(target.data(), static_cast<std::size_t>(n)) == name.data()) {
+      ::unlink(link.c_str());
+    }
   }
   return 0;
 }
