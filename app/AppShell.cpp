@@ -2,13 +2,14 @@
 
 #include <utility>
 
-#include "app/Tidehaul.h"
+#include "app/Setup.h"
+#include "platform/ScopeExit.h"
 
 namespace th {
 
-Text FindNumber(const Text& Target) {
+Text DigitsOf(const Text& text) {
   Text digits;
-  for (const char16_t c : Target) {
+  for (const char16_t c : text) {
     if (c >= u'0' && c <= u'9') {
       digits.push_back(c);
     }
@@ -17,118 +18,113 @@ Text FindNumber(const Text& Target) {
 }
 
 void AppShell::startTimer() {
-  timer_ = u_.rt.loop.startTimer(kTimerInterval, false, [this] {
+  timer_ = p_.loop.startTimer(kTimerInterval, false, [this] {
     timerRunning_ = false;
-    tmrSchDownTimer();
+    onTimerTick();
   });
   timerRunning_ = true;
 }
 
-void AppShell::FormCreate() {
-  u_.rt.loop.setExceptionHandler(
-      [this](std::exception_ptr e) { u_.log.AppException(std::move(e)); });
+void AppShell::onCreate() {
+  p_.loop.setExceptionHandler([this](std::exception_ptr e) { p_.lastResort.handle(std::move(e)); });
   startTimer();
 }
 
-void AppShell::FormShow() {
-  RunState& rs = u_.rt.rs;
-  const int year = u_.rt.sys.now().year % 100;
-  rs.NowYear =
-      Text{static_cast<char16_t>(u'0' + year / 10), static_cast<char16_t>(u'0' + year % 10)};
-  rs.repeatCnt = 0;
-  rs.IndexNo = -1;
-  u_.settings.SettingOpen();
+void AppShell::onFirstShow() {
+  const int year = p_.clock.now().year % 100;
+  p_.receivePath.setYear(
+      Text{static_cast<char16_t>(u'0' + year / 10), static_cast<char16_t>(u'0' + year % 10)});
+  ticks_ = 0;
+  p_.settings.load();
 }
 
-void AppShell::WMCopyData(const ControlMessage& Data) {
+void AppShell::onControlMessage(const ControlMessage& message) {
   try {
     // The text ends at the first zero unit or with the data, never beyond it;
     // a lone trailing byte is no unit.
-    Text nMsg;
-    if (Data.data != nullptr) {
-      for (std::uint32_t i = 0; i + 1 < Data.size; i += 2) {
-        const auto unit = static_cast<char16_t>(Data.data[i] | (Data.data[i + 1] << 8));
+    Text text;
+    if (message.data != nullptr) {
+      for (std::uint32_t i = 0; i + 1 < message.size; i += 2) {
+        const auto unit = static_cast<char16_t>(message.data[i] | (message.data[i + 1] << 8));
         if (unit == 0) {
           break;
         }
-        nMsg.push_back(unit);
-        if (nMsg.size() == 4) {
+        text.push_back(unit);
+        if (text.size() == 4) {
           break;  // only the first four characters count
         }
       }
     }
-    u_.rt.view.setMsgText(FindNumber(nMsg));
+    p_.view.setPendingDevice(DigitsOf(text));
   } catch (...) {
     // The sender gets 0 whatever happened.
   }
 }
 
-void AppShell::tmrSchDownTimer() {
-  RunState& rs = u_.rt.rs;
+void AppShell::runJob(std::int32_t number) {
+  const OnScopeExit over([this] { ticks_ = kTicksWithoutDevice + 1; });
+  // A number without a record has no settings to run on.
+  if (IsDeviceNumber(number)) {
+    p_.job.run(p_.settings.job(number));
+  }
+}
+
+void AppShell::onTimerTick() {
   try {
     if (timerRunning_) {
-      u_.rt.loop.stopTimer(timer_);
+      p_.loop.stopTimer(timer_);
       timerRunning_ = false;
     }
     // A job started by hand is still running and this tick runs inside one of
     // its waits: a second job would interleave its commands on the same port.
-    if (u_.job.running()) {
+    if (p_.job.running()) {
       startTimer();
       return;
     }
-    rs.IndexNo = TextToIntDef(u_.rt.view.msgText(), -1);
+    std::int32_t number = TextToIntDef(p_.view.pendingDevice(), -1);
     // A number without a record counts like an empty label.
-    if (!IsDeviceNumber(rs.IndexNo)) {
-      rs.IndexNo = -1;
+    if (!IsDeviceNumber(number)) {
+      number = -1;
     }
-    if (rs.IndexNo == -1) {
-      rs.repeatCnt = rs.repeatCnt + 1;
+    if (number == -1) {
+      ++ticks_;
     } else {
-      u_.settings.Init(rs.IndexNo);
-      u_.job.SchDownload(rs.IndexNo);
+      p_.view.showDevice(p_.settings.display(number));
+      runJob(number);
     }
-    if (rs.repeatCnt > 10) {
-      rs.delay_stop_flg = true;
-      CloseMainWindow();
+    if (ticks_ > kTicksWithoutDevice) {
+      p_.stop.endWaits = true;
+      closeWindow();
     }
-    u_.rt.view.setPanelText(0, u"Waiting-" + IntToText(rs.repeatCnt) + u"[Sec]");
+    p_.view.showStage(u"Waiting-" + IntToText(ticks_) + u"[Sec]");
     startTimer();
   } catch (...) {
     // A failed tick ends the program silently; the timer stays stopped.
-    u_.rt.loop.quit();
+    p_.loop.quit();
   }
 }
 
-void AppShell::Stop_flg() {
-  u_.rt.rs.delay_stop_flg = true;
-  u_.rt.rs.Stop_Flag = true;
+void AppShell::onCloseRequest() {
+  p_.stop.endWaits = true;
+  p_.stop.stopExchanges = true;
 }
 
-void AppShell::FormCloseQuery(bool& CanClose) {
-  Stop_flg();
-  CanClose = true;
-}
-
-void AppShell::CloseMainWindow() {
-  bool CanClose = true;
-  FormCloseQuery(CanClose);
-  if (!CanClose) {
-    return;
-  }
+void AppShell::closeWindow() {
+  onCloseRequest();
   if (!closed_) {
     closed_ = true;
     if (closer_) {
       closer_();
     }
   }
-  u_.rt.loop.quit();
+  p_.loop.quit();
 }
 
-void AppShell::SpeedButton3Click() {
-  if (u_.job.running()) {
+void AppShell::onStartButton() {
+  if (p_.job.running()) {
     return;
   }
-  u_.job.SchDownload(TextToIntDef(u_.rt.view.msgText(), -1));
+  runJob(TextToIntDef(p_.view.pendingDevice(), -1));
 }
 
 }  // namespace th

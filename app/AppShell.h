@@ -1,49 +1,84 @@
 #pragma once
-#include <cstddef>
 #include <cstdint>
 #include <functional>
 
+#include "app/LastResort.h"
+#include "app/SettingsFile.h"
+#include "download/DownloadJob.h"
+#include "link/ReceivePath.h"
+#include "link/StopRequest.h"
 #include "platform/ControlMessage.h"
 #include "platform/EventLoop.h"
+#include "platform/PlatformServices.h"
 #include "platform/Text.h"
+#include "platform/View.h"
 
 namespace th {
 
-class Tidehaul;
+// The digits "0" to "9" of `text`, in order.
+Text DigitsOf(const Text& text);
 
-// The digits "0" to "9" of Target, in order.
-Text FindNumber(const Text& Target);
+// What the shell works with.
+struct ShellParts {
+  EventLoop& loop;
+  View& view;
+  const PlatformServices& clock;
+  StopRequest& stop;
+  SettingsFile& settings;
+  ReceivePath& receivePath;
+  DownloadJob& job;
+  LastResort& lastResort;
+};
 
-// The spine of a run: window creation and first showing, the control message,
-// the one-second wait timer that turns a device number into the job, and the
-// close request.
+// The spine of a run: the window's creation and first showing, the control
+// message, the one-second wait timer that turns a device number into the
+// job, and the close request.
 class AppShell {
  public:
-  explicit AppShell(Tidehaul& unit) : u_(unit) {}
-
-  void FormCreate();
-  void FormShow();
-  void WMCopyData(const ControlMessage& Data);
-  void tmrSchDownTimer();
-  void FormCloseQuery(bool& CanClose);
-  void Stop_flg();
-  // Manual start; ignored while a job runs, since a second job would interleave
-  // its commands with the first's on the same port.
-  void SpeedButton3Click();
-
-  // Closes the main window: the close request, then the end of the message loop.
-  void CloseMainWindow();
-  // Called when the window closes, to hide the real window.
-  void SetWindowCloser(std::function<void()> closer) { closer_ = std::move(closer); }
+  explicit AppShell(const ShellParts& parts) : p_(parts) {}
 
   static constexpr std::uint32_t kTimerInterval = 1000;
+  // Ticks without a device number before the run ends by itself.
+  static constexpr std::int32_t kTicksWithoutDevice = 10;
+
+  // The window exists: failures of window events go to the last resort from
+  // now on, and the wait timer starts.
+  void onCreate();
+  // The window shows for the first time: the year for the receive path, and
+  // the settings file.
+  void onFirstShow();
+  // The control message: the digits among its first four characters become
+  // the pending device number.
+  void onControlMessage(const ControlMessage& message);
+  // A tick of the wait timer: a pending device number runs the job; after the
+  // job, or after eleven ticks without a number, the window closes.
+  void onTimerTick();
+  // The close request: waits and exchanges stop; the close always goes ahead.
+  void onCloseRequest();
+  // The manual start; ignored while a job runs, since a second job would
+  // interleave its commands with the first's on the same port.
+  void onStartButton();
+  // Closes the main window: the close request, then the end of the message loop.
+  void closeWindow();
+  // A job ran, or the ticks without a device number ran out: the next tick
+  // closes the window.
+  bool runOver() const { return ticks_ > kTicksWithoutDevice; }
+  // Hides the real window when the run closes it.
+  void setWindowCloser(std::function<void()> closer) { closer_ = std::move(closer); }
 
  private:
   void startTimer();
+  // The job for device `number` (none for a number without a record); the
+  // run ends at the next tick, also when an error passes through.
+  void runJob(std::int32_t number);
 
-  Tidehaul& u_;
+  ShellParts p_;
+  // The timer's course through the run.
   TimerId timer_ = 0;
   bool timerRunning_ = false;
+  // Ticks without a device number; above kTicksWithoutDevice the run is over
+  // (a job sets it there when it ends).
+  std::int32_t ticks_ = 0;
   bool closed_ = false;
   std::function<void()> closer_;
 };

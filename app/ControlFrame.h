@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/AppShell.h"
+#include "platform/ControlMessage.h"
 
 namespace th {
 

@@ -3,21 +3,37 @@
 #include <array>
 #include <cstring>
 
-#include "app/Tidehaul.h"
 #include "platform/Errors.h"
 
 namespace th {
 
-void SettingsFile::SettingOpen() {
-  PlatformServices& sys = u_.rt.sys;
-  const std::string SFName = sys.executableDirectory() + "Setting.dat";
-  if (!sys.fileExists(SFName)) {
+LineType LineTypeOf(const Text& name) {
+  // Types 1 to 5 dial alike; type 6 is the LTE modem.
+  static const std::array<std::u16string_view, 5> kModems = {u"H316k", u"JX070", u"N-Tarsel",
+                                                             u"B/T(QM515)", u"etc"};
+  if (name == u"Direct") {
+    return LineType::Direct;
+  }
+  if (name == u"TWX-314") {
+    return LineType::LteModem;
+  }
+  for (const std::u16string_view modem : kModems) {
+    if (name == modem) {
+      return LineType::Modem;
+    }
+  }
+  return LineType::Unknown;
+}
+
+void SettingsFile::load() {
+  const std::string path = sys_.executableDirectory() + "Setting.dat";
+  if (!sys_.fileExists(path)) {
     return;
   }
   std::string bytes;
-  const int error = sys.readFile(SFName, kSettingsFileSize, bytes);
+  const int error = sys_.readFile(path, kSettingsFileSize, bytes);
   // What was read is kept even when the read failed part-way.
-  std::memcpy(u_.rt.rs.DeviceInfo.data(), bytes.data(), bytes.size());
+  std::memcpy(table_->data(), bytes.data(), bytes.size());
   if (error != 0) {
     throw EInOutError::FromErrno(error);
   }
@@ -26,47 +42,62 @@ void SettingsFile::SettingOpen() {
   }
 }
 
-std::int32_t SettingsFile::MdoemTypeFind(std::int32_t Index) const {
-  static const std::array<std::u16string_view, 7> kNames = {
-      u"Direct", u"H316k", u"JX070", u"N-Tarsel", u"B/T(QM515)", u"etc", u"TWX-314"};
-  if (!IsDeviceNumber(Index)) {
-    return kNoType;
-  }
-  const Text type = u_.rt.device(Index).ModemSet.ModemType.text();
-  for (std::size_t i = 0; i < kNames.size(); ++i) {
-    if (type == kNames[i]) {
-      return static_cast<std::int32_t>(i);
-    }
-  }
-  return kNoType;
+const Setup& SettingsFile::record(std::int32_t index) const {
+  return table_->at(static_cast<std::size_t>(index));
 }
 
-void SettingsFile::Init(std::int32_t nNO) {
-  if (!IsDeviceNumber(nNO)) {
-    return;
-  }
-  const Setup& s = u_.rt.device(nNO);
-  View& v = u_.rt.view;
-  v.setFieldText(Field::lbeSelectedDeviceName, s.DeviceSet.DeviceName.text());
-  v.setFieldText(Field::clbLogID, s.DeviceSet.LogID.text());
-  v.setFieldText(Field::cbbPortno, u"COM" + IntToText(s.PortSet.COMPORT.get()));
-  v.setFieldText(Field::edtBaudrate, s.PortSet.Baudrate.text());
-  v.setFieldText(Field::edtParity, s.PortSet.Parity.text());
-  v.setFieldText(Field::edtStopbits, s.PortSet.StopBits.text());
-  v.setFieldText(Field::edtModemNo, s.ModemSet.ModemNo.text());
-  v.setFieldText(Field::clbModemType, s.ModemSet.ModemType.text());
-  v.setFieldText(Field::edtCommand1, s.ModemSet.Command.text());
-  v.setFieldText(Field::edtCallCmd, s.ModemSet.CallCMD.text());
-  v.setFieldText(Field::edtDisconnect, s.ModemSet.DiscntCMD.text());
-  v.setChecked(Check::ckbTidehaul, s.ScheduleSet.SchDown.get());
-  v.setChecked(Check::ckbSensorNoCheck, s.ScheduleSet.SensorNoCheck.get());
-  v.setChecked(Check::ckbDeleteData, s.ScheduleSet.DeleteDATAAfter.get());
-  v.setChecked(Check::ckbAppendData, s.ScheduleSet.AppendData.get());
-  v.setFieldText(Field::edtInterval, IntToText(s.ScheduleSet.intervalMin.get()));
-  v.setFieldText(Field::edtDelay, IntToText(s.ScheduleSet.DelayMin.get()));
-  v.setFieldText(Field::edtSaveFolder, s.SaveFileSet.SavePath.text());
-  v.setFieldText(Field::edtSaveFile1, s.SaveFileSet.FileName1.text());
-  v.setFieldText(Field::edtSaveFile2, s.SaveFileSet.FileName2.text());
+Setup& SettingsFile::record(std::int32_t index) {
+  return table_->at(static_cast<std::size_t>(index));
+}
+
+DeviceDisplay SettingsFile::display(std::int32_t index) const {
+  const Setup& s = record(index);
+  DeviceDisplay d;
+  d.name = s.DeviceSet.DeviceName.text();
+  d.loggerId = s.DeviceSet.LogID.text();
+  d.port = u"COM" + IntToText(s.PortSet.COMPORT.get());
+  d.baudRate = s.PortSet.Baudrate.text();
+  d.parity = s.PortSet.Parity.text();
+  d.stopBits = s.PortSet.StopBits.text();
+  d.modemNumber = s.ModemSet.ModemNo.text();
+  d.modemType = s.ModemSet.ModemType.text();
+  d.initCommand = s.ModemSet.Command.text();
+  d.dialCommand = s.ModemSet.CallCMD.text();
+  d.hangupCommand = s.ModemSet.DiscntCMD.text();
+  d.intervalMinutes = IntToText(s.ScheduleSet.intervalMin.get());
+  d.delayMinutes = IntToText(s.ScheduleSet.DelayMin.get());
+  d.saveFolder = s.SaveFileSet.SavePath.text();
+  d.dataFile1 = s.SaveFileSet.FileName1.text();
+  d.dataFile2 = s.SaveFileSet.FileName2.text();
+  d.scheduled = s.ScheduleSet.SchDown.get();
+  d.secondFile = s.ScheduleSet.SensorNoCheck.get();
+  d.deleteAfter = s.ScheduleSet.DeleteDATAAfter.get();
+  d.append = s.ScheduleSet.AppendData.get();
+  return d;
+}
+
+JobSettings SettingsFile::job(std::int32_t index) const {
+  const Setup& s = record(index);
+  JobSettings job;
+  // The id's bytes go onto the line as they are stored.
+  const Text id = BytesToText(s.DeviceSet.LogID.bytes());
+  LinkSettings& link = job.link;
+  link.loggerId = id;
+  link.portNumber = s.PortSet.COMPORT.get();
+  link.baudRate = s.PortSet.Baudrate.text();
+  link.type = LineTypeOf(s.ModemSet.ModemType.text());
+  link.initCommand = s.ModemSet.Command.text();
+  link.dialCommand = s.ModemSet.CallCMD.text();
+  link.number = s.ModemSet.ModemNo.text();
+  link.hangupCommand = s.ModemSet.DiscntCMD.text();
+  FetchSettings& fetch = job.fetch;
+  fetch.loggerId = id;
+  fetch.deviceName = s.DeviceSet.DeviceName.text();
+  fetch.secondFile = s.ScheduleSet.SensorNoCheck.get();
+  fetch.saveFolder = std::string(s.SaveFileSet.SavePath.bytes());
+  fetch.dataFile1 = std::string(s.SaveFileSet.FileName1.bytes());
+  fetch.dataFile2 = std::string(s.SaveFileSet.FileName2.bytes());
+  return job;
 }
 
 }  // namespace th

@@ -1,27 +1,40 @@
 #pragma once
+// Setting.dat beside the executable: the records of up to 255 devices, read
+// once at the start, and what each part of a job needs of a record.
 #include <cstdint>
+#include <memory>
+
+#include "app/Setup.h"
+#include "download/JobSettings.h"
+#include "link/LinkSettings.h"
+#include "platform/PlatformServices.h"
+#include "platform/View.h"
 
 namespace th {
 
-class Tidehaul;
+// The communication type a name in ModemSet.ModemType stands for.
+LineType LineTypeOf(const Text& name);
 
-// Setting.dat beside the executable: read once at start, shown by Init.
 class SettingsFile {
  public:
-  explicit SettingsFile(Tidehaul& unit) : u_(unit) {}
+  explicit SettingsFile(PlatformServices& sys)
+      : sys_(sys), table_(std::make_unique<DeviceTable>()) {}
 
-  // Reads the file into DeviceInfo. No file: nothing happens. A file that
-  // cannot be opened or is short raises EInOutError (after loading what it had).
-  void SettingOpen();
-  // Communication type 0 to 6 of a device, or kNoType.
-  std::int32_t MdoemTypeFind(std::int32_t Index) const;
-  // Shows the record in the window's fields; -1 and numbers without a record do nothing.
-  void Init(std::int32_t nNO);
+  // Reads the file. No file: the table stays all zero. A file that cannot be
+  // opened or is short raises EInOutError, after keeping what it had.
+  void load();
 
-  static constexpr std::int32_t kNoType = -1;
+  // Record `index` (0 to 254).
+  const Setup& record(std::int32_t index) const;
+  Setup& record(std::int32_t index);
+
+  // A record as the window shows it, and as a job uses it.
+  DeviceDisplay display(std::int32_t index) const;
+  JobSettings job(std::int32_t index) const;
 
  private:
-  Tidehaul& u_;
+  PlatformServices& sys_;
+  std::unique_ptr<DeviceTable> table_;  // half a megabyte: not on the stack
 };
 
 }  // namespace th

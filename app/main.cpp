@@ -7,12 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
-#include "app/RunState.h"
-#include "app/Runtime.h"
 #include "app/StopSignals.h"
-#include "app/Tidehaul.h"
+#include "app/Tool.h"
 #include "app/linux/ControlSocket.h"
 #include "platform/LineList.h"
 #include "platform/linux/LinuxPlatformServices.h"
@@ -39,31 +36,28 @@ void Run(int& argc, char** argv) {
 
   th::QtEventLoop loop;
   th::LinuxPlatformServices sys;
-  const auto rs = std::make_unique<th::RunState>();  // the settings table is half a megabyte
   th::Panes panes;
-  th::TfTidehaul window(panes);
+  th::MainWindow window(panes);
   th::SerialLinkPort port(loop, sys.executableDirectory());
-  th::Runtime rt{*rs, panes, loop, window, port, sys};
-  th::Tidehaul unit(rt);
+  th::Tool tool(loop, window, port, sys, panes);
 
-  window.setOnStart([&unit] { unit.shell.SpeedButton3Click(); });
-  window.setOnCloseRequest([&unit, &loop] {
-    bool CanClose = true;
-    unit.shell.FormCloseQuery(CanClose);
+  window.setOnStart([&tool] { tool.shell.onStartButton(); });
+  window.setOnCloseRequest([&tool, &loop] {
+    tool.shell.onCloseRequest();
     loop.quit();
   });
-  unit.shell.SetWindowCloser([&window] { window.close(); });
-  const th::StopSignals stop(loop, [&unit] { unit.shell.CloseMainWindow(); });
+  tool.shell.setWindowCloser([&window] { window.close(); });
+  const th::StopSignals stop(loop, [&tool] { tool.shell.closeWindow(); });
   if (!stop.watching()) {
     std::fprintf(stderr, "tidehaul: cannot watch for stop signals; they end the run at once\n");
   }
 
-  unit.shell.FormCreate();
+  tool.shell.onCreate();
   window.show();
-  loop.post([&unit] { unit.shell.FormShow(); });
+  loop.post([&tool] { tool.shell.onFirstShow(); });
 
   th::ControlSocket control(
-      loop, [&unit](const th::ControlMessage& data) { unit.shell.WMCopyData(data); });
+      loop, [&tool](const th::ControlMessage& data) { tool.shell.onControlMessage(data); });
   const std::string name = th::ControlSocket::DefaultName();
   if (const int error = control.listen(name); error != 0) {
     std::fprintf(stderr, "tidehaul: cannot listen on %s: %s\n", name.c_str(), std::strerror(error));

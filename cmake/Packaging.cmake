@@ -12,16 +12,29 @@ else()
   set(_tidehaul_docdir ${CMAKE_INSTALL_DATAROOTDIR}/doc/tidehaul)
 endif()
 
-# Whichever of the programs this build makes, wherever their targets are made.
-foreach(_program tidehaul tidehaul-send tidehaul-settings tidehaul-logger-sim tidehaul-screenshot)
-  if(TARGET ${_program})
-    install(TARGETS ${_program} RUNTIME DESTINATION ${_tidehaul_bindir})
+# Whichever of the programs this build makes, wherever their targets are made;
+# on Linux each with its manual page, compressed as Debian wants it: the
+# highest level, no name or time stamp inside.
+find_program(TIDEHAUL_GZIP gzip)
+set(_programs tidehaul tidehaul-send tidehaul-settings tidehaul-logger-sim tidehaul-screenshot
+              tidehaul-status)
+foreach(_program ${_programs})
+  if(NOT TARGET ${_program})
+    continue()
+  endif()
+  install(TARGETS ${_program} RUNTIME DESTINATION ${_tidehaul_bindir})
+  if(NOT WIN32 AND TIDEHAUL_GZIP)
+    set(_page ${CMAKE_CURRENT_BINARY_DIR}/man/${_program}.1)
+    configure_file(${CMAKE_SOURCE_DIR}/doc/man/${_program}.1 ${_page} @ONLY)
+    execute_process(COMMAND ${TIDEHAUL_GZIP} -9nc ${_page} OUTPUT_FILE ${_page}.gz
+                    COMMAND_ERROR_IS_FATAL ANY)
+    install(FILES ${_page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   endif()
 endforeach()
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${_tidehaul_docdir})
 
 set(CPACK_PACKAGE_NAME tidehaul)
-set(CPACK_PACKAGE_VENDOR "Tidehaul developers")
+set(CPACK_PACKAGE_VENDOR "The Tidehaul Project")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "fetch measurement data from field data loggers")
 # Lines under 80 characters: the .deb shows them as they are.
 set(CPACK_PACKAGE_DESCRIPTION
@@ -30,7 +43,9 @@ and modems, appends their data lines to text files and deletes the fetched
 files on the logger. A parent program starts it and names the device to
 fetch from. The package holds the tool and the programs beside it:
 tidehaul-send names the device, tidehaul-settings reads and writes the
-settings file, tidehaul-logger-sim simulates a logger on a pseudo-terminal.")
+settings file, tidehaul-status shows which station has not delivered (also
+for monitoring systems and Prometheus), tidehaul-logger-sim simulates a
+logger on a pseudo-terminal.")
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 set(CPACK_STRIP_FILES ON)
 
@@ -38,7 +53,7 @@ if(WIN32)
   set(CPACK_GENERATOR ZIP)
 else()
   set(CPACK_GENERATOR DEB)
-  set(TIDEHAUL_PACKAGE_MAINTAINER "Tidehaul developers <tidehaul@example.org>"
+  set(TIDEHAUL_PACKAGE_MAINTAINER "Tidehaul Packaging Team <packaging@tidehaul-project.org>"
       CACHE STRING "Maintainer named in the .deb")
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${TIDEHAUL_PACKAGE_MAINTAINER})
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -52,7 +67,6 @@ else()
           DESTINATION ${_tidehaul_docdir} RENAME tidehaul-logger-sim.md)
   install(FILES ${CMAKE_SOURCE_DIR}/tools/demo.sh DESTINATION ${_tidehaul_docdir}/examples)
   # Debian wants the changelog compressed with the highest level and no time stamp.
-  find_program(TIDEHAUL_GZIP gzip)
   if(TIDEHAUL_GZIP)
     set(_changelog ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog.gz)
     file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/debian)

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string_view>
 
-#include "app/Tidehaul.h"
 #include "download/TimeStampPairing.h"
 
 namespace th {
@@ -48,23 +47,23 @@ std::int64_t DropEndMarks(PlatformServices& sys, const std::string& path, std::i
 
 }  // namespace
 
-bool DataFileWriter::FileSave(const LineList& MasterMemo, const LineList& SecondMemo,
-                              bool AppendData, const std::string& MasterFileName,
-                              const std::string& SecondFileName, const std::string& SavePath,
-                              const std::string& UnpairedFileName, SaveReport* report) {
+bool DataFileWriter::save(const LineList& first, const LineList& second, bool append,
+                          const std::string& file1, const std::string& file2,
+                          const std::string& folder, const std::string& unpairedFile,
+                          SaveReport* report) {
   SaveReport done;
   bool result = false;
   try {
-    StringList StrList;
-    StringList Unpaired;
-    UnionFileSave(MasterMemo, SecondMemo, StrList, &Unpaired);
-    done.unpaired = Unpaired.lines.size();
-    result = UnionFileSaveNumberOne(StrList, MasterFileName, SavePath, AppendData);
+    WriteList list;
+    WriteList unpaired;
+    buildList(first, second, list, &unpaired);
+    done.unpaired = unpaired.lines.size();
+    result = writeOne(list, file1, folder, append, &done.lines) == 0;
     if (result) {
-      done.secondError = WriteOneFile(StrList, SecondFileName, SavePath, AppendData);
+      done.secondError = writeOne(list, file2, folder, append);
       done.secondWritten = done.secondError == 0;
       if (done.unpaired > 0) {
-        done.unpairedError = WriteOneFile(Unpaired, UnpairedFileName, SavePath, true);
+        done.unpairedError = writeOne(unpaired, unpairedFile, folder, true);
         done.unpairedWritten = done.unpairedError == 0;
       }
     }
@@ -79,89 +78,86 @@ bool DataFileWriter::FileSave(const LineList& MasterMemo, const LineList& Second
   return result;
 }
 
-DataFileWriter::StringList& DataFileWriter::UnionFileSave(const LineList& MasterMemo,
-                                                          const LineList& SecondMemo,
-                                                          StringList& StrList,
-                                                          StringList* Unpaired) {
-  const TimeStampPairing pairing = PairByTimeStamp(MasterMemo, SecondMemo);
-  std::string AddStr;
+DataFileWriter::WriteList& DataFileWriter::buildList(const LineList& first, const LineList& second,
+                                                     WriteList& list, WriteList* unpaired) {
+  const TimeStampPairing pairing = PairByTimeStamp(first, second);
+  std::string held;
   std::size_t heldOwn = 0;
   std::string joined;
-  for (std::size_t i = 0; i < MasterMemo.count(); ++i) {
-    if (TooLong(MasterMemo, i)) {
+  for (std::size_t i = 0; i < first.count(); ++i) {
+    if (TooLong(first, i)) {
       continue;
     }
-    const std::string_view line = MasterMemo.line(i);
+    const std::string_view line = first.line(i);
     if (HasSdTag(line)) {
       continue;
     }
     std::string_view partner;
     const std::size_t k = pairing.partnerOf[i];
-    if (k != TimeStampPairing::kNone && !TooLong(SecondMemo, k)) {
-      partner = SecondMemo.line(k).substr(TimeStampPairing::kStampLength);
+    if (k != TimeStampPairing::kNone && !TooLong(second, k)) {
+      partner = second.line(k).substr(TimeStampPairing::kStampLength);
     }
     if (line.size() >= kListHold) {
-      AddStr.append(line).append(partner);
+      held.append(line).append(partner);
       heldOwn += line.size();
       continue;
     }
-    if (AddStr.empty() && partner.empty()) {
-      StrList.add(line);
+    if (held.empty() && partner.empty()) {
+      list.add(line);
       continue;
     }
     const std::size_t own = heldOwn + line.size();
-    joined.assign(AddStr).append(line).append(partner);
-    StrList.addOwned(std::move(joined), own);
+    joined.assign(held).append(line).append(partner);
+    list.addOwned(std::move(joined), own);
     joined.clear();
-    AddStr.clear();
+    held.clear();
     heldOwn = 0;
   }
-  if (!AddStr.empty()) {
-    StrList.addOwned(std::move(AddStr), heldOwn);
+  if (!held.empty()) {
+    list.addOwned(std::move(held), heldOwn);
   }
-  if (Unpaired != nullptr) {
+  if (unpaired != nullptr) {
     for (const std::size_t k : pairing.unpaired) {
-      if (!TooLong(SecondMemo, k)) {
+      if (!TooLong(second, k)) {
         // Written as they are: nothing may be glued to them.
-        Unpaired->lines.push_back({SecondMemo.line(k), 0});
+        unpaired->lines.push_back({second.line(k), 0});
       }
     }
   }
-  return StrList;
+  return list;
 }
 
-bool DataFileWriter::UnionFileSaveNumberOne(const StringList& DumpStringList,
-                                            const std::string& FileName,
-                                            const std::string& SavePath, bool AppendData) {
-  return WriteOneFile(DumpStringList, FileName, SavePath, AppendData) == 0;
+bool DataFileWriter::writeFile(const WriteList& list, const std::string& fileName,
+                               const std::string& folder, bool append) {
+  return writeOne(list, fileName, folder, append) == 0;
 }
 
-int DataFileWriter::WriteOneFile(const StringList& list, const std::string& FileName,
-                                 const std::string& SavePath, bool AppendData) {
-  if (FileName.empty()) {
+int DataFileWriter::writeOne(const WriteList& list, const std::string& fileName,
+                             const std::string& folder, bool appendData, std::size_t* lines) {
+  if (fileName.empty()) {
     return -1;
   }
-  PlatformServices& sys = u_.rt.sys;
-  const std::string SFName = SavePath + "/" + FileName;
+  PlatformServices& sys = sys_;
+  const std::string path = folder + "/" + fileName;
 
   bool append = false;
   // The size to cut back to when a write fails; -1 when there is nothing to keep.
   std::int64_t before = -1;
-  if (!sys.fileExists(SavePath)) {
+  if (!sys.fileExists(folder)) {
     // One level only; a folder that exists already or lacks its parent is no error here.
-    sys.createDirectory(SavePath);
-    if (AppendData && sys.fileExists(SFName)) {
+    sys.createDirectory(folder);
+    if (appendData && sys.fileExists(path)) {
       int error = 0;
-      const std::int64_t size = sys.fileSize(SFName, error);
+      const std::int64_t size = sys.fileSize(path, error);
       if (size < 0) {
         return error;
       }
-      before = DropEndMarks(sys, SFName, size, error);
+      before = DropEndMarks(sys, path, size, error);
       if (before < 0) {
         return error;
       }
       append = true;
-    } else if (AppendData) {
+    } else if (appendData) {
       before = 0;  // made by this save
     }
   }
@@ -170,26 +166,28 @@ int DataFileWriter::WriteOneFile(const StringList& list, const std::string& File
   bool opened = false;
   auto flush = [&](std::string& chunk) {
     const int error =
-        (opened || append) ? sys.appendFile(SFName, chunk) : sys.rewriteFile(SFName, chunk);
+        (opened || append) ? sys.appendFile(path, chunk) : sys.rewriteFile(path, chunk);
     opened = true;
     chunk.clear();
     return error;
   };
   auto rollBack = [&](int error) {
     if (before >= 0 && opened) {
-      sys.truncateFile(SFName, before);
+      sys.truncateFile(path, before);
     }
     return error;
   };
   std::string chunk;
   std::string held;
-  for (const StringList::Line& line : list.lines) {
+  std::size_t written = 0;
+  for (const WriteList::Line& line : list.lines) {
     if (line.ownLength >= kWriteHold) {
       held.append(line.text);
       continue;
     }
     chunk.append(held).append(line.text).append("\r\n");
     held.clear();
+    ++written;
     if (chunk.size() >= kChunk) {
       if (const int error = flush(chunk); error != 0) {
         return rollBack(error);
@@ -198,14 +196,18 @@ int DataFileWriter::WriteOneFile(const StringList& list, const std::string& File
   }
   if (!held.empty()) {
     chunk.append(held).append("\r\n");
+    ++written;
   }
   // Always once: an empty list still creates the file.
   if (const int error = flush(chunk); error != 0) {
     return rollBack(error);
   }
   // On the disk before the logger is told to delete its copy.
-  if (const int error = sys.syncFile(SFName); error != 0) {
+  if (const int error = sys.syncFile(path); error != 0) {
     return rollBack(error);
+  }
+  if (lines != nullptr) {
+    *lines = written;
   }
   return 0;
 }

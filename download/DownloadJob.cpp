@@ -1,29 +1,23 @@
 #include "download/DownloadJob.h"
 
-#include "app/Tidehaul.h"
+#include "platform/ScopeExit.h"
 
 namespace th {
 
-void DownloadJob::SchDownload(std::int32_t nNo) {
-  RunState& rs = u_.rt.rs;
-  struct EndOfJob {
-    RunState& rs;
-    bool& running;
-    ~EndOfJob() {
-      rs.repeatCnt = 11;
-      running = false;
-    }
-  } end{rs, running_};
-  // A number without a record has no settings to run on.
-  if (nNo == -1 || !IsDeviceNumber(nNo)) {
-    return;
-  }
+void DownloadJob::run(const JobSettings& device) {
   running_ = true;
-  rs.RxTypeIndex = 0;
-  if (u_.connection.Connect(nNo, true)) {
-    u_.clock.PROGRAM_COMMAND_TimeSetting(nNo);
-    u_.fetch.LastDownLoad(nNo);
-    u_.disconnection.DISConnect(nNo, true);
+  report_ = JobReport{};
+  report_.ran = true;
+  const OnScopeExit done([this] {
+    running_ = false;
+    report_.stopped = stop_.stopExchanges;
+  });
+  in_.routeTo(Route::ReceiveLog);
+  if (connection_.connect(device.link)) {
+    report_.connected = true;
+    report_.clockSet = clock_.setClock(device.link.loggerId, device.fetch.deviceName);
+    fetch_.fetch(device.fetch, report_);
+    disconnection_.disconnect(device.link);
   }
 }
 

@@ -1,22 +1,42 @@
 #pragma once
-#include <cstdint>
+#include "download/FileFetch.h"
+#include "download/JobReport.h"
+#include "download/JobSettings.h"
+#include "link/Connection.h"
+#include "link/Disconnection.h"
+#include "link/Reception.h"
+#include "link/StopRequest.h"
+#include "protocol/ClockCommands.h"
 
 namespace th {
-
-class Tidehaul;
 
 // The one job of a run: line up, clock, fetch, line down.
 class DownloadJob {
  public:
-  explicit DownloadJob(Tidehaul& unit) : u_(unit) {}
+  DownloadJob(Reception& reception, const StopRequest& stop, Connection& connection,
+              ClockCommands& clock, FileFetch& fetch, Disconnection& disconnection)
+      : in_(reception),
+        stop_(stop),
+        connection_(connection),
+        clock_(clock),
+        fetch_(fetch),
+        disconnection_(disconnection) {}
 
-  // -1 runs nothing. repeatCnt becomes 11 on every way out, an exception included.
-  void SchDownload(std::int32_t nNo);
+  // Errors of the line-up, the clock setting and the hang-up pass on.
+  void run(const JobSettings& device);
   bool running() const { return running_; }
+  // What the last job did, also when an error ended it.
+  const JobReport& report() const { return report_; }
 
  private:
-  Tidehaul& u_;
+  Reception& in_;
+  const StopRequest& stop_;
+  Connection& connection_;
+  ClockCommands& clock_;
+  FileFetch& fetch_;
+  Disconnection& disconnection_;
   bool running_ = false;
+  JobReport report_;
 };
 
 }  // namespace th

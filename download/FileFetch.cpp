@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "app/Tidehaul.h"
-#include "protocol/CommandLine.h"
+#include "platform/Errors.h"
 
 namespace th {
 
@@ -36,118 +35,127 @@ void KeepFirst(Text& failure, Text text) {
 
 }  // namespace
 
-void FileFetch::LastDownLoad(std::int32_t nNo) {
-  RunState& rs = u_.rt.rs;
-  if (!rs.Connect_flg) {
+void FileFetch::fetch(const FetchSettings& device, JobReport& report) {
+  if (!p_.line.up) {
     return;
   }
+  report.fetchRan = true;
   bool terminalOpened = false;
+  bool deleted = false;
   Text failure;
+  Outcome out;
   try {
-    rs.RxTypeIndex = 0;
+    p_.reception.routeTo(Route::ReceiveLog);
     // Set first: a write error inside the opening may leave the logger in terminal mode.
     terminalOpened = true;
-    u_.terminal.PROGRAM_COMMAND_Terminal_Mode_Open(nNo);
-    Outcome out;
+    p_.terminal.openTerminal(device.loggerId);
     try {
-      Transfer(nNo, out);
+      transfer(device, out);
     } catch (...) {
       KeepFirst(out.failure, ErrorText(std::current_exception()));
       // Whatever was being assembled when the port failed is a cut line.
-      u_.receive.DropPartialLine();
+      p_.receivePath.dropPartialLine();
     }
-    failure = SaveAndDelete(nNo, out);
+    failure = saveAndDelete(device, out, deleted);
   } catch (...) {
     failure = ErrorText(std::current_exception());
   }
-  rs.RxTypeIndex = 0;
+  p_.reception.routeTo(Route::ReceiveLog);
   if (!failure.empty()) {
     // A closed window ends every wait; say so rather than blame the logger.
-    if (rs.delay_stop_flg) {
+    if (p_.stop.endWaits) {
       failure = u"stopped, " + failure;
     }
-    Log(nNo, u"File fetch incomplete, " + failure + u", logger files kept");
+    failure = u"File fetch incomplete, " + failure + u", logger files kept";
+    log(device, failure);
   }
+  Report(out, failure, deleted, report);
   if (terminalOpened) {
     try {
-      u_.terminal.PROGRAM_COMMAND_Terminal_Mode_Close(nNo);
+      p_.terminal.closeTerminal(device.loggerId);
     } catch (...) {
       // The line is gone; the job brings it down next.
     }
   }
 }
 
-void FileFetch::Transfer(std::int32_t nNo, Outcome& out) {
-  RunState& rs = u_.rt.rs;
-  Panes& panes = u_.rt.panes;
-  const Text id = LoggerId(u_, nNo);
-  const Text LastFileName = u"\\SL" + id + u"\\SL" + id + u"0.TXT";
+void FileFetch::transfer(const FetchSettings& device, Outcome& out) {
+  Reception& in = p_.reception;
+  const Text& id = device.loggerId;
+  const Text firstFile = u"\\SL" + id + u"\\SL" + id + u"0.TXT";
 
-  if (!u_.terminal.PROGRAM_COMMAND_DIR(nNo)) {
+  if (!p_.terminal.listDirectory()) {
     out.failure = u"no listing";
     return;
   }
-  if (!u_.terminal.PROGRAM_COMMAND_FSIZE(nNo, LastFileName)) {
-    out.failure = u"no size reply for " + LastFileName;
+  const SizeReply first = p_.terminal.askSize(firstFile);
+  lastSize_ = first.size;
+  out.asked.push_back({firstFile, first.size});
+  if (!first.replied) {
+    out.failure = u"no size reply for " + firstFile;
     return;
   }
   // An unusable size still gets its one-step read, so nothing that arrives is lost.
-  if (rs.FileSizeChk < 0) {
-    out.failure = u"unusable size reply for " + LastFileName;
+  if (first.size < 0) {
+    out.failure = u"unusable size reply for " + firstFile;
   }
-  u_.waiter.delay(500);
-  panes.mmoDown1.clear();
+  p_.waiter.wait(500);
+  p_.panes.download1.clear();
   out.firstFilled = true;
-  rs.RxTypeIndex = 1;
-  if (!ReadOne(nNo, LastFileName, out)) {
+  in.routeTo(Route::Download1);
+  if (!readOne(firstFile, first.size, out)) {
     return;
   }
-  if (!u_.rt.device(nNo).ScheduleSet.SensorNoCheck.get()) {
+  if (!device.secondFile) {
     return;
   }
 
-  const Text LastFileName1 = u"\\SL" + id + u"\\SL" + id + u"1.TXT";
-  u_.waiter.delay(500);
-  rs.FileSizeChk = 0;
-  rs.RxTypeIndex = 0;
-  const bool sized = u_.terminal.PROGRAM_COMMAND_FSIZE(nNo, LastFileName1);
-  u_.waiter.delay(500);
-  panes.mmoDown2.clear();
+  const Text secondFile = u"\\SL" + id + u"\\SL" + id + u"1.TXT";
+  p_.waiter.wait(500);
+  lastSize_ = 0;
+  in.routeTo(Route::ReceiveLog);
+  const SizeReply second = p_.terminal.askSize(secondFile);
+  lastSize_ = second.size;
+  out.asked.push_back({secondFile, second.size});
+  p_.waiter.wait(500);
+  p_.panes.download2.clear();
   out.secondFilled = true;
-  rs.RxTypeIndex = 2;
-  if (!sized) {
-    KeepFirst(out.failure, u"no size reply for " + LastFileName1);
-  } else if (rs.FileSizeChk < 0) {
-    KeepFirst(out.failure, u"unusable size reply for " + LastFileName1);
-  } else if (rs.FileSizeChk == 0) {
-    out.read.push_back({LastFileName1, 0});
+  in.routeTo(Route::Download2);
+  if (!second.replied) {
+    KeepFirst(out.failure, u"no size reply for " + secondFile);
+  } else if (second.size < 0) {
+    KeepFirst(out.failure, u"unusable size reply for " + secondFile);
+  } else if (second.size == 0) {
+    out.read.push_back({secondFile, 0});
   } else {
-    ReadOne(nNo, LastFileName1, out);
+    readOne(secondFile, second.size, out);
   }
 }
 
-bool FileFetch::ReadOne(std::int32_t nNo, const Text& path, Outcome& out) {
-  RunState& rs = u_.rt.rs;
-  const std::int32_t size = rs.FileSizeChk;
-  u_.files.PROGRAM_COMMAND_ALLDownFREAD(nNo, path);
+bool FileFetch::readOne(const Text& path, std::int32_t size, Outcome& out) {
+  const Reception& in = p_.reception;
+  p_.files.readFile(path, size);
   // The read counts as complete with bytes still missing, and its count
   // includes echoes and prompts, so the file's last bytes may still be on
   // their way: let the line settle first, then judge by the file's own bytes.
-  Settle(size);
-  const std::int64_t got = FileBytes();
-  bool complete = size >= 0 && got + 5 > size && !rs.LineLost && !rs.LineCut;
-  if (complete && !rs.BuffTemp.empty() && got < size) {
+  settle(size);
+  const std::int64_t got = fileBytes();
+  if (!out.asked.empty()) {
+    out.asked.back().received = got;
+  }
+  bool complete = size >= 0 && got + 5 > size && !p_.line.lost && !in.lineCut();
+  if (complete && in.lineOpen() && got < size) {
     // A last line without its end, and bytes still missing: it may be cut.
     complete = false;
   }
   if (complete) {
     // What is still being assembled is the file's last line, sent without its end.
-    u_.receive.FlushPartialLine();
+    p_.receivePath.flushPartialLine();
   } else {
-    u_.receive.DropPartialLine();
+    p_.receivePath.dropPartialLine();
   }
-  const LineList& pane = rs.RxTypeIndex == 2 ? u_.rt.panes.mmoDown2 : u_.rt.panes.mmoDown1;
-  if (rs.LineCut) {
+  const LineList& pane = in.route() == Route::Download2 ? p_.panes.download2 : p_.panes.download1;
+  if (in.lineCut()) {
     KeepFirst(out.failure,
               u"line of more than " + IntToText(ReceivePath::kMaxLine) + u" characters in " + path);
     return false;
@@ -158,105 +166,126 @@ bool FileFetch::ReadOne(std::int32_t nNo, const Text& path, Outcome& out) {
     return false;
   }
   if (!complete) {
-    KeepFirst(out.failure, (rs.LineLost ? u"line lost, " : u"") + ReadStopped(path, got, size));
+    KeepFirst(out.failure, (p_.line.lost ? u"line lost, " : u"") + ReadStopped(path, got, size));
     return false;
   }
   out.read.push_back({path, size});
   return true;
 }
 
-std::int64_t FileFetch::FileBytes() const {
-  const RunState& rs = u_.rt.rs;
-  return std::int64_t{rs.FileSize} - rs.EchoSize;
+std::int64_t FileFetch::fileBytes() const {
+  return std::int64_t{p_.reception.bytesCounted()} - p_.reception.echoBytes();
 }
 
-void FileFetch::Settle(std::int32_t size) {
-  const RunState& rs = u_.rt.rs;
-  EventLoop& loop = u_.rt.loop;
-  const std::uint32_t start = loop.tick();
-  while (!rs.delay_stop_flg && !rs.LineLost) {
-    const std::uint32_t now = loop.tick();
+void FileFetch::settle(std::int32_t size) {
+  const std::uint32_t start = p_.waiter.tick();
+  while (!p_.stop.endWaits && !p_.line.lost) {
+    const std::uint32_t now = p_.waiter.tick();
     const std::uint32_t spent = now - start;
     if (spent >= kSettleLimitMs) {
       return;
     }
-    const std::uint32_t quiet = now - rs.LastRxTick;
-    if (quiet >= kSettleQuietMs && FileBytes() >= size) {
+    const std::uint32_t quiet = now - p_.reception.lastArrival();
+    if (quiet >= kSettleQuietMs && fileBytes() >= size) {
       return;
     }
-    // delay returns once more than the given time has passed; while bytes
+    // A wait returns once more than the given time has passed; while bytes
     // are missing, wake up once per quiet period to look again.
     const std::uint32_t untilQuiet =
         quiet >= kSettleQuietMs ? kSettleQuietMs : kSettleQuietMs - quiet;
-    u_.waiter.delay(static_cast<std::int32_t>(std::min(untilQuiet, kSettleLimitMs - spent)) - 1);
+    p_.waiter.wait(static_cast<std::int32_t>(std::min(untilQuiet, kSettleLimitMs - spent)) - 1);
   }
 }
 
-Text FileFetch::SaveAndDelete(std::int32_t nNo, Outcome& out) {
-  Panes& panes = u_.rt.panes;
-  const SaveFile& save = u_.rt.device(nNo).SaveFileSet;
-  const std::string savePath(save.SavePath.bytes());
-  const std::string name1(save.FileName1.bytes());
-  const std::string name2(save.FileName2.bytes());
+Text FileFetch::saveAndDelete(const FetchSettings& device, Outcome& out, bool& deleted) {
+  const std::string& folder = device.saveFolder;
+  const std::string& name1 = device.dataFile1;
+  const std::string& name2 = device.dataFile2;
   const std::string unpairedName = name1 + "_unpaired.TXT";
   // Only what this fetch received: lines an earlier job left in a pane were
   // saved by that job.
   const LineList noLines;
   DataFileWriter::SaveReport report;
-  const bool first = u_.writer.FileSave(
-      out.firstFilled ? panes.mmoDown1 : noLines, out.secondFilled ? panes.mmoDown2 : noLines, true,
-      name1 + ".TXT", name2 + ".TXT", savePath, unpairedName, &report);
+  const bool first = p_.writer.save(out.firstFilled ? p_.panes.download1 : noLines,
+                                    out.secondFilled ? p_.panes.download2 : noLines, true,
+                                    name1 + ".TXT", name2 + ".TXT", folder, unpairedName, &report);
   if (!first) {
-    KeepFirst(out.failure, u"data files not written to " + DecodeAnsi(savePath));
+    KeepFirst(out.failure, u"data files not written to " + DecodeAnsi(folder));
   } else {
+    out.saved = report.lines;
+    out.dataFiles.push_back(folder + "/" + name1 + ".TXT");
+    if (report.secondWritten) {
+      out.dataFiles.push_back(folder + "/" + name2 + ".TXT");
+    }
+    if (report.unpairedWritten) {
+      out.dataFiles.push_back(folder + "/" + unpairedName);
+    }
     // The first data file holds every line, so the delete does not wait for
     // the second; the failure is still worth a line in the log.
     if (!report.secondWritten) {
-      Log(nNo, u"Data file " + DecodeAnsi(savePath + "/" + name2 + ".TXT") + u" not written, " +
-                   ErrnoText(report.secondError));
+      log(device, u"Data file " + DecodeAnsi(folder + "/" + name2 + ".TXT") + u" not written, " +
+                      ErrnoText(report.secondError));
     }
     if (report.unpaired > 0 && !report.unpairedWritten) {
       KeepFirst(out.failure, u"lines without partner not written to " +
-                                 DecodeAnsi(savePath + "/" + unpairedName) + u", " +
+                                 DecodeAnsi(folder + "/" + unpairedName) + u", " +
                                  ErrnoText(report.unpairedError));
     }
   }
-  u_.waiter.delay(300);
+  p_.waiter.wait(300);
   if (!out.failure.empty()) {
     return out.failure;
   }
-  if (Text changed = SizesUnchanged(nNo, out.read); !changed.empty()) {
+  if (Text changed = sizesUnchanged(out.read); !changed.empty()) {
     return changed;
   }
-  u_.files.PROGRAM_COMMAND_DELTEFILE(nNo, 1, out.read.size() > 1);
+  p_.files.deleteFiles(device.loggerId, 1, lastSize_, out.read.size() > 1);
+  deleted = true;
   return {};
 }
 
-Text FileFetch::SizesUnchanged(std::int32_t nNo, const std::vector<ReadFile>& read) {
-  RunState& rs = u_.rt.rs;
+Text FileFetch::sizesUnchanged(const std::vector<ReadFile>& read) {
   for (const ReadFile& file : read) {
-    rs.RxTypeIndex = 0;
-    if (!u_.terminal.PROGRAM_COMMAND_FSIZE(nNo, file.path)) {
+    p_.reception.routeTo(Route::ReceiveLog);
+    const SizeReply now = p_.terminal.askSize(file.path);
+    lastSize_ = now.size;
+    if (!now.replied) {
       return u"no size reply for " + file.path + u" before the delete";
     }
-    if (rs.FileSizeChk < 0) {
+    if (now.size < 0) {
       return u"unusable size reply for " + file.path + u" before the delete";
     }
-    if (rs.FileSizeChk != file.size) {
-      return file.path + (rs.FileSizeChk > file.size ? u" grew from " : u" changed from ") +
-             IntToText(file.size) + u" to " + IntToText(rs.FileSizeChk) + u" bytes";
+    if (now.size != file.size) {
+      return file.path + (now.size > file.size ? u" grew from " : u" changed from ") +
+             IntToText(file.size) + u" to " + IntToText(now.size) + u" bytes";
     }
   }
   return {};
 }
 
-void FileFetch::Log(std::int32_t nNo, const Text& entry) {
-  RunState& rs = u_.rt.rs;
+void FileFetch::Report(const Outcome& out, const Text& failure, bool deleted, JobReport& report) {
+  report.fetchComplete = failure.empty() && deleted;
+  report.failure = failure;
+  report.recordsSaved = static_cast<std::int64_t>(out.saved);
+  report.dataFiles = out.dataFiles;
+  for (const AskedFile& asked : out.asked) {
+    FileReport file;
+    file.path = asked.path;
+    file.announcedSize = asked.size;
+    file.bytesReceived = asked.received;
+    file.deleted = deleted;
+    if (!deleted) {
+      file.keptBecause = failure;
+    }
+    report.files.push_back(std::move(file));
+  }
+}
+
+void FileFetch::log(const FetchSettings& device, const Text& entry) {
   try {
-    rs.LogMessage =
-        u_.rt.device(nNo).DeviceSet.DeviceName.text() + u" : " + entry + u" -" + u_.log.NowText();
-    u_.rt.view.setPanelText(3, rs.LogMessage);
-    u_.log.SaveLog();
+    const Text line = device.deviceName + u" : " + entry + u" -" + p_.log.stamp();
+    p_.view.showFailure(line);
+    p_.log.write(line);
   } catch (...) {
     // Errors of the fetch stay silent; the entry is lost.
   }

@@ -2,23 +2,17 @@
 
 #include <array>
 
-#include "app/Tidehaul.h"
-#include "protocol/CommandLine.h"
-
 namespace th {
 
 namespace {
 
-constexpr std::int32_t kDirect = 0;
-constexpr std::int32_t kTWX314 = 6;
-
-// Sets panel 0 on every way out of the open step, a raised failure included.
+// Shows the port on every way out of the open step, a raised failure included.
 struct ShowPort {
   View& view;
-  std::int32_t comport;
+  std::int32_t number;
   ~ShowPort() {
     try {
-      view.setPanelText(0, u"COM" + IntToText(comport) + u" Open");
+      view.showStage(u"COM" + IntToText(number) + u" Open");
     } catch (...) {
       // The status text is not worth a second failure.
     }
@@ -39,176 +33,161 @@ int BaudRateOf(std::int32_t baud) {
   return 0;
 }
 
-bool Connection::BuffHas(std::u16string_view token) const {
-  return Contains(AsciiUpper(u_.rt.rs.Buff), token);
-}
-
-bool Connection::Connect(std::int32_t Index, bool ComportClose) {
-  RunState& rs = u_.rt.rs;
-  if (!ComportOpenConnect(Index)) {
+bool Connection::connect(const LinkSettings& device, bool closeOnCarrier) {
+  if (!openPort(device)) {
     return false;
   }
-  if (!ModemSettingOpen(Index, ComportClose)) {
-    u_.disconnection.ComportOpenDISConnect(Index);
-    rs.Connect_flg = false;
+  if (!lineUp(device, closeOnCarrier)) {
+    disconnection_.closePort(device);
+    line_.up = false;
     return false;
   }
-  bool result = true;
   // For a direct line the wake-up reply already was the logger's answer.
-  if (u_.settings.MdoemTypeFind(Index) != kDirect) {
-    result = u_.clock.PROGRAM_COMMAND_TimeRead(Index);
-  }
-  if (result) {
-    rs.Connect_flg = true;
+  const bool answered = device.type == LineType::Direct || readClock_(device.loggerId);
+  if (answered) {
+    line_.up = true;
     return true;
   }
-  u_.disconnection.ComportOpenDISConnect(Index);
-  rs.Connect_flg = false;
+  disconnection_.closePort(device);
+  line_.up = false;
   return false;
 }
 
-bool Connection::ComportOpenConnect(std::int32_t Index) {
-  Port& port = u_.rt.port;
-  const Setup& s = u_.rt.device(Index);
-  const ShowPort show{u_.rt.view, s.PortSet.COMPORT.get()};
-  if (port.isOpen()) {
-    port.setRts(false);
-    u_.waiter.delay(100);
-    port.setDtr(false);
-    u_.waiter.delay(100);
-    port.close();
-    return port.isOpen();
+bool Connection::openPort(const LinkSettings& device) {
+  const ShowPort show{view_, device.portNumber};
+  if (port_.isOpen()) {
+    port_.setRts(false);
+    waiter_.wait(100);
+    port_.setDtr(false);
+    waiter_.wait(100);
+    port_.close();
+    return port_.isOpen();
   }
-  const Text baudText = s.PortSet.Baudrate.text();
   std::int32_t baud = 0;
   // The number and nothing else: blanks around it are refused like any non-number.
-  if (!TryTextToIntStrict(baudText, baud)) {
-    throw Exception("'" + ToUtf8(baudText) + "' is not a valid integer value");
+  if (!TryTextToIntStrict(device.baudRate, baud)) {
+    throw Exception("'" + ToUtf8(device.baudRate) + "' is not a valid integer value");
   }
   const int rate = BaudRateOf(baud);
   // No rate of the component fits: the port stays closed.
   if (rate == 0) {
     return false;
   }
-  port.setBaudRate(rate);
-  port.setName(u"COM" + IntToText(s.PortSet.COMPORT.get()));
-  port.open();
-  u_.rt.rs.LineLost = false;
-  port.setRts(true);
-  u_.waiter.delay(100);
-  port.setDtr(true);
-  u_.waiter.delay(100);
-  return port.isOpen();
+  port_.setBaudRate(rate);
+  port_.setName(u"COM" + IntToText(device.portNumber));
+  port_.open();
+  line_.lost = false;
+  port_.setRts(true);
+  waiter_.wait(100);
+  port_.setDtr(true);
+  waiter_.wait(100);
+  return port_.isOpen();
 }
 
-bool Connection::ModemSettingOpen(std::int32_t Index, bool ComportClose) {
-  const std::int32_t type = u_.settings.MdoemTypeFind(Index);
-  if (type == kDirect) {
-    return NoneConnect(Index);
-  }
-  if (type > kDirect && type <= kTWX314) {
-    return ATCommand(Index, ComportClose);
+bool Connection::lineUp(const LinkSettings& device, bool closeOnCarrier) {
+  switch (device.type) {
+    case LineType::Direct:
+      return wakeLogger(device);
+    case LineType::Modem:
+    case LineType::LteModem:
+      return initialiseModem(device, closeOnCarrier);
+    case LineType::Unknown:
+      break;
   }
   return false;
 }
 
-bool Connection::NoneConnect(std::int32_t Index) {
-  RunState& rs = u_.rt.rs;
-  const Text command = u"#T" + LoggerId(u_, Index) + u" R\r\n";
-  rs.Time_Out = 0;
-  std::int32_t TXCount = 0;
+bool Connection::wakeLogger(const LinkSettings& device) {
+  const Text command = u"#T" + device.loggerId + u" R\r\n";
+  std::int32_t& steps = counter_.steps;
+  steps = 0;
+  std::int32_t sent = 0;
   for (;;) {
-    if (rs.Time_Out > 50 || rs.Stop_Flag) {
+    if (steps > 50 || stop_.stopExchanges) {
       return false;
     }
-    if (TXCount == rs.Time_Out / 10) {
-      u_.rt.port.write(command);
-      u_.rt.view.setPanelText(2, command);
-      ++TXCount;
+    // At the first step and then every ten.
+    if (sent == steps / 10) {
+      port_.write(command);
+      view_.showSent(command);
+      ++sent;
     }
-    u_.waiter.delay(100);
-    ++rs.Time_Out;
-    u_.rt.view.setPanelText(1, u"Connecting " + IntToText(rs.Time_Out / 10) + u"[sec]");
-    if (BuffHas(u"READ")) {
+    waiter_.wait(100);
+    ++steps;
+    view_.showWait(u"Connecting " + IntToText(steps / 10) + u"[sec]");
+    if (in_.lastLineHas(u"READ")) {
       return true;
     }
   }
 }
 
-bool Connection::ATCommand(std::int32_t Index, bool ComportClose) {
-  RunState& rs = u_.rt.rs;
-  const Text command = u_.rt.device(Index).ModemSet.Command.text();
-  rs.Time_Out = 0;
-  rs.Buff.clear();
-  u_.rt.port.write(command + u"\r\n");
-  u_.rt.view.setPanelText(2, command);
+bool Connection::initialiseModem(const LinkSettings& device, bool closeOnCarrier) {
+  std::int32_t steps = 0;
+  in_.clearLastLine();
+  port_.write(device.initCommand + u"\r\n");
+  view_.showSent(device.initCommand);
   for (;;) {
-    if (rs.Time_Out > 30 || rs.Stop_Flag) {
+    if (steps > 30 || stop_.stopExchanges) {
       return false;
     }
-    u_.waiter.delay(200);
-    ++rs.Time_Out;
-    if (BuffHas(u"OK")) {
+    waiter_.wait(200);
+    ++steps;
+    if (in_.lastLineHas(u"OK")) {
       break;
     }
   }
-  if (u_.settings.MdoemTypeFind(Index) == kTWX314) {
-    return LTE_CommandConnect(Index);
+  if (device.type == LineType::LteModem) {
+    return dialLte(device);
   }
-  return CDMACallCMDConnect(Index, ComportClose);
+  return dialModem(device, closeOnCarrier);
 }
 
-bool Connection::CDMACallCMDConnect(std::int32_t Index, bool ComportClose) {
-  RunState& rs = u_.rt.rs;
-  const Modem& m = u_.rt.device(Index).ModemSet;
-  rs.Time_Out = 0;
-  const Text callCmd = m.CallCMD.text();
-  if (!callCmd.empty()) {
-    const Text command = callCmd + m.ModemNo.text();
-    u_.rt.port.write(command + u"\r\n");
-    u_.rt.view.setPanelText(2, command);
+bool Connection::dialModem(const LinkSettings& device, bool closeOnCarrier) {
+  if (!device.dialCommand.empty()) {
+    const Text command = device.dialCommand + device.number;
+    port_.write(command + u"\r\n");
+    view_.showSent(command);
+    std::int32_t steps = 0;
     for (;;) {
-      if (rs.Time_Out > 400 || rs.Stop_Flag) {
+      if (steps > 400 || stop_.stopExchanges) {
         break;
       }
-      u_.waiter.delay(100);
-      ++rs.Time_Out;
-      u_.rt.view.setPanelText(1, u"CDMA Calling-" + IntToText(rs.Time_Out / 10) + u"[sec]");
-      if (BuffHas(u"CONNECT") || BuffHas(u"CARRIER")) {
+      waiter_.wait(100);
+      ++steps;
+      view_.showWait(u"CDMA Calling-" + IntToText(steps / 10) + u"[sec]");
+      if (in_.lastLineHas(u"CONNECT") || in_.lastLineHas(u"CARRIER")) {
         break;
       }
     }
   }
-  if (BuffHas(u"CARRIER") && ComportClose) {
-    u_.disconnection.DISConnect(Index, ComportClose);
+  if (in_.lastLineHas(u"CARRIER") && closeOnCarrier) {
+    disconnection_.disconnect(device, closeOnCarrier);
     return false;
   }
   return true;
 }
 
-bool Connection::LTE_CommandConnect(std::int32_t Index) {
-  RunState& rs = u_.rt.rs;
-  const Modem& m = u_.rt.device(Index).ModemSet;
-  rs.Time_Out = 0;
-  rs.Buff.clear();
-  const Text command = m.CallCMD.text() + m.ModemNo.text() + u"\r\n";
-  u_.rt.port.write(command);
-  u_.rt.view.setPanelText(2, command);
+bool Connection::dialLte(const LinkSettings& device) {
+  std::int32_t steps = 0;
+  in_.clearLastLine();
+  const Text command = device.dialCommand + device.number + u"\r\n";
+  port_.write(command);
+  view_.showSent(command);
   for (;;) {
-    if (rs.Time_Out > 300 || rs.Stop_Flag) {
+    if (steps > 300 || stop_.stopExchanges) {
       return false;
     }
-    u_.waiter.delay(100);
-    ++rs.Time_Out;
-    const std::int32_t n = rs.Time_Out / 10;
-    ++rs.Time_Out;
-    u_.rt.view.setPanelText(1, u"LTE Calling-" + IntToText(n) + u"[sec]");
-    if (BuffHas(u"CONNECT") || BuffHas(u"ERROR") || BuffHas(u"CARRIER")) {
+    waiter_.wait(100);
+    ++steps;
+    const std::int32_t shown = steps / 10;
+    ++steps;
+    view_.showWait(u"LTE Calling-" + IntToText(shown) + u"[sec]");
+    if (in_.lastLineHas(u"CONNECT") || in_.lastLineHas(u"ERROR") || in_.lastLineHas(u"CARRIER")) {
       break;
     }
   }
   // "CONNECT" wins over "ERROR" and "CARRIER" in the same line.
-  return BuffHas(u"CONNECT");
+  return in_.lastLineHas(u"CONNECT");
 }
 
 }  // namespace th

@@ -1,11 +1,18 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 
-#include "platform/Text.h"
+#include "link/Disconnection.h"
+#include "link/LineStatus.h"
+#include "link/LinkSettings.h"
+#include "link/Reception.h"
+#include "link/StepCounter.h"
+#include "link/StopRequest.h"
+#include "link/Waiter.h"
+#include "platform/Port.h"
+#include "platform/View.h"
 
 namespace th {
-
-class Tidehaul;
 
 // The fifteen rates of the port component; 0 for any other number.
 int BaudRateOf(std::int32_t baud);
@@ -13,31 +20,52 @@ int BaudRateOf(std::int32_t baud);
 // Brings the line to the logger up for every communication type.
 class Connection {
  public:
-  explicit Connection(Tidehaul& unit) : u_(unit) {}
+  // Reads the logger's clock: the proof that a modem line reaches the logger.
+  using ClockRead = std::function<bool(const Text& loggerId)>;
+
+  Connection(Port& port, Waiter& waiter, Reception& reception, View& view, const StopRequest& stop,
+             LineStatus& line, StepCounter& counter, Disconnection& disconnection,
+             ClockRead readClock)
+      : port_(port),
+        waiter_(waiter),
+        in_(reception),
+        view_(view),
+        stop_(stop),
+        line_(line),
+        counter_(counter),
+        disconnection_(disconnection),
+        readClock_(std::move(readClock)) {}
 
   // True when the line is up and the logger answered; a failure after the
-  // port opened closes it again.
-  bool Connect(std::int32_t Index, bool ComportClose);
+  // port opened closes it again. `closeOnCarrier`: a dial answered with
+  // "CARRIER" hangs up at once.
+  bool connect(const LinkSettings& device, bool closeOnCarrier = true);
   // True when the port is open afterwards. A rate that is not a whole number
   // and a port that cannot be opened raise; a whole number that is not one of
-  // the fifteen rates leaves the port closed.
-  bool ComportOpenConnect(std::int32_t Index);
-  // The line-up sequence of the communication type; no type fails.
-  bool ModemSettingOpen(std::int32_t Index, bool ComportClose);
-  // Wakes a directly connected logger with its clock-read command.
-  bool NoneConnect(std::int32_t Index);
-  // Modem initialisation, then the dial of the type.
-  bool ATCommand(std::int32_t Index, bool ComportClose);
-  // Dial of types 1 to 5; only "CARRIER" fails it, the clock read decides the rest.
-  bool CDMACallCMDConnect(std::int32_t Index, bool ComportClose);
-  // Dial of type 6.
-  bool LTE_CommandConnect(std::int32_t Index);
+  // the fifteen rates leaves the port closed. A port found open is closed.
+  bool openPort(const LinkSettings& device);
+  // The line-up sequence of the communication type; an unknown type fails.
+  bool lineUp(const LinkSettings& device, bool closeOnCarrier);
+  // Wakes a directly connected logger with its clock-read command; its step
+  // count is handed on to the clock setting.
+  bool wakeLogger(const LinkSettings& device);
+  // The modem's initialisation, then the dial of its type.
+  bool initialiseModem(const LinkSettings& device, bool closeOnCarrier);
+  // The dial of a modem; only "CARRIER" fails it, the clock read decides the rest.
+  bool dialModem(const LinkSettings& device, bool closeOnCarrier);
+  // The dial of an LTE modem.
+  bool dialLte(const LinkSettings& device);
 
  private:
-  // Upper-cased Buff holds the token.
-  bool BuffHas(std::u16string_view token) const;
-
-  Tidehaul& u_;
+  Port& port_;
+  Waiter& waiter_;
+  Reception& in_;
+  View& view_;
+  const StopRequest& stop_;
+  LineStatus& line_;
+  StepCounter& counter_;
+  Disconnection& disconnection_;
+  ClockRead readClock_;
 };
 
 }  // namespace th

@@ -1,182 +1,66 @@
 #include "link/ReceivePath.h"
 
 #include <algorithm>
-#include <array>
 
-#include "app/Tidehaul.h"
+#include "link/LineAssembly.h"
 
 namespace th {
 
-namespace {
-
-// The last two characters of "E32", "E21", "E62", "E40" or "E00".
-bool IsTagTail(char16_t a, char16_t b) {
-  return (a == u'3' && b == u'2') || (a == u'2' && b == u'1') || (a == u'6' && b == u'2') ||
-         (a == u'4' && b == u'0') || (a == u'0' && b == u'0');
-}
-
-}  // namespace
-
-void AddLineChar(Text& line, char16_t c) {
-  line.push_back(c);
-  const std::size_t n = line.size();
-  if (n < 3 || line[n - 3] != u'E') {
-    return;
-  }
-  static constexpr std::array<std::u16string_view, 5> kTags = {u"E32", u"E21", u"E62", u"E40",
-                                                               u"E00"};
-  const std::u16string_view tail = std::u16string_view(line).substr(n - 3);
-  for (const auto tag : kTags) {
-    if (tail == tag) {
-      line.resize(n - 3);
-      return;
-    }
-  }
-}
-
-void PatchYear(Text& line, const Text& nowYear) {
-  auto at = [&](std::size_t pos) {
-    return line.size() >= pos + 2 && line[pos] == u'0' && line[pos + 1] == u'8';
-  };
-  // The position test is cheaper than the search, and both must hold.
-  if (at(10) && Contains(line, u"Time Read")) {
-    line.replace(10, 2, nowYear);
-  } else if (at(9) && Contains(line, u"Time Set")) {
-    line.replace(9, 2, nowYear);
-  } else if (at(0)) {
-    line.replace(0, 2, nowYear);
-  }
-}
-
-void AddLineChars(Text& line, std::u16string_view chars) {
-  AddLineChars(line, chars, static_cast<std::size_t>(-1));
-}
-
-bool AddLineChars(Text& line, std::u16string_view chars, std::size_t maxLine) {
-  std::size_t n = line.size();
-  // Nothing is written at or past maxLine.
-  line.resize(std::max(n, std::min(n + chars.size(), maxLine)));
-  char16_t* p = line.data();
-  bool kept = true;
-  for (const char16_t c : chars) {
-    if (c == u'\n') {
-      continue;
-    }
-    if (n >= maxLine) {
-      kept = false;
-      break;
-    }
-    p[n++] = c;
-    // Same test as AddLineChar: a tag can only end at the added character.
-    if (n >= 3 && p[n - 3] == u'E' && IsTagTail(p[n - 2], c)) {
-      n -= 3;
-    }
-  }
-  line.resize(n);
-  return kept;
-}
-
-Text YearPatch(const Text& line, const Text& nowYear) {
-  Text patched = line;
-  PatchYear(patched, nowYear);
-  return patched;
-}
-
-void ReceivePath::COMPORTRxChar(int Count) {
-  RunState& rs = u_.rt.rs;
+void ReceivePath::onArrival(int count) {
   received_.clear();
-  u_.rt.port.read(received_, Count);
-  rs.LastRxTick = u_.rt.loop.tick();
-  // The count wraps like the 32-bit counter it is instead of overflowing.
-  rs.FileSize = static_cast<std::int32_t>(static_cast<std::uint32_t>(rs.FileSize) +
-                                          static_cast<std::uint32_t>(Count));
+  port_.read(received_, count);
+  in_.lastArrival_ = clock_.tick();
+  in_.count_ += static_cast<std::uint32_t>(count);
   const std::u16string_view rest(received_);
   std::size_t at = 0;
   while (at < rest.size()) {
     const std::size_t cr = std::min(rest.find(u'\r', at), rest.size());
-    if (!AddLineChars(rs.BuffTemp, rest.substr(at, cr - at), maxLine_)) {
-      rs.LineCut = true;
+    if (!AddLineChars(in_.partial_, rest.substr(at, cr - at), maxLine_)) {
+      in_.lineCut_ = true;
     }
     if (cr == rest.size()) {
       break;
     }
     at = cr + 1;
-    // The two texts trade their storage, so a line costs no allocation.
-    rs.Buff.swap(rs.BuffTemp);
-    rs.BuffTemp.clear();
-    PatchYear(rs.Buff, rs.NowYear);
-    if (rs.Buff == rs.ReadEcho) {
-      rs.EchoSize += static_cast<std::int32_t>(rs.Buff.size()) + 2;  // with its CR LF
+    completeLine();
+    if (in_.last_ == in_.echo_) {
+      in_.echoBytes_ += static_cast<std::int32_t>(in_.last_.size()) + 2;  // with its CR LF
     }
-    ComportRXEvent(rs.Buff);
+    handleLine(in_.last_);
   }
 }
 
-void ReceivePath::ComportRXEvent(const Text& AMsg) {
-  if (AMsg.empty()) {
+void ReceivePath::completeLine() {
+  // The two texts trade their storage, so a line costs no allocation.
+  in_.last_.swap(in_.partial_);
+  in_.partial_.clear();
+  PatchYear(in_.last_, year_);
+}
+
+void ReceivePath::handleLine(const Text& line) {
+  if (line.empty()) {
     return;
   }
-  RunState& rs = u_.rt.rs;
-  if (ContainsUpperCased(AMsg, u"CARRIER")) {
-    rs.Connect_flg = false;
+  if (ContainsUpperCased(line, u"CARRIER")) {
+    line_.up = false;
   }
-  if (AMsg.size() > kPanelLimit) {
-    u_.rt.view.setPanelText(3, AMsg.substr(0, kPanelLimit));
-  } else {
-    u_.rt.view.setPanelText(3, AMsg);
-  }
-  switch (rs.RxTypeIndex) {
-    case 0:
-      u_.rt.panes.mmoRxTemp.appendText(AMsg);
-      break;
-    case 1:
-      if (Contains(AMsg, u"-")) {
-        u_.rt.panes.mmoDown1.appendText(AMsg);
-      }
-      break;
-    case 2:
-      if (Contains(AMsg, u"-")) {
-        u_.rt.panes.mmoDown2.appendText(AMsg);
-      }
-      break;
-    default:
-      break;
-  }
-}
-
-void ReceivePath::COMPORTHangup() {
-  u_.rt.rs.LineLost = true;
-}
-
-void ReceivePath::FlushPartialLine() {
-  RunState& rs = u_.rt.rs;
-  if (rs.BuffTemp.empty()) {
+  view_.showReceived(line.size() > kShownLimit ? line.substr(0, kShownLimit) : line);
+  const Route route = in_.route();
+  LineList* pane = in_.pane(route);
+  if (pane == nullptr) {
     return;
   }
-  rs.Buff.swap(rs.BuffTemp);
-  rs.BuffTemp.clear();
-  PatchYear(rs.Buff, rs.NowYear);
-  ComportRXEvent(rs.Buff);
-}
-
-void ReceivePath::DropPartialLine() {
-  u_.rt.rs.BuffTemp.clear();
-}
-
-void ReceivePath::RxTypeMemoClear(std::int32_t nRxTypeIndex) {
-  switch (nRxTypeIndex) {
-    case 0:
-      u_.rt.panes.mmoRxTemp.clear();
-      break;
-    case 1:
-      u_.rt.panes.mmoDown1.clear();
-      break;
-    case 2:
-      u_.rt.panes.mmoDown2.clear();
-      break;
-    default:
-      break;
+  if (route == Route::ReceiveLog || Contains(line, u"-")) {
+    pane->appendText(line);
   }
+}
+
+void ReceivePath::flushPartialLine() {
+  if (in_.partial_.empty()) {
+    return;
+  }
+  completeLine();
+  handleLine(in_.last_);
 }
 
 }  // namespace th

@@ -1,65 +1,57 @@
 #pragma once
+// Turns arriving bytes into lines, shows each line and files it into the pane
+// the exchanges chose: the writing side of reception (link/Reception.h).
 #include <cstddef>
-#include <cstdint>
 
-#include "platform/Text.h"
+#include "link/LineStatus.h"
+#include "link/Reception.h"
+#include "link/Waiter.h"
+#include "platform/Port.h"
+#include "platform/View.h"
 
 namespace th {
 
-class Tidehaul;
-
-// Adds one received character to the line under assembly and removes the fault
-// tag ("E32", "E21", "E62", "E40", "E00") that it completes. Between characters
-// the line never holds a tag, so a new tag can only end at the added character,
-// and cutting it leaves a prefix of a tag-free line: looking at the tail gives
-// the same line as searching the whole line for every tag, at a constant cost
-// per character.
-void AddLineChar(Text& line, char16_t c);
-// AddLineChar for each of `chars` (which hold no CR), with LF dropped; one
-// resize for the whole run instead of a push per character.
-void AddLineChars(Text& line, std::u16string_view chars);
-// The same while the line holds fewer than maxLine characters; false when a
-// character found it full and was dropped (LF is dropped before it counts).
-// Only an added character can complete a tag, so a full line stays full.
-bool AddLineChars(Text& line, std::u16string_view chars, std::size_t maxLine);
-
-// A two-digit year "08" from a logger whose clock lost its decade becomes the
-// current year (nowYear, two characters); the line keeps its length.
-Text YearPatch(const Text& line, const Text& nowYear);
-// The same on the line itself.
-void PatchYear(Text& line, const Text& nowYear);
-
-// Turns arriving bytes into lines and files them into the panes.
 class ReceivePath {
  public:
-  // A line under assembly stops growing here (the rest is dropped and noted in
-  // LineCut): a line that never ends must not eat the memory.
+  // A line under assembly stops growing here (the rest is dropped and noted):
+  // a line that never ends must not eat the memory.
   static constexpr std::size_t kMaxLine = std::size_t{1} << 20;
-  // Status panel 3 shows at most this much of a line.
-  static constexpr std::size_t kPanelLimit = 4096;
+  // The view shows at most this much of a line.
+  static constexpr std::size_t kShownLimit = 4096;
 
-  explicit ReceivePath(Tidehaul& unit) : u_(unit) {}
+  ReceivePath(Port& port, const Waiter& clock, View& view, Reception& reception, LineStatus& line)
+      : port_(port), clock_(clock), view_(view), in_(reception), line_(line) {}
 
-  // Arrival notification of the port: reads up to Count bytes.
-  void COMPORTRxChar(int Count);
-  // One completed line.
-  void ComportRXEvent(const Text& AMsg);
-  // Hang-up notification of the port.
-  void COMPORTHangup();
-  // Files the line still under assembly as a complete line: the last line of a
-  // file that ends without CR.
-  void FlushPartialLine();
+  // The port's arrival notification: reads up to `count` bytes.
+  void onArrival(int count);
+  // The port's hang-up notification.
+  void onHangup() { line_.lost = true; }
+  // One completed line: a "CARRIER" in it means the line dropped; shown, then
+  // filed where the route says (data panes keep only lines with a "-").
+  void handleLine(const Text& line);
+  // Files the line still under assembly as a complete line: the last line of
+  // a file that ends without CR.
+  void flushPartialLine();
   // Drops the line under assembly: the rest of it will never come.
-  void DropPartialLine();
-  // Empties the pane that the index selects.
-  void RxTypeMemoClear(std::int32_t nRxTypeIndex);
+  void dropPartialLine() { in_.partial_.clear(); }
 
+  // Two digits of the current year, for the year patch.
+  void setYear(const Text& year) { year_ = year; }
+  const Text& year() const { return year_; }
   // A lower limit on the line under assembly, so that tests and the fuzzer
   // reach it without feeding a megabyte per case.
-  void SetMaxLine(std::size_t maxLine) { maxLine_ = maxLine; }
+  void setMaxLine(std::size_t maxLine) { maxLine_ = maxLine; }
 
  private:
-  Tidehaul& u_;
+  // The line under assembly becomes the last complete line.
+  void completeLine();
+
+  Port& port_;
+  const Waiter& clock_;
+  View& view_;
+  Reception& in_;
+  LineStatus& line_;
+  Text year_;
   std::size_t maxLine_ = kMaxLine;
   Text received_;  // kept between notifications so a read allocates nothing
 };

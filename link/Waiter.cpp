@@ -1,38 +1,32 @@
 #include "link/Waiter.h"
 
-#include "app/Tidehaul.h"
-
 namespace th {
 
-void Waiter::delay(std::int32_t TickTime) {
-  EventLoop& loop = u_.rt.loop;
-  const RunState& rs = u_.rt.rs;
-  const std::uint32_t past = loop.tick();
+void Waiter::wait(std::int32_t ms) {
+  const std::uint32_t past = loop_.tick();
   for (;;) {
-    if (rs.delay_stop_flg) {
+    if (stop_.endWaits) {
       return;
     }
-    const std::uint32_t now = loop.tick();
-    loop.processPendingMessages();
+    const std::uint32_t now = loop_.tick();
+    loop_.processPendingMessages();
     const std::uint32_t elapsed = now - past;
-    // A negative TickTime compares as the signed original does: any elapsed
-    // count above it ends the wait.
-    if (static_cast<std::int64_t>(elapsed) > static_cast<std::int64_t>(TickTime)) {
+    // Signed: a negative time ends the wait at the first pass.
+    if (static_cast<std::int64_t>(elapsed) > static_cast<std::int64_t>(ms)) {
       return;
     }
-    // A handler that ran in this pass may have set the flag: the spinning
+    // A handler that ran in this pass may have asked to stop: the spinning
     // loop would see it at once, so do not sleep past it.
-    if (rs.delay_stop_flg) {
+    if (stop_.endWaits) {
       return;
     }
-    // Sleep until a message comes or the tick can pass TickTime; the next pass
+    // Sleep until a message comes or the tick can pass `ms`; the next pass
     // then reads the tick again, as the spinning loop would.
-    const std::uint32_t readNow = loop.tick() - past;
-    if (static_cast<std::int64_t>(readNow) > static_cast<std::int64_t>(TickTime)) {
+    const std::uint32_t readNow = loop_.tick() - past;
+    if (static_cast<std::int64_t>(readNow) > static_cast<std::int64_t>(ms)) {
       continue;
     }
-    loop.waitForMessage(
-        static_cast<std::uint32_t>(static_cast<std::int64_t>(TickTime) - readNow + 1));
+    loop_.waitForMessage(static_cast<std::uint32_t>(static_cast<std::int64_t>(ms) - readNow + 1));
   }
 }
 

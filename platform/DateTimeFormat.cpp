@@ -15,4 +15,8 @@ Text FormatDateTime(const LocalDateTime& t, const Text& timeSeparator) {
   return T(date) + two(t.hour) + timeSeparator + two(t.minute) + timeSeparator + two(t.second);
 }
 
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  return folder + PathSeparator() + name;
+}
+
 }  // namespace th

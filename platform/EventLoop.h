@@ -1,7 +1,8 @@
 #pragma once
 // The event loop as the logic sees it: the millisecond tick, message processing,
-// cross-thread calls and timers. Production runs it on Qt; tests run it in
-// virtual time, where time moves only while the loop waits.
+// cross-thread calls and timers. The tool runs it on Qt (Linux) or on a Win32
+// message loop (Windows); tests run it in virtual time, where time moves only
+// while the loop waits.
 #include <cstdint>
 #include <exception>
 #include <functional>

@@ -64,9 +64,9 @@ class LineList {
 
 // The three panes: receive log, download buffer 1 and download buffer 2.
 struct Panes {
-  LineList mmoRxTemp;
-  LineList mmoDown1;
-  LineList mmoDown2;
+  LineList receiveLog;
+  LineList download1;
+  LineList download2;
 };
 
 }  // namespace th

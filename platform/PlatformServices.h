@@ -13,6 +13,7 @@ namespace th {
 
 struct LocalDateTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  int utcOffsetMinutes = 0;  // local time less UTC, in minutes (east positive)
 };
 
 class PlatformServices {
@@ -48,12 +49,19 @@ class PlatformServices {
   // Creates one folder level. 0 or the error code (EEXIST or
   // ERROR_ALREADY_EXISTS when it exists).
   virtual int createDirectory(const std::string& path) = 0;
+  // Renames a file, replacing a file of the new name in one step (a reader
+  // sees the old content or the new, never a mix). 0 or the error code.
+  virtual int renameFile(const std::string& from, const std::string& to) = 0;
 };
 
 // The services of the system the tool runs on (per-OS file).
 std::unique_ptr<PlatformServices> MakeSystemServices();
 // The system's error code for a full disk (ENOSPC, ERROR_DISK_FULL).
 int DiskFullError();
+// The separator between a folder and a name ('/', '\\').
+char PathSeparator();
+// `folder`, the system's separator and `name`.
+std::string JoinPath(const std::string& folder, const std::string& name);
 
 // "yyyy-mm-dd hh:mm:ss" with the regional time separator in place of ":".
 Text FormatDateTime(const LocalDateTime& t, const Text& timeSeparator);

@@ -2,8 +2,7 @@
 
 #include <cstdio>
 
-#include "app/Tidehaul.h"
-#include "protocol/CommandLine.h"
+#include "platform/ScopeExit.h"
 
 namespace th {
 
@@ -14,69 +13,63 @@ Text LoggerClockText(const LocalDateTime& t) {
   return T(text);
 }
 
-bool ClockCommands::PROGRAM_COMMAND_TimeRead(std::int32_t nNo) {
-  RunState& rs = u_.rt.rs;
-  const Text command = u"#T" + LoggerId(u_, nNo) + u" R";
-  rs.Buff.clear();
-  std::int32_t TXCount = 0;
-  std::int32_t secCount = 0;
-  rs.RxTypeIndex = 0;
-  u_.receive.RxTypeMemoClear(rs.RxTypeIndex);
-  rs.Time_Out = 0;
+bool ClockCommands::readClock(const Text& loggerId) {
+  const Text command = u"#T" + loggerId + u" R";
+  in_.clearLastLine();
+  std::int32_t sent = 0;
+  std::int32_t shown = 0;
+  in_.routeTo(Route::ReceiveLog);
+  in_.clearPane(Route::ReceiveLog);
+  std::int32_t& steps = counter_.steps;
+  steps = 0;
   for (;;) {
-    if (rs.Time_Out > 50 || rs.Stop_Flag) {
+    if (steps > 50 || stop_.stopExchanges) {
       break;
     }
     // Sent at the first step and whenever the shown count catches up: every 3 s.
-    if (TXCount == secCount) {
-      u_.rt.port.write(command + u"\r\n");
-      u_.rt.view.setPanelText(2, command);
-      ++TXCount;
+    if (sent == shown) {
+      port_.write(command + u"\r\n");
+      view_.showSent(command);
+      ++sent;
     }
-    u_.waiter.delay(300);
-    ++rs.Time_Out;
-    secCount = rs.Time_Out / 10;
-    u_.rt.view.setPanelText(1, u"Time Reading-" + IntToText(secCount) + u"[sec]");
-    if (Contains(AsciiUpper(rs.Buff), u"READ")) {
+    waiter_.wait(300);
+    ++steps;
+    shown = steps / 10;
+    view_.showWait(u"Time Reading-" + IntToText(shown) + u"[sec]");
+    if (in_.lastLineHas(u"READ")) {
       break;
     }
   }
-  const bool result = Contains(AsciiUpper(rs.Buff), u"READ");
-  rs.Result = result;
-  rs.Buff.clear();
+  const bool result = in_.lastLineHas(u"READ");
+  in_.clearLastLine();
   return result;
 }
 
-bool ClockCommands::PROGRAM_COMMAND_TimeSetting(std::int32_t nNo) {
-  RunState& rs = u_.rt.rs;
-  const Device& d = u_.rt.device(nNo).DeviceSet;
-  struct ClearBuff {
-    Text& buff;
-    ~ClearBuff() { buff.clear(); }
-  };
+bool ClockCommands::setClock(const Text& loggerId, const Text& deviceName) {
   bool result = true;
-  rs.Buff.clear();
-  const ClearBuff clearAtEnd{rs.Buff};
-  rs.RxTypeIndex = 0;
-  u_.receive.RxTypeMemoClear(rs.RxTypeIndex);
+  in_.clearLastLine();
+  const OnScopeExit clearAtEnd([this] { in_.clearLastLine(); });
+  in_.routeTo(Route::ReceiveLog);
+  in_.clearPane(Route::ReceiveLog);
+  std::int32_t& steps = counter_.steps;
   for (;;) {
-    if (rs.Time_Out > 50 || rs.Stop_Flag) {
-      rs.LogMessage = d.DeviceName.text() + u" : " + u"DataLogger no answer -" + u_.log.NowText();
-      u_.rt.view.setPanelText(3, rs.LogMessage);
-      u_.log.SaveLog();
+    if (steps > 50 || stop_.stopExchanges) {
+      const Text entry = deviceName + u" : " + u"DataLogger no answer -" + log_.stamp();
+      view_.showFailure(entry);
+      log_.write(entry);
       result = false;
       break;
     }
-    if (rs.Time_Out > 20) {
-      const Text command = u"#T" + LoggerId(u_, nNo) + u" W " + LoggerClockText(u_.rt.sys.now());
-      u_.rt.port.write(command + u"\r\n");
-      u_.rt.view.setPanelText(2, command);
+    if (steps > 20) {
+      const Text command = u"#T" + loggerId + u" W " + LoggerClockText(clock_.now());
+      port_.write(command + u"\r\n");
+      view_.showSent(command);
       result = true;
     }
-    u_.waiter.delay(100);
-    ++rs.Time_Out;
-    u_.rt.view.setPanelText(1, u"Time Setting-" + IntToText(rs.Time_Out / 10) + u"[sec]");
-    if (Contains(rs.Buff, u"Set")) {
+    waiter_.wait(100);
+    ++steps;
+    view_.showWait(u"Time Setting-" + IntToText(steps / 10) + u"[sec]");
+    if (Contains(in_.lastLine(), u"Set")) {
       break;
     }
   }

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/Tidehaul.h"
+#include "platform/ScopeExit.h"
 #include "protocol/CommandLine.h"
 
 namespace th {
@@ -23,139 +23,118 @@ int ProgressPercent(std::int32_t received, std::int32_t size) {
   return static_cast<int>(percent);
 }
 
-bool ReadComplete(const RunState& rs) {
-  return std::int64_t{rs.FileSize} + 5 > std::int64_t{rs.FileSizeChk};
+bool ReadComplete(std::int32_t received, std::int32_t size) {
+  return std::int64_t{received} + 5 > std::int64_t{size};
 }
 
 }  // namespace
 
-bool FileCommands::PROGRAM_COMMAND_ALLDownFREAD(std::int32_t index, const Text& FNAME) {
-  (void)index;
-  RunState& rs = u_.rt.rs;
-  View& view = u_.rt.view;
-  rs.Buff.clear();
-  rs.FileSize = 0;
-  rs.LineCut = false;
-  u_.receive.RxTypeMemoClear(rs.RxTypeIndex);
+DeleteTargets DeleteTargetsOf(const Text& loggerId, std::int32_t kind) {
+  const Text& id = loggerId;
+  switch (kind) {
+    case 0:
+      return {u"PROG.TXT", {}};
+    case 1:
+      return {u"\\SL" + id + u"\\SL" + id + u"0.TXT", u"SL" + id + u"\\SL" + id + u"1.TXT"};
+    case 2:
+      return {u"\\SL" + id + u"\\CR" + id + u"0.TXT", u"SL" + id + u"\\CR" + id + u"1.TXT"};
+    case 3:
+      return {u"Sensor.TXT", {}};
+    default:
+      return {};
+  }
+}
 
-  const Text nSendMessage = u"fread " + FNAME;
+bool FileCommands::readFile(const Text& path, std::int32_t size) {
+  in_.clearLastLine();
+  const Text command = u"fread " + path;
   // A logger that echoes its commands sends this line first; it is no file data.
-  rs.ReadEcho = nSendMessage;
-  rs.EchoSize = 0;
-  const OnScopeExit noEcho([&] { rs.ReadEcho.clear(); });
-  WriteCommandLine(u_, nSendMessage);
-  view.setPanelText(2, nSendMessage);
-  rs.Time_Out = 0;
-  EventLoop& loop = u_.rt.loop;
-  const std::uint32_t start = loop.tick();
+  in_.beginRead(command);
+  in_.clearPane(in_.route());
+  const OnScopeExit noEcho([this] { in_.endRead(); });
+  WriteCommandLine(port_, command);
+  view_.showSent(command);
+  std::int32_t steps = 0;
+  const std::uint32_t start = waiter_.tick();
   bool cutShort = false;
   for (;;) {
-    if (rs.Time_Out > rs.FileSizeChk * 0.02 + 20 || rs.delay_stop_flg) {
+    if (steps > size * 0.02 + 20 || stop_.endWaits) {
       break;
     }
-    u_.waiter.delay(100);
-    if (rs.FileSizeChk == 0) {
+    waiter_.wait(100);
+    if (size == 0) {
       break;
     }
     // The limit above grows with the announced size; a logger that went
     // quiet or a device that went away must not keep the read waiting.
-    const std::uint32_t now = loop.tick();
-    const std::uint32_t quiet = std::min(now - start, now - rs.LastRxTick);
-    if (rs.LineLost || rs.LineCut || quiet >= kSilenceLimitMs) {
+    const std::uint32_t now = waiter_.tick();
+    const std::uint32_t quiet = std::min(now - start, now - in_.lastArrival());
+    if (line_.lost || in_.lineCut() || quiet >= kSilenceLimitMs) {
       cutShort = true;
       break;
     }
-    view.setProgressPosition(ProgressPercent(rs.FileSize, rs.FileSizeChk));
-    ++rs.Time_Out;
-    view.setPanelText(1, u"Fread " + FNAME + u"-" + IntToText(rs.Time_Out / 10) + u"[sec]");
-    if (ReadComplete(rs)) {
+    view_.setProgressPosition(ProgressPercent(in_.bytesCounted(), size));
+    ++steps;
+    view_.showWait(u"Fread " + path + u"-" + IntToText(steps / 10) + u"[sec]");
+    if (ReadComplete(in_.bytesCounted(), size)) {
       break;
     }
   }
-  const bool result = !cutShort && ReadComplete(rs);
-  rs.Result = result;
-  return result;
+  return !cutShort && ReadComplete(in_.bytesCounted(), size);
 }
 
-bool FileCommands::PROGRAM_COMMAND_DELTEFILE(std::int32_t index, std::int32_t Flag,
-                                             bool secondFile) {
-  RunState& rs = u_.rt.rs;
-  View& view = u_.rt.view;
-  rs.RxTypeIndex = 0;
+bool FileCommands::deleteFiles(const Text& loggerId, std::int32_t kind, std::int32_t progressMax,
+                               bool secondFile) {
+  in_.routeTo(Route::ReceiveLog);
   // A negative size is refused here, before anything is sent.
-  view.setProgressMax(rs.FileSizeChk);
-  rs.FileSize = 0;
-  rs.Buff.clear();
-  const bool result = FileNamesearch(index, Flag);
-  u_.waiter.delay(300);
+  view_.setProgressMax(progressMax);
+  in_.resetCount();
+  in_.clearLastLine();
+  const DeleteTargets targets = DeleteTargetsOf(loggerId, kind);
+  const bool result = !targets.first.empty();
+  waiter_.wait(300);
 
   Text lastLine;
   const OnScopeExit finish([&] {
-    view.setProgressPosition(0);
-    rs.Buff.clear();
+    view_.setProgressPosition(0);
+    in_.clearLastLine();
     if (!result) {
-      view.setPanelText(2, lastLine + u" ERROR ");
+      view_.showSent(lastLine + u" ERROR ");
     }
   });
   if (result) {
-    u_.terminal.PROGRAM_COMMAND_ROOT(index, false);
-    u_.waiter.delay(500);
-    u_.terminal.PROGRAM_COMMAND_ROOT(index, false);
-    u_.waiter.delay(500);
+    terminal_.changeToRoot(false);
+    waiter_.wait(500);
+    terminal_.changeToRoot(false);
+    waiter_.wait(500);
   }
   auto sendTwice = [&](const Text& line) {
     lastLine = line;
-    WriteCommandLine(u_, line);
-    view.setPanelText(2, line + u" Try1");
-    u_.waiter.delay(500);
-    WriteCommandLine(u_, line);
-    view.setPanelText(2, line + u" Try2");
-    u_.waiter.delay(500);
+    WriteCommandLine(port_, line);
+    view_.showSent(line + u" Try1");
+    waiter_.wait(500);
+    WriteCommandLine(port_, line);
+    view_.showSent(line + u" Try2");
+    waiter_.wait(500);
   };
-  switch (Flag) {
+  switch (kind) {
     case 0:
     case 3:
-      lastLine = u"DEL " + rs.FileNamesearch;
-      WriteCommandLine(u_, lastLine);
-      view.setPanelText(2, lastLine);
+      lastLine = u"DEL " + targets.first;
+      WriteCommandLine(port_, lastLine);
+      view_.showSent(lastLine);
       break;
     case 1:
     case 2:
-      sendTwice(u"DEL " + rs.FileNamesearch);
-      if (secondFile && !rs.FileNamesearch1.empty()) {
-        sendTwice(u"DEL \\" + rs.FileNamesearch1);
+      sendTwice(u"DEL " + targets.first);
+      if (secondFile && !targets.second.empty()) {
+        sendTwice(u"DEL \\" + targets.second);
       }
       break;
     default:
       break;
   }
   return result;
-}
-
-bool FileCommands::FileNamesearch(std::int32_t Index, std::int32_t Flag) {
-  RunState& rs = u_.rt.rs;
-  rs.FileNamesearch.clear();
-  rs.FileNamesearch1.clear();
-  const Text id = LoggerId(u_, Index);
-  switch (Flag) {
-    case 0:
-      rs.FileNamesearch = u"PROG.TXT";
-      break;
-    case 1:
-      rs.FileNamesearch = u"\\SL" + id + u"\\SL" + id + u"0.TXT";
-      rs.FileNamesearch1 = u"SL" + id + u"\\SL" + id + u"1.TXT";
-      break;
-    case 2:
-      rs.FileNamesearch = u"\\SL" + id + u"\\CR" + id + u"0.TXT";
-      rs.FileNamesearch1 = u"SL" + id + u"\\CR" + id + u"1.TXT";
-      break;
-    case 3:
-      rs.FileNamesearch = u"Sensor.TXT";
-      break;
-    default:
-      break;
-  }
-  return !rs.FileNamesearch.empty();
 }
 
 }  // namespace th

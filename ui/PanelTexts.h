@@ -6,7 +6,7 @@
 #include <array>
 #include <cstddef>
 
-#include "platform/View.h"
+#include "ui/WindowLayout.h"
 
 namespace th {
 

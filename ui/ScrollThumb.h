@@ -12,6 +12,7 @@ struct ScrollValues {
   std::int64_t max = 0;
   std::int64_t page = 0;
   std::int64_t pos = 0;
+  bool operator==(const ScrollValues& other) const = default;
 };
 
 // Where the system drew the thumb, in pixels along the bar from its start;

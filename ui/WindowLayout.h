@@ -12,6 +12,64 @@
 
 namespace th {
 
+// The settings fields the window fills when a job starts, by their element names.
+enum class Field {
+  lbeSelectedDeviceName,
+  clbLogID,
+  cbbPortno,
+  edtBaudrate,
+  edtParity,
+  edtStopbits,
+  edtModemNo,
+  clbModemType,
+  edtCommand1,
+  edtCallCmd,
+  edtDisconnect,
+  edtInterval,
+  edtDelay,
+  edtSaveFolder,
+  edtSaveFile1,
+  edtSaveFile2,
+};
+inline constexpr int kFieldCount = 16;
+
+enum class Check { ckbTidehaul, ckbSensorNoCheck, ckbDeleteData, ckbAppendData };
+inline constexpr int kCheckCount = 4;
+
+// What each field and check box shows of a device.
+struct FieldShows {
+  Field field;
+  Text DeviceDisplay::*text;
+};
+inline constexpr std::array<FieldShows, kFieldCount> kFieldShows{{
+    {Field::lbeSelectedDeviceName, &DeviceDisplay::name},
+    {Field::clbLogID, &DeviceDisplay::loggerId},
+    {Field::cbbPortno, &DeviceDisplay::port},
+    {Field::edtBaudrate, &DeviceDisplay::baudRate},
+    {Field::edtParity, &DeviceDisplay::parity},
+    {Field::edtStopbits, &DeviceDisplay::stopBits},
+    {Field::edtModemNo, &DeviceDisplay::modemNumber},
+    {Field::clbModemType, &DeviceDisplay::modemType},
+    {Field::edtCommand1, &DeviceDisplay::initCommand},
+    {Field::edtCallCmd, &DeviceDisplay::dialCommand},
+    {Field::edtDisconnect, &DeviceDisplay::hangupCommand},
+    {Field::edtInterval, &DeviceDisplay::intervalMinutes},
+    {Field::edtDelay, &DeviceDisplay::delayMinutes},
+    {Field::edtSaveFolder, &DeviceDisplay::saveFolder},
+    {Field::edtSaveFile1, &DeviceDisplay::dataFile1},
+    {Field::edtSaveFile2, &DeviceDisplay::dataFile2},
+}};
+struct CheckShows {
+  Check check;
+  bool DeviceDisplay::*value;
+};
+inline constexpr std::array<CheckShows, kCheckCount> kCheckShows{{
+    {Check::ckbTidehaul, &DeviceDisplay::scheduled},
+    {Check::ckbSensorNoCheck, &DeviceDisplay::secondFile},
+    {Check::ckbDeleteData, &DeviceDisplay::deleteAfter},
+    {Check::ckbAppendData, &DeviceDisplay::append},
+}};
+
 // A place in layout pixels, from the corner of what holds the element.
 struct LayoutBox {
   int x;
@@ -97,14 +155,22 @@ struct PanePlace {
   LayoutBox box;
 };
 inline constexpr std::array<PanePlace, kPaneCount> kPanePlaces{{
-    {"mmoDown1", &Panes::mmoDown1, {8, 318, 321, 129}},
-    {"mmoDown2", &Panes::mmoDown2, {335, 318, 329, 129}},
+    {"mmoDown1", &Panes::download1, {8, 318, 321, 129}},
+    {"mmoDown2", &Panes::download2, {335, 318, 329, 129}},
     // Lies beyond the right edge until the window is widened past 800 pixels.
-    {"mmoRxTemp", &Panes::mmoRxTemp, {800, 318, 240, 148}},
+    {"mmoRxTemp", &Panes::receiveLog, {800, 318, 240, 148}},
 }};
 
-// StatusBar1 along the bottom edge: panels of fixed width from the left.
+// StatusBar1 along the bottom edge: panels of fixed width from the left, and
+// what each shows: the run's stage, the wait in progress, the text last sent,
+// the line last received (or a failure).
 inline constexpr char kStatusBarName[] = "StatusBar1";
+inline constexpr int kPanelCount = 4;
+inline constexpr int kStagePanel = 0;
+inline constexpr int kWaitPanel = 1;
+inline constexpr int kSentPanel = 2;
+inline constexpr int kReceivedPanel = 3;
+inline constexpr int kFailurePanel = 3;
 inline constexpr int kStatusBarHeight = 19;
 inline constexpr std::array<int, kPanelCount> kStatusPanelWidths{100, 150, 200, 150};
 // Where panel i begins and ends, in layout pixels from the left edge.

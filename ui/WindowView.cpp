@@ -27,7 +27,16 @@ void WindowView::setProgressPosition(int position) {
   showProgress();
 }
 
-void WindowView::setBusyPointer(bool busy) {
+void WindowView::showDevice(const DeviceDisplay& device) {
+  for (const FieldShows& f : kFieldShows) {
+    setFieldText(f.field, device.*f.text);
+  }
+  for (const CheckShows& c : kCheckShows) {
+    setChecked(c.check, device.*c.value);
+  }
+}
+
+void WindowView::setBusy(bool busy) {
   if (busy == busy_) {
     return;
   }
@@ -35,9 +44,21 @@ void WindowView::setBusyPointer(bool busy) {
   showBusyPointer(busy);
 }
 
-void WindowView::setMsgText(const Text& text) {
+void WindowView::setPendingDevice(const Text& text) {
   msgText_ = text;
   showMsgText(text);
+}
+
+void WindowView::requestStart() {
+  if (onStart_) {
+    runGuarded(onStart_);
+  }
+}
+
+void WindowView::requestClose() {
+  if (onCloseRequest_) {
+    runGuarded(onCloseRequest_);
+  }
 }
 
 }  // namespace th

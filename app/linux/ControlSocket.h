@@ -12,8 +12,8 @@
 #include <string>
 #include <thread>
 
-#include "app/AppShell.h"
 #include "app/ControlFrame.h"
+#include "platform/ControlMessage.h"
 #include "platform/EventLoop.h"
 
 namespace th {

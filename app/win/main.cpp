@@ -4,11 +4,7 @@
 // 1.4.9"), runs the job and closes itself. The exit code is always 0. Closing
 // the window (the close button, or WM_CLOSE from another program) stops it:
 // a running job winds down first.
-#include <memory>
-
-#include "app/RunState.h"
-#include "app/Runtime.h"
-#include "app/Tidehaul.h"
+#include "app/Tool.h"
 #include "platform/LineList.h"
 #include "platform/win/WinApi.h"
 #include "platform/win/WinEventLoop.h"
@@ -28,25 +24,23 @@ void Run() {
 
   th::WinEventLoop loop;
   th::WinPlatformServices sys;
-  const auto rs = std::make_unique<th::RunState>();  // the settings table is half a megabyte
   th::Panes panes;
-  th::TfTidehaul window(panes, loop);
+  th::MainWindow window(panes, loop);
   th::SerialLinkPort port(loop, sys.executableDirectory());
-  th::Runtime rt{*rs, panes, loop, window, port, sys};
-  th::Tidehaul unit(rt);
+  th::Tool tool(loop, window, port, sys, panes);
 
-  window.setOnStart([&unit] { unit.shell.SpeedButton3Click(); });
-  window.setOnCloseRequest([&unit, &loop] {
-    bool CanClose = true;
-    unit.shell.FormCloseQuery(CanClose);
+  window.setOnStart([&tool] { tool.shell.onStartButton(); });
+  window.setOnCloseRequest([&tool, &loop] {
+    tool.shell.onCloseRequest();
     loop.quit();
   });
-  window.setOnCopyData([&unit](const th::ControlMessage& data) { unit.shell.WMCopyData(data); });
-  unit.shell.SetWindowCloser([&window] { window.close(); });
+  window.setOnCopyData(
+      [&tool](const th::ControlMessage& data) { tool.shell.onControlMessage(data); });
+  tool.shell.setWindowCloser([&window] { window.close(); });
 
-  unit.shell.FormCreate();
+  tool.shell.onCreate();
   window.show();
-  loop.post([&unit] { unit.shell.FormShow(); });
+  loop.post([&tool] { tool.shell.onFirstShow(); });
 
   loop.run();
   // Close the port while the logic it notifies still exists: a batch already

@@ -132,6 +132,10 @@ int DiskFullError() {
   return ENOSPC;
 }
 
+char PathSeparator() {
+  return '/';
+}
+
 std::string LinuxPlatformServices::executableDirectory() const {
   std::error_code ec;
   auto exe = std::filesystem::canonical("/proc/self/exe", ec);
@@ -145,7 +149,13 @@ LocalDateTime LinuxPlatformServices::now() const {
   const std::time_t t = std::time(nullptr);
   std::tm tm{};
   localtime_r(&t, &tm);
-  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+  return {tm.tm_year + 1900,
+          tm.tm_mon + 1,
+          tm.tm_mday,
+          tm.tm_hour,
+          tm.tm_min,
+          tm.tm_sec,
+          static_cast<int>(tm.tm_gmtoff / 60)};
 }
 
 bool LinuxPlatformServices::fileExists(const std::string& path) const {
@@ -227,6 +237,10 @@ int LinuxPlatformServices::syncFile(const std::string& path) {
     ::close(dir);
   }
   return 0;
+}
+
+int LinuxPlatformServices::renameFile(const std::string& from, const std::string& to) {
+  return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
 int LinuxPlatformServices::createDirectory(const std::string& path) {

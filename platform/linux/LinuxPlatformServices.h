@@ -31,6 +31,7 @@ class LinuxPlatformServices : public PlatformServices {
                  std::string& out) override;
   int syncFile(const std::string& path) override;
   int createDirectory(const std::string& path) override;
+  int renameFile(const std::string& from, const std::string& to) override;
 };
 
 }  // namespace th

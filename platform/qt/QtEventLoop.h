@@ -1,5 +1,5 @@
 #pragma once
-// The production event loop on Qt. Create it after the QApplication. Calls and
+// The tool's event loop on Linux, on Qt. Create it after the QApplication. Calls and
 // timers run on the thread that created it (the GUI thread); an exception that
 // escapes one goes to the handler, never through Qt's event dispatch.
 #include <QObject>

@@ -1,5 +1,5 @@
 #pragma once
-// The production event loop on Windows: a Win32 message loop on the thread
+// The tool's event loop on Windows: a Win32 message loop on the thread
 // that creates it. Posted calls and the event thread's synchronized calls
 // arrive as messages to a message-only window, timers are window timers, and
 // waits block in MsgWaitForMultipleObjectsEx. An exception that escapes a call

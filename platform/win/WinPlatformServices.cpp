@@ -119,6 +119,10 @@ int DiskFullError() {
   return ERROR_DISK_FULL;
 }
 
+char PathSeparator() {
+  return '\\';
+}
+
 std::string WinPlatformServices::executableDirectory() const {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
@@ -136,9 +140,25 @@ std::string WinPlatformServices::executableDirectory() const {
 }
 
 LocalDateTime WinPlatformServices::now() const {
+  // Local and universal time of one moment: their difference is the offset
+  // in force now, daylight saving included.
+  SYSTEMTIME utc{};
+  ::GetSystemTime(&utc);
   SYSTEMTIME t{};
-  ::GetLocalTime(&t);
-  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+  if (::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &t) == FALSE) {
+    ::GetLocalTime(&t);
+    utc = t;
+  }
+  FILETIME localFile{};
+  FILETIME utcFile{};
+  ::SystemTimeToFileTime(&t, &localFile);
+  ::SystemTimeToFileTime(&utc, &utcFile);
+  const auto ticks = [](const FILETIME& f) {
+    return static_cast<std::int64_t>((std::uint64_t{f.dwHighDateTime} << 32) | f.dwLowDateTime);
+  };
+  const std::int64_t offsetMinutes = (ticks(localFile) - ticks(utcFile)) / (600000000LL);
+  return {
+      t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, static_cast<int>(offsetMinutes)};
 }
 
 Text WinPlatformServices::timeSeparator() const {
@@ -243,6 +263,13 @@ int WinPlatformServices::syncFile(const std::string& path) {
     return error;
   }
   return ::FlushFileBuffers(file.h) == FALSE ? LastError() : 0;
+}
+
+int WinPlatformServices::renameFile(const std::string& from, const std::string& to) {
+  return ::MoveFileExW(win::WideFromAnsi(from).c_str(), win::WideFromAnsi(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == FALSE
+             ? LastError()
+             : 0;
 }
 
 int WinPlatformServices::createDirectory(const std::string& path) {

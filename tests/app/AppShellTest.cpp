@@ -10,8 +10,8 @@ namespace {
 
 // Start the tool as program entry does: create, show, run the loop.
 void StartAndRun(Rig& r) {
-  r.unit.shell.FormCreate();
-  r.loop.post([&] { r.unit.shell.FormShow(); });
+  r.tool.shell.onCreate();
+  r.loop.post([&] { r.tool.shell.onFirstShow(); });
   r.loop.run();
 }
 
@@ -32,7 +32,7 @@ void SendBytes(Rig& r, const std::vector<std::uint8_t>& bytes) {
   ControlMessage data;
   data.size = static_cast<std::uint32_t>(bytes.size());
   data.data = bytes.empty() ? nullptr : bytes.data();
-  r.unit.shell.WMCopyData(data);
+  r.tool.shell.onControlMessage(data);
 }
 
 void Send(Rig& r, std::u16string_view text) {
@@ -47,7 +47,7 @@ void At(Rig& r, std::uint32_t ms, std::function<void()> call) {
 // A direct-line device that never answers: its job opens the port, knocks for
 // about five seconds and gives up. Panel 0 then shows "COM<40 + n> Open".
 void DirectDevice(Rig& r, int n) {
-  Setup& s = r.rs.DeviceInfo.at(static_cast<std::size_t>(n));
+  Setup& s = r.device(n);
   s.DeviceSet.DeviceName.setBytes("Station " + std::to_string(n));
   s.DeviceSet.LogID.setBytes("01");
   s.PortSet.COMPORT.set(40 + n);
@@ -83,32 +83,29 @@ TEST(WaitTimer, ClosesAtTheEleventhTickWithoutANumber) {
   StartAndRun(r);
   EXPECT_EQ(r.view.history(0), Waiting(1, 11));
   EXPECT_EQ(r.now(), 11000u);
-  EXPECT_TRUE(r.rs.delay_stop_flg);
-  EXPECT_TRUE(r.rs.Stop_Flag);
+  EXPECT_TRUE(r.tool.stop.endWaits);
+  EXPECT_TRUE(r.tool.stop.stopExchanges);
   EXPECT_FALSE(r.loop.stalled());
-  EXPECT_EQ(r.rs.repeatCnt, 11);
-  EXPECT_EQ(r.rs.IndexNo, -1);
-  // No job ran: its variables keep their start values, and nothing was logged.
-  EXPECT_EQ(r.rs.RxTypeIndex, 0);
-  EXPECT_FALSE(r.rs.Connect_flg);
+  EXPECT_TRUE(r.tool.shell.runOver());
+  // No job ran: nothing was shown of a device, and nothing was logged.
+  EXPECT_FALSE(r.view.device().has_value());
+  EXPECT_EQ(r.tool.reception.route(), Route::ReceiveLog);
+  EXPECT_FALSE(r.tool.line.up);
   EXPECT_FALSE(std::filesystem::exists(r.dir.path() / "LogFile.Log"));
 }
 
-TEST(WaitTimer, FirstShowingTakesTheYearAndResetsTheCounters) {
+TEST(WaitTimer, FirstShowingTakesTheYear) {
   NullPort port;
   Rig r(port);
   r.sys.clock.year = 2031;
-  r.rs.repeatCnt = 5;
-  r.unit.shell.FormShow();
-  EXPECT_EQ(r.rs.NowYear, u"31");
-  EXPECT_EQ(r.rs.repeatCnt, 0);
-  EXPECT_EQ(r.rs.IndexNo, -1);
+  r.tool.shell.onFirstShow();
+  EXPECT_EQ(r.tool.receivePath.year(), u"31");
   r.sys.clock.year = 2007;
-  r.unit.shell.FormShow();
-  EXPECT_EQ(r.rs.NowYear, u"07");
+  r.tool.shell.onFirstShow();
+  EXPECT_EQ(r.tool.receivePath.year(), u"07");
 }
 
-TEST(WaitTimer, NumberIsPickedUpAtTheNextTickWithInitAndTheJob) {
+TEST(WaitTimer, NumberIsPickedUpAtTheNextTickWhichShowsTheDeviceAndRunsTheJob) {
   NullPort port;
   Rig r(port);
   DirectDevice(r, 7);
@@ -120,17 +117,16 @@ TEST(WaitTimer, NumberIsPickedUpAtTheNextTickWithInitAndTheJob) {
   EXPECT_EQ(panel0[1], "Waiting-2[Sec]");
   EXPECT_EQ(panel0.back(), "Waiting-11[Sec]");
   EXPECT_EQ(std::count(panel0.begin(), panel0.end(), "Waiting-11[Sec]"), 1);
-  // The third tick (at 3000) ran the job for record 7 after Init showed it.
+  // The third tick (at 3000) ran the job for record 7 after showing it.
   const auto opened = FirstShown(r, "COM47 Open");
   EXPECT_GE(opened, 3000);
   EXPECT_LT(opened, 3500);
   EXPECT_EQ(r.view.fieldText(Field::lbeSelectedDeviceName), u"Station 7");
   EXPECT_EQ(r.view.fieldText(Field::cbbPortno), u"COM47");
-  EXPECT_EQ(r.rs.IndexNo, 7);
-  EXPECT_EQ(r.rs.repeatCnt, 11);
+  EXPECT_TRUE(r.tool.shell.runOver());
   // The program closed in that same tick: no tick came after the job.
   EXPECT_EQ(FirstShown(r, "Waiting-11[Sec]"), static_cast<std::int64_t>(r.now()));
-  EXPECT_TRUE(r.rs.delay_stop_flg);
+  EXPECT_TRUE(r.tool.stop.endWaits);
   EXPECT_FALSE(r.loop.stalled());
 }
 
@@ -168,7 +164,7 @@ TEST(WaitTimer, MessageDuringTheJobOnlyChangesTheLabel) {
   At(r, 500, [&] { Send(r, u"7"); });
   At(r, 2500, [&] { Send(r, u"5"); });  // the job for 7 runs from 1000 for about 5 s
   StartAndRun(r);
-  EXPECT_EQ(r.view.msgText(), u"5");
+  EXPECT_EQ(r.view.pendingDevice(), u"5");
   EXPECT_TRUE(Shown(r, "COM47 Open"));
   EXPECT_FALSE(Shown(r, "COM45 Open"));
   EXPECT_EQ(r.view.fieldText(Field::lbeSelectedDeviceName), u"Station 7");
@@ -180,13 +176,13 @@ TEST(WaitTimer, CloseRequestWhileWaitingEndsTheRunWithoutAJob) {
   NullPort port;
   Rig r(port);
   DirectDevice(r, 7);
-  At(r, 3500, [&] { r.unit.shell.CloseMainWindow(); });
+  At(r, 3500, [&] { r.tool.shell.closeWindow(); });
   At(r, 3600, [&] { Send(r, u"7"); });
   StartAndRun(r);
   EXPECT_EQ(r.now(), 3500u);
   EXPECT_EQ(r.view.history(0), Waiting(1, 3));
-  EXPECT_TRUE(r.rs.delay_stop_flg);
-  EXPECT_TRUE(r.rs.Stop_Flag);
+  EXPECT_TRUE(r.tool.stop.endWaits);
+  EXPECT_TRUE(r.tool.stop.stopExchanges);
   EXPECT_FALSE(Shown(r, "COM47 Open"));
 }
 
@@ -195,27 +191,25 @@ TEST(WaitTimer, CloseRequestDuringTheJobWindsItDownAndTheFlagsStaySet) {
   Rig r(port);
   DirectDevice(r, 7);
   At(r, 500, [&] { Send(r, u"7"); });
-  At(r, 2000, [&] { r.unit.shell.CloseMainWindow(); });
+  At(r, 2000, [&] { r.tool.shell.closeWindow(); });
   // Whatever runs after the close still finds both flags set.
   std::vector<bool> seen;
-  At(r, 2001, [&] { seen.push_back(r.rs.delay_stop_flg && r.rs.Stop_Flag); });
+  At(r, 2001, [&] { seen.push_back(r.tool.stop.endWaits && r.tool.stop.stopExchanges); });
   StartAndRun(r);
   EXPECT_TRUE(Shown(r, "COM47 Open"));
   // The job's waits returned at once: the run ended right after the close.
   EXPECT_GE(r.now(), 2000u);
   EXPECT_LT(r.now(), 2300u);
-  EXPECT_TRUE(r.rs.delay_stop_flg);
-  EXPECT_TRUE(r.rs.Stop_Flag);
+  EXPECT_TRUE(r.tool.stop.endWaits);
+  EXPECT_TRUE(r.tool.stop.stopExchanges);
   for (const bool both : seen) {
     EXPECT_TRUE(both);
   }
   // A later tick or close leaves them set.
-  r.unit.shell.tmrSchDownTimer();
-  bool canClose = false;
-  r.unit.shell.FormCloseQuery(canClose);
-  EXPECT_TRUE(canClose);
-  EXPECT_TRUE(r.rs.delay_stop_flg);
-  EXPECT_TRUE(r.rs.Stop_Flag);
+  r.tool.shell.onTimerTick();
+  r.tool.shell.onCloseRequest();
+  EXPECT_TRUE(r.tool.stop.endWaits);
+  EXPECT_TRUE(r.tool.stop.stopExchanges);
 }
 
 TEST(WaitTimer, DeviceNumbersWithoutARecordCountLikeAnEmptyLabel) {
@@ -226,9 +220,8 @@ TEST(WaitTimer, DeviceNumbersWithoutARecordCountLikeAnEmptyLabel) {
     StartAndRun(r);
     EXPECT_EQ(r.view.history(0), Waiting(1, 11)) << ToUtf8(Text(text));
     EXPECT_EQ(r.now(), 11000u);
-    // Init showed nothing: the fields keep the window's initial contents.
+    // Nothing was shown: the fields keep the window's initial contents.
     EXPECT_EQ(r.view.fieldText(Field::cbbPortno), u"COM1");
-    EXPECT_EQ(r.rs.IndexNo, -1);
   }
 }
 
@@ -246,7 +239,7 @@ TEST(WaitTimer, MessageWithoutDigitsKeepsTheCounterRunning) {
   Rig r(port);
   At(r, 2500, [&] { Send(r, u"abcd5"); });
   StartAndRun(r);
-  EXPECT_EQ(r.view.msgText(), u"");
+  EXPECT_EQ(r.view.pendingDevice(), u"");
   EXPECT_EQ(r.view.history(0), Waiting(1, 11));
 }
 
@@ -254,12 +247,12 @@ TEST(WaitTimer, AFailingTickEndsTheProgramSilently) {
   NullPort port;
   Rig r(port);
   DirectDevice(r, 2);
-  r.rs.DeviceInfo[2].PortSet.Baudrate.setBytes("fast");  // not a number: the job raises
+  r.device(2).PortSet.Baudrate.setBytes("fast");  // not a number: the job raises
   At(r, 1500, [&] { Send(r, u"2"); });
   StartAndRun(r);
   EXPECT_EQ(r.now(), 2000u);
   EXPECT_TRUE(r.loop.quitRequested());
-  EXPECT_EQ(r.rs.repeatCnt, 11);
+  EXPECT_TRUE(r.tool.shell.runOver());
   EXPECT_EQ(r.view.history(0).back(), "COM42 Open");
   EXPECT_TRUE(r.view.history(3).empty());
   EXPECT_FALSE(std::filesystem::exists(r.dir.path() / "LogFile.Log"));
@@ -269,12 +262,12 @@ TEST(WaitTimer, TickDuringAJobStartedByHandStartsNoSecondJob) {
   NullPort port;
   Rig r(port);
   DirectDevice(r, 7);
-  r.unit.shell.FormCreate();
-  r.unit.shell.FormShow();
+  r.tool.shell.onCreate();
+  r.tool.shell.onFirstShow();
   Send(r, u"7");
-  r.unit.shell.SpeedButton3Click();  // runs the whole job; its waits pass several ticks
+  r.tool.shell.onStartButton();  // runs the whole job; its waits pass several ticks
   EXPECT_EQ(std::count(r.view.history(0).begin(), r.view.history(0).end(), "COM47 Open"), 1);
-  EXPECT_EQ(r.rs.repeatCnt, 11);
+  EXPECT_TRUE(r.tool.shell.runOver());
   EXPECT_FALSE(r.loop.quitRequested());
 }
 
@@ -304,7 +297,7 @@ TEST(ControlMessage, LabelTakesTheDigitsOfTheFirstFourCharacters) {
     NullPort port;
     Rig r(port);
     Send(r, c.text);
-    EXPECT_EQ(r.view.msgText(), c.label) << ToUtf8(Text(c.text));
+    EXPECT_EQ(r.view.pendingDevice(), c.label) << ToUtf8(Text(c.text));
   }
 }
 
@@ -312,26 +305,26 @@ TEST(ControlMessage, TextEndsAtTheZeroUnitOrTheEndOfTheData) {
   NullPort port;
   Rig r(port);
   // A null lpData gives an empty label.
-  r.view.setMsgText(u"-1");
-  r.unit.shell.WMCopyData(ControlMessage{});
-  EXPECT_EQ(r.view.msgText(), u"");
+  r.view.setPendingDevice(u"-1");
+  r.tool.shell.onControlMessage(ControlMessage{});
+  EXPECT_EQ(r.view.pendingDevice(), u"");
   // No zero unit: the data ends the text.
   SendBytes(r, Utf16(u"42", false));
-  EXPECT_EQ(r.view.msgText(), u"42");
+  EXPECT_EQ(r.view.pendingDevice(), u"42");
   // Units after the zero unit are not part of the text.
   auto bytes = Utf16(u"4");
   const auto tail = Utf16(u"9");
   bytes.insert(bytes.end(), tail.begin(), tail.end());
   SendBytes(r, bytes);
-  EXPECT_EQ(r.view.msgText(), u"4");
+  EXPECT_EQ(r.view.pendingDevice(), u"4");
   // A lone trailing byte is no unit.
   bytes = Utf16(u"56", false);
   bytes.push_back('7');
   SendBytes(r, bytes);
-  EXPECT_EQ(r.view.msgText(), u"56");
+  EXPECT_EQ(r.view.pendingDevice(), u"56");
   bytes = {'8'};
   SendBytes(r, bytes);
-  EXPECT_EQ(r.view.msgText(), u"");
+  EXPECT_EQ(r.view.pendingDevice(), u"");
 }
 
 TEST(ControlMessage, ReadsNoByteBeyondCbData) {
@@ -345,21 +338,21 @@ TEST(ControlMessage, ReadsNoByteBeyondCbData) {
   ControlMessage data;
   data.size = static_cast<std::uint32_t>(src.size());
   data.data = heap.get();
-  r.unit.shell.WMCopyData(data);
-  EXPECT_EQ(r.view.msgText(), u"81");
+  r.tool.shell.onControlMessage(data);
+  EXPECT_EQ(r.view.pendingDevice(), u"81");
   // A long text without a terminator is cut at four units.
   const auto many = Utf16(std::u16string(40000, u'9'), false);
   SendBytes(r, many);
-  EXPECT_EQ(r.view.msgText(), u"9999");
+  EXPECT_EQ(r.view.pendingDevice(), u"9999");
 }
 
-TEST(FindNumber, KeepsAsciiDigitsInOrder) {
-  EXPECT_EQ(FindNumber(u"a1b2"), u"12");
-  EXPECT_EQ(FindNumber(u"-1"), u"1");
-  EXPECT_EQ(FindNumber(u""), u"");
-  EXPECT_EQ(FindNumber(u"/:09"), u"09");  // the characters around the digits are not digits
-  EXPECT_EQ(FindNumber(u"\uFF10\u0660x"), u"");
-  EXPECT_EQ(FindNumber(u"0123456789"), u"0123456789");
+TEST(DigitsOf, KeepsAsciiDigitsInOrder) {
+  EXPECT_EQ(DigitsOf(u"a1b2"), u"12");
+  EXPECT_EQ(DigitsOf(u"-1"), u"1");
+  EXPECT_EQ(DigitsOf(u""), u"");
+  EXPECT_EQ(DigitsOf(u"/:09"), u"09");  // the characters around the digits are not digits
+  EXPECT_EQ(DigitsOf(u"\uFF10\u0660x"), u"");
+  EXPECT_EQ(DigitsOf(u"0123456789"), u"0123456789");
 }
 
 }  // namespace

@@ -10,10 +10,7 @@ namespace th::test {
 class EventLogTest : public ::testing::Test {
  protected:
   std::string log() const { return ReadWholeFile(r.dir.path() / "LogFile.Log"); }
-  void logLine(const Text& text) {
-    r.rs.LogMessage = text;
-    r.unit.log.SaveLog();
-  }
+  void logLine(const Text& text) { r.tool.log.write(text); }
   NullPort port;
   Rig r{port};
 };

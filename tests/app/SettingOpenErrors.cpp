@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "app/SettingsFile.h"
 #include "platform/Errors.h"
-#include "tests/support/NullPort.h"
-#include "tests/support/Rig.h"
+#include "tests/support/TestPlatform.h"
 
 namespace th::test {
 namespace {
@@ -22,16 +22,14 @@ class FailingOpen : public TestPlatform {
 }  // namespace
 
 void ExpectOpenErrorMessages(const std::vector<OpenErrorCase>& cases) {
-  NullPort port;
-  Rig r(port);
-  FailingOpen sys(r.dir.str());
-  Runtime rt{r.rs, r.panes, r.loop, r.view, port, sys};
-  Tidehaul unit(rt);
-  WriteWholeFile(r.dir.path() / "Setting.dat", "x");
+  TempDir dir;
+  FailingOpen sys(dir.str());
+  SettingsFile settings(sys);
+  WriteWholeFile(dir.path() / "Setting.dat", "x");
   for (const auto& c : cases) {
     sys.error = c.error;
     try {
-      unit.settings.SettingOpen();
+      settings.load();
       ADD_FAILURE() << "no error for " << c.error;
     } catch (const EInOutError& e) {
       EXPECT_STREQ(e.what(), c.message);

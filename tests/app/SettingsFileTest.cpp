@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/Errors.h"
 #include "tests/support/NullPort.h"
 #include "tests/support/Rig.h"
@@ -17,8 +19,9 @@ std::string Pattern(std::size_t size) {
   return bytes;
 }
 
-std::string TableBytes(const RunState& rs) {
-  return {reinterpret_cast<const char*>(rs.DeviceInfo.data()), kSettingsFileSize};
+// The whole table: the records lie one after the other.
+std::string TableBytes(Rig& r) {
+  return {reinterpret_cast<const char*>(&r.device(0)), kSettingsFileSize};
 }
 
 class SettingOpenTest : public ::testing::Test {
@@ -29,39 +32,39 @@ class SettingOpenTest : public ::testing::Test {
 };
 
 TEST_F(SettingOpenTest, NoFileLeavesTheTableZeroAndRaisesNothing) {
-  EXPECT_NO_THROW(r.unit.settings.SettingOpen());
-  EXPECT_EQ(TableBytes(r.rs), std::string(kSettingsFileSize, '\0'));
+  EXPECT_NO_THROW(r.tool.settings.load());
+  EXPECT_EQ(TableBytes(r), std::string(kSettingsFileSize, '\0'));
   EXPECT_FALSE(std::filesystem::exists(r.dir.path() / "Setting.dat"));  // never created
 }
 
 TEST_F(SettingOpenTest, ExactFileIsLoadedByteForByte) {
   const std::string bytes = Pattern(kSettingsFileSize);
   write(bytes);
-  r.unit.settings.SettingOpen();
-  EXPECT_EQ(TableBytes(r.rs), bytes);
+  r.tool.settings.load();
+  EXPECT_EQ(TableBytes(r), bytes);
   EXPECT_EQ(ReadWholeFile(r.dir.path() / "Setting.dat"), bytes);  // the tool writes nothing
 }
 
 TEST_F(SettingOpenTest, LongerFileLoadsItsFirst498780Bytes) {
   const std::string bytes = Pattern(kSettingsFileSize + 1000);
   write(bytes);
-  EXPECT_NO_THROW(r.unit.settings.SettingOpen());
-  EXPECT_EQ(TableBytes(r.rs), bytes.substr(0, kSettingsFileSize));
+  EXPECT_NO_THROW(r.tool.settings.load());
+  EXPECT_EQ(TableBytes(r), bytes.substr(0, kSettingsFileSize));
 }
 
 TEST_F(SettingOpenTest, ShortFileLoadsWhatItHasThenRaisesReadBeyondEnd) {
   for (const std::size_t size :
        {kSettingsFileSize - 1, std::size_t{1956 * 3 + 10}, std::size_t{0}}) {
-    r.rs.DeviceInfo = DeviceTable{};
+    std::memset(static_cast<void*>(&r.device(0)), 0, kSettingsFileSize);
     const std::string bytes = Pattern(size);
     write(bytes);
     try {
-      r.unit.settings.SettingOpen();
+      r.tool.settings.load();
       ADD_FAILURE() << "no error for " << size << " bytes";
     } catch (const EInOutError& e) {
       EXPECT_STREQ(e.what(), "Read beyond end of file");
     }
-    const std::string table = TableBytes(r.rs);
+    const std::string table = TableBytes(r);
     EXPECT_EQ(table.substr(0, size), bytes) << size;
     EXPECT_EQ(table.substr(size), std::string(kSettingsFileSize - size, '\0')) << size;
   }
@@ -74,7 +77,7 @@ TEST_F(SettingOpenTest, ReadOnlyFileIsAccessDenied) {
   write(Pattern(kSettingsFileSize));
   std::filesystem::permissions(r.dir.path() / "Setting.dat", std::filesystem::perms::owner_read);
   try {
-    r.unit.settings.SettingOpen();
+    r.tool.settings.load();
     ADD_FAILURE() << "no error";
   } catch (const EInOutError& e) {
     EXPECT_STREQ(e.what(), "File access denied");
@@ -85,8 +88,8 @@ TEST(SettingOpenAtStart, ShortFileIsLoggedAndEndsTheRunAtOnce) {
   NullPort port;
   Rig r(port);
   WriteWholeFile(r.dir.path() / "Setting.dat", Pattern(kSettingsFileSize - 1));
-  r.unit.shell.FormCreate();
-  r.loop.post([&] { r.unit.shell.FormShow(); });
+  r.tool.shell.onCreate();
+  r.loop.post([&] { r.tool.shell.onFirstShow(); });
   r.loop.run();
   EXPECT_EQ(r.now(), 0u);
   EXPECT_TRUE(r.view.history(0).empty());  // no tick came

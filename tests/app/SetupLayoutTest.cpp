@@ -154,21 +154,23 @@ TEST(SetupLayout, LengthAboveTheCapacityIsClamped) {
   EXPECT_EQ(t.DeviceSet.LogID.text(), u"15");
 }
 
-class InitTest : public ::testing::Test {
+class ShowDevice : public ::testing::Test {
  protected:
   NullPort port;
   Rig r{port};
-  th::Setup& record(int n) { return r.rs.DeviceInfo.at(static_cast<std::size_t>(n)); }
+  th::Setup& record(int n) { return r.device(n); }
+  // The window shows a device's record as a job starts.
+  void show(int n) { r.view.showDevice(r.tool.settings.display(n)); }
 };
 
-TEST_F(InitTest, ShowsTheDocumentedExample) {
+TEST_F(ShowDevice, ShowsTheDocumentedExample) {
   th::Setup& s = record(3);
   s.DeviceSet.DeviceName.setBytes("Station 4");
   s.DeviceSet.LogID.setBytes("01");
   s.PortSet.COMPORT.set(12);
   s.PortSet.Baudrate.setBytes("9600");
   s.ScheduleSet.intervalMin.set(30);
-  r.unit.settings.Init(3);
+  show(3);
   EXPECT_EQ(r.view.fieldText(Field::lbeSelectedDeviceName), u"Station 4");
   EXPECT_EQ(r.view.fieldText(Field::clbLogID), u"01");
   EXPECT_EQ(r.view.fieldText(Field::cbbPortno), u"COM12");
@@ -179,9 +181,9 @@ TEST_F(InitTest, ShowsTheDocumentedExample) {
   EXPECT_EQ(r.view.fieldText(Field::clbModemType), u"");
 }
 
-TEST_F(InitTest, ShowsEveryFieldOfAFullRecord) {
+TEST_F(ShowDevice, ShowsEveryFieldOfAFullRecord) {
   record(9) = FullRecord().setup();
-  r.unit.settings.Init(9);
+  show(9);
   EXPECT_EQ(r.view.fieldText(Field::lbeSelectedDeviceName), T(std::string(100, 'N')));
   EXPECT_EQ(r.view.fieldText(Field::clbLogID), u"15");
   EXPECT_EQ(r.view.fieldText(Field::cbbPortno), u"COM12");
@@ -202,38 +204,30 @@ TEST_F(InitTest, ShowsEveryFieldOfAFullRecord) {
   EXPECT_EQ(r.view.fieldText(Field::edtSaveFolder), T(std::string(250, 'P')));
   EXPECT_EQ(r.view.fieldText(Field::edtSaveFile1), u"CR000");
   EXPECT_EQ(r.view.fieldText(Field::edtSaveFile2), u"CR001");
-  EXPECT_EQ(r.rs.IndexNo, 0);  // no run state changes
 }
 
-TEST_F(InitTest, PortZeroAndNegativeInterval) {
+TEST_F(ShowDevice, PortZeroAndNegativeInterval) {
   record(0).ScheduleSet.intervalMin.set(-1);
-  r.unit.settings.Init(0);
+  show(0);
   EXPECT_EQ(r.view.fieldText(Field::cbbPortno), u"COM0");
   EXPECT_EQ(r.view.fieldText(Field::edtInterval), u"-1");
 }
 
-TEST_F(InitTest, NumbersWithoutARecordShowNothing) {
-  for (const int n : {-1, 255, 9999, -5}) {
-    r.unit.settings.Init(n);
-    EXPECT_EQ(r.view.fieldText(Field::cbbPortno), u"COM1") << n;
-  }
-}
-
-TEST_F(InitTest, CommunicationTypeComesFromTheNameExactly) {
+TEST_F(ShowDevice, CommunicationTypeComesFromTheNameExactly) {
   const struct {
     const char* name;
-    std::int32_t type;
+    LineType type;
   } cases[] = {
-      {"Direct", 0},  {"H316k", 1},   {"JX070", 2}, {"N-Tarsel", 3}, {"B/T(QM515)", 4}, {"etc", 5},
-      {"TWX-314", 6}, {"TCP/IP", -1}, {"", -1},     {"direct", -1},  {"Direct ", -1},   {"ETC", -1},
+      {"Direct", LineType::Direct},    {"H316k", LineType::Modem},      {"JX070", LineType::Modem},
+      {"N-Tarsel", LineType::Modem},   {"B/T(QM515)", LineType::Modem}, {"etc", LineType::Modem},
+      {"TWX-314", LineType::LteModem}, {"TCP/IP", LineType::Unknown},   {"", LineType::Unknown},
+      {"direct", LineType::Unknown},   {"Direct ", LineType::Unknown},  {"ETC", LineType::Unknown},
   };
   for (const auto& c : cases) {
     record(4).ModemSet.ModemType.setBytes(c.name);
     record(4).DeviceSet.Communication.set(0);  // the number field is not consulted
-    EXPECT_EQ(r.unit.settings.MdoemTypeFind(4), c.type) << c.name;
+    EXPECT_EQ(r.tool.settings.job(4).link.type, c.type) << c.name;
   }
-  EXPECT_EQ(r.unit.settings.MdoemTypeFind(255), SettingsFile::kNoType);
-  EXPECT_EQ(r.unit.settings.MdoemTypeFind(-1), SettingsFile::kNoType);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 
 using Strings = std::vector<std::string>;
 
-Strings LinesOf(const DataFileWriter::StringList& list) {
+Strings LinesOf(const DataFileWriter::WriteList& list) {
   Strings lines;
   for (const auto& l : list.lines) {
     lines.emplace_back(l.text);
@@ -20,8 +20,8 @@ Strings LinesOf(const DataFileWriter::StringList& list) {
   return lines;
 }
 
-DataFileWriter::StringList ListOf(const Strings& lines) {
-  DataFileWriter::StringList list;
+DataFileWriter::WriteList ListOf(const Strings& lines) {
+  DataFileWriter::WriteList list;
   for (const auto& l : lines) {
     list.addOwned(l);
   }
@@ -38,8 +38,8 @@ class Writer : public ::testing::Test {
     }
   }
   bool Save(DataFileWriter::SaveReport* report = nullptr) {
-    return r.unit.writer.FileSave(down1, down2, true, "A.TXT", "B.TXT", folder, "A_unpaired.TXT",
-                                  report);
+    return r.tool.writer.save(down1, down2, true, "A.TXT", "B.TXT", folder, "A_unpaired.TXT",
+                              report);
   }
   bool Save(bool* both) {
     DataFileWriter::SaveReport report;
@@ -77,7 +77,7 @@ TEST_F(Writer, RewritesWhenNotAppending) {
   fs::create_directory(folder);
   WriteWholeFile(fs::path(folder) / "A.TXT", "old\r\n");
   Fill(down1, {"24-1"});
-  EXPECT_TRUE(r.unit.writer.FileSave(down1, down2, false, "A.TXT", "B.TXT", folder));
+  EXPECT_TRUE(r.tool.writer.save(down1, down2, false, "A.TXT", "B.TXT", folder));
   EXPECT_EQ(A(), "24-1\r\n");
 }
 
@@ -106,8 +106,8 @@ TEST_F(Writer, LongLinesAreHeldForTheNextShortOneAndLeftoversKept) {
   const std::string l200(200, 'c');
   const std::string l1024(1024, 'd');
   Fill(down1, {l1100, l1030, l200, "24-SD held stays held", "e", l1024});
-  DataFileWriter::StringList list;
-  r.unit.writer.UnionFileSave(down1, down2, list);
+  DataFileWriter::WriteList list;
+  r.tool.writer.buildList(down1, down2, list);
   // Held text after the last line is kept as a line of its own.
   EXPECT_EQ(LinesOf(list), (Strings{l1100 + l1030 + l200, "e", l1024}));
   EXPECT_TRUE(Save());
@@ -116,16 +116,16 @@ TEST_F(Writer, LongLinesAreHeldForTheNextShortOneAndLeftoversKept) {
 
 TEST_F(Writer, ALineLongerThanAPaneHandsOverIsLeftOutNotCut) {
   Fill(down1, {std::string(5000, 'x'), "24-1", std::string(4096, 'y'), "24-2"});
-  DataFileWriter::StringList list;
-  r.unit.writer.UnionFileSave(down1, down2, list);
+  DataFileWriter::WriteList list;
+  r.tool.writer.buildList(down1, down2, list);
   // 4096 characters are still handed over whole, and held as before.
   EXPECT_EQ(LinesOf(list), (Strings{"24-1", std::string(4096, 'y') + "24-2"}));
 }
 
 TEST_F(Writer, PlainLinesAreNotCopiedIntoTheList) {
   Fill(down1, {"24-1", "24-2", std::string(1100, 'h'), "24-3"});
-  DataFileWriter::StringList list;
-  r.unit.writer.UnionFileSave(down1, down2, list);
+  DataFileWriter::WriteList list;
+  r.tool.writer.buildList(down1, down2, list);
   EXPECT_EQ(LinesOf(list), (Strings{"24-1", "24-2", std::string(1100, 'h') + "24-3"}));
   // Only the composed line is stored; the others point into the pane.
   EXPECT_EQ(list.owned.size(), 1u);
@@ -136,8 +136,7 @@ TEST_F(Writer, ListLinesOf4096OrMoreAreHeldWhenWriting) {
   const std::string big(4096, 'x');
   const std::string under(4095, 'y');
   fs::create_directory(folder);
-  EXPECT_TRUE(r.unit.writer.UnionFileSaveNumberOne(ListOf({big, big, "s", under, big}), "A.TXT",
-                                                   folder, true));
+  EXPECT_TRUE(r.tool.writer.writeFile(ListOf({big, big, "s", under, big}), "A.TXT", folder, true));
   EXPECT_EQ(A(), big + big + "s\r\n" + under + "\r\n" + big + "\r\n");
 }
 
@@ -199,8 +198,8 @@ TEST_F(Writer, SavePathNamingAFileFails) {
 
 TEST_F(Writer, EmptyNameAndTrailingSlash) {
   fs::create_directory(folder);
-  EXPECT_FALSE(r.unit.writer.UnionFileSaveNumberOne(ListOf({"24-1"}), "", folder, true));
-  EXPECT_TRUE(r.unit.writer.UnionFileSaveNumberOne(ListOf({"24-1"}), "C.TXT", folder + "/", true));
+  EXPECT_FALSE(r.tool.writer.writeFile(ListOf({"24-1"}), "", folder, true));
+  EXPECT_TRUE(r.tool.writer.writeFile(ListOf({"24-1"}), "C.TXT", folder + "/", true));
   EXPECT_EQ(ReadWholeFile(fs::path(folder) / "C.TXT"), "24-1\r\n");
 }
 
@@ -275,8 +274,8 @@ TEST_F(Join, FilterAndHoldsAreDecidedOnTheBufferOneLine) {
   const std::string long1(1030, 'c');
   Fill(down1, {at(4) + long1, at(5) + ",5"});
   Fill(down2, {at(4) + ",x", at(5) + ",y"});
-  DataFileWriter::StringList list;
-  r.unit.writer.UnionFileSave(down1, down2, list);
+  DataFileWriter::WriteList list;
+  r.tool.writer.buildList(down1, down2, list);
   EXPECT_EQ(LinesOf(list), (Strings{at(4) + long1 + ",x" + at(5) + ",5,y"}));
   ASSERT_EQ(list.lines.size(), 1u);
   EXPECT_EQ(list.lines[0].ownLength, at(4).size() + long1.size() + at(5).size() + 2);

@@ -78,7 +78,7 @@ TEST_F(Fetch, ASecondJobSavesOnlyWhatItReceived) {
   f.logger.mute.insert("dir");
   Run();
   // Buffer 1 still shows the first job's lines; they were saved once.
-  EXPECT_EQ(f.rig.panes.mmoDown1.count(), 30u);
+  EXPECT_EQ(f.rig.panes.download1.count(), 30u);
   EXPECT_EQ(f.dataFile("A.TXT"), DataLines(30));
   EXPECT_EQ(f.dataFile("B.TXT"), DataLines(30));
 }
@@ -166,7 +166,7 @@ TEST_F(Fetch, ALineThatNeverEndsStopsGrowingAndKeepsTheFiles) {
   Run();
   ExpectKeptAndClosed();
   EXPECT_EQ(f.dataFile("A.TXT"), DataLines(2));
-  EXPECT_LE(f.rig.rs.BuffTemp.size(), ReceivePath::kMaxLine);
+  EXPECT_LE(f.rig.tool.reception.partialLine().size(), ReceivePath::kMaxLine);
   EXPECT_EQ(f.logFile(), Entry("line of more than 1048576 characters in \\SL01\\SL010.TXT"));
 }
 

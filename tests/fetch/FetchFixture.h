@@ -24,7 +24,7 @@ inline std::size_t CountPrefix(const Lines& lines, const std::string& prefix) {
 class Fetch : public ::testing::Test {
  protected:
   Fetch() { f.logger.files[kFirst] = DataLines(30); }
-  void Run() { f.rig.unit.fetch.LastDownLoad(kDev); }
+  void Run() { f.rig.tool.fetch.fetch(f.settings(), report); }
   std::string Entry(const std::string& what) const {
     return "Station 4 : File fetch incomplete, " + what +
            ", logger files kept -2024-05-06 14:05:31\r\n";
@@ -39,6 +39,7 @@ class Fetch : public ::testing::Test {
     EXPECT_TRUE(f.logger.files.count(kFirst));
   }
   FetchRig f;
+  JobReport report;
 };
 
 }  // namespace th::test

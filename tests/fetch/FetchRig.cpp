@@ -6,8 +6,8 @@ namespace th::test {
 
 FetchRig::FetchRig() {
   port.open();
-  rig.rs.Connect_flg = true;
-  rig.rs.NowYear = u"24";
+  rig.tool.line.up = true;
+  rig.tool.receivePath.setYear(u"24");
   Setup& d = device();
   Set(d.DeviceSet.DeviceName, "Station 4");
   Set(d.DeviceSet.LogID, "01");

@@ -21,7 +21,8 @@ struct FetchRig {
   static void Set(ShortString<N>& field, const std::string& value) {
     field.setBytes(value);
   }
-  Setup& device() { return rig.rs.DeviceInfo[kDevice]; }
+  Setup& device() { return rig.device(kDevice); }
+  FetchSettings settings() const { return rig.job(kDevice).fetch; }
   std::string dataDir() const { return rig.dir.str() + "/data"; }
   std::string dataFile(const std::string& name) const;
   std::string logFile() const;

@@ -7,7 +7,6 @@ namespace th::test {
 namespace {
 
 using Lines = std::vector<std::string>;
-constexpr int kDev = FetchRig::kDevice;
 constexpr std::uint64_t Step(std::uint64_t ms) {
   return ms + 1;
 }
@@ -16,11 +15,8 @@ const std::string kPath = "\\SL01\\SL010.TXT";
 
 class FileRead : public ::testing::Test {
  protected:
-  FileRead() { f.rig.rs.RxTypeIndex = 1; }
-  bool Read(std::int32_t size) {
-    f.rig.rs.FileSizeChk = size;
-    return f.rig.unit.files.PROGRAM_COMMAND_ALLDownFREAD(kDev, kFile);
-  }
+  FileRead() { f.rig.tool.reception.routeTo(Route::Download1); }
+  bool Read(std::int32_t size) { return f.rig.tool.files.readFile(kFile, size); }
   FetchRig f;
 };
 
@@ -28,7 +24,7 @@ TEST_F(FileRead, CompleteFileEndsOnTheFirstStepAtMostFourBytesShort) {
   const std::string content = DataLines(40);
   f.logger.files[kPath] = content;
   f.logger.stopAfter[kPath] = content.size() - 4;
-  f.rig.panes.mmoDown1.append("stale");
+  f.rig.panes.download1.append("stale");
   f.logger.bytesPer10Ms = 100000;
   EXPECT_TRUE(Read(static_cast<std::int32_t>(content.size())));
   EXPECT_EQ(f.writes(), Lines{"0 fread \\SL01\\SL010.TXT\r\n"});
@@ -36,11 +32,10 @@ TEST_F(FileRead, CompleteFileEndsOnTheFirstStepAtMostFourBytesShort) {
   EXPECT_EQ(f.rig.view.history(1), Lines{"Fread \\SL01\\SL010.TXT-0[sec]"});
   EXPECT_EQ(f.rig.now(), Step(100));
   EXPECT_EQ(f.rig.view.progressPosition(), 100);
-  EXPECT_EQ(f.rig.rs.FileSize, static_cast<std::int32_t>(content.size() - 4));
-  EXPECT_TRUE(f.rig.rs.Result);
+  EXPECT_EQ(f.rig.tool.reception.bytesCounted(), static_cast<std::int32_t>(content.size() - 4));
   // The last line lacks its CR: it stays under assembly, outside the buffer.
-  EXPECT_EQ(f.rig.panes.mmoDown1.count(), 39u);
-  EXPECT_EQ(f.rig.panes.mmoDown1.raw(0), "24-05-06 00:00:00,1.25,-3.50");
+  EXPECT_EQ(f.rig.panes.download1.count(), 39u);
+  EXPECT_EQ(f.rig.panes.download1.raw(0), "24-05-06 00:00:00,1.25,-3.50");
 }
 
 TEST_F(FileRead, FiveBytesShortGivesUpAfterTwentyPlusTwoPercentSteps) {
@@ -52,8 +47,7 @@ TEST_F(FileRead, FiveBytesShortGivesUpAfterTwentyPlusTwoPercentSteps) {
   EXPECT_EQ(f.rig.view.history(1).size(), 41u);
   EXPECT_EQ(f.rig.view.history(1).back(), "Fread \\SL01\\SL010.TXT-4[sec]");
   EXPECT_EQ(f.rig.view.progressPosition(), 100);  // 99.5 rounds to the even 100
-  EXPECT_FALSE(f.rig.rs.Result);
-  EXPECT_EQ(f.lines().size(), 1u);  // never repeated
+  EXPECT_EQ(f.lines().size(), 1u);                // never repeated
 }
 
 TEST_F(FileRead, SilenceOfTenSecondsEndsAReadWhoseLimitIsDays) {
@@ -62,8 +56,8 @@ TEST_F(FileRead, SilenceOfTenSecondsEndsAReadWhoseLimitIsDays) {
   // The bytes came 30 ms after the command; the step that first sees ten
   // seconds of silence after them ends the read.
   EXPECT_EQ(f.rig.now(), 100 * Step(100));
-  EXPECT_EQ(f.rig.rs.FileSize, 300);
-  EXPECT_EQ(f.rig.panes.mmoDown1.count(), 10u);
+  EXPECT_EQ(f.rig.tool.reception.bytesCounted(), 300);
+  EXPECT_EQ(f.rig.panes.download1.count(), 10u);
 }
 
 TEST_F(FileRead, AHangUpEndsTheReadAtTheNextStep) {
@@ -71,7 +65,6 @@ TEST_F(FileRead, AHangUpEndsTheReadAtTheNextStep) {
   f.port.hangUp(250);
   EXPECT_FALSE(Read(1000));
   EXPECT_EQ(f.rig.now(), 3 * Step(100));
-  EXPECT_FALSE(f.rig.rs.Result);
 }
 
 TEST_F(FileRead, ProgressRoundsHalvesToEven) {
@@ -92,54 +85,60 @@ TEST_F(FileRead, ProgressRoundsHalvesToEven) {
 TEST_F(FileRead, SizeZeroOrUnusableEndsAfterOneStepTrue) {
   for (const std::int32_t size : {0, -1}) {
     FetchRig g;
-    g.rig.rs.RxTypeIndex = 1;
+    g.rig.tool.reception.routeTo(Route::Download1);
     g.logger.files[kPath] = DataLines(3);
     g.logger.bytesPer10Ms = 29;
-    g.rig.rs.FileSizeChk = size;
-    EXPECT_TRUE(g.rig.unit.files.PROGRAM_COMMAND_ALLDownFREAD(kDev, kFile)) << size;
+    EXPECT_TRUE(g.rig.tool.files.readFile(kFile, size)) << size;
     EXPECT_EQ(g.rig.now(), Step(100)) << size;
     // Only what arrived within that one step is kept.
-    EXPECT_EQ(g.rig.panes.mmoDown1.count(), 3u) << size;
+    EXPECT_EQ(g.rig.panes.download1.count(), 3u) << size;
   }
 }
 
 TEST_F(FileRead, LinesWithoutDashAreNotKeptButCount) {
   f.logger.files[kPath] = "12.5\r\n13.5\r\n";
   EXPECT_TRUE(Read(12));
-  EXPECT_EQ(f.rig.panes.mmoDown1.count(), 0u);
-  EXPECT_EQ(f.rig.rs.FileSize, 12);
+  EXPECT_EQ(f.rig.panes.download1.count(), 0u);
+  EXPECT_EQ(f.rig.tool.reception.bytesCounted(), 12);
 }
 
 TEST_F(FileRead, BufferTwoWhenRoutedThere) {
-  f.rig.rs.RxTypeIndex = 2;
-  f.rig.panes.mmoDown2.append("stale");
+  f.rig.tool.reception.routeTo(Route::Download2);
+  f.rig.panes.download2.append("stale");
   f.logger.files[kPath] = DataLines(2);
   EXPECT_TRUE(Read(58));
-  EXPECT_EQ(f.rig.panes.mmoDown2.count(), 2u);
-  EXPECT_EQ(f.rig.panes.mmoDown1.count(), 0u);
+  EXPECT_EQ(f.rig.panes.download2.count(), 2u);
+  EXPECT_EQ(f.rig.panes.download1.count(), 0u);
 }
 
 TEST_F(FileRead, StopFlagEndsTheReadAtItsNextTest) {
   f.logger.files[kPath] = std::string(1000, 'x');
   f.logger.bytesPer10Ms = 10;
-  f.rig.loop.startTimer(250, false, [&] { f.rig.rs.delay_stop_flg = true; });
+  f.rig.loop.startTimer(250, false, [&] { f.rig.tool.stop.endWaits = true; });
   EXPECT_FALSE(Read(1000));
   // The wait in progress returns at once; the step still counts.
   EXPECT_LT(f.rig.now(), 3 * Step(100));
-  EXPECT_EQ(f.rig.rs.Time_Out, 3);
+  EXPECT_EQ(f.rig.view.history(1).size(), 3u);
 }
 
 class Delete : public ::testing::Test {
  protected:
+  // Bytes that came before the delete, counted as a read counts them.
+  void Arrived(std::size_t bytes) {
+    f.port.deliver(std::string(bytes, 'x'));
+    f.rig.loop.processPendingMessages();
+  }
+  bool DeleteFiles(std::int32_t kind, std::int32_t progressMax) {
+    return f.rig.tool.files.deleteFiles(u"01", kind, progressMax);
+  }
   FetchRig f;
 };
 
 TEST_F(Delete, FlagOneSendsTwoRootLinesAndFourDeleteLinesFiveHundredMsApart) {
-  f.rig.rs.FileSizeChk = 5310;
-  f.rig.rs.FileSize = 77;
-  f.rig.rs.RxTypeIndex = 1;
+  Arrived(77);
+  f.rig.tool.reception.routeTo(Route::Download1);
   f.rig.view.setProgressPosition(64);
-  EXPECT_TRUE(f.rig.unit.files.PROGRAM_COMMAND_DELTEFILE(kDev, 1));
+  EXPECT_TRUE(DeleteFiles(1, 5310));
   const auto t = [](std::uint64_t ms) { return std::to_string(ms) + " "; };
   const std::uint64_t root = Step(300);
   const std::uint64_t del = root + 2 * Step(500);
@@ -155,8 +154,8 @@ TEST_F(Delete, FlagOneSendsTwoRootLinesAndFourDeleteLinesFiveHundredMsApart) {
   EXPECT_EQ(f.rig.now(), del + 4 * Step(500));  // at least 3.3 s of pauses
   EXPECT_EQ(f.rig.view.progressMax(), 5310);
   EXPECT_EQ(f.rig.view.progressPosition(), 0);
-  EXPECT_EQ(f.rig.rs.FileSize, 0);
-  EXPECT_EQ(f.rig.rs.RxTypeIndex, 0);
+  EXPECT_EQ(f.rig.tool.reception.bytesCounted(), 0);
+  EXPECT_EQ(f.rig.tool.reception.route(), Route::ReceiveLog);
   EXPECT_EQ(f.logger.deleted, (Lines{"\\SL01\\SL010.TXT", "\\SL01\\SL010.TXT", "\\SL01\\SL011.TXT",
                                      "\\SL01\\SL011.TXT"}));
 }
@@ -164,8 +163,7 @@ TEST_F(Delete, FlagOneSendsTwoRootLinesAndFourDeleteLinesFiveHundredMsApart) {
 TEST_F(Delete, FlagZeroAndThreeSendOneBareLineWithoutPause) {
   for (const auto& [flag, line] : {std::pair{0, "DEL PROG.TXT"}, std::pair{3, "DEL Sensor.TXT"}}) {
     FetchRig g;
-    g.rig.rs.FileSizeChk = 0;
-    EXPECT_TRUE(g.rig.unit.files.PROGRAM_COMMAND_DELTEFILE(kDev, flag));
+    EXPECT_TRUE(g.rig.tool.files.deleteFiles(u"01", flag, 0));
     EXPECT_EQ(g.lines(), (Lines{"CD \\\r\n", "CD \\\r\n", std::string(line) + "\r\n"}));
     EXPECT_EQ(g.rig.view.history(2).back(), line);
     EXPECT_EQ(g.rig.now(), Step(300) + 2 * Step(500));
@@ -173,63 +171,53 @@ TEST_F(Delete, FlagZeroAndThreeSendOneBareLineWithoutPause) {
 }
 
 TEST_F(Delete, FlagTwoNamesTheCrFiles) {
-  f.rig.rs.FileSizeChk = 1;
-  f.rig.rs.delay_stop_flg = true;
-  EXPECT_TRUE(f.rig.unit.files.PROGRAM_COMMAND_DELTEFILE(kDev, 2));
+  f.rig.tool.stop.endWaits = true;
+  EXPECT_TRUE(DeleteFiles(2, 1));
   EXPECT_EQ(f.lines(), (Lines{"CD \\\r\n", "CD \\\r\n", "DEL \\SL01\\CR010.TXT\r\n",
                               "DEL \\SL01\\CR010.TXT\r\n", "DEL \\SL01\\CR011.TXT\r\n",
                               "DEL \\SL01\\CR011.TXT\r\n"}));
 }
 
 TEST_F(Delete, UnknownFlagSendsNothingAndShowsError) {
-  f.rig.rs.FileSizeChk = 10;
-  f.rig.rs.Buff = u"x";
-  EXPECT_FALSE(f.rig.unit.files.PROGRAM_COMMAND_DELTEFILE(kDev, 4));
+  f.port.deliver("x\r");
+  f.rig.loop.processPendingMessages();
+  EXPECT_FALSE(DeleteFiles(4, 10));
   EXPECT_TRUE(f.lines().empty());
   EXPECT_EQ(f.rig.view.history(2), Lines{" ERROR "});
   EXPECT_EQ(f.rig.now(), Step(300));
-  EXPECT_TRUE(f.rig.rs.Buff.empty());
+  EXPECT_TRUE(f.rig.tool.reception.lastLine().empty());
 }
 
 TEST_F(Delete, NegativeSizeRaisesBeforeSendingAnything) {
-  f.rig.rs.FileSizeChk = -1;
-  f.rig.rs.FileSize = 5;
-  EXPECT_THROW(f.rig.unit.files.PROGRAM_COMMAND_DELTEFILE(kDev, 1), EInvalidOperation);
+  Arrived(5);
+  EXPECT_THROW(DeleteFiles(1, -1), EInvalidOperation);
   EXPECT_TRUE(f.lines().empty());
   EXPECT_EQ(f.rig.view.progressMax(), 100);
-  EXPECT_EQ(f.rig.rs.FileSize, 5);
+  EXPECT_EQ(f.rig.tool.reception.bytesCounted(), 5);
   EXPECT_EQ(f.rig.now(), 0u);
 }
 
 TEST_F(Delete, APortErrorStillResetsTheProgress) {
-  f.rig.rs.FileSizeChk = 10;
   f.rig.view.setProgressPosition(40);
   f.logger.onCommand = [&](const std::string&) { f.port.close(); };
-  EXPECT_ANY_THROW(f.rig.unit.files.PROGRAM_COMMAND_DELTEFILE(kDev, 1));
+  EXPECT_ANY_THROW(DeleteFiles(1, 10));
   EXPECT_EQ(f.rig.view.progressPosition(), 0);
 }
 
-TEST(FileNamesearch, NamesByFlag) {
-  FetchRig f;
-  FileCommands& files = f.rig.unit.files;
+TEST(DeleteTargets, NamesByKind) {
   struct Case {
-    int flag;
+    int kind;
     std::u16string first, second;
-    bool found;
   };
   for (const Case& c :
-       {Case{0, u"PROG.TXT", u"", true}, Case{1, u"\\SL01\\SL010.TXT", u"SL01\\SL011.TXT", true},
-        Case{2, u"\\SL01\\CR010.TXT", u"SL01\\CR011.TXT", true}, Case{3, u"Sensor.TXT", u"", true},
-        Case{4, u"", u"", false}, Case{-1, u"", u"", false}}) {
-    f.rig.rs.FileNamesearch = u"old";
-    f.rig.rs.FileNamesearch1 = u"old";
-    EXPECT_EQ(files.FileNamesearch(kDev, c.flag), c.found) << c.flag;
-    EXPECT_EQ(f.rig.rs.FileNamesearch, c.first) << c.flag;
-    EXPECT_EQ(f.rig.rs.FileNamesearch1, c.second) << c.flag;
+       {Case{0, u"PROG.TXT", u""}, Case{1, u"\\SL01\\SL010.TXT", u"SL01\\SL011.TXT"},
+        Case{2, u"\\SL01\\CR010.TXT", u"SL01\\CR011.TXT"}, Case{3, u"Sensor.TXT", u""},
+        Case{4, u"", u""}, Case{-1, u"", u""}}) {
+    const DeleteTargets t = DeleteTargetsOf(u"01", c.kind);
+    EXPECT_EQ(t.first, c.first) << c.kind;
+    EXPECT_EQ(t.second, c.second) << c.kind;
   }
-  FetchRig::Set(f.device().DeviceSet.LogID, "7");
-  files.FileNamesearch(kDev, 1);
-  EXPECT_EQ(f.rig.rs.FileNamesearch, u"\\SL7\\SL70.TXT");
+  EXPECT_EQ(DeleteTargetsOf(u"7", 1).first, u"\\SL7\\SL70.TXT");
 }
 
 }  // namespace

@@ -29,10 +29,37 @@ TEST_F(Fetch, CompleteFetchSavesDeletesAndClosesTerminalMode) {
   EXPECT_FALSE(f.logger.terminalMode);
   EXPECT_FALSE(fs::exists(f.rig.dir.path() / "LogFile.Log"));
   EXPECT_EQ(f.rig.view.progressMax(), static_cast<int>(content.size()));
-  EXPECT_EQ(f.rig.rs.RxTypeIndex, 0);
+  EXPECT_EQ(f.rig.tool.reception.route(), Route::ReceiveLog);
   // The second file is neither asked for nor deleted.
   EXPECT_EQ(CountPrefix(f.logger.received, "FSIZE \\SL01\\SL011"), 0u);
   EXPECT_EQ(CountPrefix(f.logger.received, "DEL \\SL01\\SL011"), 0u);
+}
+
+TEST_F(Fetch, TheReportSaysWhatWasFetchedSavedAndDeleted) {
+  Run();
+  EXPECT_TRUE(report.fetchRan);
+  EXPECT_TRUE(report.fetchComplete);
+  EXPECT_EQ(report.failure, u"");
+  EXPECT_EQ(report.recordsSaved, 30);
+  EXPECT_EQ(report.dataFiles, (Lines{f.dataDir() + "/A.TXT", f.dataDir() + "/B.TXT"}));
+  ASSERT_EQ(report.files.size(), 1u);
+  EXPECT_EQ(report.files[0].path, u"\\SL01\\SL010.TXT");
+  EXPECT_EQ(report.files[0].announcedSize, 900);
+  EXPECT_EQ(report.files[0].bytesReceived, 900);
+  EXPECT_TRUE(report.files[0].deleted);
+
+  // A fetch that keeps the files says why, per file and for the job.
+  FetchRig g;
+  g.logger.files[kFirst] = DataLines(30);
+  g.logger.mute.insert("fread");
+  JobReport kept;
+  g.rig.tool.fetch.fetch(g.settings(), kept);
+  EXPECT_FALSE(kept.fetchComplete);
+  ASSERT_EQ(kept.files.size(), 1u);
+  EXPECT_FALSE(kept.files[0].deleted);
+  EXPECT_EQ(kept.files[0].bytesReceived, 0);
+  EXPECT_EQ(kept.files[0].keptBecause, kept.failure);
+  EXPECT_EQ("Station 4 : " + ToUtf8(kept.failure) + " -2024-05-06 14:05:31\r\n", g.logFile());
 }
 
 TEST_F(Fetch, FilterAndTagsAndYearAreAppliedOnTheWay) {
@@ -45,7 +72,7 @@ TEST_F(Fetch, FilterAndTagsAndYearAreAppliedOnTheWay) {
 }
 
 TEST_F(Fetch, LineDownBeforeTheFetchSendsNothing) {
-  f.rig.rs.Connect_flg = false;
+  f.rig.tool.line.up = false;
   Run();
   EXPECT_TRUE(f.lines().empty());
   EXPECT_FALSE(fs::exists(f.dataDir()));
@@ -134,7 +161,7 @@ TEST_F(Fetch, StopRequestKeepsTheFilesAndSaysSo) {
   f.logger.bytesPer10Ms = 5;
   f.logger.onCommand = [&](const std::string& line) {
     if (line.rfind("fread", 0) == 0) {
-      f.rig.loop.startTimer(300, false, [&] { f.rig.rs.delay_stop_flg = true; });
+      f.rig.loop.startTimer(300, false, [&] { f.rig.tool.stop.endWaits = true; });
     }
   };
   Run();
@@ -179,7 +206,7 @@ TEST_F(WideFetch, ReadsBothFilesJoinsThemAndDeletesBoth) {
   EXPECT_EQ(f.dataFile("A.TXT"), Joined(30));
   EXPECT_EQ(f.dataFile("B.TXT"), Joined(30));
   EXPECT_TRUE(f.logger.files.empty());
-  EXPECT_EQ(f.rig.panes.mmoDown2.count(), 30u);
+  EXPECT_EQ(f.rig.panes.download2.count(), 30u);
   EXPECT_FALSE(fs::exists(f.rig.dir.path() / "LogFile.Log"));
 }
 
@@ -214,7 +241,7 @@ TEST_F(WideFetch, SecondSizeZeroReadsNothingMoreAndDeletes) {
   f.logger.files[kSecond] = "";
   Run();
   EXPECT_EQ(CountPrefix(f.logger.received, "fread"), 1u);
-  EXPECT_EQ(f.rig.panes.mmoDown2.count(), 0u);
+  EXPECT_EQ(f.rig.panes.download2.count(), 0u);
   EXPECT_EQ(f.dataFile("A.TXT"), DataLines(30));
   EXPECT_EQ(CountPrefix(f.logger.received, "DEL"), 4u);
 }
@@ -249,11 +276,11 @@ TEST_F(WideFetch, SecondReadThatStopsSavesTheJoinSoFar) {
 }
 
 TEST_F(WideFetch, FirstReadGivingUpSkipsTheSecondFileAndJoinsNothingStale) {
-  f.rig.panes.mmoDown2.append("24-05-06 14:00:00,stale");
+  f.rig.panes.download2.append("24-05-06 14:00:00,stale");
   f.logger.stopAfter[kFirst] = 150;
   Run();
   EXPECT_EQ(CountPrefix(f.logger.received, "FSIZE"), 1u);
-  EXPECT_EQ(f.rig.panes.mmoDown2.count(), 1u);  // not emptied
+  EXPECT_EQ(f.rig.panes.download2.count(), 1u);  // not emptied
   EXPECT_EQ(f.dataFile("A.TXT"), DataLines(5));
   ExpectKeptAndClosed();
   EXPECT_EQ(f.logFile(), Entry("read of \\SL01\\SL010.TXT stopped at 150 of 900 bytes"));

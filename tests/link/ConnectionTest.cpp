@@ -31,7 +31,7 @@ DeviceSpec Modem(const std::string& type) {
 
 TEST(DirectConnect, WakeUpWritesSixTimesOneSecondApartAndFailsAfterAbout5s) {
   LinkRig r(DeviceSpec{});
-  EXPECT_FALSE(r.unit().connection.Connect(3, true));
+  EXPECT_FALSE(r.tool().connection.connect(r.link(), true));
   EXPECT_EQ(r.writes(), (Strings{"202:" + kRead, "1212:" + kRead, "2222:" + kRead, "3232:" + kRead,
                                  "4242:" + kRead, "5252:" + kRead}));
   EXPECT_EQ(r.events(), kOpenedAndClosed);
@@ -39,27 +39,27 @@ TEST(DirectConnect, WakeUpWritesSixTimesOneSecondApartAndFailsAfterAbout5s) {
   EXPECT_EQ(r.panel(0), Strings{"COM3 Open"});
   EXPECT_EQ(r.panel(1), Counted("Connecting ", Tenths(1, 51)));
   EXPECT_EQ(r.panel(2), Join(Repeat(kRead, 6), {""}));
-  EXPECT_FALSE(r.rs().Connect_flg);
-  EXPECT_EQ(r.rs().Time_Out, 51);
+  EXPECT_FALSE(r.tool().line.up);
+  EXPECT_EQ(r.tool().steps.steps, 51);
 }
 
 TEST(DirectConnect, LoggerAnswerBringsTheLineUp) {
   LinkRig r(DeviceSpec{});
   r.on(kRead, kClock, 30);
-  EXPECT_TRUE(r.unit().connection.Connect(3, true));
+  EXPECT_TRUE(r.tool().connection.connect(r.link(), true));
   EXPECT_EQ(r.writes(), Strings{"202:" + kRead});
   EXPECT_EQ(r.events(), kOpened);
   EXPECT_EQ(r.now(), 303u);
   EXPECT_EQ(r.panel(1), Strings{"Connecting 0[sec]"});
   EXPECT_EQ(r.panel(3), Strings{"Time Read 24-05-06 14:05:31"});
-  EXPECT_TRUE(r.rs().Connect_flg);
-  EXPECT_EQ(r.rs().Time_Out, 1);
+  EXPECT_TRUE(r.tool().line.up);
+  EXPECT_EQ(r.tool().steps.steps, 1);
 }
 
 TEST(DirectConnect, StaleReadLineAnswersTheWakeUp) {
   LinkRig r(DeviceSpec{});
-  r.rs().Buff = u"Time Read 24-05-05 10:00:00";
-  EXPECT_TRUE(r.unit().connection.Connect(3, true));
+  r.lineBefore(u"Time Read 24-05-05 10:00:00");
+  EXPECT_TRUE(r.tool().connection.connect(r.link(), true));
   EXPECT_EQ(r.writes(), Strings{"202:" + kRead});
   EXPECT_EQ(r.now(), 303u);
 }
@@ -69,7 +69,7 @@ TEST(DirectConnect, ShortLoggerIdIsWrittenAsStored) {
   d.logId = "7";
   LinkRig r(d);
   r.on("#T7 R\r\n", kClock, 10);
-  EXPECT_TRUE(r.unit().connection.Connect(3, true));
+  EXPECT_TRUE(r.tool().connection.connect(r.link(), true));
   EXPECT_EQ(r.writes(), Strings{"202:#T7 R\r\n"});
 }
 
@@ -80,13 +80,13 @@ TEST(ModemConnect, EveryCdmaTypeInitialisesDialsAndReadsTheClock) {
     r.on("ATZ\r\n", "OK\r\n", 50);
     r.on("ATD0123\r\n", "CONNECT 9600\r\n", 1500);
     r.on(kRead, kClock, 100);
-    EXPECT_TRUE(r.unit().connection.Connect(3, true));
+    EXPECT_TRUE(r.tool().connection.connect(r.link(), true));
     EXPECT_EQ(r.writes(), (Strings{"202:ATZ\r\n", "403:ATD0123\r\n", "1918:" + kRead}));
     EXPECT_EQ(r.events(), kOpened);
     EXPECT_EQ(r.now(), 2219u);
     EXPECT_EQ(r.panel(1), Join(Counted("CDMA Calling-", Tenths(1, 15)), {"Time Reading-0[sec]"}));
     EXPECT_EQ(r.panel(2), (Strings{"ATZ", "ATD0123", "#T01 R"}));
-    EXPECT_TRUE(r.rs().Connect_flg);
+    EXPECT_TRUE(r.tool().line.up);
   }
 }
 
@@ -98,11 +98,11 @@ TEST(ModemConnect, Twx314DialsWithItsOwnStepAndReadsTheClock) {
   r.on("AT\r\n", "OK\r\n", 50);
   r.on("ATD*99#\r\n", "CONNECT\r\n", 300);
   r.on(kRead, kClock, 100);
-  EXPECT_TRUE(r.unit().connection.Connect(3, true));
+  EXPECT_TRUE(r.tool().connection.connect(r.link(), true));
   EXPECT_EQ(r.writes(), (Strings{"202:AT\r\n", "403:ATD*99#\r\n", "706:" + kRead}));
   EXPECT_EQ(r.panel(1), Join(Repeat("LTE Calling-0[sec]", 3), {"Time Reading-0[sec]"}));
   EXPECT_EQ(r.panel(2), (Strings{"AT", "ATD*99#\r\n", "#T01 R"}));
-  EXPECT_TRUE(r.rs().Connect_flg);
+  EXPECT_TRUE(r.tool().line.up);
 }
 
 TEST(ModemConnect, InitialisationAnsweredByItsOwnEcho) {
@@ -112,13 +112,13 @@ TEST(ModemConnect, InitialisationAnsweredByItsOwnEcho) {
   r.on("ATOK\r\n", "ATOK\r\n", 20);
   r.on("ATD0123\r\n", "CONNECT\r\n", 50);
   r.on(kRead, kClock, 100);
-  EXPECT_TRUE(r.unit().connection.Connect(3, true));
+  EXPECT_TRUE(r.tool().connection.connect(r.link(), true));
   EXPECT_EQ(r.writes(), (Strings{"202:ATOK\r\n", "403:ATD0123\r\n", "504:" + kRead}));
 }
 
 TEST(ModemConnect, UnansweredInitialisationFailsWithoutDialling) {
   LinkRig r(Modem("H316k"));
-  EXPECT_FALSE(r.unit().connection.Connect(3, true));
+  EXPECT_FALSE(r.tool().connection.connect(r.link(), true));
   // 31 steps of 200 ms; the disconnect command goes out as the port closes.
   EXPECT_EQ(r.writes(), (Strings{"202:ATZ\r\n", "6433:ATH"}));
   EXPECT_EQ(r.events(), kOpenedAndClosed);
@@ -133,7 +133,7 @@ TEST(ModemConnect, EmptyDialCommandDialsNothingAndTheClockReadDecides) {
   LinkRig r(d);
   r.on("ATZ\r\n", "OK\r\n", 50);
   r.on(kRead, kClock, 100);
-  EXPECT_TRUE(r.unit().connection.Connect(3, true));
+  EXPECT_TRUE(r.tool().connection.connect(r.link(), true));
   EXPECT_EQ(r.writes(), (Strings{"202:ATZ\r\n", "403:" + kRead}));
   EXPECT_EQ(r.panel(1), Strings{"Time Reading-0[sec]"});
 }
@@ -143,21 +143,21 @@ TEST(ModemConnect, NoCarrierOnCdmaDialRunsTheHangUp) {
   r.on("ATZ\r\n", "OK\r\n", 50);
   r.on("ATD0123\r\n", "NO CARRIER\r\n", 1000);
   r.on(std::string(kEscape), "NO CARRIER\r\n", 50);
-  EXPECT_FALSE(r.unit().connection.Connect(3, true));
+  EXPECT_FALSE(r.tool().connection.connect(r.link(), true));
   EXPECT_EQ(r.writes(), (Strings{"202:ATZ\r\n", "403:ATD0123\r\n", "1514:ATH",
                                  "1615:" + std::string(kEscape), "1716:ATH"}));
   EXPECT_EQ(r.events(), kOpenedAndClosed);
   EXPECT_EQ(r.now(), 1918u);
   EXPECT_EQ(r.panel(1), Join(Counted("CDMA Calling-", Tenths(1, 10)), {"DISConnecting-0[sec]"}));
   EXPECT_EQ(r.view().busyHistory(), (std::vector<bool>{true, false}));
-  EXPECT_FALSE(r.rs().Connect_flg);
+  EXPECT_FALSE(r.tool().line.up);
 }
 
 TEST(ModemConnect, NoCarrierWithAnUnconfirmedHangUpStillClosesThePort) {
   LinkRig r(Modem("H316k"));
   r.on("ATZ\r\n", "OK\r\n", 50);
   r.on("ATD0123\r\n", "NO CARRIER\r\n", 1000);
-  EXPECT_FALSE(r.unit().connection.Connect(3, true));
+  EXPECT_FALSE(r.tool().connection.connect(r.link(), true));
   const Strings w = r.writes();
   ASSERT_EQ(w.size(), 2u + 52u + 1u);
   EXPECT_EQ(w.back(), std::to_string(1413 + 101 + 26 * 202) + ":ATH");
@@ -167,7 +167,7 @@ TEST(ModemConnect, NoCarrierWithAnUnconfirmedHangUpStillClosesThePort) {
 TEST(ModemConnect, CdmaDialThatNeverAnswersLeavesTheDecisionToTheClockRead) {
   LinkRig r(Modem("B/T(QM515)"));
   r.on("ATZ\r\n", "OK\r\n", 50);
-  EXPECT_FALSE(r.unit().connection.Connect(3, true));
+  EXPECT_FALSE(r.tool().connection.connect(r.link(), true));
   const std::uint64_t dialEnd = 403 + 401 * 101ULL;
   Strings expected = {"202:ATZ\r\n", "403:ATD0123\r\n"};
   for (int k = 0; k <= 50; k += 10) {
@@ -186,7 +186,7 @@ TEST(ModemConnect, Twx314DialCounterRisesByTwoUntilItGivesUp) {
   DeviceSpec d = Modem("TWX-314");
   LinkRig r(d);
   r.on("ATZ\r\n", "OK\r\n", 50);
-  EXPECT_FALSE(r.unit().connection.Connect(3, true));
+  EXPECT_FALSE(r.tool().connection.connect(r.link(), true));
   EXPECT_EQ(r.writes(), (Strings{"202:ATZ\r\n", "403:ATD0123\r\n", "15654:ATH"}));
   EXPECT_EQ(r.panel(1), Counted("LTE Calling-", Tenths(1, 301, 2)));
   EXPECT_EQ(r.panel(1).back(), "LTE Calling-30[sec]");
@@ -199,7 +199,7 @@ TEST(ModemConnect, Twx314DialAnsweredByErrorOrCarrierFailsAtOnce) {
     LinkRig r(Modem("TWX-314"));
     r.on("ATZ\r\n", "OK\r\n", 50);
     r.on("ATD0123\r\n", reply, 500);
-    EXPECT_FALSE(r.unit().connection.Connect(3, true));
+    EXPECT_FALSE(r.tool().connection.connect(r.link(), true));
     EXPECT_EQ(r.writes(), (Strings{"202:ATZ\r\n", "403:ATD0123\r\n", "908:ATH"}));
     EXPECT_EQ(r.panel(1), Repeat("LTE Calling-0[sec]", 5));
     EXPECT_EQ(r.events(), kOpenedAndClosed);
@@ -211,7 +211,7 @@ TEST(OpenStep, RateAndPortNameComeFromTheSettings) {
   d.baud = "115200";
   d.comport = 10;
   LinkRig r(d);
-  EXPECT_TRUE(r.unit().connection.ComportOpenConnect(3));
+  EXPECT_TRUE(r.tool().connection.openPort(r.link()));
   EXPECT_EQ(r.events(), (Strings{"open COM10 115200", "RTS 1", "DTR 1"}));
   EXPECT_EQ(r.now(), 202u);
   EXPECT_EQ(r.panel(0), Strings{"COM10 Open"});
@@ -228,7 +228,7 @@ TEST(OpenStep, WholeNumberThatIsNoRateLeavesThePortClosed) {
   DeviceSpec d;
   d.baud = "12345";
   LinkRig r(d);
-  EXPECT_FALSE(r.unit().connection.Connect(3, true));
+  EXPECT_FALSE(r.tool().connection.connect(r.link(), true));
   EXPECT_TRUE(r.events().empty());
   EXPECT_TRUE(r.writes().empty());
   EXPECT_EQ(r.panel(0), Strings{"COM3 Open"});
@@ -240,7 +240,7 @@ TEST(OpenStep, RateThatIsNoNumberRaisesAfterShowingThePort) {
     DeviceSpec d;
     d.baud = baud;
     LinkRig r(d);
-    EXPECT_THROW(r.unit().connection.Connect(3, true), Exception);
+    EXPECT_THROW(r.tool().connection.connect(r.link(), true), Exception);
     EXPECT_TRUE(r.events().empty());
     EXPECT_EQ(r.panel(0), Strings{"COM3 Open"});
   }
@@ -253,7 +253,7 @@ TEST(OpenStep, BlanksOrTabsAroundTheRateAreRefusedLikeANonNumber) {
     d.baud = baud;
     LinkRig r(d);
     try {
-      r.unit().connection.Connect(3, true);
+      r.tool().connection.connect(r.link(), true);
       ADD_FAILURE() << "no failure";
     } catch (const Exception& e) {
       EXPECT_EQ(e.what(), "'" + baud + "' is not a valid integer value");
@@ -266,7 +266,7 @@ TEST(OpenStep, BlanksOrTabsAroundTheRateAreRefusedLikeANonNumber) {
   DeviceSpec d;
   d.baud = "+9600";
   LinkRig r(d);
-  EXPECT_TRUE(r.unit().connection.ComportOpenConnect(3));
+  EXPECT_TRUE(r.tool().connection.openPort(r.link()));
   EXPECT_EQ(r.events(), kOpened);
 }
 
@@ -274,7 +274,7 @@ TEST(OpenStep, PortThatCannotBeOpenedRaisesAfterShowingThePort) {
   LinkRig r(DeviceSpec{});
   r.sim->failOpen(SError_OpenFailed, 2);
   try {
-    r.unit().connection.Connect(3, true);
+    r.tool().connection.connect(r.link(), true);
     ADD_FAILURE() << "no failure";
   } catch (const ESerialPort& e) {
     EXPECT_EQ(e.Code, SError_OpenFailed);
@@ -287,7 +287,7 @@ TEST(OpenStep, PortThatCannotBeOpenedRaisesAfterShowingThePort) {
 TEST(OpenStep, PortAlreadyOpenIsClosedAndTheConnectionFails) {
   LinkRig r(DeviceSpec{});
   r.sim->open();
-  EXPECT_FALSE(r.unit().connection.Connect(3, true));
+  EXPECT_FALSE(r.tool().connection.connect(r.link(), true));
   EXPECT_EQ(r.events(), (Strings{"open COM1 9600", "RTS 0", "DTR 0", "close"}));
   EXPECT_TRUE(r.writes().empty());
   EXPECT_EQ(r.now(), 202u);
@@ -297,7 +297,7 @@ TEST(OpenStep, PortAlreadyOpenIsClosedAndTheConnectionFails) {
 TEST(OpenStep, NoCommunicationTypeClosesTheLineAgain) {
   DeviceSpec d = Modem("TCP/IP");
   LinkRig r(d);
-  EXPECT_FALSE(r.unit().connection.Connect(3, true));
+  EXPECT_FALSE(r.tool().connection.connect(r.link(), true));
   EXPECT_EQ(r.writes(), Strings{"202:ATH"});
   EXPECT_EQ(r.events(), kOpenedAndClosed);
 }
@@ -307,7 +307,7 @@ TEST(ConnectStop, CloseRequestEndsEveryStep) {
     SCOPED_TRACE("wake-up");
     LinkRig r(DeviceSpec{});
     r.closeAt(1000);
-    EXPECT_FALSE(r.unit().connection.Connect(3, true));
+    EXPECT_FALSE(r.tool().connection.connect(r.link(), true));
     EXPECT_EQ(r.writes(), Strings{"202:" + kRead});
     EXPECT_EQ(r.events(), kOpenedAndClosed);
     EXPECT_EQ(r.now(), 1000u);
@@ -316,7 +316,7 @@ TEST(ConnectStop, CloseRequestEndsEveryStep) {
     SCOPED_TRACE("initialisation");
     LinkRig r(Modem("H316k"));
     r.closeAt(1000);
-    EXPECT_FALSE(r.unit().connection.Connect(3, true));
+    EXPECT_FALSE(r.tool().connection.connect(r.link(), true));
     EXPECT_EQ(r.writes(), (Strings{"202:ATZ\r\n", "1000:ATH"}));
     EXPECT_EQ(r.now(), 1000u);
   }
@@ -325,7 +325,7 @@ TEST(ConnectStop, CloseRequestEndsEveryStep) {
     LinkRig r(Modem("H316k"));
     r.on("ATZ\r\n", "OK\r\n", 50);
     r.closeAt(3000);
-    EXPECT_FALSE(r.unit().connection.Connect(3, true));
+    EXPECT_FALSE(r.tool().connection.connect(r.link(), true));
     EXPECT_EQ(r.writes(), (Strings{"202:ATZ\r\n", "403:ATD0123\r\n", "3000:ATH"}));
     EXPECT_EQ(r.events(), kOpenedAndClosed);
   }
@@ -334,7 +334,7 @@ TEST(ConnectStop, CloseRequestEndsEveryStep) {
     LinkRig r(Modem("TWX-314"));
     r.on("ATZ\r\n", "OK\r\n", 50);
     r.closeAt(3000);
-    EXPECT_FALSE(r.unit().connection.Connect(3, true));
+    EXPECT_FALSE(r.tool().connection.connect(r.link(), true));
     EXPECT_EQ(r.writes(), (Strings{"202:ATZ\r\n", "403:ATD0123\r\n", "3000:ATH"}));
   }
 }

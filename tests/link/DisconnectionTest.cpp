@@ -19,44 +19,44 @@ DeviceSpec Modem(const std::string& type) {
 // The port open as after a connection, the clock at 0.
 void OpenPort(LinkRig& r) {
   r.sim->open();
-  r.rs().Connect_flg = true;
+  r.tool().line.up = true;
 }
 
 TEST(DirectHangUp, EmptyCommandWritesNothingAndClosesAfter200ms) {
   LinkRig r(DeviceSpec{});
   OpenPort(r);
-  EXPECT_TRUE(r.unit().disconnection.DISConnect(3, true));
+  EXPECT_TRUE(r.tool().disconnection.disconnect(r.link(), true));
   EXPECT_TRUE(r.writes().empty());
   EXPECT_EQ(r.events(), (Strings{"open COM1 9600", "RTS 0", "DTR 0", "close"}));
   EXPECT_EQ(r.now(), 202u);
   EXPECT_EQ(r.panel(2), Strings{""});
-  EXPECT_FALSE(r.rs().Connect_flg);
+  EXPECT_FALSE(r.tool().line.up);
   EXPECT_EQ(r.view().busyHistory(), (std::vector<bool>{true, false}));
 }
 
 TEST(DirectHangUp, ClosedPortIsLeftAloneButTheFlagAndPointerAreReset) {
   LinkRig r(DeviceSpec{});
-  r.rs().Connect_flg = true;
-  EXPECT_FALSE(r.unit().disconnection.DISConnect(3, true));
+  r.tool().line.up = true;
+  EXPECT_FALSE(r.tool().disconnection.disconnect(r.link(), true));
   EXPECT_TRUE(r.events().empty());
-  EXPECT_FALSE(r.rs().Connect_flg);
+  EXPECT_FALSE(r.tool().line.up);
   EXPECT_EQ(r.view().busyHistory(), (std::vector<bool>{true, false}));
 }
 
 TEST(DirectHangUp, NoTypeRunsNothing) {
   LinkRig r(Modem("TCP/IP"));
   OpenPort(r);
-  EXPECT_FALSE(r.unit().disconnection.DISConnect(3, true));
+  EXPECT_FALSE(r.tool().disconnection.disconnect(r.link(), true));
   EXPECT_TRUE(r.sim->isOpen());
-  EXPECT_FALSE(r.rs().Connect_flg);
+  EXPECT_FALSE(r.tool().line.up);
 }
 
 TEST(ModemHangUp, ConfirmedInTheFirstCycleClosesWithTheCommandOnceMore) {
   LinkRig r(Modem("JX070"));
   OpenPort(r);
-  r.rs().Buff = u"NO CARRIER";  // an older line does not count
+  r.lineBefore(u"NO CARRIER");  // an older line does not count
   r.on(kEsc, "NO CARRIER\r\n", 50);
-  EXPECT_TRUE(r.unit().disconnection.DISConnect(3, true));
+  EXPECT_TRUE(r.tool().disconnection.disconnect(r.link(), true));
   EXPECT_EQ(r.writes(), (Strings{"101:ATH", "202:" + kEsc, "303:ATH"}));
   EXPECT_EQ(r.events(), (Strings{"open COM1 9600", "RTS 0", "DTR 0", "close"}));
   EXPECT_EQ(r.now(), 505u);
@@ -68,7 +68,7 @@ TEST(ModemHangUp, ErrorAlsoConfirms) {
   LinkRig r(Modem("etc"));
   OpenPort(r);
   r.on(kEsc, "ERROR\r\n", 150);
-  EXPECT_TRUE(r.unit().disconnection.DISConnect(3, true));
+  EXPECT_TRUE(r.tool().disconnection.disconnect(r.link(), true));
   EXPECT_EQ(r.writes(), (Strings{"101:ATH", "202:" + kEsc, "303:ATH", "404:" + kEsc, "505:ATH"}));
   EXPECT_FALSE(r.sim->isOpen());
 }
@@ -81,7 +81,7 @@ TEST(ModemHangUp, UnansweredRuns26CyclesAndLeavesThePortOpen) {
     if (!answer.empty()) {
       r.on(kEsc, answer, 20);
     }
-    EXPECT_FALSE(r.unit().disconnection.DISConnect(3, true));
+    EXPECT_FALSE(r.tool().disconnection.disconnect(r.link(), true));
     Strings expected;
     for (int k = 0; k < 26; ++k) {
       expected.push_back(std::to_string(101 + 202 * k) + ":ATH");
@@ -92,7 +92,7 @@ TEST(ModemHangUp, UnansweredRuns26CyclesAndLeavesThePortOpen) {
     EXPECT_EQ(r.panel(1), Counted("DISConnecting-", Tenths(2, 52, 2)));
     EXPECT_EQ(r.panel(1).back(), "DISConnecting-5[sec]");
     EXPECT_TRUE(r.sim->isOpen());
-    EXPECT_FALSE(r.rs().Connect_flg);
+    EXPECT_FALSE(r.tool().line.up);
   }
 }
 
@@ -102,7 +102,7 @@ TEST(ModemHangUp, EmptyDisconnectCommandSendsOnlyTheEscape) {
   LinkRig r(d);
   OpenPort(r);
   r.on(kEsc, "NO CARRIER\r", 10);
-  EXPECT_TRUE(r.unit().disconnection.DISConnect(3, true));
+  EXPECT_TRUE(r.tool().disconnection.disconnect(r.link(), true));
   EXPECT_EQ(r.writes(), Strings{"202:" + kEsc});
   EXPECT_FALSE(r.sim->isOpen());
 }
@@ -111,7 +111,7 @@ TEST(LteHangUp, ConfirmedWritesTheEscapeWithLineEndThenTheCommandAndCloses) {
   LinkRig r(Modem("TWX-314"));
   OpenPort(r);
   r.on(kEsc + "\r\n", "NO CARRIER\r\n", 50);
-  EXPECT_TRUE(r.unit().disconnection.DISConnect(3, true));
+  EXPECT_TRUE(r.tool().disconnection.disconnect(r.link(), true));
   EXPECT_EQ(r.writes(), (Strings{"101:" + kEsc + "\r\n", "202:ATH"}));
   EXPECT_EQ(r.panel(2), (Strings{kEsc, "ATH"}));
   EXPECT_EQ(r.now(), 404u);
@@ -121,7 +121,7 @@ TEST(LteHangUp, ConfirmedWritesTheEscapeWithLineEndThenTheCommandAndCloses) {
 TEST(LteHangUp, UnansweredStillClosesWhenAsked) {
   LinkRig r(Modem("TWX-314"));
   OpenPort(r);
-  EXPECT_FALSE(r.unit().disconnection.DISConnect(3, true));
+  EXPECT_FALSE(r.tool().disconnection.disconnect(r.link(), true));
   const Strings w = r.writes();
   ASSERT_EQ(w.size(), 27u);
   for (int k = 0; k < 26; ++k) {
@@ -136,7 +136,7 @@ TEST(LteHangUp, WithoutComportCloseThePortStaysOpen) {
   LinkRig r(Modem("TWX-314"));
   OpenPort(r);
   r.on(kEsc + "\r\n", "NO CARRIER\r\n", 50);
-  EXPECT_TRUE(r.unit().disconnection.DISConnect(3, false));
+  EXPECT_TRUE(r.tool().disconnection.disconnect(r.link(), false));
   EXPECT_TRUE(r.sim->isOpen());
 }
 
@@ -145,7 +145,7 @@ TEST(HangUpStop, CloseRequestEndsTheCyclesAtOnce) {
     LinkRig r(Modem("B/T(QM515)"));
     OpenPort(r);
     r.closeAt(500);
-    EXPECT_FALSE(r.unit().disconnection.DISConnect(3, true));
+    EXPECT_FALSE(r.tool().disconnection.disconnect(r.link(), true));
     EXPECT_EQ(r.now(), 500u);
     EXPECT_TRUE(r.sim->isOpen());  // unconfirmed
   }
@@ -153,7 +153,7 @@ TEST(HangUpStop, CloseRequestEndsTheCyclesAtOnce) {
     LinkRig r(Modem("TWX-314"));
     OpenPort(r);
     r.closeAt(500);
-    EXPECT_FALSE(r.unit().disconnection.DISConnect(3, true));
+    EXPECT_FALSE(r.tool().disconnection.disconnect(r.link(), true));
     EXPECT_EQ(r.now(), 500u);
     EXPECT_FALSE(r.sim->isOpen());
   }
@@ -163,10 +163,10 @@ TEST(HangUpFailure, FailedWriteStillDropsTheLinesAndClosesBeforePassingOn) {
   LinkRig r(Modem("Direct"));
   OpenPort(r);
   r.sim->failWrites = true;
-  EXPECT_THROW(r.unit().disconnection.DISConnect(3, true), ESerialPort);
+  EXPECT_THROW(r.tool().disconnection.disconnect(r.link(), true), ESerialPort);
   EXPECT_EQ(r.events(), (Strings{"open COM1 9600", "RTS 0", "DTR 0", "close"}));
   EXPECT_EQ(r.now(), 202u);
-  EXPECT_FALSE(r.rs().Connect_flg);
+  EXPECT_FALSE(r.tool().line.up);
   EXPECT_EQ(r.view().busyHistory(), (std::vector<bool>{true, false}));
 }
 

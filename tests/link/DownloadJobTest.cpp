@@ -31,17 +31,18 @@ std::string Bytes(const std::string& write) {
 
 TEST(DownloadJob, NoDeviceRunsNothingButEndsTheRun) {
   LinkRig r(DeviceSpec{});
-  r.unit().job.SchDownload(-1);
+  r.view().setPendingDevice(u"-1");
+  r.tool().shell.onStartButton();
   EXPECT_TRUE(r.events().empty());
-  EXPECT_EQ(r.rs().repeatCnt, 11);
+  EXPECT_TRUE(r.tool().shell.runOver());
 }
 
 TEST(DownloadJob, DirectJobConnectsSetsTheClockFetchesAndHangsUp) {
   LinkRig r(DeviceSpec{});
-  r.rs().RxTypeIndex = 2;
+  r.tool().reception.routeTo(Route::Download2);
   r.on(kRead, "Time Read 24-05-06 14:05:31\r\n", 30);
   r.on(kSet, "Time Set 24-05-06 14:05\r\n", 30);
-  r.unit().job.SchDownload(3);
+  r.tool().job.run(r.rig->job(3));
   const Strings w = r.writes();
   ASSERT_GE(w.size(), 3u);
   EXPECT_EQ(Head(w, 2), (Strings{"202:" + kRead, "2323:" + kSet}));
@@ -60,25 +61,23 @@ TEST(DownloadJob, DirectJobConnectsSetsTheClockFetchesAndHangsUp) {
   EXPECT_EQ(r.panel(2).back(), "");
   EXPECT_EQ(Head(r.panel(3), 2),
             (Strings{"Time Read 24-05-06 14:05:31", "Time Set 24-05-06 14:05"}));
-  EXPECT_FALSE(r.rs().Connect_flg);
-  EXPECT_EQ(r.rs().repeatCnt, 11);
+  EXPECT_FALSE(r.tool().line.up);
   EXPECT_EQ(Log(r).find("DataLogger no answer"), std::string::npos);
   EXPECT_EQ(r.view().busyHistory(), (std::vector<bool>{true, false}));
 }
 
 TEST(DownloadJob, LineThatDoesNotComeUpRunsOnlyTheConnection) {
   LinkRig r(DeviceSpec{});
-  r.unit().job.SchDownload(3);
+  r.tool().job.run(r.rig->job(3));
   EXPECT_EQ(r.writes().size(), 6u);
   EXPECT_TRUE(r.view().busyHistory().empty());  // no hang-up
   EXPECT_EQ(r.now(), 5555u);
-  EXPECT_EQ(r.rs().repeatCnt, 11);
 }
 
 TEST(DownloadJob, ClockSettingUnansweredIsLoggedAndTheLineStillGoesDown) {
   LinkRig r(DeviceSpec{});
   r.on(kRead, "Time Read 24-05-06 14:05:31\r\n", 30);
-  r.unit().job.SchDownload(3);
+  r.tool().job.run(r.rig->job(3));
   const Strings w = r.writes();
   ASSERT_GT(w.size(), 31u);
   EXPECT_EQ(Bytes(w[30]), kSet);  // 30 sends, then the fetch runs anyway
@@ -101,7 +100,7 @@ TEST(DownloadJob, ModemJobEndsWithTheConfirmedHangUp) {
   r.on(kRead, "Time Read 24-05-06 14:05:31\r\n", 100);
   r.on(kSet, "Time Set 24-05-06 14:05\r\n", 30);
   r.on(std::string(kEscape), "NO CARRIER\r\n", 50);
-  r.unit().job.SchDownload(3);
+  r.tool().job.run(r.rig->job(3));
   const Strings w = r.writes();
   ASSERT_GE(w.size(), 7u);
   EXPECT_EQ(Head(w, 4),
@@ -118,9 +117,9 @@ TEST(DownloadJob, ModemJobEndsWithTheConfirmedHangUp) {
 
 // Starts the tool as program entry does and lets the timer find device 3.
 void RunTool(LinkRig& r) {
-  r.view().setMsgText(u"3");
-  r.unit().shell.FormCreate();
-  r.rig->loop.post([&] { r.unit().shell.FormShow(); });
+  r.view().setPendingDevice(u"3");
+  r.tool().shell.onCreate();
+  r.rig->loop.post([&] { r.tool().shell.onFirstShow(); });
   r.rig->loop.run();
 }
 
@@ -133,7 +132,7 @@ TEST(DownloadJob, TickStartedJobRunsToTheEndOfTheProgram) {
   EXPECT_EQ(Head(r.writes(), 2), (Strings{"1202:" + kRead, "3323:" + kSet}));
   EXPECT_EQ(r.panel(0), (Strings{"COM3 Open", "Waiting-11[Sec]"}));
   EXPECT_FALSE(r.sim->isOpen());
-  EXPECT_TRUE(r.rs().delay_stop_flg);
+  EXPECT_TRUE(r.tool().stop.endWaits);
 }
 
 TEST(DownloadJob, FailureInATickStartedJobEndsTheProgramSilently) {
@@ -141,7 +140,7 @@ TEST(DownloadJob, FailureInATickStartedJobEndsTheProgramSilently) {
   r.sim->failOpen(SError_OpenFailed, 2);
   RunTool(r);
   EXPECT_TRUE(r.rig->loop.quitRequested());
-  EXPECT_EQ(r.rs().repeatCnt, 11);
+  EXPECT_TRUE(r.tool().shell.runOver());
   EXPECT_EQ(Log(r), "");
   EXPECT_EQ(r.panel(0), Strings{"COM3 Open"});
 }
@@ -149,14 +148,14 @@ TEST(DownloadJob, FailureInATickStartedJobEndsTheProgramSilently) {
 TEST(DownloadJob, FailureInAManualStartReachesTheLastResortHandler) {
   LinkRig r(DeviceSpec{});
   r.sim->failOpen(SError_OpenFailed, 2);
-  r.unit().shell.FormCreate();
-  r.view().setMsgText(u"3");
-  r.rig->loop.post([&] { r.unit().shell.SpeedButton3Click(); });
+  r.tool().shell.onCreate();
+  r.view().setPendingDevice(u"3");
+  r.rig->loop.post([&] { r.tool().shell.onStartButton(); });
   r.rig->loop.run();
   const std::string what = ESerialPort::Make(SError_OpenFailed, 2).what();
   EXPECT_EQ(Log(r), what + " - 2024-05-06 14:05:31\r\n");
-  EXPECT_EQ(r.rs().repeatCnt, 11);
-  EXPECT_FALSE(r.unit().job.running());
+  EXPECT_TRUE(r.tool().shell.runOver());
+  EXPECT_FALSE(r.tool().job.running());
 }
 
 }  // namespace

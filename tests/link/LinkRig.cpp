@@ -13,7 +13,7 @@ int FaultyPort::write(const Text& str) {
 
 LinkRig::LinkRig() : rig(std::make_unique<SimRig<FaultyPort>>()), sim(&rig->port) {
   base_ = rig->loop.tick();
-  rig->rs.NowYear = u"24";
+  rig->tool.receivePath.setYear(u"24");
   sim->setResponder([this](const std::string& bytes) {
     auto range = replies_.equal_range(bytes);
     for (auto it = range.first; it != range.second; ++it) {
@@ -33,7 +33,7 @@ LinkRig::LinkRig(const DeviceSpec& device, int index) : LinkRig() {
 }
 
 void LinkRig::configure(const DeviceSpec& device, int index) {
-  Setup& s = rig->rs.DeviceInfo.at(static_cast<std::size_t>(index));
+  Setup& s = rig->device(index);
   s.DeviceSet.DeviceName.setBytes(device.name);
   s.DeviceSet.LogID.setBytes(device.logId);
   s.PortSet.COMPORT.set(device.comport);
@@ -45,6 +45,17 @@ void LinkRig::configure(const DeviceSpec& device, int index) {
   s.ModemSet.DiscntCMD.setBytes(device.discnt);
 }
 
+void LinkRig::lineBefore(const Text& line) {
+  // As from an earlier exchange, on a port opened for it if need be.
+  const bool wasOpen = sim->isOpen();
+  sim->open();
+  sim->deliver(TextToBytes(line) + "\r");
+  rig->loop.processPendingMessages();
+  if (!wasOpen) {
+    sim->close();
+  }
+}
+
 void LinkRig::on(const std::string& write, const std::string& reply, std::uint32_t delayMs,
                  int times) {
   replies_.emplace(write, Reply{reply, delayMs, times});
@@ -53,7 +64,7 @@ void LinkRig::on(const std::string& write, const std::string& reply, std::uint32
 void LinkRig::closeAt(std::uint64_t atMs) {
   const std::uint64_t now = rig->now();
   const auto in = static_cast<std::uint32_t>(atMs > now ? atMs - now : 0);
-  rig->loop.startTimer(in, false, [this] { rig->unit.shell.Stop_flg(); });
+  rig->loop.startTimer(in, false, [this] { rig->tool.shell.onCloseRequest(); });
 }
 
 std::vector<std::string> LinkRig::writes() const {

@@ -51,9 +51,14 @@ struct LinkRig {
   std::vector<std::string> events() const { return sim->events(); }
   const std::vector<std::string>& panel(int n) const { return rig->view.history(n); }
 
-  Tidehaul& unit() { return rig->unit; }
+  Tool& tool() { return rig->tool; }
+  // What a job makes of device 3's record.
+  LinkSettings link() const { return rig->link(3); }
+  JobSettings job() const { return rig->job(3); }
+  // A complete line arrives before the exchange under test, as a line left
+  // from an earlier one.
+  void lineBefore(const Text& line);
   RecordingView& view() { return rig->view; }
-  RunState& rs() { return rig->rs; }
   std::uint64_t now() const { return rig->now(); }
 
   std::unique_ptr<SimRig<FaultyPort>> rig;

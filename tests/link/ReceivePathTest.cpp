@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <random>
 
+#include "link/LineAssembly.h"
 #include "link/ReceivePath.h"
 #include "tests/link/LinkRig.h"
 #include "tests/link/ReferenceReceive.h"
@@ -24,10 +25,10 @@ class FeedPort : public NullPort {
 };
 
 struct FeedRig {
-  FeedRig() { rig.rs.NowYear = u"24"; }
+  FeedRig() { rig.tool.receivePath.setYear(u"24"); }
   void feed(const std::string& bytes) {
     port.pending += bytes;
-    rig.unit.receive.COMPORTRxChar(static_cast<int>(bytes.size()));
+    rig.tool.receivePath.onArrival(static_cast<int>(bytes.size()));
   }
   FeedPort port;
   Rig rig{port};
@@ -36,41 +37,41 @@ struct FeedRig {
 TEST(ReceivePath, AssemblesLinesAcrossNotificationsAndCountsEveryByte) {
   FeedRig f;
   f.feed("O");
-  EXPECT_EQ(f.rig.rs.FileSize, 1);
+  EXPECT_EQ(f.rig.tool.reception.bytesCounted(), 1);
   EXPECT_TRUE(f.rig.view.history(3).empty());
   f.feed("K\r\n");
-  EXPECT_EQ(f.rig.rs.FileSize, 4);
-  EXPECT_EQ(f.rig.rs.Buff, u"OK");
+  EXPECT_EQ(f.rig.tool.reception.bytesCounted(), 4);
+  EXPECT_EQ(f.rig.tool.reception.lastLine(), u"OK");
   EXPECT_EQ(f.rig.view.history(3), std::vector<std::string>{"OK"});
-  ASSERT_EQ(f.rig.panes.mmoRxTemp.count(), 1u);
-  EXPECT_EQ(f.rig.panes.mmoRxTemp.raw(0), "OK");
-  EXPECT_TRUE(f.rig.rs.BuffTemp.empty());
+  ASSERT_EQ(f.rig.panes.receiveLog.count(), 1u);
+  EXPECT_EQ(f.rig.panes.receiveLog.raw(0), "OK");
+  EXPECT_TRUE(f.rig.tool.reception.partialLine().empty());
 }
 
 TEST(ReceivePath, DropsLineFeedsAndTakesEmptyLinesOnlyIntoBuff) {
   FeedRig f;
   f.feed("abc\ndef\r");
-  EXPECT_EQ(f.rig.rs.Buff, u"abcdef");
+  EXPECT_EQ(f.rig.tool.reception.lastLine(), u"abcdef");
   f.feed("\r\n\r\n");
-  EXPECT_EQ(f.rig.rs.Buff, u"");
+  EXPECT_EQ(f.rig.tool.reception.lastLine(), u"");
   EXPECT_EQ(f.rig.view.history(3), std::vector<std::string>{"abcdef"});
-  EXPECT_EQ(f.rig.panes.mmoRxTemp.count(), 1u);
+  EXPECT_EQ(f.rig.panes.receiveLog.count(), 1u);
   // Control characters and high bytes are part of the line.
   f.feed(std::string("a\0b\x1b\xff", 5) + "\r");
-  EXPECT_EQ(f.rig.rs.Buff, (Text{u'a', 0, u'b', 0x1b, 0xff}));
+  EXPECT_EQ(f.rig.tool.reception.lastLine(), (Text{u'a', 0, u'b', 0x1b, 0xff}));
 }
 
 TEST(ReceivePath, StripsTagsAfterEveryCharacterSoRemovalsCascade) {
   FeedRig f;
   f.feed("AE32B\r");
-  EXPECT_EQ(f.rig.rs.Buff, u"AB");
+  EXPECT_EQ(f.rig.tool.reception.lastLine(), u"AB");
   f.feed("E2E321\r");
-  EXPECT_EQ(f.rig.rs.Buff, u"");
+  EXPECT_EQ(f.rig.tool.reception.lastLine(), u"");
   f.feed("1.5E00,2E6E622.5E40\r");
-  EXPECT_EQ(f.rig.rs.Buff, u"1.5,2.5");  // "2E6" + "2" cascades too
+  EXPECT_EQ(f.rig.tool.reception.lastLine(), u"1.5,2.5");  // "2E6" + "2" cascades too
   // Case-sensitive: "e32" stays.
   f.feed("e32\r");
-  EXPECT_EQ(f.rig.rs.Buff, u"e32");
+  EXPECT_EQ(f.rig.tool.reception.lastLine(), u"e32");
 }
 
 TEST(ReceivePath, PatchesTheYear08) {
@@ -87,107 +88,52 @@ TEST(ReceivePath, PatchesTheYear08) {
   };
   for (const auto& [in, out] : cases) {
     f.feed(in + "\r");
-    EXPECT_EQ(ToUtf8(f.rig.rs.Buff), out) << in;
+    EXPECT_EQ(ToUtf8(f.rig.tool.reception.lastLine()), out) << in;
   }
 }
 
 TEST(ReceivePath, CarrierClearsTheLinkAndLinesAreRoutedByTheIndex) {
   FeedRig f;
-  f.rig.rs.Connect_flg = true;
+  f.rig.tool.line.up = true;
   f.feed("NO CARRIER\r");
-  EXPECT_FALSE(f.rig.rs.Connect_flg);
-  EXPECT_EQ(f.rig.panes.mmoRxTemp.raw(0), "NO CARRIER");
-  f.rig.rs.Connect_flg = true;
+  EXPECT_FALSE(f.rig.tool.line.up);
+  EXPECT_EQ(f.rig.panes.receiveLog.raw(0), "NO CARRIER");
+  f.rig.tool.line.up = true;
   f.feed("no carrier\r");
-  EXPECT_FALSE(f.rig.rs.Connect_flg);
+  EXPECT_FALSE(f.rig.tool.line.up);
 
-  f.rig.rs.RxTypeIndex = 1;
+  f.rig.tool.reception.routeTo(Route::Download1);
   f.feed("2024-01-02,1.5\r12.5\r");
-  ASSERT_EQ(f.rig.panes.mmoDown1.count(), 1u);
-  EXPECT_EQ(f.rig.panes.mmoDown1.raw(0), "2024-01-02,1.5");
-  EXPECT_EQ(f.rig.rs.Buff, u"12.5");
+  ASSERT_EQ(f.rig.panes.download1.count(), 1u);
+  EXPECT_EQ(f.rig.panes.download1.raw(0), "2024-01-02,1.5");
+  EXPECT_EQ(f.rig.tool.reception.lastLine(), u"12.5");
   EXPECT_EQ(f.rig.view.panelText(3), u"12.5");
-  f.rig.rs.RxTypeIndex = 2;
+  f.rig.tool.reception.routeTo(Route::Download2);
   f.feed("a-b\rab\r");
-  EXPECT_EQ(f.rig.panes.mmoDown2.count(), 1u);
-  f.rig.rs.RxTypeIndex = 3;
+  EXPECT_EQ(f.rig.panes.download2.count(), 1u);
+  f.rig.tool.reception.routeTo(Route::Nowhere);
   f.feed("x-y\r");
-  EXPECT_EQ(f.rig.panes.mmoRxTemp.count(), 2u);
-  EXPECT_EQ(f.rig.panes.mmoDown1.count(), 1u);
-  EXPECT_EQ(f.rig.panes.mmoDown2.count(), 1u);
+  EXPECT_EQ(f.rig.panes.receiveLog.count(), 2u);
+  EXPECT_EQ(f.rig.panes.download1.count(), 1u);
+  EXPECT_EQ(f.rig.panes.download2.count(), 1u);
   EXPECT_EQ(f.rig.view.panelText(3), u"x-y");
 
-  f.rig.unit.receive.RxTypeMemoClear(1);
-  EXPECT_EQ(f.rig.panes.mmoDown1.count(), 0u);
-  EXPECT_EQ(f.rig.panes.mmoDown2.count(), 1u);
-  f.rig.unit.receive.RxTypeMemoClear(7);
-  EXPECT_EQ(f.rig.panes.mmoDown2.count(), 1u);
-}
-
-TEST(ReceivePath, ByteCountWrapsInsteadOfOverflowing) {
-  FeedRig f;
-  f.rig.rs.FileSize = 2147483647;
-  f.feed("ab");
-  EXPECT_EQ(f.rig.rs.FileSize, -2147483647);
-}
-
-TEST(ReceivePath, AnEndlessLineStopsGrowingAndThePanelShowsItsStart) {
-  FeedRig f;
-  const std::string chunk(std::size_t{256} * 1024, 'x');
-  for (int i = 0; i < 5; ++i) {
-    f.feed(chunk);
-  }
-  // Every byte counts, but the line keeps only its first megabyte.
-  EXPECT_EQ(f.rig.rs.FileSize, 5 * 256 * 1024);
-  EXPECT_EQ(f.rig.rs.BuffTemp.size(), ReceivePath::kMaxLine);
-  EXPECT_TRUE(f.rig.rs.LineCut);
-  f.feed("\r");
-  EXPECT_EQ(f.rig.rs.Buff.size(), ReceivePath::kMaxLine);
-  ASSERT_EQ(f.rig.view.history(3).size(), 1u);
-  EXPECT_EQ(f.rig.view.history(3)[0], std::string(ReceivePath::kPanelLimit, 'x'));
-  // The next line starts afresh.
-  f.feed("OK\r");
-  EXPECT_EQ(f.rig.rs.Buff, u"OK");
-}
-
-// Found by fuzzing: the limit counted the line feeds and the tag characters
-// of a run before they were dropped, so a line stopped short of the limit and
-// then, in the next notification, took characters again from later on.
-TEST(ReceivePath, TheLineLimitCountsTheCharactersKeptWhateverTheChunking) {
-  const std::string almost(ReceivePath::kMaxLine - 4, 'x');
-  const std::string tail = "\nE32ab\ncde";
-  std::vector<std::string> kept;
-  for (const std::size_t split : {std::size_t{0}, std::size_t{1}, std::size_t{5}, std::size_t{7}}) {
-    FeedRig f;
-    f.feed(almost + tail.substr(0, split));
-    f.feed(tail.substr(split));
-    // The LFs are no characters of the line and the tag goes, so "abcd" fills it.
-    EXPECT_EQ(f.rig.rs.BuffTemp.size(), ReceivePath::kMaxLine) << split;
-    EXPECT_EQ(ToUtf8(f.rig.rs.BuffTemp.substr(ReceivePath::kMaxLine - 5)), "xabcd") << split;
-    EXPECT_TRUE(f.rig.rs.LineCut) << split;
-    kept.push_back(ToUtf8(f.rig.rs.BuffTemp));
-  }
-  EXPECT_EQ(std::count(kept.begin(), kept.end(), kept.front()), 4);
-
-  // A full line followed only by line feeds has lost nothing.
-  FeedRig f;
-  f.rig.unit.receive.SetMaxLine(3);
-  f.feed("ab");
-  f.feed("c\n\n");
-  EXPECT_FALSE(f.rig.rs.LineCut);
-  f.feed("d\r");
-  EXPECT_TRUE(f.rig.rs.LineCut);
-  EXPECT_EQ(f.rig.rs.Buff, u"abc");
+  f.rig.tool.reception.clearPane(Route::Download1);
+  EXPECT_EQ(f.rig.panes.download1.count(), 0u);
+  EXPECT_EQ(f.rig.panes.download2.count(), 1u);
+  f.rig.tool.reception.clearPane(Route::Nowhere);
+  EXPECT_EQ(f.rig.panes.download2.count(), 1u);
 }
 
 TEST(ReceivePath, NotesTheMomentOfEveryArrivalAndAHangUp) {
   FeedRig f;
   f.rig.loop.startTimer(250, false, [&] { f.feed("a"); });
-  f.rig.unit.waiter.delay(300);
-  EXPECT_EQ(f.rig.rs.LastRxTick - f.rig.loop.tick(), static_cast<std::uint32_t>(-51));
-  EXPECT_FALSE(f.rig.rs.LineLost);
-  f.rig.unit.receive.COMPORTHangup();
-  EXPECT_TRUE(f.rig.rs.LineLost);
+  f.rig.tool.waiter.wait(300);
+  EXPECT_EQ(f.rig.tool.reception.lastArrival() - f.rig.loop.tick(),
+            static_cast<std::uint32_t>(-51));
+  EXPECT_FALSE(f.rig.tool.line.lost);
+  f.rig.tool.receivePath.onHangup();
+  EXPECT_TRUE(f.rig.tool.line.lost);
 }
 
 // Inputs rich in the characters of the tags, with line ends among them.
@@ -267,7 +213,7 @@ TEST(ReceivePathEquivalence, WholePathMatchesTheReferenceInAnyChunking) {
   for (int i = 0; i < 20'000; ++i) {
     const std::string s = input.next(i % 50 == 0 ? 3000 : 60);
     const std::vector<Text> expected = ReferenceLines(BytesToText(s), pending, u"24");
-    f.rig.unit.receive.RxTypeMemoClear(0);
+    f.rig.tool.reception.clearPane(Route::ReceiveLog);
     std::size_t pos = 0;
     while (pos < s.size()) {
       const std::size_t n = std::uniform_int_distribution<std::size_t>(1, 16)(split);
@@ -281,14 +227,14 @@ TEST(ReceivePathEquivalence, WholePathMatchesTheReferenceInAnyChunking) {
         nonEmpty.push_back(TextToBytes(line));
       }
     }
-    ASSERT_EQ(f.rig.panes.mmoRxTemp.count(), nonEmpty.size()) << s;
+    ASSERT_EQ(f.rig.panes.receiveLog.count(), nonEmpty.size()) << s;
     for (std::size_t k = 0; k < nonEmpty.size(); ++k) {
-      ASSERT_EQ(f.rig.panes.mmoRxTemp.raw(k), nonEmpty[k]) << s;
+      ASSERT_EQ(f.rig.panes.receiveLog.raw(k), nonEmpty[k]) << s;
     }
     if (!expected.empty()) {
-      ASSERT_EQ(f.rig.rs.Buff, expected.back()) << s;
+      ASSERT_EQ(f.rig.tool.reception.lastLine(), expected.back()) << s;
     }
-    ASSERT_EQ(f.rig.rs.BuffTemp, pending) << s;
+    ASSERT_EQ(f.rig.tool.reception.partialLine(), pending) << s;
   }
 }
 

@@ -10,19 +10,13 @@
 namespace th::test {
 namespace {
 
-// The unit on a loop of the test's choosing (start tick, clock).
+// A wait on a loop of the test's choosing (start tick, clock).
 struct LoopRig {
   explicit LoopRig(BasicEventLoop::Clock clock, std::uint32_t startTick = 1000)
-      : loop(clock, startTick), rt{rs, panes, loop, view, port, sys}, unit(rt) {}
-  TempDir dir;
+      : loop(clock, startTick), waiter(loop, stop) {}
   BasicEventLoop loop;
-  RecordingView view;
-  RunState rs;
-  Panes panes;
-  TestPlatform sys{dir.str()};
-  NullPort port;
-  Runtime rt;
-  Tidehaul unit;
+  StopRequest stop;
+  Waiter waiter;
 };
 
 TEST(Waiter, LastsMoreThanItsTimeAndHandlesMessagesWhenTheyArrive) {
@@ -31,12 +25,12 @@ TEST(Waiter, LastsMoreThanItsTimeAndHandlesMessagesWhenTheyArrive) {
   std::vector<std::uint64_t> seen;
   r.loop.startTimer(40, false, [&] { seen.push_back(r.now()); });
   r.loop.startTimer(250, false, [&] { seen.push_back(r.now()); });
-  r.unit.waiter.delay(100);
+  r.tool.waiter.wait(100);
   EXPECT_EQ(r.now(), 101u);
   EXPECT_EQ(seen, std::vector<std::uint64_t>{40});
-  r.unit.waiter.delay(0);
+  r.tool.waiter.wait(0);
   EXPECT_EQ(r.now(), 102u);
-  r.unit.waiter.delay(300);
+  r.tool.waiter.wait(300);
   EXPECT_EQ(r.now(), 403u);
   EXPECT_EQ(seen, (std::vector<std::uint64_t>{40, 250}));
 }
@@ -46,7 +40,7 @@ TEST(Waiter, ProcessesMessagesAtLeastOnceEvenWhenNoTimeIsLeft) {
   Rig r(port);
   bool ran = false;
   r.loop.post([&] { ran = true; });
-  r.unit.waiter.delay(-5);
+  r.tool.waiter.wait(-5);
   EXPECT_TRUE(ran);
   EXPECT_EQ(r.now(), 0u);
 }
@@ -54,10 +48,10 @@ TEST(Waiter, ProcessesMessagesAtLeastOnceEvenWhenNoTimeIsLeft) {
 TEST(Waiter, StopFlagReturnsAtOnceWithoutProcessing) {
   NullPort port;
   Rig r(port);
-  r.rs.delay_stop_flg = true;
+  r.tool.stop.endWaits = true;
   bool ran = false;
   r.loop.post([&] { ran = true; });
-  r.unit.waiter.delay(1000);
+  r.tool.waiter.wait(1000);
   EXPECT_FALSE(ran);
   EXPECT_EQ(r.now(), 0u);
 }
@@ -65,14 +59,14 @@ TEST(Waiter, StopFlagReturnsAtOnceWithoutProcessing) {
 TEST(Waiter, StopFlagSetDuringTheWaitEndsIt) {
   NullPort port;
   Rig r(port);
-  r.loop.startTimer(30, false, [&] { r.unit.shell.Stop_flg(); });
-  r.unit.waiter.delay(5000);
+  r.loop.startTimer(30, false, [&] { r.tool.shell.onCloseRequest(); });
+  r.tool.waiter.wait(5000);
   EXPECT_EQ(r.now(), 30u);
 }
 
 TEST(Waiter, SpansTheTickCountersWrapAround) {
   LoopRig r(BasicEventLoop::Clock::Virtual, 0xFFFFFFC0u);
-  r.unit.waiter.delay(100);
+  r.waiter.wait(100);
   EXPECT_EQ(r.loop.elapsed(), 101u);
   EXPECT_LT(r.loop.tick(), 100u);
 }
@@ -81,7 +75,7 @@ TEST(Waiter, BlocksInsteadOfSpinningOnRealTime) {
   LoopRig r(BasicEventLoop::Clock::Steady);
   const double cpuBefore = ThreadCpuSeconds();
   const auto wallBefore = std::chrono::steady_clock::now();
-  r.unit.waiter.delay(300);
+  r.waiter.wait(300);
   const auto wallMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                           std::chrono::steady_clock::now() - wallBefore)
                           .count();

@@ -1,41 +1,63 @@
 #include "tests/support/RecordingView.h"
 
+#include <algorithm>
+
 namespace th::test {
 
-RecordingView::RecordingView() {
-  // The window's initial contents.
-  setFieldText(Field::clbModemType, u"Direct");
-  setFieldText(Field::clbLogID, u"ID");
-  setFieldText(Field::cbbPortno, u"COM1");
-  setFieldText(Field::edtBaudrate, u"9600");
-  setFieldText(Field::edtParity, u"None");
-  setFieldText(Field::edtStopbits, u"1");
-  setFieldText(Field::edtInterval, u"30");
-  setFieldText(Field::edtDelay, u"5");
-  setFieldText(Field::edtSaveFile1, u"CR000");
-  setFieldText(Field::edtSaveFile2, u"CR001");
+namespace {
+
+// The window's initial contents, by field.
+Text InitialText(Field field) {
+  switch (field) {
+    case Field::clbModemType:
+      return u"Direct";
+    case Field::clbLogID:
+      return u"ID";
+    case Field::cbbPortno:
+      return u"COM1";
+    case Field::edtBaudrate:
+      return u"9600";
+    case Field::edtParity:
+      return u"None";
+    case Field::edtStopbits:
+      return u"1";
+    case Field::edtInterval:
+      return u"30";
+    case Field::edtDelay:
+      return u"5";
+    case Field::edtSaveFile1:
+      return u"CR000";
+    case Field::edtSaveFile2:
+      return u"CR001";
+    default:
+      return {};
+  }
 }
 
-void RecordingView::setPanelText(int panel, const Text& text) {
-  panels_.at(panel) = text;
-  history_.at(panel).push_back(ToUtf8(text));
+}  // namespace
+
+void RecordingView::record(int panel, const Text& text) {
+  panels_.at(static_cast<std::size_t>(panel)) = text;
+  history_.at(static_cast<std::size_t>(panel)).push_back(ToUtf8(text));
   stamped_.push_back({clock_ ? clock_() : 0, panel, ToUtf8(text)});
 }
 
-void RecordingView::setFieldText(Field field, const Text& text) {
-  fields_.at(static_cast<std::size_t>(field)) = text;
-}
-
 Text RecordingView::fieldText(Field field) const {
-  return fields_.at(static_cast<std::size_t>(field));
+  if (!device_) {
+    return InitialText(field);
+  }
+  const auto* shows = std::find_if(kFieldShows.begin(), kFieldShows.end(),
+                                   [&](const FieldShows& f) { return f.field == field; });
+  return (*device_).*(shows->text);
 }
 
-void RecordingView::setChecked(Check box, bool checked) {
-  checks_.at(static_cast<std::size_t>(box)) = checked;
+bool RecordingView::isChecked(Check box) const {
+  if (!device_) {
+    return false;
+  }
+  const auto* shows = std::find_if(kCheckShows.begin(), kCheckShows.end(),
+                                   [&](const CheckShows& c) { return c.check == box; });
+  return (*device_).*(shows->value);
 }
-
-bool RecordingView::isChecked(Check box) const { return checks_.at(static_cast<std::size_t>(box)); }
-
-void RecordingView::setBusyPointer(bool busy) { busy_.push_back(busy); }
 
 }  // namespace th::test

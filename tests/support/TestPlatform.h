@@ -55,6 +55,9 @@ class TestPlatform : public PlatformServices {
   }
   int syncFile(const std::string& path) override { return system_->syncFile(path); }
   int createDirectory(const std::string& path) override { return system_->createDirectory(path); }
+  int renameFile(const std::string& from, const std::string& to) override {
+    return system_->renameFile(from, to);
+  }
 
   LocalDateTime clock{2024, 5, 6, 14, 5, 31};
   Text separator = u":";

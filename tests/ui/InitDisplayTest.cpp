@@ -1,5 +1,5 @@
-// The window as the logic's view: Init of a settings record and the manual
-// start, through the real unit of logic.
+// The window as the logic's view: a settings record shown as a job starts,
+// and the manual start, through the tool's real parts.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "app/Tidehaul.h"
+#include "app/Tool.h"
 #include "platform/BasicEventLoop.h"
 #include "tests/support/NullPort.h"
 #include "tests/support/TestPlatform.h"
@@ -17,20 +17,20 @@ namespace th {
 namespace {
 
 struct WindowRig {
-  WindowRig() : window(panes), sys(dir.str()), rt{rs, panes, loop, window, port, sys}, unit(rt) {}
+  WindowRig() : window(panes), sys(dir.str()), tool(loop, window, port, sys, panes) {}
+
+  void show(int n) { window.showDevice(tool.settings.display(n)); }
 
   test::TempDir dir;
-  RunState rs;
   Panes panes;
-  TfTidehaul window;
+  MainWindow window;
   BasicEventLoop loop{BasicEventLoop::Clock::Virtual};
   test::NullPort port;
   test::TestPlatform sys;
-  Runtime rt;
-  Tidehaul unit;
+  Tool tool;
 };
 
-void sampleRecord(Setup& s) {
+void FillTestRecord(Setup& s) {
   s.DeviceSet.DeviceName.setBytes("Station 4");
   s.DeviceSet.LogID.setBytes("01");
   s.PortSet.COMPORT.set(12);
@@ -53,7 +53,7 @@ void sampleRecord(Setup& s) {
   s.SaveFileSet.FileName2.setBytes("ST4B");
 }
 
-QString text(TfTidehaul& w, const char* name) {
+QString ShownText(MainWindow& w, const char* name) {
   QWidget* widget = w.findChild<QWidget*>(QString::fromLatin1(name));
   if (auto* e = qobject_cast<QLineEdit*>(widget)) {
     return e->text();
@@ -69,26 +69,26 @@ QString text(TfTidehaul& w, const char* name) {
 
 TEST(WindowInit, ShowsTheRecordInTheFieldsWithTheNameInRed) {
   WindowRig rig;
-  sampleRecord(rig.rs.DeviceInfo.at(3));
+  FillTestRecord(rig.tool.settings.record(3));
   rig.window.show();
-  rig.unit.settings.Init(3);
-  TfTidehaul& w = rig.window;
-  EXPECT_EQ(text(w, "lbeSelectedDeviceName"), "Station 4");
-  EXPECT_EQ(text(w, "clbLogID"), "01");
-  EXPECT_EQ(text(w, "cbbPortno"), "COM12");
-  EXPECT_EQ(text(w, "edtBaudrate"), "19200");
-  EXPECT_EQ(text(w, "edtParity"), "Even");
-  EXPECT_EQ(text(w, "edtStopbits"), "2");
-  EXPECT_EQ(text(w, "edtModemNo"), "0123456");
-  EXPECT_EQ(text(w, "clbModemType"), "Satellite");
-  EXPECT_EQ(text(w, "edtCommand1"), "ATZ");
-  EXPECT_EQ(text(w, "edtCallCmd"), "ATDT");
-  EXPECT_EQ(text(w, "edtDisconnect"), "ATH");
-  EXPECT_EQ(text(w, "edtInterval"), "15");
-  EXPECT_EQ(text(w, "edtDelay"), "-2");
-  EXPECT_EQ(text(w, "edtSaveFolder"), "/srv/data");
-  EXPECT_EQ(text(w, "edtSaveFile1"), "ST4A");
-  EXPECT_EQ(text(w, "edtSaveFile2"), "ST4B");
+  rig.show(3);
+  MainWindow& w = rig.window;
+  EXPECT_EQ(ShownText(w, "lbeSelectedDeviceName"), "Station 4");
+  EXPECT_EQ(ShownText(w, "clbLogID"), "01");
+  EXPECT_EQ(ShownText(w, "cbbPortno"), "COM12");
+  EXPECT_EQ(ShownText(w, "edtBaudrate"), "19200");
+  EXPECT_EQ(ShownText(w, "edtParity"), "Even");
+  EXPECT_EQ(ShownText(w, "edtStopbits"), "2");
+  EXPECT_EQ(ShownText(w, "edtModemNo"), "0123456");
+  EXPECT_EQ(ShownText(w, "clbModemType"), "Satellite");
+  EXPECT_EQ(ShownText(w, "edtCommand1"), "ATZ");
+  EXPECT_EQ(ShownText(w, "edtCallCmd"), "ATDT");
+  EXPECT_EQ(ShownText(w, "edtDisconnect"), "ATH");
+  EXPECT_EQ(ShownText(w, "edtInterval"), "15");
+  EXPECT_EQ(ShownText(w, "edtDelay"), "-2");
+  EXPECT_EQ(ShownText(w, "edtSaveFolder"), "/srv/data");
+  EXPECT_EQ(ShownText(w, "edtSaveFile1"), "ST4A");
+  EXPECT_EQ(ShownText(w, "edtSaveFile2"), "ST4B");
   EXPECT_TRUE(w.isChecked(Check::ckbTidehaul));
   EXPECT_TRUE(w.isChecked(Check::ckbSensorNoCheck));
   EXPECT_TRUE(w.isChecked(Check::ckbDeleteData));
@@ -106,16 +106,16 @@ TEST(WindowInit, ShowsTheRecordInTheFieldsWithTheNameInRed) {
 
 TEST(WindowInit, NonAsciiNamesShowAsTheirCharacters) {
   WindowRig rig;
-  rig.rs.DeviceInfo.at(0).DeviceSet.DeviceName.setBytes("Sta\xC3\xA7\xC3\xA3o");  // UTF-8
-  rig.unit.settings.Init(0);
+  rig.tool.settings.record(0).DeviceSet.DeviceName.setBytes("Sta\xC3\xA7\xC3\xA3o");  // UTF-8
+  rig.show(0);
   EXPECT_EQ(rig.window.fieldText(Field::lbeSelectedDeviceName), u"Sta\u00e7\u00e3o");
 }
 
 TEST(WindowInit, ManualStartWithoutNumberRunsNoJobAndEndsTheWait) {
   WindowRig rig;
-  rig.window.setOnStart([&] { rig.unit.shell.SpeedButton3Click(); });
-  rig.window.SpeedButton3Click();
-  EXPECT_EQ(rig.rs.repeatCnt, 11);
+  rig.window.setOnStart([&] { rig.tool.shell.onStartButton(); });
+  rig.window.requestStart();
+  EXPECT_TRUE(rig.tool.shell.runOver());
   EXPECT_FALSE(rig.port.isOpen());
   EXPECT_TRUE(rig.window.panelText(0).empty());
 }

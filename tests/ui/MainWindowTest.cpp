@@ -52,7 +52,7 @@ class MainWindowTest : public ::testing::Test {
   }
 
   Panes panes;
-  TfTidehaul window;
+  MainWindow window;
 };
 
 TEST_F(MainWindowTest, IdentityTitleAndClientSize) {
@@ -272,23 +272,23 @@ TEST_F(MainWindowTest, ProgressBarRefusesAMaximumBelowZero) {
 
 TEST_F(MainWindowTest, BusyPointerIsSetOnceAndRestored) {
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-  window.setBusyPointer(true);
-  window.setBusyPointer(true);
+  window.setBusy(true);
+  window.setBusy(true);
   ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
   EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
-  window.setBusyPointer(false);
+  window.setBusy(false);
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-  window.setBusyPointer(false);  // no unbalanced restore
+  window.setBusy(false);  // no unbalanced restore
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(MainWindowTest, MsgLabelGrowsWithItsText) {
-  window.setMsgText(u"1234");
-  EXPECT_EQ(window.msgText(), u"1234");
+  window.setPendingDevice(u"1234");
+  EXPECT_EQ(window.pendingDevice(), u"1234");
   auto* msg = find<QLabel>("lbMsg");
   EXPECT_GE(msg->width(), msg->fontMetrics().horizontalAdvance(QStringLiteral("1234")));
-  window.setMsgText(u"");
-  EXPECT_EQ(window.msgText(), u"");
+  window.setPendingDevice(u"");
+  EXPECT_EQ(window.pendingDevice(), u"");
 }
 
 TEST_F(MainWindowTest, ManualStartButtonCallsTheStartAndTheOthersDoNothing) {

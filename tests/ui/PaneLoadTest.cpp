@@ -14,7 +14,7 @@
 namespace th {
 namespace {
 
-double rssBytes() {
+double ResidentBytes() {
   std::ifstream statm("/proc/self/statm");
   long pages = 0;
   long resident = 0;
@@ -26,26 +26,26 @@ TEST(PaneLoad, TwoHundredThousandLinesStayCheapInTimeAndMemory) {
   constexpr int kLines = 200000;
   constexpr std::size_t kLength = 100;
   Panes panes;
-  TfTidehaul window(panes);
+  MainWindow window(panes);
   window.show();
   QCoreApplication::processEvents();
-  const double before = rssBytes();
+  const double before = ResidentBytes();
   QElapsedTimer took;
   took.start();
   for (int i = 0; i < kLines; ++i) {
     std::string line = std::to_string(i);
     line.resize(kLength, ',');
-    panes.mmoDown1.append(std::move(line));
+    panes.download1.append(std::move(line));
     if (i % 100 == 99) {
       QCoreApplication::processEvents();
     }
   }
   QCoreApplication::processEvents();
   const double payload = static_cast<double>(kLines) * kLength;
-  EXPECT_LT(rssBytes() - before, 3 * payload);
+  EXPECT_LT(ResidentBytes() - before, 3 * payload);
   // Generous against a busy machine; the benchmark shows the real figure.
   EXPECT_LT(took.elapsed(), 3000);
-  EXPECT_EQ(panes.mmoDown1.count(), static_cast<std::size_t>(kLines));
+  EXPECT_EQ(panes.download1.count(), static_cast<std::size_t>(kLines));
 }
 
 }  // namespace

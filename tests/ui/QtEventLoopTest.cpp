@@ -2,7 +2,6 @@
 // the serial port's Close, a repeating timer inside its own call, and
 // exceptions from window handlers.
 #include <gtest/gtest.h>
-#include <time.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -16,20 +15,15 @@
 #include "serial/SerialPort.h"
 #include "tests/platform/EventLoopContract.h"
 #include "tests/serial/PseudoTerminal.h"
+#include "tests/support/SystemHelpers.h"
 #include "tests/support/TestPlatform.h"
 
 namespace th {
 namespace {
 
-double cpuSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
-
 // Processes messages until `done` or about two seconds have passed.
 template <typename Pred>
-bool pumpUntil(QtEventLoop& loop, Pred done) {
+bool PumpUntil(QtEventLoop& loop, Pred done) {
   const std::uint32_t start = loop.tick();
   while (!done()) {
     if (loop.tick() - start > 2000) {
@@ -85,7 +79,7 @@ TEST(QtEventLoop, SynchronizeBlocksTheCallerAndHandsBackResultsAndExceptions) {
   });
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
   EXPECT_FALSE(returned);  // blocked until the GUI thread runs the call
-  EXPECT_TRUE(pumpUntil(loop, [&] { return returned.load(); }));
+  EXPECT_TRUE(PumpUntil(loop, [&] { return returned.load(); }));
   other.join();
   EXPECT_EQ(value, 42);
   EXPECT_EQ(caught, "port gone");
@@ -122,7 +116,7 @@ TEST(QtEventLoop, SerialPortCloseRunsTheQueuedBatchButNoPostedCall) {
     EXPECT_EQ(received.size(), static_cast<std::size_t>(trial + 1));
     EXPECT_FALSE(posted);
     EXPECT_FALSE(port.isOpen());
-    EXPECT_TRUE(pumpUntil(loop, [&] { return posted; }));
+    EXPECT_TRUE(PumpUntil(loop, [&] { return posted; }));
     EXPECT_FALSE(openAfterNestedClose);
   }
 }
@@ -134,7 +128,7 @@ TEST(QtEventLoop, WaitEndsWhenAMessageArrivesWithoutSpinning) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     loop.post([&] { ran = true; });
   });
-  const double cpuBefore = cpuSeconds();
+  const double cpuBefore = test::ProcessCpuSeconds();
   const std::uint32_t start = loop.tick();
   while (!ran && loop.tick() - start < 3000) {
     loop.waitForMessage(5000);
@@ -144,7 +138,7 @@ TEST(QtEventLoop, WaitEndsWhenAMessageArrivesWithoutSpinning) {
   EXPECT_TRUE(ran);
   EXPECT_GE(waited, 290u);
   EXPECT_LT(waited, 1500u);
-  EXPECT_LT(cpuSeconds() - cpuBefore, 0.05);
+  EXPECT_LT(test::ProcessCpuSeconds() - cpuBefore, 0.05);
 }
 
 TEST(QtEventLoop, RunGuardedRoutesExceptionsToTheHandler) {

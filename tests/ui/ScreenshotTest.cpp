@@ -10,7 +10,7 @@ namespace th {
 namespace {
 
 // Runs the tool with no display and no platform chosen, as on a fresh server.
-int runScreenshot(const QStringList& args) {
+int RunScreenshot(const QStringList& args) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove(QStringLiteral("DISPLAY"));
   env.remove(QStringLiteral("WAYLAND_DISPLAY"));
@@ -27,7 +27,7 @@ int runScreenshot(const QStringList& args) {
 TEST(Screenshot, WritesThePictureOfTheWindowWithoutADesktop) {
   test::TempDir dir;
   const QString out = QString::fromStdString(dir.str() + "/window.png");
-  ASSERT_EQ(runScreenshot({out}), 0);
+  ASSERT_EQ(RunScreenshot({out}), 0);
   const QImage image(out);
   ASSERT_FALSE(image.isNull());
   EXPECT_EQ(image.size(), QSize(672, 462));
@@ -45,11 +45,11 @@ TEST(Screenshot, WritesThePictureOfTheWindowWithoutADesktop) {
 TEST(Screenshot, TakesAWindowSizeAndRefusesBadArguments) {
   test::TempDir dir;
   const QString out = QString::fromStdString(dir.str() + "/wide.png");
-  ASSERT_EQ(runScreenshot({out, QStringLiteral("1060x500")}), 0);
+  ASSERT_EQ(RunScreenshot({out, QStringLiteral("1060x500")}), 0);
   EXPECT_EQ(QImage(out).size(), QSize(1060, 500));
-  EXPECT_EQ(runScreenshot({}), 2);
-  EXPECT_EQ(runScreenshot({out, QStringLiteral("big")}), 2);
-  EXPECT_EQ(runScreenshot({QString::fromStdString(dir.str() + "/missing/dir/x.png")}), 1);
+  EXPECT_EQ(RunScreenshot({}), 2);
+  EXPECT_EQ(RunScreenshot({out, QStringLiteral("big")}), 2);
+  EXPECT_EQ(RunScreenshot({QString::fromStdString(dir.str() + "/missing/dir/x.png")}), 1);
 }
 
 }  // namespace

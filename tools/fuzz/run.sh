@@ -22,7 +22,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(cd "$here/../.." && pwd)
 build=${FUZZ_BUILD_DIR:-$source_dir/build-fuzz}
 all_targets=(settings_file receive_path terminal_replies control_frame copy_data
-             data_file_writer settings_set logger_commands)
+             data_file_writer settings_set logger_commands job_records)
 if [[ $# -gt 0 ]]; then
   targets=("$@")
 else

@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
 
   th::Panes panes;
-  th::TfTidehaul window(panes);
+  th::MainWindow window(panes);
   if (argc == 3) {
     const QRegularExpression size(QStringLiteral("^(\\d{2,5})x(\\d{2,5})$"));
     const auto match = size.match(QString::fromLocal8Bit(argv[2]));
@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
     window.resize(match.captured(1).toInt(), match.captured(2).toInt());
   }
   window.show();
-  th::ShowSampleRecord(window, panes);
+  th::ShowSampleRecord(window);
   QCoreApplication::processEvents();
   // No text cursor in the picture.
   if (QWidget* focused = QApplication::focusWidget()) {

@@ -54,25 +54,6 @@ HFONT MakeFont(int height, int weight) {
   return ::CreateFontIndirectW(&font);
 }
 
-}  // namespace
-
-LayoutScale LayoutScale::OfScreen() {
-  HDC screen = ::GetDC(nullptr);
-  const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen != nullptr) {
-    ::ReleaseDC(nullptr, screen);
-  }
-  return LayoutScale(dpi);
-}
-
-HFONT MakeWindowFont(const LayoutScale& scale) {
-  return MakeFont(-::MulDiv(8, scale.dpi(), 72), FW_NORMAL);
-}
-
-HFONT MakeNameFont(const LayoutScale& scale) {
-  return MakeFont(-scale.px(kHeadingTextHeight), FW_BOLD);
-}
-
 void DrawTickIcon(HDC dc, const RECT& box) {
   const Selected pen(dc, ::CreatePen(PS_SOLID, Units(box, 2.6), kGreen));
   const std::array<POINT, 3> tick{At(box, 2.5, 8.5), At(box, 6.5, 12.5), At(box, 13.5, 3.5)};
@@ -86,12 +67,7 @@ void DrawTestIcon(HDC dc, const RECT& box) {
     ::Ellipse(dc, box.left + 1, box.top + 1, box.right - 1, box.bottom - 1);
   }
   const int size = box.right - box.left;
-  LOGFONTW lf{};
-  lf.lfHeight = -std::max(6, size * 9 / 32);
-  lf.lfWeight = FW_BOLD;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  std::wcsncpy(lf.lfFaceName, L"Tahoma", LF_FACESIZE - 1);
-  const Selected font(dc, ::CreateFontIndirectW(&lf));
+  const Selected font(dc, MakeFont(-std::max(6, size * 9 / 32), FW_BOLD));
   const int mode = ::SetBkMode(dc, TRANSPARENT);
   const COLORREF color = ::SetTextColor(dc, RGB(255, 255, 255));
   RECT text = box;
@@ -131,6 +107,38 @@ void DrawFolderIcon(HDC dc, const RECT& box) {
   const std::array<POINT, 4> front{At(box, 3.5, 7.5), At(box, 15.0, 7.5), At(box, 12.5, 13.5),
                                    At(box, 1.5, 13.5)};
   ::Polygon(dc, front.data(), static_cast<int>(front.size()));
+}
+
+}  // namespace
+
+LayoutScale LayoutScale::ofScreen() {
+  HDC screen = ::GetDC(nullptr);
+  const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen != nullptr) {
+    ::ReleaseDC(nullptr, screen);
+  }
+  return LayoutScale(dpi);
+}
+
+HFONT MakeWindowFont(const LayoutScale& scale) {
+  return MakeFont(-::MulDiv(8, scale.dpi(), 72), FW_NORMAL);
+}
+
+HFONT MakeNameFont(const LayoutScale& scale) {
+  return MakeFont(-scale.px(kHeadingTextHeight), FW_BOLD);
+}
+
+void DrawButtonIcon(HDC dc, ButtonIcon icon, const RECT& box) {
+  switch (icon) {
+    case ButtonIcon::Tick:
+      return DrawTickIcon(dc, box);
+    case ButtonIcon::Test:
+      return DrawTestIcon(dc, box);
+    case ButtonIcon::Refresh:
+      return DrawRefreshIcon(dc, box);
+    case ButtonIcon::Folder:
+      return DrawFolderIcon(dc, box);
+  }
 }
 
 }  // namespace th

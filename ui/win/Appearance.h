@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/win/WinApi.h"
+#include "ui/WindowLayout.h"
 
 namespace th {
 
@@ -12,7 +13,7 @@ class LayoutScale {
  public:
   explicit LayoutScale(int dpi) : dpi_(dpi < 96 ? 96 : dpi) {}
   // The screen's resolution.
-  static LayoutScale OfScreen();
+  static LayoutScale ofScreen();
 
   int dpi() const { return dpi_; }
   double factor() const { return dpi_ / 96.0; }
@@ -27,10 +28,9 @@ HFONT MakeWindowFont(const LayoutScale& scale);
 // The device name's font: bold, kHeadingTextHeight layout pixels high.
 HFONT MakeNameFont(const LayoutScale& scale);
 
-// Icons, each drawn into `box` (a square).
-void DrawTickIcon(HDC dc, const RECT& box);     // green tick: SpeedButton6 "Apply"
-void DrawTestIcon(HDC dc, const RECT& box);     // red disc lettered TEST: SpeedButton3
-void DrawRefreshIcon(HDC dc, const RECT& box);  // green circular arrow: SpeedButton8
-void DrawFolderIcon(HDC dc, const RECT& box);   // open folder: SpeedButton1
+// A speed button's icon, drawn into `box` (a square): a green tick (SpeedButton6
+// "Apply"), a red disc lettered TEST (SpeedButton3), a green circular arrow
+// (SpeedButton8) or an open folder (SpeedButton1).
+void DrawButtonIcon(HDC dc, ButtonIcon icon, const RECT& box);
 
 }  // namespace th

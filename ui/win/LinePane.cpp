@@ -1,8 +1,6 @@
 #include "ui/win/LinePane.h"
 
 #include <algorithm>
-#include <iterator>
-#include <optional>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
@@ -21,21 +19,12 @@ wchar_t DisplayChar(unsigned char byte) {
   return static_cast<wchar_t>(PaneChar(byte));
 }
 
-void RegisterPaneClass(WNDPROC procedure) {
+HWND MakePaneWindow(HWND parent, const RECT& place) {
   WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
   windowClass.style = CS_DBLCLKS;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = ::GetModuleHandleW(nullptr);
   windowClass.hCursor = ::LoadCursorA(nullptr, IDC_IBEAM);
   windowClass.lpszClassName = kClassName;
-  if (::RegisterClassExW(&windowClass) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    throw std::runtime_error("line pane: RegisterClassExW failed");
-  }
-}
-
-HWND MakePaneWindow(HWND parent, const RECT& place, WNDPROC procedure) {
-  RegisterPaneClass(procedure);
+  RegisterHandledClass(windowClass, "line pane");
   HWND window = ::CreateWindowExW(
       WS_EX_CLIENTEDGE, kClassName, L"",
       WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | WS_CLIPSIBLINGS, place.left,
@@ -52,11 +41,11 @@ HWND MakePaneWindow(HWND parent, const RECT& place, WNDPROC procedure) {
 LinePane::LinePane(LineList& lines, HWND parent, HFONT font, const RECT& place,
                    PaintSchedule& schedule)
     : lines_(lines),
-      window_(MakePaneWindow(parent, place, &LinePane::Procedure)),
+      window_(MakePaneWindow(parent, place)),
       font_(font),
       refreshThrottle_(schedule, kRefreshMs, [this] { refresh(false); }),
-      barsThrottle_(schedule, kScrollBarMs, [this] { updateBars(true); }) {
-  ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+      bars_(window_, schedule, [this] { return wantedBars(); }) {
+  attach(window_);
   measureFont();
   lines_.setObserver(this);
   metrics_.measure(lines_, 0);
@@ -65,24 +54,11 @@ LinePane::LinePane(LineList& lines, HWND parent, HFONT font, const RECT& place,
 
 LinePane::~LinePane() {
   lines_.setObserver(nullptr);
-  ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+  detach(window_);
   ::DestroyWindow(window_);
 }
 
-LRESULT CALLBACK LinePane::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* pane = FromInteger<LinePane*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (pane == nullptr) {
-    return ::DefWindowProcW(window, message, wParam, lParam);
-  }
-  try {
-    return pane->handle(message, wParam, lParam);
-  } catch (...) {
-    // A pane that cannot draw or scroll shows less; its lines are unharmed.
-    return 0;
-  }
-}
-
-LRESULT LinePane::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT LinePane::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT:
       paint();
@@ -155,7 +131,8 @@ void LinePane::linesCleared(const LineList& /*list*/) {
 void LinePane::scheduleRefresh() {
   // A stream of lines repaints the pane at most every kRefreshMs instead of at
   // every append. The refresh is made here when it is due, not only by the
-  // timer: a busy message queue holds timer messages back.
+  // schedule: a loop busy with messages seldom waits, and the schedule shows
+  // changes only before a wait.
   if (refreshThrottle_.dueOrLater()) {
     refresh(false);
   }
@@ -182,7 +159,7 @@ void LinePane::refresh(bool barsNow) {
   ::GetClientRect(window_, &client);
   xOffset_ = std::clamp(xOffset_, 0, std::max(0, paddedWidth() - static_cast<int>(client.right)));
   ::InvalidateRect(window_, nullptr, FALSE);
-  updateBars(barsNow);
+  bars_.update(barsNow);
 }
 
 int LinePane::paddedWidth() const {
@@ -190,100 +167,18 @@ int LinePane::paddedWidth() const {
       std::min<std::int64_t>(metrics_.widest() + std::int64_t{2} * kPaneTextMargin, 1 << 30));
 }
 
-LinePane::Bars LinePane::wantedBars() const {
+PaneScrollBars::Values LinePane::wantedBars() const {
   const auto limit = static_cast<std::size_t>(0x7FFFFFFE);
-  Bars bars;
+  PaneScrollBars::Values bars;
   bars.vertical.max = std::max(0, static_cast<int>(std::min(lines_.count(), limit)) - 1);
-  bars.vertical.page = static_cast<UINT>(visibleLines());
+  bars.vertical.page = visibleLines();
   bars.vertical.pos = static_cast<int>(std::min(top_, limit));
   RECT client{};
   ::GetClientRect(window_, &client);
   bars.horizontal.max = std::max(0, paddedWidth() - 1);
-  bars.horizontal.page = static_cast<UINT>(std::max<LONG>(1, client.right));
+  bars.horizontal.page = std::max<LONG>(1, client.right);
   bars.horizontal.pos = xOffset_;
   return bars;
-}
-
-void LinePane::updateBars(bool now) {
-  const Bars wanted = wantedBars();
-  if (barsShown_ && wanted == shownBars_) {
-    barsThrottle_.cancel();
-    return;
-  }
-  if (!now && barsShown_ && !barsThrottle_.dueOrLater()) {
-    return;
-  }
-  // Each bar is set only when its own values changed.
-  if (!barsShown_) {
-    applyBar(SB_VERT, wanted.vertical);
-    applyBar(SB_HORZ, wanted.horizontal);
-  } else {
-    if (wanted.vertical != shownBars_.vertical) {
-      changeBar(SB_VERT, shownBars_.vertical, wanted.vertical);
-    }
-    if (wanted.horizontal != shownBars_.horizontal) {
-      changeBar(SB_HORZ, shownBars_.horizontal, wanted.horizontal);
-    }
-  }
-  shownBars_ = wanted;
-  barsShown_ = true;
-  barsThrottle_.shown();
-}
-
-void LinePane::applyBar(int bar, const Bar& values, bool redraw) {
-  SCROLLINFO info{};
-  info.cbSize = sizeof info;
-  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
-  info.nMin = 0;
-  info.nMax = values.max;
-  info.nPage = values.page;
-  info.nPos = values.pos;
-  ::SetScrollInfo(window_, bar, &info, redraw ? TRUE : FALSE);
-}
-
-std::optional<LinePane::BarLook> LinePane::barLook(int bar) const {
-  SCROLLBARINFO info{};
-  info.cbSize = sizeof info;
-  if (::GetScrollBarInfo(window_, bar == SB_VERT ? OBJID_VSCROLL : OBJID_HSCROLL, &info) == FALSE) {
-    return std::nullopt;
-  }
-  const RECT& place = info.rcScrollBar;
-  BarLook look;
-  look.thumb.barLength =
-      static_cast<int>(bar == SB_VERT ? place.bottom - place.top : place.right - place.left);
-  // The arrow's own length: Wine reports another figure as dxyLineButton.
-  look.thumb.arrow = ::GetSystemMetrics(bar == SB_VERT ? SM_CYVSCROLL : SM_CXHSCROLL);
-  look.thumb.thumbTop = info.xyThumbTop;
-  look.thumb.thumbBottom = info.xyThumbBottom;
-  std::copy(std::begin(info.rgstate), std::end(info.rgstate), look.states.begin());
-  return look;
-}
-
-void LinePane::changeBar(int bar, const Bar& from, const Bar& to) {
-  // A long stream moves the values every second but, once the thumb is at its
-  // smallest and follows the end, not what the bar shows: the new values are
-  // drawn only when the thumb or an arrow would look different.
-  const ScrollValues fromValues{from.max, from.page, from.pos};
-  const ScrollValues toValues{to.max, to.page, to.pos};
-  if (bar == SB_VERT) {
-    if (thumbSettled_ && GrowsAtEnd(fromValues, toValues)) {
-      applyBar(bar, to, false);
-      return;
-    }
-    thumbSettled_ = false;
-  }
-  const std::optional<BarLook> before = barLook(bar);
-  applyBar(bar, to, false);
-  const std::optional<BarLook> after = barLook(bar);
-  if (bar == SB_VERT && after) {
-    thumbSettled_ = ThumbRestsAtEnd(after->thumb, toValues);
-  }
-  if (before && after && *before == *after) {
-    return;
-  }
-  // The bar draws itself when its values change, so it goes back for a moment.
-  applyBar(bar, from, false);
-  applyBar(bar, to, true);
 }
 
 void LinePane::paint() {
@@ -357,14 +252,9 @@ void LinePane::onVerticalScroll(int code) {
       scrollTo(lastTop());
       break;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: {
-      SCROLLINFO info{};
-      info.cbSize = sizeof info;
-      info.fMask = SIF_TRACKPOS;
-      ::GetScrollInfo(window_, SB_VERT, &info);
-      scrollTo(static_cast<std::size_t>(std::max(0, info.nTrackPos)));
+    case SB_THUMBPOSITION:
+      scrollTo(static_cast<std::size_t>(std::max(0, bars_.trackPosition(SB_VERT))));
       break;
-    }
     default:
       break;
   }
@@ -394,14 +284,9 @@ void LinePane::onHorizontalScroll(int code) {
       scrollSideways(1 << 30);
       break;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: {
-      SCROLLINFO info{};
-      info.cbSize = sizeof info;
-      info.fMask = SIF_TRACKPOS;
-      ::GetScrollInfo(window_, SB_HORZ, &info);
-      scrollSideways(info.nTrackPos);
+    case SB_THUMBPOSITION:
+      scrollSideways(bars_.trackPosition(SB_HORZ));
       break;
-    }
     default:
       break;
   }

@@ -3,20 +3,19 @@
 // paints only the lines in view, straight from the list's bytes (one byte per
 // character), so hundreds of thousands of lines cost no copy and an append
 // costs a few additions. Lines never wrap: the pane scrolls sideways instead.
-#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 
 #include "platform/LineList.h"
 #include "platform/win/WinApi.h"
 #include "ui/PaneMetrics.h"
-#include "ui/ScrollThumb.h"
+#include "ui/win/MessageHandler.h"
 #include "ui/win/PaintThrottle.h"
+#include "ui/win/PaneScrollBars.h"
 
 namespace th {
 
-class LinePane : public LineListObserver {
+class LinePane : public LineListObserver, private MessageHandler {
  public:
   // A child of `parent` at the given place (in pixels), drawn in `font`;
   // appends are shown by `schedule`.
@@ -35,59 +34,30 @@ class LinePane : public LineListObserver {
   int horizontalOffset() const { return xOffset_; }
   // The vertical bar is set without asking the system how it looks, since
   // lines added at the end cannot change that.
-  bool thumbSettled() const { return thumbSettled_; }
+  bool thumbSettled() const { return bars_.thumbSettled(); }
   // Appends show at most every kRefreshMs, and the scroll bars follow them at
-  // most every kScrollBarMs; true while either is due. A repaint costs a few
-  // dozen calls to the system (under Wine, round trips to its server and the
-  // X server), and the window runs unattended: four a second while a file
-  // streams in are plenty. Scrolling by the user shows at once.
-  bool refreshPending() const { return refreshThrottle_.pending() || barsThrottle_.pending(); }
+  // most every PaneScrollBars::kIntervalMs; true while either is due. A
+  // repaint costs a few dozen calls to the system (under Wine, round trips to
+  // its server and the X server), and the window runs unattended: four a
+  // second while a file streams in are plenty. Scrolling by the user shows at
+  // once.
+  bool refreshPending() const { return refreshThrottle_.pending() || bars_.pending(); }
   static constexpr std::uint32_t kRefreshMs = 250;
-  // Drawing a scroll bar costs far more than drawing the lines (under Wine
-  // some sixty server calls), and a thumb that lags a stream of lines by a
-  // second shows nothing wrong.
-  static constexpr std::uint32_t kScrollBarMs = 1000;
 
   void linesAppended(const LineList& list, std::size_t first) override;
   void linesCleared(const LineList& list) override;
 
  private:
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   void measureFont();
-  // The range, page and position of one scroll bar.
-  struct Bar {
-    int max = 0;
-    UINT page = 0;
-    int pos = 0;
-    bool operator==(const Bar& other) const = default;
-  };
-  struct Bars {
-    Bar vertical;
-    Bar horizontal;
-    bool operator==(const Bars& other) const = default;
-  };
-
   void scheduleRefresh();
   // Brings the view up to the lines; the scroll bars at once when `barsNow`
   // (the user moved the view), else when their time has come.
   void refresh(bool barsNow);
   // The widest line with its margins, in pixels.
   int paddedWidth() const;
-  // What a scroll bar shows: its thumb and the state of its parts.
-  struct BarLook {
-    ThumbPlace thumb;
-    std::array<DWORD, CCHILDREN_SCROLLBAR + 1> states{};
-    bool operator==(const BarLook& other) const = default;
-  };
-
-  Bars wantedBars() const;
-  void updateBars(bool now);
-  void applyBar(int bar, const Bar& values, bool redraw = true);
-  // Sets the bar from `from` to `to`, drawing it only when it looks different.
-  void changeBar(int bar, const Bar& from, const Bar& to);
-  std::optional<BarLook> barLook(int bar) const;
+  PaneScrollBars::Values wantedBars() const;
   void paint();
   int visibleLines() const;
   std::size_t lastTop() const;
@@ -105,13 +75,8 @@ class LinePane : public LineListObserver {
   std::size_t top_ = 0;
   int xOffset_ = 0;
   bool followEnd_ = true;  // keep the last line in view while lines arrive
-  // The vertical thumb rests at its smallest at the end: more lines at the
-  // end leave the bar's look as it is.
-  bool thumbSettled_ = false;
-  Bars shownBars_;
-  bool barsShown_ = false;  // shownBars_ is what the bars show
   PaintThrottle refreshThrottle_;
-  PaintThrottle barsThrottle_;
+  PaneScrollBars bars_;
 };
 
 }  // namespace th

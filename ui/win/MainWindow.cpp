@@ -18,18 +18,13 @@ namespace {
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_APPWINDOW;  // its own taskbar button
 
-void RegisterWindowClass(WNDPROC procedure) {
+void RegisterWindowClass() {
   WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = ::GetModuleHandleW(nullptr);
   windowClass.hIcon = ::LoadIconA(nullptr, IDI_APPLICATION);
   windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
   windowClass.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
-  windowClass.lpszClassName = TfTidehaul::kClassName.data();
-  if (::RegisterClassExW(&windowClass) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    throw std::runtime_error("main window: RegisterClassExW failed");
-  }
+  windowClass.lpszClassName = MainWindow::kClassName.data();
+  RegisterHandledClass(windowClass, "main window");
 }
 
 Text WindowText(HWND window) {
@@ -56,9 +51,9 @@ ControlMessage CopyDataFromMessage(LPARAM lParam) {
   return data;
 }
 
-TfTidehaul::TfTidehaul(Panes& panes, WinEventLoop& loop)
-    : loop_(loop), scale_(LayoutScale::OfScreen()) {
-  RegisterWindowClass(&TfTidehaul::Procedure);
+MainWindow::MainWindow(Panes& panes, WinEventLoop& loop)
+    : loop_(loop), scale_(LayoutScale::ofScreen()) {
+  RegisterWindowClass();
   font_ = MakeWindowFont(scale_);
   nameFont_ = MakeNameFont(scale_);
   // The client area is 672 x 462 layout pixels; the system places the window.
@@ -73,7 +68,7 @@ TfTidehaul::TfTidehaul(Panes& panes, WinEventLoop& loop)
   ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 
   settings_ = std::make_unique<SettingsArea>(window_, font_, nameFont_, scale_);
-  settings_->setOnStart([this] { SpeedButton3Click(); });
+  settings_->setOnStart([this] { requestStart(); });
   progress_ = std::make_unique<ProgressDisplay>(settings_->PBar_Connect, schedule_);
   for (std::size_t i = 0; i < panes_.size(); ++i) {
     const PanePlace& pane = kPanePlaces.at(i);
@@ -85,15 +80,15 @@ TfTidehaul::TfTidehaul(Panes& panes, WinEventLoop& loop)
   ::GetClientRect(window_, &client);
   status_->place(client.right, client.bottom);
   // The handlers reach the window only once it is complete.
-  ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  attach(window_);
   // Pending changes show in a wake-up of the loop that already happens (a
   // batch of bytes, a tick of the logic), not in one of their own.
   loop_.setBeforeWait([this] { return schedule_.showDue(); });
 }
 
-TfTidehaul::~TfTidehaul() {
+MainWindow::~MainWindow() {
   loop_.setBeforeWait({});
-  ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+  detach(window_);
   for (auto pane = panes_.rbegin(); pane != panes_.rend(); ++pane) {
     pane->reset();
   }
@@ -105,12 +100,12 @@ TfTidehaul::~TfTidehaul() {
   ::DeleteObject(font_);
 }
 
-RECT TfTidehaul::place(const LayoutBox& box) const {
+RECT MainWindow::place(const LayoutBox& box) const {
   return RECT{scale_.px(box.x), scale_.px(box.y), scale_.px(box.x + box.width),
               scale_.px(box.y + box.height)};
 }
 
-HWND TfTidehaul::element(const std::string& name) const {
+HWND MainWindow::element(const std::string& name) const {
   if (name == kWindowName) {
     return window_;
   }
@@ -125,38 +120,28 @@ HWND TfTidehaul::element(const std::string& name) const {
   return settings_->element(name);
 }
 
-void TfTidehaul::show() {
+void MainWindow::show() {
   ::ShowWindow(window_, SW_SHOWNORMAL);
   ::UpdateWindow(window_);
 }
 
-void TfTidehaul::close() {
+void MainWindow::close() {
   ::ShowWindow(window_, SW_HIDE);
 }
 
-LRESULT CALLBACK TfTidehaul::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = FromInteger<TfTidehaul*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr) {
-    return ::DefWindowProcW(window, message, wParam, lParam);
-  }
-  return self->handle(message, wParam, lParam);
-}
-
-LRESULT TfTidehaul::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COPYDATA: {
       // Trusted for nothing: the handler reads at most cbData bytes, and
       // whatever happens the sender gets 0.
       const ControlMessage data = CopyDataFromMessage(lParam);
       if (onCopyData_) {
-        loop_.runGuarded([this, &data] { onCopyData_(data); });
+        runGuarded([this, &data] { onCopyData_(data); });
       }
       return 0;
     }
     case WM_CLOSE:
-      if (onCloseRequest_) {
-        loop_.runGuarded(onCloseRequest_);
-      }
+      requestClose();
       close();
       return 0;
     case WM_SIZE:
@@ -175,51 +160,49 @@ LRESULT TfTidehaul::handle(UINT message, WPARAM wParam, LPARAM lParam) {
   return ::DefWindowProcW(window_, message, wParam, lParam);
 }
 
-void TfTidehaul::SpeedButton3Click() {
-  if (onStart_) {
-    loop_.runGuarded(onStart_);
-  }
+void MainWindow::runGuarded(const std::function<void()>& f) {
+  loop_.runGuarded(f);
 }
 
-void TfTidehaul::setPanelText(int panel, const Text& text) {
+void MainWindow::setPanelText(int panel, const Text& text) {
   status_->setText(panel, text);
 }
 
-void TfTidehaul::showPendingTexts() {
+void MainWindow::showPendingTexts() {
   status_->flush();
   progress_->flush();
 }
 
-Text TfTidehaul::panelText(int panel) const {
+Text MainWindow::panelText(int panel) const {
   return status_->text(panel);
 }
 
-void TfTidehaul::showProgress(int barMax, int position) {
+void MainWindow::showProgress(int barMax, int position) {
   progress_->set(barMax, position);
 }
 
-void TfTidehaul::setFieldText(Field field, const Text& text) {
+void MainWindow::setFieldText(Field field, const Text& text) {
   ::SetWindowTextW(settings_->field(field), win::WideFromText(text).c_str());
 }
 
-Text TfTidehaul::fieldText(Field field) const {
+Text MainWindow::fieldText(Field field) const {
   return WindowText(settings_->field(field));
 }
 
-void TfTidehaul::setChecked(Check box, bool checked) {
+void MainWindow::setChecked(Check box, bool checked) {
   ::SendMessageW(settings_->check(box), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-bool TfTidehaul::isChecked(Check box) const {
+bool MainWindow::isChecked(Check box) const {
   return ::SendMessageW(settings_->check(box), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void TfTidehaul::showBusyPointer(bool busy) {
+void MainWindow::showBusyPointer(bool busy) {
   // Now, not only at the pointer's next move.
   ::SetCursor(::LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
-void TfTidehaul::showMsgText(const Text& text) {
+void MainWindow::showMsgText(const Text& text) {
   ::SetWindowTextW(settings_->lbMsg, win::WideFromText(text).c_str());
   settings_->fitMsgLabel();
 }

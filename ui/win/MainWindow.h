@@ -16,6 +16,7 @@
 #include "ui/WindowLayout.h"
 #include "ui/WindowView.h"
 #include "ui/win/Appearance.h"
+#include "ui/win/MessageHandler.h"
 #include "ui/win/PaintThrottle.h"
 #include "ui/win/WinControls.h"
 
@@ -30,7 +31,7 @@ class StatusPanels;
 // null lpData whatever cbData says, gives an empty message.
 ControlMessage CopyDataFromMessage(LPARAM lParam);
 
-class TfTidehaul : public WindowView {
+class MainWindow : public WindowView, private MessageHandler {
  public:
   static constexpr auto kClassName = WideAscii(kWindowName);
   static constexpr auto kTitle = WideAscii(kWindowTitle);
@@ -38,24 +39,18 @@ class TfTidehaul : public WindowView {
   static constexpr int kClientHeight = kWindowClientHeight;
 
   // Handlers run through `loop`, so that an exception reaches its handler.
-  TfTidehaul(Panes& panes, WinEventLoop& loop);
-  ~TfTidehaul() override;
-  TfTidehaul(const TfTidehaul&) = delete;
-  TfTidehaul& operator=(const TfTidehaul&) = delete;
+  MainWindow(Panes& panes, WinEventLoop& loop);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
 
   HWND handle() const { return window_; }
   void show();
   // Hides the window; the logic decides when the run ends.
   void close();
 
-  // SpeedButton3, the manual start.
-  void setOnStart(std::function<void()> f) { onStart_ = std::move(f); }
-  // The close request (the close button, the system menu, WM_CLOSE from
-  // another program); the close always goes ahead.
-  void setOnCloseRequest(std::function<void()> f) { onCloseRequest_ = std::move(f); }
   // WM_COPYDATA; answered with 0 whatever the handler does.
   void setOnCopyData(std::function<void(const ControlMessage&)> f) { onCopyData_ = std::move(f); }
-  void SpeedButton3Click();
   // The status panels and the progress bar show their latest values now
   // instead of at their next refresh.
   void showPendingTexts();
@@ -81,10 +76,10 @@ class TfTidehaul : public WindowView {
   void showProgress(int barMax, int position) override;
   void showBusyPointer(bool busy) override;
   void showMsgText(const Text& text) override;
+  void runGuarded(const std::function<void()>& f) override;
 
  private:
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   RECT place(const LayoutBox& box) const;
 
   WinEventLoop& loop_;
@@ -98,8 +93,6 @@ class TfTidehaul : public WindowView {
   std::unique_ptr<StatusPanels> status_;
   std::unique_ptr<ProgressDisplay> progress_;
   std::array<std::unique_ptr<LinePane>, kPaneCount> panes_;
-  std::function<void()> onStart_;
-  std::function<void()> onCloseRequest_;
   std::function<void(const ControlMessage&)> onCopyData_;
 };
 

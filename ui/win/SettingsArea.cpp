@@ -25,24 +25,19 @@ DWORD Shown(const LayoutElement& e) {
   return e.visible ? WS_VISIBLE : 0;
 }
 
-void RegisterPanelClass(WNDPROC procedure) {
+void RegisterPanelClass() {
   WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = ::GetModuleHandleW(nullptr);
   windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
   windowClass.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
   windowClass.lpszClassName = kPanelClass;
-  if (::RegisterClassExW(&windowClass) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    throw std::runtime_error("settings area: RegisterClassExW failed");
-  }
+  RegisterHandledClass(windowClass, "settings area");
 }
 
 }  // namespace
 
 SettingsArea::SettingsArea(HWND parent, HFONT font, HFONT nameFont, const LayoutScale& scale)
     : font_(font), nameFont_(nameFont), scale_(scale) {
-  RegisterPanelClass(&SettingsArea::Procedure);
+  RegisterPanelClass();
   const SettingsLayout& layout = SettingsAreaLayout();
   // A flat panel with a single-line border.
   panel_ = ::CreateWindowExW(
@@ -52,7 +47,7 @@ SettingsArea::SettingsArea(HWND parent, HFONT font, HFONT nameFont, const Layout
   if (panel_ == nullptr) {
     throw std::runtime_error("settings area: CreateWindowExW failed");
   }
-  ::SetWindowLongPtrW(panel_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  attach(panel_);
   name(layout.name, panel_);
   for (const LayoutElement& e : layout.elements) {
     make(Origin{0, 0}, e);
@@ -73,7 +68,7 @@ SettingsArea::SettingsArea(HWND parent, HFONT font, HFONT nameFont, const Layout
 }
 
 SettingsArea::~SettingsArea() {
-  ::SetWindowLongPtrW(panel_, GWLP_USERDATA, 0);
+  detach(panel_);
   ::DestroyWindow(panel_);
 }
 
@@ -100,19 +95,7 @@ void SettingsArea::name(const char* n, HWND window) {
   }
 }
 
-LRESULT CALLBACK SettingsArea::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* area = FromInteger<SettingsArea*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (area == nullptr) {
-    return ::DefWindowProcW(window, message, wParam, lParam);
-  }
-  try {
-    return area->handle(message, wParam, lParam);
-  } catch (...) {
-    return 0;  // drawing failed: the control shows less
-  }
-}
-
-LRESULT SettingsArea::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT SettingsArea::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       // SpeedButton6 ("Apply"), SpeedButton8 and SpeedButton1 do nothing.
@@ -350,20 +333,7 @@ void SettingsArea::drawButton(const DRAWITEMSTRUCT& item) const {
   const int left = r.left + (width - contentWidth) / 2 + shift;
   const int top = r.top + (height - iconSize) / 2 + shift;
   const RECT box{left, top, left + iconSize, top + iconSize};
-  switch (which->icon) {
-    case ButtonIcon::Tick:
-      DrawTickIcon(dc, box);
-      break;
-    case ButtonIcon::Test:
-      DrawTestIcon(dc, box);
-      break;
-    case ButtonIcon::Refresh:
-      DrawRefreshIcon(dc, box);
-      break;
-    case ButtonIcon::Folder:
-      DrawFolderIcon(dc, box);
-      break;
-  }
+  DrawButtonIcon(dc, which->icon, box);
   if (!caption.empty()) {
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));

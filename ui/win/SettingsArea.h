@@ -12,10 +12,11 @@
 #include "platform/win/WinApi.h"
 #include "ui/WindowLayout.h"
 #include "ui/win/Appearance.h"
+#include "ui/win/MessageHandler.h"
 
 namespace th {
 
-class SettingsArea {
+class SettingsArea final : private MessageHandler {
  public:
   SettingsArea(HWND parent, HFONT font, HFONT nameFont, const LayoutScale& scale);
   ~SettingsArea();
@@ -30,7 +31,7 @@ class SettingsArea {
   // null when there is none.
   HWND element(const std::string& name) const;
 
-  // SpeedButton3 was clicked.
+  // Runs `f` when SpeedButton3 is clicked.
   void setOnStart(std::function<void()> f) { onStart_ = std::move(f); }
 
   HWND lbMsg = nullptr;
@@ -53,8 +54,7 @@ class SettingsArea {
     int y;
   };
 
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   HWND create(const wchar_t* windowClass, const char* caption, DWORD style, DWORD exStyle,
               Origin in, const LayoutBox& box, int id = 0);

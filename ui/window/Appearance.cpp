@@ -7,7 +7,7 @@
 
 namespace th {
 
-QFont windowFont() {
+QFont WindowFont() {
   QFont font;
   if (QFontDatabase::families().contains(QStringLiteral("Tahoma"))) {
     font.setFamily(QStringLiteral("Tahoma"));
@@ -21,7 +21,7 @@ QFont windowFont() {
 
 namespace {
 
-QPixmap canvas(int size) {
+QPixmap Canvas(int size) {
   QPixmap pixmap(size, size);
   pixmap.fill(Qt::transparent);
   return pixmap;
@@ -29,10 +29,8 @@ QPixmap canvas(int size) {
 
 const QColor kGreen(0, 150, 40);
 
-}  // namespace
-
-QIcon tickIcon() {
-  QPixmap pixmap = canvas(16);
+QIcon TickIcon() {
+  QPixmap pixmap = Canvas(16);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(QPen(kGreen, 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -44,8 +42,8 @@ QIcon tickIcon() {
   return QIcon(pixmap);
 }
 
-QIcon testIcon(int size) {
-  QPixmap pixmap = canvas(size);
+QIcon TestIcon(int size) {
+  QPixmap pixmap = Canvas(size);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
   const QRectF disc(1, 1, size - 2, size - 2);
@@ -65,8 +63,8 @@ QIcon testIcon(int size) {
   return QIcon(pixmap);
 }
 
-QIcon refreshIcon() {
-  QPixmap pixmap = canvas(16);
+QIcon RefreshIcon() {
+  QPixmap pixmap = Canvas(16);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(QPen(kGreen, 2.2, Qt::SolidLine, Qt::FlatCap));
@@ -84,8 +82,8 @@ QIcon refreshIcon() {
   return QIcon(pixmap);
 }
 
-QIcon folderIcon() {
-  QPixmap pixmap = canvas(16);
+QIcon FolderIcon() {
+  QPixmap pixmap = Canvas(16);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
   const QColor edge(140, 100, 20);
@@ -111,6 +109,22 @@ QIcon folderIcon() {
   p.setBrush(QColor(250, 215, 110));
   p.drawPath(front);
   return QIcon(pixmap);
+}
+
+}  // namespace
+
+QIcon ButtonIconImage(ButtonIcon icon, int size) {
+  switch (icon) {
+    case ButtonIcon::Tick:
+      return TickIcon();
+    case ButtonIcon::Test:
+      return TestIcon(size);
+    case ButtonIcon::Refresh:
+      return RefreshIcon();
+    case ButtonIcon::Folder:
+      return FolderIcon();
+  }
+  return {};
 }
 
 }  // namespace th

@@ -11,7 +11,7 @@ namespace th {
 
 namespace {
 
-QChar displayChar(unsigned char byte) {
+QChar DisplayChar(unsigned char byte) {
   return QChar(PaneChar(byte));
 }
 
@@ -47,7 +47,7 @@ void LinePane::measureFont() {
   const QFontMetricsF fm(f);
   PaneMetrics<double, double>::Advances advances{};
   for (std::size_t b = 0; b < advances.size(); ++b) {
-    advances.at(b) = fm.horizontalAdvance(displayChar(static_cast<unsigned char>(b)));
+    advances.at(b) = fm.horizontalAdvance(DisplayChar(static_cast<unsigned char>(b)));
   }
   metrics_.setAdvances(advances);
   lineHeight_ = std::max(1, static_cast<int>(std::ceil(fm.height())));
@@ -132,7 +132,7 @@ void LinePane::paintEvent(QPaintEvent* /*event*/) {
     const auto run = metrics_.visible(line, kPaneTextMargin - xOffset, width);
     text.clear();
     for (std::size_t c = run.begin; c < run.end; ++c) {
-      text.append(displayChar(static_cast<unsigned char>(line[c])));
+      text.append(DisplayChar(static_cast<unsigned char>(line[c])));
     }
     if (!text.isEmpty()) {
       p.drawText(QPointF(run.x, y + ascent_), text);

@@ -19,14 +19,14 @@ namespace th {
 
 namespace {
 
-QString toQ(const Text& text) {
+QString ToQString(const Text& text) {
   return QString::fromStdU16String(text);
 }
-Text fromQ(const QString& text) {
+Text FromQString(const QString& text) {
   return text.toStdU16String();
 }
 
-double screenScale() {
+double ScreenScale() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (screen == nullptr) {
     return 1.0;
@@ -36,12 +36,12 @@ double screenScale() {
 
 }  // namespace
 
-TfTidehaul::TfTidehaul(Panes& panes, QWidget* parent) : QMainWindow(parent), scale_(screenScale()) {
+MainWindow::MainWindow(Panes& panes, QWidget* parent) : QMainWindow(parent), scale_(ScreenScale()) {
   setObjectName(QString::fromLatin1(kWindowName));
   // The X11 class name of Qt's windows is the application name.
   QCoreApplication::setApplicationName(QString::fromLatin1(kWindowName));
   setWindowTitle(QString::fromLatin1(kWindowTitle));
-  setFont(windowFont());
+  setFont(WindowFont());
 
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("ClientArea"));
@@ -58,91 +58,87 @@ TfTidehaul::TfTidehaul(Panes& panes, QWidget* parent) : QMainWindow(parent), sca
   status_ = new StatusPanels(scale_, this);
   setStatusBar(status_);
 
-  connect(settings_->SpeedButton3, &QToolButton::clicked, this, [this] { SpeedButton3Click(); });
+  connect(settings_->SpeedButton3, &QToolButton::clicked, this, [this] { requestStart(); });
   // SpeedButton6 ("Apply"), SpeedButton8 and SpeedButton1 do nothing.
 
   resize(px(kClientWidth), px(kClientHeight));
 }
 
-TfTidehaul::~TfTidehaul() {
+MainWindow::~MainWindow() {
   if (busyPointer()) {
     QGuiApplication::restoreOverrideCursor();
   }
 }
 
-int TfTidehaul::px(int v) const {
+int MainWindow::px(int v) const {
   return static_cast<int>(std::lround(v * scale_));
 }
 
-void TfTidehaul::SpeedButton3Click() {
-  if (onStart_) {
-    QtEventLoop::runGuarded(onStart_);
-  }
+void MainWindow::runGuarded(const std::function<void()>& f) {
+  QtEventLoop::runGuarded(f);
 }
 
-void TfTidehaul::closeEvent(QCloseEvent* event) {
-  if (onCloseRequest_) {
-    QtEventLoop::runGuarded(onCloseRequest_);
-  }
+void MainWindow::closeEvent(QCloseEvent* event) {
+  requestClose();
   event->accept();
 }
 
-void TfTidehaul::setPanelText(int panel, const Text& text) {
+void MainWindow::setPanelText(int panel, const Text& text) {
   status_->setText(panel, text);
 }
 
-void TfTidehaul::showPendingTexts() {
+void MainWindow::showPendingTexts() {
   status_->flush();
 }
 
-Text TfTidehaul::panelText(int panel) const {
+Text MainWindow::panelText(int panel) const {
   return status_->text(panel);
 }
 
-void TfTidehaul::showProgress(int barMax, int position) {
+void MainWindow::showProgress(int barMax, int position) {
   QProgressBar* bar = settings_->PBar_Connect;
   bar->setRange(0, barMax);
   bar->setValue(position);
 }
 
-void TfTidehaul::setFieldText(Field field, const Text& text) {
+void MainWindow::setFieldText(Field field, const Text& text) {
   QWidget* w = settings_->field(field);
   if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-    edit->setText(toQ(text));
+    edit->setText(ToQString(text));
     edit->setCursorPosition(0);
   } else if (auto* box = qobject_cast<QComboBox*>(w)) {
-    box->setEditText(toQ(text));
+    box->setEditText(ToQString(text));
     if (box->lineEdit() != nullptr) {
       box->lineEdit()->setCursorPosition(0);
     }
   } else if (auto* label = qobject_cast<QLabel*>(w)) {
-    label->setText(toQ(text));
+    label->setText(ToQString(text));
   }
 }
 
-Text TfTidehaul::fieldText(Field field) const {
+Text MainWindow::fieldText(Field field) const {
   QWidget* w = settings_->field(field);
   if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-    return fromQ(edit->text());
+    return FromQString(edit->text());
   }
   if (auto* box = qobject_cast<QComboBox*>(w)) {
-    return fromQ(box->currentText());
+    return FromQString(box->currentText());
   }
   if (auto* label = qobject_cast<QLabel*>(w)) {
-    return fromQ(label->text());
+    return FromQString(label->text());
   }
   return {};
 }
 
-void TfTidehaul::setChecked(Check box, bool checked) {
+void MainWindow::setChecked(Check box, bool checked) {
   settings_->check(box)->setChecked(checked);
 }
 
-bool TfTidehaul::isChecked(Check box) const {
+bool MainWindow::isChecked(Check box) const {
   return settings_->check(box)->isChecked();
 }
 
-void TfTidehaul::showBusyPointer(bool busy) {
+void MainWindow::showBusyPointer(bool busy) {
   if (busy) {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   } else {
@@ -150,8 +146,8 @@ void TfTidehaul::showBusyPointer(bool busy) {
   }
 }
 
-void TfTidehaul::showMsgText(const Text& text) {
-  settings_->lbMsg->setText(toQ(text));
+void MainWindow::showMsgText(const Text& text) {
+  settings_->lbMsg->setText(ToQString(text));
   settings_->lbMsg->adjustSize();
 }
 

@@ -16,24 +16,18 @@ class LinePane;
 class SettingsArea;
 class StatusPanels;
 
-class TfTidehaul : public QMainWindow, public WindowView {
+class MainWindow : public QMainWindow, public WindowView {
   Q_OBJECT
 
  public:
-  explicit TfTidehaul(Panes& panes, QWidget* parent = nullptr);
-  ~TfTidehaul() override;
-  TfTidehaul(const TfTidehaul&) = delete;
-  TfTidehaul& operator=(const TfTidehaul&) = delete;
+  explicit MainWindow(Panes& panes, QWidget* parent = nullptr);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
 
   static constexpr int kClientWidth = kWindowClientWidth;
   static constexpr int kClientHeight = kWindowClientHeight;
 
-  // SpeedButton3, the manual start. Exceptions escaping f go to the event
-  // loop's handler.
-  void setOnStart(std::function<void()> f) { onStart_ = std::move(f); }
-  // The close request (user or program); the close always goes ahead.
-  void setOnCloseRequest(std::function<void()> f) { onCloseRequest_ = std::move(f); }
-  void SpeedButton3Click();
   // Status panels show their latest texts now instead of at their next refresh.
   void showPendingTexts();
 
@@ -55,6 +49,7 @@ class TfTidehaul : public QMainWindow, public WindowView {
   void showProgress(int barMax, int position) override;
   void showBusyPointer(bool busy) override;
   void showMsgText(const Text& text) override;
+  void runGuarded(const std::function<void()>& f) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -64,8 +59,6 @@ class TfTidehaul : public QMainWindow, public WindowView {
   SettingsArea* settings_ = nullptr;
   StatusPanels* status_ = nullptr;
   std::array<LinePane*, kPaneCount> panes_{};
-  std::function<void()> onStart_;
-  std::function<void()> onCloseRequest_;
 };
 
 }  // namespace th

@@ -17,20 +17,6 @@ QString FromAscii(const char* text) {
   return QString::fromLatin1(text);
 }
 
-QIcon IconOf(ButtonIcon icon, int size) {
-  switch (icon) {
-    case ButtonIcon::Tick:
-      return tickIcon();
-    case ButtonIcon::Test:
-      return testIcon(size);
-    case ButtonIcon::Refresh:
-      return refreshIcon();
-    case ButtonIcon::Folder:
-      return folderIcon();
-  }
-  return {};
-}
-
 }  // namespace
 
 SettingsArea::SettingsArea(double scale, QWidget* parent) : QFrame(parent), scale_(scale) {
@@ -163,7 +149,7 @@ QWidget* SettingsArea::speedButton(QWidget* parent, const LayoutElement& e) {
   b->setAutoRaise(e.flat);
   b->setFocusPolicy(Qt::NoFocus);
   place(b, e.box);
-  b->setIcon(IconOf(e.icon, px(e.iconSize)));
+  b->setIcon(ButtonIconImage(e.icon, px(e.iconSize)));
   // Small icons keep the style's own size.
   if (e.iconSize != kSmallIconSize) {
     b->setIconSize(QSize(px(e.iconSize), px(e.iconSize)));

@@ -1,7 +1,7 @@
 #pragma once
 // StatusBar1: four panels of fixed width from the left, as the window's
-// layout has them. The panels are placed by hand rather than by the status bar's layout, so the
-// window can still be made narrower than the panels are wide, as before.
+// layout has them. The panels are placed by hand, not by the status bar's
+// layout, so the window can be made narrower than the panels are wide.
 #include <QLabel>
 #include <QStatusBar>
 #include <array>

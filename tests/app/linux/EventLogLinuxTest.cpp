@@ -20,29 +20,28 @@ TEST_F(EventLogTest, TextIsWrittenAsUtf8WithoutAByteOrderMark) {
 
 TEST_F(EventLogTest, UnwritableLogRaisesAnInputOutputError) {
   std::filesystem::create_directory(r.dir.path() / "LogFile.Log");
-  r.rs.LogMessage = u"lost";
   try {
-    r.unit.log.SaveLog();
+    r.tool.log.write(u"lost");
     ADD_FAILURE() << "no error";
   } catch (const EInOutError& e) {
     EXPECT_STREQ(e.what(), "I/O error 21");  // EISDIR
   }
 }
 
-// SaveLog's message, or "" when it succeeded. A FIFO that the old open would
+// The entry's failure message, or "" when it succeeded. A FIFO that the old open would
 // wait on is opened for reading after two seconds, so a regression fails
 // instead of hanging.
-std::string SaveLogOutcome(Tidehaul& unit, const std::filesystem::path& log) {
-  auto outcome = std::async(std::launch::async, [&unit] {
+std::string WriteOutcome(EventLog& log, const std::filesystem::path& file) {
+  auto outcome = std::async(std::launch::async, [&log] {
     try {
-      unit.log.SaveLog();
+      log.write(u"lost");
       return std::string();
     } catch (const EInOutError& e) {
       return std::string(e.what());
     }
   });
   if (outcome.wait_for(std::chrono::seconds(2)) != std::future_status::ready) {
-    const int release = ::open(log.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int release = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     const std::string late = outcome.get();
     ::close(release);
     return "blocked, then: " + late;
@@ -52,16 +51,15 @@ std::string SaveLogOutcome(Tidehaul& unit, const std::filesystem::path& log) {
 
 TEST_F(EventLogTest, AnythingButARegularFileIsRefusedWithoutWaiting) {
   const auto path = r.dir.path() / "LogFile.Log";
-  r.rs.LogMessage = u"lost";
 
   // A FIFO nobody reads: the open must not wait for a reader.
   ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-  EXPECT_EQ(SaveLogOutcome(r.unit, path), "I/O error 22");
+  EXPECT_EQ(WriteOutcome(r.tool.log, path), "I/O error 22");
 
   // A FIFO somebody reads: nothing may go into it.
   const int reader = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   ASSERT_GE(reader, 0);
-  EXPECT_EQ(SaveLogOutcome(r.unit, path), "I/O error 22");
+  EXPECT_EQ(WriteOutcome(r.tool.log, path), "I/O error 22");
   char byte = 0;
   EXPECT_EQ(::read(reader, &byte, 1), 0);  // no writer came: end of stream, no data
   ::close(reader);
@@ -69,20 +67,20 @@ TEST_F(EventLogTest, AnythingButARegularFileIsRefusedWithoutWaiting) {
   // A device behind a link.
   std::filesystem::remove(path);
   std::filesystem::create_symlink("/dev/null", path);
-  EXPECT_EQ(SaveLogOutcome(r.unit, path), "I/O error 22");
+  EXPECT_EQ(WriteOutcome(r.tool.log, path), "I/O error 22");
 
   // A link to a regular file is still followed.
   std::filesystem::remove(path);
   WriteWholeFile(r.dir.path() / "real.log", "");
   std::filesystem::create_symlink(r.dir.path() / "real.log", path);
-  EXPECT_EQ(SaveLogOutcome(r.unit, path), "");
+  EXPECT_EQ(WriteOutcome(r.tool.log, path), "");
   EXPECT_EQ(ReadWholeFile(r.dir.path() / "real.log"), "lost\r\n");
 }
 
 TEST_F(EventLogTest, UnrepresentableCharactersAreReplacedInTheLogOnly) {
   // A lone surrogate half has no form in the file's encoding.
   const Text message = Text(u"bad ") + char16_t{0xD800} + u"!";
-  r.unit.log.AppException(std::make_exception_ptr(Exception(ToUtf8(message))));
+  r.tool.lastResort.handle(std::make_exception_ptr(Exception(ToUtf8(message))));
   EXPECT_EQ(log(), "bad \xEF\xBF\xBD! - 2024-05-06 14:05:31\r\n");
   EXPECT_EQ(r.view.panelText(3).substr(0, 4), u"bad ");
 }

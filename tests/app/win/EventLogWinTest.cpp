@@ -9,9 +9,9 @@
 namespace th::test {
 namespace {
 
-std::string SaveLogMessage(Tidehaul& unit) {
+std::string WriteMessage(EventLog& log) {
   try {
-    unit.log.SaveLog();
+    log.write(u"lost");
     return {};
   } catch (const EInOutError& e) {
     return e.what();
@@ -33,17 +33,15 @@ TEST_F(EventLogTest, LogHeldWithoutSharingIsAnIoError32) {
   HANDLE held = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  r.rs.LogMessage = u"lost";
-  EXPECT_EQ(SaveLogMessage(r.unit), "I/O error 32");
+  EXPECT_EQ(WriteMessage(r.tool.log), "I/O error 32");
   ::CloseHandle(held);
-  EXPECT_EQ(SaveLogMessage(r.unit), "");
+  EXPECT_EQ(WriteMessage(r.tool.log), "");
   EXPECT_EQ(log(), "lost\r\n");
 }
 
 TEST_F(EventLogTest, LogThatIsAFolderIsRefused) {
   std::filesystem::create_directory(r.dir.path() / "LogFile.Log");
-  r.rs.LogMessage = u"lost";
-  EXPECT_EQ(SaveLogMessage(r.unit), "File access denied");
+  EXPECT_EQ(WriteMessage(r.tool.log), "File access denied");
 }
 
 // A device name in the file's place is never opened: a serial port would

@@ -29,13 +29,13 @@ TEST(SettingOpenErrors, SettingsHeldWithoutSharingAreIoError32) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   try {
-    r.unit.settings.SettingOpen();
+    r.tool.settings.load();
     ADD_FAILURE() << "no error";
   } catch (const EInOutError& e) {
     EXPECT_STREQ(e.what(), "I/O error 32");
   }
   ::CloseHandle(held);
-  EXPECT_NO_THROW(r.unit.settings.SettingOpen());
+  EXPECT_NO_THROW(r.tool.settings.load());
 }
 
 }  // namespace

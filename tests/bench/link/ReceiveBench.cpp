@@ -8,10 +8,12 @@
 #include <random>
 #include <string>
 
+#include "link/LineAssembly.h"
 #include "link/ReceivePath.h"
+#include "platform/BasicEventLoop.h"
 #include "tests/link/ReferenceReceive.h"
 #include "tests/support/NullPort.h"
-#include "tests/support/Rig.h"
+#include "tests/support/RecordingView.h"
 
 namespace th::test {
 namespace {
@@ -62,24 +64,24 @@ class FeedPort : public NullPort {
 
 class QuietView : public RecordingView {
  public:
-  void setPanelText(int, const Text&) override {}
+  void showReceived(const Text&) override {}
 };
 
 void WholePath(benchmark::State& state, const Text& line) {
   FeedPort port;
   port.bytes = TextToBytes(line) + "\r\n";
-  TempDir dir;
   BasicEventLoop loop;
   QuietView view;
-  RunState rs;
   Panes panes;
-  TestPlatform sys(dir.str());
-  Runtime rt{rs, panes, loop, view, port, sys};
-  Tidehaul unit(rt);
-  rs.RxTypeIndex = 3;  // keep no lines
+  StopRequest stop;
+  LineStatus status;
+  Reception reception(panes);
+  const Waiter waiter(loop, stop);
+  ReceivePath path(port, waiter, view, reception, status);
+  reception.routeTo(Route::Nowhere);  // keep no lines
   const int count = static_cast<int>(port.bytes.size());
   for (auto _ : state) {
-    unit.receive.COMPORTRxChar(count);
+    path.onArrival(count);
   }
   state.SetBytesProcessed(state.iterations() * count);
 }

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <utility>
+
 #include "platform/linux/LinuxPlatformServices.h"
 #include "tests/support/TestPlatform.h"
 
@@ -28,6 +32,34 @@ TEST(LinuxPlatformServices, ShortFilesReadWhatTheyHold) {
   EXPECT_EQ(sys.appendFile(file.string(), "de"), 0);
   EXPECT_EQ(ReadWholeFile(file), "abcde");
   EXPECT_EQ(sys.readFile((dir.path() / "missing").string(), 1, out), ENOENT);
+}
+
+TEST(LinuxPlatformServices, RenameReplacesInOneStepAndPathsUseTheSlash) {
+  TempDir dir;
+  WriteWholeFile(dir.path() / "new", "new");
+  WriteWholeFile(dir.path() / "old", "old");
+  LinuxPlatformServices sys;
+  EXPECT_EQ(sys.renameFile(dir.str() + "/new", dir.str() + "/old"), 0);
+  EXPECT_EQ(ReadWholeFile(dir.path() / "old"), "new");
+  EXPECT_EQ(sys.renameFile(dir.str() + "/new", dir.str() + "/old"), ENOENT);
+  EXPECT_EQ(JoinPath("/srv/data", "A.TXT"), "/srv/data/A.TXT");
+}
+
+TEST(LinuxPlatformServices, LocalTimeCarriesItsOffsetFromUtc) {
+  const char* before = std::getenv("TZ");
+  const std::string saved = before != nullptr ? before : "";
+  for (const auto& [zone, minutes] :
+       {std::pair{"UTC0", 0}, std::pair{"IST-5:30", 330}, std::pair{"EST5", -300}}) {
+    ::setenv("TZ", zone, 1);
+    ::tzset();
+    EXPECT_EQ(LinuxPlatformServices().now().utcOffsetMinutes, minutes) << zone;
+  }
+  if (before != nullptr) {
+    ::setenv("TZ", saved.c_str(), 1);
+  } else {
+    ::unsetenv("TZ");
+  }
+  ::tzset();
 }
 
 }  // namespace

@@ -60,7 +60,7 @@ class WinLinePaneTest : public ::testing::Test {
 
   WinEventLoop loop;
   Panes panes;
-  TfTidehaul window;
+  MainWindow window;
 };
 
 TEST_F(WinLinePaneTest, TwoHundredThousandLinesStayCheapInTimeAndMemory) {
@@ -72,7 +72,7 @@ TEST_F(WinLinePaneTest, TwoHundredThousandLinesStayCheapInTimeAndMemory) {
   for (int i = 0; i < kLines; ++i) {
     std::string line = std::to_string(i);
     line.resize(kLength, ',');
-    panes.mmoDown1.append(line);
+    panes.download1.append(line);
     if (i % 100 == 99) {
       pump();
     }
@@ -84,7 +84,7 @@ TEST_F(WinLinePaneTest, TwoHundredThousandLinesStayCheapInTimeAndMemory) {
   EXPECT_LT(PrivateBytes() - before, 3 * payload);
   // Generous against a busy machine; the benchmark shows the real figure.
   EXPECT_LT(took, 3000U);
-  EXPECT_EQ(panes.mmoDown1.count(), static_cast<std::size_t>(kLines));
+  EXPECT_EQ(panes.download1.count(), static_cast<std::size_t>(kLines));
   // The last line is in view.
   const LinePane& pane = window.mmoDown1();
   RECT client{};
@@ -96,7 +96,7 @@ TEST_F(WinLinePaneTest, TwoHundredThousandLinesStayCheapInTimeAndMemory) {
 TEST_F(WinLinePaneTest, FollowsTheEndUnlessScrolledAway) {
   LinePane& pane = window.mmoRxTemp();
   for (int i = 0; i < 100; ++i) {
-    panes.mmoRxTemp.append("line " + std::to_string(i));
+    panes.receiveLog.append("line " + std::to_string(i));
   }
   settle();
   EXPECT_GT(pane.topLine(), 0U);
@@ -113,13 +113,13 @@ TEST_F(WinLinePaneTest, FollowsTheEndUnlessScrolledAway) {
   ASSERT_TRUE(::GetScrollBarInfo(pane.handle(), OBJID_VSCROLL, &atTop));
   EXPECT_LT(atTop.xyThumbTop, atEnd.xyThumbTop);
   for (int i = 0; i < 100; ++i) {
-    panes.mmoRxTemp.append("more");
+    panes.receiveLog.append("more");
   }
   settle();
   EXPECT_EQ(pane.topLine(), 0U);  // the reader keeps their place
   ::SendMessageW(pane.handle(), WM_VSCROLL, SB_BOTTOM, 0);
   const std::size_t bottom = pane.topLine();
-  panes.mmoRxTemp.append("last");
+  panes.receiveLog.append("last");
   settle();
   EXPECT_EQ(pane.topLine(), bottom + 1);
 }
@@ -128,7 +128,7 @@ TEST_F(WinLinePaneTest, AThumbAtItsSmallestStopsAskingUntilTheReaderScrolls) {
   LinePane& pane = window.mmoRxTemp();
   auto appendAndSettle = [&](int count) {
     for (int i = 0; i < count; ++i) {
-      panes.mmoRxTemp.append("line");
+      panes.receiveLog.append("line");
     }
     settle();
   };
@@ -156,17 +156,17 @@ TEST_F(WinLinePaneTest, AThumbAtItsSmallestStopsAskingUntilTheReaderScrolls) {
   ::SendMessageW(pane.handle(), WM_VSCROLL, SB_BOTTOM, 0);
   appendAndSettle(1);
   EXPECT_TRUE(pane.thumbSettled());
-  panes.mmoRxTemp.clear();
+  panes.receiveLog.clear();
   appendAndSettle(12);
   EXPECT_FALSE(pane.thumbSettled());
 }
 
 TEST_F(WinLinePaneTest, LongLineStaysOneLineAndScrollsSideways) {
   LinePane& pane = window.mmoDown2();
-  panes.mmoDown2.append(std::string(5000, 'x'));
-  panes.mmoDown2.append("short");
+  panes.download2.append(std::string(5000, 'x'));
+  panes.download2.append("short");
   settle();
-  EXPECT_EQ(panes.mmoDown2.count(), 2U);
+  EXPECT_EQ(panes.download2.count(), 2U);
   RECT client{};
   ::GetClientRect(pane.handle(), &client);
   EXPECT_GT(pane.contentWidth(), 20 * client.right);
@@ -177,7 +177,7 @@ TEST_F(WinLinePaneTest, LongLineStaysOneLineAndScrollsSideways) {
   EXPECT_GE(h.nMax, pane.contentWidth());
   ::SendMessageW(pane.handle(), WM_HSCROLL, SB_RIGHT, 0);
   EXPECT_GT(pane.horizontalOffset(), 0);
-  panes.mmoDown2.clear();
+  panes.download2.clear();
   settle();
   EXPECT_EQ(pane.contentWidth(), 0);
   EXPECT_EQ(pane.horizontalOffset(), 0);

@@ -94,7 +94,7 @@ class WinMainWindowTest : public ::testing::Test {
 
   WinEventLoop loop;
   Panes panes;
-  TfTidehaul window;
+  MainWindow window;
   std::vector<std::string> handled;
 };
 
@@ -155,7 +155,7 @@ TEST_F(WinMainWindowTest, ElementsSitWhereTheStoredLayoutPutsThem) {
 }
 
 TEST_F(WinMainWindowTest, InitialContentsBeforeAnyMessage) {
-  EXPECT_EQ(window.msgText(), u"-1");
+  EXPECT_EQ(window.pendingDevice(), u"-1");
   EXPECT_EQ(TextOf(element("lbMsg")), "-1");
   const std::pair<Field, const char16_t*> fields[] = {{Field::lbeSelectedDeviceName, u""},
                                                       {Field::clbModemType, u"Direct"},
@@ -270,13 +270,13 @@ TEST_F(WinMainWindowTest, FieldsChecksAndLabelShowWhatTheLogicWrites) {
   EXPECT_EQ(window.fieldText(Field::edtSaveFolder), u"C:\\Data");
   window.setChecked(Check::ckbSensorNoCheck, true);
   EXPECT_TRUE(window.isChecked(Check::ckbSensorNoCheck));
-  window.setMsgText(u"1234");
-  EXPECT_EQ(window.msgText(), u"1234");
+  window.setPendingDevice(u"1234");
+  EXPECT_EQ(window.pendingDevice(), u"1234");
   EXPECT_EQ(TextOf(element("lbMsg")), "1234");
   // Sized to its text.
   const RECT shortLabel = PlaceOf(element("lbMsg"));
-  window.setMsgText(u"");
-  EXPECT_EQ(window.msgText(), u"");
+  window.setPendingDevice(u"");
+  EXPECT_EQ(window.pendingDevice(), u"");
   EXPECT_LT(PlaceOf(element("lbMsg")).right, shortLabel.right);
 }
 
@@ -351,11 +351,11 @@ TEST_F(WinMainWindowTest, BusyPointerOverTheWindow) {
   const LPARAM overClient = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
   HWND w = window.handle();
   EXPECT_EQ(::SendMessageW(w, WM_SETCURSOR, reinterpret_cast<WPARAM>(w), overClient), FALSE);
-  window.setBusyPointer(true);
+  window.setBusy(true);
   EXPECT_TRUE(window.busyPointer());
   EXPECT_EQ(::SendMessageW(w, WM_SETCURSOR, reinterpret_cast<WPARAM>(w), overClient), TRUE);
   EXPECT_EQ(::GetCursor(), ::LoadCursorA(nullptr, IDC_WAIT));
-  window.setBusyPointer(false);
+  window.setBusy(false);
   EXPECT_EQ(::SendMessageW(w, WM_SETCURSOR, reinterpret_cast<WPARAM>(w), overClient), FALSE);
 }
 

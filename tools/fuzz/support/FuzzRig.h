@@ -1,12 +1,12 @@
 #pragma once
-// The unit of logic wired as the tool wires it, on seams that cost nothing per
+// The tool's parts wired as the tool wires them, on seams that cost nothing per
 // run: virtual time, the recording view, an in-memory file system, and the
 // port the target needs. A target makes a fresh rig for every input.
 #include <algorithm>
 #include <string>
 #include <type_traits>
 
-#include "app/Tidehaul.h"
+#include "app/Tool.h"
 #include "platform/BasicEventLoop.h"
 #include "tests/support/NullPort.h"
 #include "tests/support/RecordingView.h"
@@ -31,16 +31,14 @@ class FeedPort : public test::NullPort {
 
 template <typename P>
 struct FuzzRig {
-  FuzzRig() : port(Make()), rt{rs, panes, loop, view, port, sys}, unit(rt) {}
+  FuzzRig() : port(Make()), tool(loop, view, port, sys, panes) {}
 
   BasicEventLoop loop{BasicEventLoop::Clock::Virtual};
   test::RecordingView view;
-  RunState rs;
   Panes panes;
   MemoryPlatform sys;
   P port;
-  Runtime rt;
-  Tidehaul unit;
+  Tool tool;
 
  private:
   P Make() {

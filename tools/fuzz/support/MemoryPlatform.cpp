@@ -140,4 +140,21 @@ int MemoryPlatform::createDirectory(const std::string& path) {
   return 0;
 }
 
+int MemoryPlatform::renameFile(const std::string& from, const std::string& to) {
+  const auto it = files_.find(Normal(from));
+  if (it == files_.end()) {
+    return ENOENT;
+  }
+  if (hasFolder(to)) {
+    return EISDIR;
+  }
+  if (const int error = parentError(to); error != 0) {
+    return error;
+  }
+  std::string bytes = std::move(it->second);
+  files_.erase(it);
+  files_[Normal(to)] = std::move(bytes);
+  return 0;
+}
+
 }  // namespace th::fuzz

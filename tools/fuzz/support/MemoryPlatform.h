@@ -30,6 +30,7 @@ class MemoryPlatform : public PlatformServices {
                  std::string& out) override;
   int syncFile(const std::string& path) override;
   int createDirectory(const std::string& path) override;
+  int renameFile(const std::string& from, const std::string& to) override;
 
   // The file system itself, by normalised path.
   static std::string Normal(const std::string& path);

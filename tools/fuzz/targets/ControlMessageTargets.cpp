@@ -47,9 +47,9 @@ Text ExpectedLabel(const ControlMessage& msg) {
 
 void HandleAndCheck(const ControlMessage& msg) {
   Rig rig;
-  rig.view.setMsgText(u"x");
-  rig.unit.shell.WMCopyData(msg);
-  Expect(rig.view.msgText() == ExpectedLabel(msg), "lbMsg shows another text");
+  rig.view.setPendingDevice(u"x");
+  rig.tool.shell.onControlMessage(msg);
+  Expect(rig.view.pendingDevice() == ExpectedLabel(msg), "lbMsg shows another text");
 }
 
 }  // namespace

@@ -219,20 +219,20 @@ int DataFileWriterTarget(const std::uint8_t* data, std::size_t size) {
     }
   }
   for (const std::string& line : buffers.first) {
-    rig.panes.mmoDown1.append(line);
+    rig.panes.download1.append(line);
   }
   for (const std::string& line : buffers.second) {
-    rig.panes.mmoDown2.append(line);
+    rig.panes.download2.append(line);
   }
   std::int64_t spaceLeft = fault == 1 ? static_cast<std::int64_t>(space) : -1;
   rig.sys.spaceLeft = spaceLeft;
   rig.sys.failSync = fault == 2;
 
   DataFileWriter::SaveReport report;
-  const bool result = rig.unit.writer.FileSave(
-      rig.panes.mmoDown1, rig.panes.mmoDown2, append, std::string(kName1), std::string(kName2),
-      std::string(where.path), noUnpairedName ? std::string() : std::string(kUnpairedName),
-      &report);
+  const bool result =
+      rig.tool.writer.save(rig.panes.download1, rig.panes.download2, append, std::string(kName1),
+                           std::string(kName2), std::string(where.path),
+                           noUnpairedName ? std::string() : std::string(kUnpairedName), &report);
 
   const Expected e = Build(buffers);
   Expect(report.unpaired == e.unpairedCount, "another number of unpaired lines");

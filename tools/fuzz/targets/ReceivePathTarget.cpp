@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstring>
 
+#include "link/LineAssembly.h"
 #include "link/ReceivePath.h"
 #include "tests/link/ReferenceReceive.h"
 #include "tools/fuzz/support/Check.h"
@@ -40,14 +41,15 @@ bool Same(std::u16string_view a, std::u16string_view b) {
 }
 
 void Agree(const Rig& rig, const Model& model, Compared& compared) {
-  Expect(Same(rig.rs.Buff, model.buff), "Buff differs from the model");
-  Expect(Same(rig.rs.BuffTemp, model.buffTemp), "BuffTemp differs from the model");
-  Expect(rig.rs.FileSize == model.fileSize, "FileSize differs from the model");
-  Expect(rig.rs.LineCut == model.lineCut, "LineCut differs from the model");
-  Expect(rig.rs.Connect_flg == model.connected, "Connect_flg differs from the model");
+  const Reception& in = rig.tool.reception;
+  Expect(Same(in.lastLine(), model.buff), "the last line differs from the model");
+  Expect(Same(in.partialLine(), model.buffTemp), "the line under assembly differs from the model");
+  Expect(in.bytesCounted() == model.fileSize, "the byte count differs from the model");
+  Expect(in.lineCut() == model.lineCut, "the cut mark differs from the model");
+  Expect(rig.tool.line.up == model.connected, "the line's state differs from the model");
   Expect(Same(rig.view.panelText(3), model.panel3), "status panel 3 differs from the model");
-  const std::array<const LineList*, 3> panes = {&rig.panes.mmoRxTemp, &rig.panes.mmoDown1,
-                                                &rig.panes.mmoDown2};
+  const std::array<const LineList*, 3> panes = {&rig.panes.receiveLog, &rig.panes.download1,
+                                                &rig.panes.download2};
   for (std::size_t p = 0; p < panes.size(); ++p) {
     const LineList& pane = *panes[p];
     const std::vector<Text>& lines = model.panes[p];
@@ -63,6 +65,20 @@ std::int32_t PickIndex(Choices& choose) {
   return static_cast<std::int32_t>(choose.below(5)) - 1;  // -1 to 3
 }
 
+// The model's pane index as a route: 0 to 2 the panes, anything else none.
+Route RouteOf(std::int32_t index) {
+  switch (index) {
+    case 0:
+      return Route::ReceiveLog;
+    case 1:
+      return Route::Download1;
+    case 2:
+      return Route::Download2;
+    default:
+      return Route::Nowhere;
+  }
+}
+
 }  // namespace
 
 int ReceivePathTarget(const std::uint8_t* data, std::size_t size) {
@@ -73,17 +89,16 @@ int ReceivePathTarget(const std::uint8_t* data, std::size_t size) {
 
   const std::size_t maxLine = kLineLimits[(steer >> 4) % kLineLimits.size()];
   Rig rig;
-  rig.unit.receive.SetMaxLine(maxLine);
-  Model model(maxLine, ReceivePath::kPanelLimit);
+  rig.tool.receivePath.setMaxLine(maxLine);
+  Model model(maxLine, ReceivePath::kShownLimit);
   model.longLine = kPlainSearchUpTo;
   model.addLongLineChar = AddLineChar;
   static const std::array<Text, 3> kYears = {u"24", u"08", u"80"};
-  rig.rs.NowYear = model.nowYear = kYears[steer % 3];
-  rig.rs.RxTypeIndex = model.rxTypeIndex = static_cast<std::int32_t>((steer / 3) % 5) - 1;
-  rig.rs.Connect_flg = model.connected = true;
-  if ((steer & 0x08) != 0) {
-    rig.rs.FileSize = model.fileSize = INT_MAX - 7;  // the count wraps on the way
-  }
+  model.nowYear = kYears[steer % 3];
+  rig.tool.receivePath.setYear(model.nowYear);
+  model.rxTypeIndex = static_cast<std::int32_t>((steer / 3) % 5) - 1;
+  rig.tool.reception.routeTo(RouteOf(model.rxTypeIndex));
+  rig.tool.line.up = model.connected = true;
 
   static constexpr std::array<std::size_t, 5> kChunkLimits = {1, 3, 16, 64, 4096};
   const std::size_t chunkLimit = kChunkLimits[choose.below(kChunkLimits.size())];
@@ -94,11 +109,12 @@ int ReceivePathTarget(const std::uint8_t* data, std::size_t size) {
     switch (choose.below(32)) {
       case 0:
       case 1:
-        rig.rs.RxTypeIndex = model.rxTypeIndex = PickIndex(choose);
+        model.rxTypeIndex = PickIndex(choose);
+        rig.tool.reception.routeTo(RouteOf(model.rxTypeIndex));
         break;
       case 2: {
         const std::int32_t index = PickIndex(choose);
-        rig.unit.receive.RxTypeMemoClear(index);
+        rig.tool.reception.clearPane(RouteOf(index));
         model.clearPane(index);
         if (index >= 0 && index < 3) {
           compared[static_cast<std::size_t>(index)] = 0;
@@ -106,11 +122,11 @@ int ReceivePathTarget(const std::uint8_t* data, std::size_t size) {
         break;
       }
       case 3:
-        rig.unit.receive.FlushPartialLine();
+        rig.tool.receivePath.flushPartialLine();
         model.flushPartial();
         break;
       case 4:
-        rig.unit.receive.DropPartialLine();
+        rig.tool.receivePath.dropPartialLine();
         model.dropPartial();
         break;
       default:
@@ -119,7 +135,7 @@ int ReceivePathTarget(const std::uint8_t* data, std::size_t size) {
     const std::size_t n = std::min(1 + choose.below(chunkLimit), stream.size() - pos);
     const std::string_view chunk = stream.substr(pos, n);
     rig.port.queue(chunk);
-    rig.unit.receive.COMPORTRxChar(static_cast<int>(n));
+    rig.tool.receivePath.onArrival(static_cast<int>(n));
     model.notify(BytesToText(chunk));
     Agree(rig, model, compared);
     pos += n;

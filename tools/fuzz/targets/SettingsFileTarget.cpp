@@ -1,5 +1,5 @@
 // Setting.dat of any length read through the platform seam, then every record
-// shown with Init and typed with MdoemTypeFind. The oracle reads the fields at
+// shown as a job shows it and typed as a job types it. The oracle reads the fields at
 // their byte offsets in the file itself, not through the record type.
 #include <array>
 #include <cstring>
@@ -108,28 +108,29 @@ std::string_view ShortStringAt(std::string_view record, std::size_t offset, std:
 }
 
 void CheckRecord(Rig& rig, std::int32_t n, std::string_view record) {
-  rig.unit.settings.Init(n);
+  rig.view.showDevice(rig.tool.settings.display(n));
   for (const TextField& t : kTexts) {
     Expect(rig.view.fieldText(t.field) == Decode(ShortStringAt(record, t.offset, t.capacity)),
-           "Init shows a text field other than the file holds");
+           "the window shows a text field other than the file holds");
   }
   Expect(rig.view.fieldText(Field::cbbPortno) == u"COM" + IntToText(IntAt(record, 120)),
-         "Init shows another port number");
+         "the window shows another port number");
   Expect(rig.view.fieldText(Field::edtInterval) == IntToText(IntAt(record, 432)),
-         "Init shows another interval");
+         "the window shows another interval");
   Expect(rig.view.fieldText(Field::edtDelay) == IntToText(IntAt(record, 436)),
-         "Init shows another delay");
+         "the window shows another delay");
   for (const CheckField& c : kChecks) {
-    Expect(rig.view.isChecked(c.box) == (record[c.offset] != 0), "Init sets a check box wrongly");
+    Expect(rig.view.isChecked(c.box) == (record[c.offset] != 0),
+           "the window sets a check box wrongly");
   }
   const std::string_view type = ShortStringAt(record, 199, 50);
-  std::int32_t expected = -1;
-  for (std::size_t k = 0; k < kTypeNames.size() && expected < 0; ++k) {
+  LineType expected = LineType::Unknown;
+  for (std::size_t k = 0; k < kTypeNames.size(); ++k) {
     if (type == kTypeNames[k]) {
-      expected = static_cast<std::int32_t>(k);
+      expected = k == 0 ? LineType::Direct : k == 6 ? LineType::LteModem : LineType::Modem;
     }
   }
-  Expect(rig.unit.settings.MdoemTypeFind(n) == expected, "MdoemTypeFind gives another type");
+  Expect(rig.tool.settings.job(n).link.type == expected, "a record is typed another way");
 }
 
 }  // namespace
@@ -141,10 +142,10 @@ int SettingsFileTarget(const std::uint8_t* data, std::size_t size) {
 
   bool readBeyondEnd = false;
   try {
-    rig.unit.settings.SettingOpen();
+    rig.tool.settings.load();
   } catch (const EInOutError& e) {
     readBeyondEnd = std::string(e.what()).rfind("Read beyond end of file", 0) == 0;
-    Expect(readBeyondEnd, "SettingOpen raises another error than a short read");
+    Expect(readBeyondEnd, "reading the settings raises another error than a short read");
   }
   Expect(readBeyondEnd == (size < kSettingsFileSize),
          "a short file is not reported, or a whole one is");
@@ -152,7 +153,7 @@ int SettingsFileTarget(const std::uint8_t* data, std::size_t size) {
   // The table holds the file's first bytes, zeros after a short one.
   std::string table(kSettingsFileSize, '\0');
   std::memcpy(table.data(), file.data(), std::min(size, kSettingsFileSize));
-  Expect(std::memcmp(rig.rs.DeviceInfo.data(), table.data(), kSettingsFileSize) == 0,
+  Expect(std::memcmp(&rig.tool.settings.record(0), table.data(), kSettingsFileSize) == 0,
          "the table is not the file's bytes");
 
   // Every record the file reaches into, and the first and last all-zero ones.
@@ -164,14 +165,6 @@ int SettingsFileTarget(const std::uint8_t* data, std::size_t size) {
           rig, n,
           std::string_view(table).substr(static_cast<std::size_t>(n) * kSetupSize, kSetupSize));
     }
-  }
-  // No record: the fields stay as they are and there is no type.
-  const Text shown = rig.view.fieldText(Field::lbeSelectedDeviceName);
-  for (const std::int32_t n : {-1, kDeviceCount, 9999, INT32_MIN}) {
-    rig.unit.settings.Init(n);
-    Expect(rig.view.fieldText(Field::lbeSelectedDeviceName) == shown,
-           "Init without a record changed a field");
-    Expect(rig.unit.settings.MdoemTypeFind(n) == -1, "MdoemTypeFind without a record gives a type");
   }
   return 0;
 }

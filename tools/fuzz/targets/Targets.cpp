@@ -12,6 +12,7 @@ const std::vector<Target>& AllTargets() {
       {"data_file_writer", DataFileWriterTarget},
       {"settings_set", SettingsSetTarget},
       {"logger_commands", LoggerCommandsTarget},
+      {"job_records", JobRecordsTarget},
   };
   return targets;
 }

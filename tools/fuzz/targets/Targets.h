@@ -19,6 +19,7 @@ int CopyDataTarget(const std::uint8_t* data, std::size_t size);
 int DataFileWriterTarget(const std::uint8_t* data, std::size_t size);
 int SettingsSetTarget(const std::uint8_t* data, std::size_t size);
 int LoggerCommandsTarget(const std::uint8_t* data, std::size_t size);
+int JobRecordsTarget(const std::uint8_t* data, std::size_t size);
 
 struct Target {
   const char* name;  // the folder of its corpus, dictionary and kept findings

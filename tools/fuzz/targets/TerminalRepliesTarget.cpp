@@ -1,4 +1,4 @@
-// The size reply and the listing test. StringCount takes any text; then the
+// The size reply and the listing test. The size parser takes any text; then the
 // size query or the directory listing runs in virtual time against a logger
 // whose whole answer is the input, and must come out as the last complete line
 // of that answer says.
@@ -82,14 +82,15 @@ int TerminalRepliesTarget(const std::uint8_t* data, std::size_t size) {
   const Text replyText = BytesToText(reply);
 
   Rig rig;
-  rig.rs.NowYear = u"24";
-  rig.unit.terminal.StringCount(replyText);
-  Expect(rig.rs.FileSizeChk == ExpectedSize(replyText), "StringCount parses another size");
+  rig.tool.receivePath.setYear(u"24");
+  Expect(ParseSizeReply(replyText) == ExpectedSize(replyText),
+         "a size reply parses to another size");
 
   // What the receive path makes of the answer: its last complete line is what
   // the exchange tests at the end of its first step.
   Text pending;
-  const std::vector<Text> lines = test::ReferenceLines(replyText, pending, rig.rs.NowYear);
+  const std::vector<Text> lines =
+      test::ReferenceLines(replyText, pending, rig.tool.receivePath.year());
   const Text last = lines.empty() ? Text() : lines.back();
 
   rig.port.open();
@@ -100,17 +101,18 @@ int TerminalRepliesTarget(const std::uint8_t* data, std::size_t size) {
       rig.port.deliver(reply);
     }
   });
-  rig.rs.RxTypeIndex = static_cast<std::int32_t>(steer >> 1) % 4;
+  static constexpr std::array<Route, 4> kRoutes = {Route::ReceiveLog, Route::Download1,
+                                                   Route::Download2, Route::Nowhere};
+  rig.tool.reception.routeTo(kRoutes[static_cast<std::size_t>(steer >> 1) % 4]);
   if ((steer & 1) == 0) {
-    const bool result = rig.unit.terminal.PROGRAM_COMMAND_FSIZE(0, u"\\SL01\\SL010.TXT");
+    const SizeReply result = rig.tool.terminal.askSize(u"\\SL01\\SL010.TXT");
     const bool sized = last.size() >= 2;
-    Expect(result == sized, "the size query's result is not whether a line of 2 came");
-    Expect(rig.rs.FileSizeChk == (sized ? ExpectedSize(last) : -1),
-           "the size query leaves another size");
+    Expect(result.replied == sized, "the size query's result is not whether a line of 2 came");
+    Expect(result.size == (sized ? ExpectedSize(last) : -1), "the size query gives another size");
     Expect(WritesOf(rig.port, "FSIZE \\SL01\\SL010.TXT\r\n") == (sized ? 1U : 2U),
            "the size query is sent another number of times");
   } else {
-    const bool result = rig.unit.terminal.PROGRAM_COMMAND_DIR(0);
+    const bool result = rig.tool.terminal.listDirectory();
     const bool listed = LooksLikeListing(last);
     Expect(result == listed, "the listing's result is not the last line's test");
     Expect(WritesOf(rig.port, "DIR\r\n") == (listed ? 1U : 2U),
@@ -119,11 +121,12 @@ int TerminalRepliesTarget(const std::uint8_t* data, std::size_t size) {
     for (const Text& line : lines) {
       shown += line.empty() ? 0 : 1;
     }
-    Expect(rig.panes.mmoRxTemp.count() == shown, "the listing does not keep every line");
+    Expect(rig.panes.receiveLog.count() == shown, "the listing does not keep every line");
   }
-  Expect(rig.rs.Buff.empty(), "the exchange leaves Buff filled");
-  Expect(rig.rs.RxTypeIndex == 0, "the exchange leaves another routing");
-  Expect(rig.rs.BuffTemp == pending, "the line under assembly is not the answer's tail");
+  Expect(rig.tool.reception.lastLine().empty(), "the exchange leaves its last line");
+  Expect(rig.tool.reception.route() == Route::ReceiveLog, "the exchange leaves another routing");
+  Expect(rig.tool.reception.partialLine() == pending,
+         "the line under assembly is not the answer's tail");
   return 0;
 }
 

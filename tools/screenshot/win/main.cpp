@@ -10,7 +10,7 @@
 
 #include "PngWriter.h"
 #include "SampleRecord.h"
-#include "app/Tidehaul.h"
+#include "app/SettingsFile.h"
 #include "platform/win/WinEventLoop.h"
 #include "platform/win/WinPlatformServices.h"
 #include "ui/win/MainWindow.h"
@@ -78,7 +78,7 @@ int Run(const char* out, const char* size) {
 
   th::WinEventLoop loop;
   th::Panes panes;
-  th::TfTidehaul window(panes, loop);
+  th::MainWindow window(panes, loop);
   HWND handle = window.handle();
   if (size != nullptr) {
     int width = 0;
@@ -96,15 +96,12 @@ int Run(const char* out, const char* size) {
   ::SetWindowPos(handle, HWND_TOPMOST, 20, 20, 0, 0, SWP_NOSIZE);
   window.show();
 
-  const auto rs = std::make_unique<th::RunState>();
-  th::FillSampleRecord(rs->DeviceInfo.at(th::kSampleDevice));
-  th::IdlePort port;
   th::WinPlatformServices sys;
-  th::Runtime rt{*rs, panes, loop, window, port, sys};
-  th::Tidehaul unit(rt);
-  window.setMsgText(th::IntToText(th::kSampleDevice));
-  window.setPanelText(0, u"Waiting-2[Sec]");
-  unit.settings.Init(th::kSampleDevice);
+  th::SettingsFile settings(sys);
+  th::FillSampleRecord(settings.record(th::kSampleDevice));
+  window.setPendingDevice(th::IntToText(th::kSampleDevice));
+  window.showStage(u"Waiting-2[Sec]");
+  window.showDevice(settings.display(th::kSampleDevice));
   window.showPendingTexts();
   // No text cursor in the picture.
   ::SetFocus(handle);

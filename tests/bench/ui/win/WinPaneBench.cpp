@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "tests/bench/ui/PaneBenchRun.h"
 #include "ui/win/MainWindow.h"
 #include "ui/win/WinControls.h"
 // clang-format off
@@ -18,9 +19,8 @@
 
 namespace {
 
-constexpr int kLines = 200000;
-constexpr int kLength = 100;
-constexpr int kBatch = 100;
+using namespace th::bench;
+
 constexpr int kEditLines = 1000;  // the control gets slower with every line
 
 // The private bytes committed (Wine leaves PrivateUsage at 0; this is the same).
@@ -31,66 +31,10 @@ double PrivateBytes() {
   return static_cast<double>(counters.PagefileUsage);
 }
 
-double CpuSeconds() {
-  FILETIME created{};
-  FILETIME ended{};
-  FILETIME kernel{};
-  FILETIME user{};
-  ::GetProcessTimes(::GetCurrentProcess(), &created, &ended, &kernel, &user);
-  const auto value = [](const FILETIME& t) {
-    return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) |
-                               t.dwLowDateTime) /
-           1e7;
-  };
-  return value(kernel) + value(user);
-}
-
-double Seconds() {
-  LARGE_INTEGER now{};
-  LARGE_INTEGER frequency{};
-  ::QueryPerformanceCounter(&now);
-  ::QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// A data line of exactly kLength characters, different for every i.
-std::string MakeLine(int i) {
-  char head[64];
-  const int n =
-      std::snprintf(head, sizeof head, "2026-12-09 05:%02d:%02d,%6d,", (i / 60) % 60, i % 60, i);
-  std::string line(head, static_cast<std::size_t>(n));
-  while (line.size() < kLength) {
-    line += " 12.345,";
-  }
-  line.resize(kLength);
-  return line;
-}
-
-struct Figure {
-  double seconds;
-  double cpu;
-  double grownBytes;
-};
-
-Figure Measure(th::WinEventLoop& loop, int lines, const std::function<void(int)>& append,
-               int batch) {
-  loop.processPendingMessages();
-  const double before = PrivateBytes();
-  const double cpuStart = CpuSeconds();
-  const double start = Seconds();
-  for (int i = 0; i < lines; ++i) {
-    append(i);
-    if (i % batch == batch - 1) {
-      loop.processPendingMessages();
-    }
-  }
-  loop.processPendingMessages();
-  return {Seconds() - start, CpuSeconds() - cpuStart, PrivateBytes() - before};
-}
-
-void Report(const char* name, const Figure& f, double payload) {
-  std::printf("%-36s %8.3f s (cpu %.3f s)   memory +%7.1f MB (%.2fx payload)\n", name, f.seconds,
-              f.cpu, f.grownBytes / 1e6, f.grownBytes / payload);
+Figure MeasureShown(th::WinEventLoop& loop, int lines, const std::function<void(int)>& append,
+                    int batch) {
+  return Measure(
+      lines, batch, append, [&loop] { loop.processPendingMessages(); }, PrivateBytes);
 }
 
 }  // namespace
@@ -107,20 +51,20 @@ int main() {
       kLines, kLength, payload / 1e6, kBatch);
 
   th::Panes panes;
-  th::TfTidehaul window(panes, loop);
+  th::MainWindow window(panes, loop);
   window.show();
-  const Figure pane = Measure(
-      loop, kLines, [&](int i) { panes.mmoDown1.append(MakeLine(i)); }, kBatch);
+  const Figure pane = MeasureShown(
+      loop, kLines, [&](int i) { panes.download1.append(DataLine(i)); }, kBatch);
   Report("LinePane over the core line list:", pane, payload);
 
   th::Panes panes2;
-  th::TfTidehaul window2(panes2, loop);
+  th::MainWindow window2(panes2, loop);
   window2.show();
-  const Figure every = Measure(
-      loop, kLines, [&](int i) { panes2.mmoDown1.append(MakeLine(i)); }, 1);
+  const Figure every = MeasureShown(
+      loop, kLines, [&](int i) { panes2.download1.append(DataLine(i)); }, 1);
   Report("LinePane, messages every line:", every, payload);
 
-  const Figure loopAlone = Measure(
+  const Figure loopAlone = MeasureShown(
       loop, kLines, [](int /*i*/) {}, 1);
   Report("message loop alone, every line:", loopAlone, payload);
 
@@ -131,10 +75,10 @@ int main() {
                         0, 0, 321, 129, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
   ::SendMessageW(edit, EM_SETLIMITTEXT, 0, 0);
   const double editPayload = static_cast<double>(kEditLines) * kLength;
-  const Figure base = Measure(
+  const Figure base = MeasureShown(
       loop, kEditLines,
       [&](int i) {
-        const std::string line = MakeLine(i) + "\r\n";
+        const std::string line = DataLine(i) + "\r\n";
         const std::wstring wide(line.begin(), line.end());
         ::SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(-1), -1);
         ::SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
