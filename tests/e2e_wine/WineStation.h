@@ -8,13 +8,13 @@
 // the foreground (wineserver -f): a server that made itself a session leader
 // would take the pseudo-terminal as its controlling terminal and get its
 // hang-up when the simulator ends.
+#include <cstdint>
 #include <filesystem>
-#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/e2e_fetch/Station.h"
-#include "tools/wine-shim/ModemLineFile.h"
 
 namespace th::test {
 
@@ -41,11 +41,15 @@ class WineStation : public StationFolder {
   static std::string WindowsPath(const std::filesystem::path& path);
 
   // Starts the simulator with these extra options, linked as COM3; waits for
-  // READY. In a session with the modem-line shim its pseudo-terminal gets
-  // modem lines, all off, so that the tool's DTR and RTS calls work as on a
-  // port with the lines, and Wine's sleeps between its looks at them are
-  // stretched.
+  // READY. In a session with the modem-line shim its pseudo-terminal has modem
+  // lines (--modem-lines), with Wine's sleeps between its looks at them
+  // stretched: the whole jobs measure the tool's CPU, and Wine's 1 ms looks
+  // at the lines of a pending wait cost some 65 ms a second in the tool's
+  // process, which Windows does not spend.
   void startLogger(const std::vector<std::string>& options);
+  // The simulator's transcript entries of one kind ("DTE": the lines the
+  // tool set; "DCE": the simulator's), with their times in ms.
+  std::vector<std::pair<std::int64_t, std::string>> transcript(const std::string& kind) const;
   // Starts tidehaul.exe; Process of `wine tidehaul.exe`.
   void startTool();
   // Runs `wine tidehaul-send.exe ARGS...`; its exit code.
@@ -57,9 +61,12 @@ class WineStation : public StationFolder {
   bool runJob();
   // Waits for the tool to end.
   bool waitTool(double seconds);
-
- private:
-  std::unique_ptr<modemlines::ModemLineFile> lines_;
 };
+
+// A file the simulator exported (--export), under the station's folder.
+std::string Exported(const std::filesystem::path& dir, const std::string& name);
+// The Linux tool's data file for the same logger and settings.
+std::string LinuxDataFile(const std::vector<std::string>& settings,
+                          const std::vector<std::string>& logger);
 
 }  // namespace th::test

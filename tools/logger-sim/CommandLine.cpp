@@ -137,7 +137,7 @@ bool pick(const std::string& s, const std::map<std::string, E>& names, E& out) {
 const char* usageText() {
   return "usage: tidehaul-logger-sim --link PATH [options]\n"
          "       tidehaul-logger-sim --help | --version\n"
-         "  line:      --modem --echo\n"
+         "  line:      --modem --echo --modem-lines --stretch-line-sleeps --ring N\n"
          "  logger:    --id ID --files DIR --file LOGGERPATH=HOSTFILE --generate N --second-file\n"
          "             --channels C --seed S --start 'YYYY-MM-DD hh:mm:ss' --interval SECONDS\n"
          "             --long-year --no-final-newline --missing-record F[:N] --byte26 F[:N]\n"
@@ -175,6 +175,8 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
       {"--exit-after-hangup", &c.exitAfterHangup},
       {"--no-final-newline", &c.noFinalNewline},
       {"--append-during-fetch", &c.model.appendDuringFetch},
+      {"--modem-lines", &c.modemLines},
+      {"--stretch-line-sleeps", &c.stretchLineSleeps},
   };
   const std::map<std::string, Handler> valued = {
       {"--link",
@@ -207,6 +209,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
          return parseInt(v, c.gen.lines, 0, 10'000'000);
        }},
       {"--channels", [&](const std::string& v) { return parseInt(v, c.gen.channels, 0, 1000); }},
+      {"--ring", [&](const std::string& v) { return parseInt(v, c.model.rings, 0, 20); }},
       {"--seed",
        [&](const std::string& v) {
          return parseInt(v, c.model.seed, 0U, 0xffffffffU) &&
@@ -417,6 +420,14 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
   }
   if (c.link.empty()) {
     r.error = "--link PATH is required";
+    return r;
+  }
+  if (c.stretchLineSleeps && !c.modemLines) {
+    r.error = "--stretch-line-sleeps needs --modem-lines";
+    return r;
+  }
+  if (c.model.rings > 0 && !c.model.modem) {
+    r.error = "--ring needs --modem";
     return r;
   }
   c.gen.year08 = c.model.year08;

@@ -277,14 +277,19 @@ void LoggerModel::modemLine(const std::string& line, std::int64_t now) {
     return;
   }
   switch (cmd) {
-    case Cmd::Dial:
+    case Cmd::Dial: {
       ++state_.dials;
       if (config_.dialReply == ModemReply::Connect) {
         state_.online = true;
         state_.lineLost = false;
       }
-      modemReply(cmd, config_.dialReply, now);
+      std::int64_t answer = now;
+      for (int ring = 0; ring < config_.rings && !muted(cmd); ++ring, answer += kRingPeriodMs) {
+        out_.pushReply(answer + delayFor(cmd), "\r\nRING\r\n");
+      }
+      modemReply(cmd, config_.dialReply, answer);
       break;
+    }
     case Cmd::Init:
       modemReply(cmd, config_.initReply, now);
       break;
@@ -304,6 +309,20 @@ void LoggerModel::hangup(std::int64_t now) {
   changed();
   out_.clear();  // the carrier is gone: nothing queued reaches the tool
   modemReply(Cmd::Hangup, config_.hangupReply, now);
+}
+
+void LoggerModel::dtrDropped(std::int64_t now) {
+  if (!config_.modem || !state_.online) {
+    return;
+  }
+  sink_(now, "CMD", "hangup DTR");
+  ++state_.hangups;
+  state_.online = false;
+  state_.terminal = false;
+  state_.lineLost = false;
+  changed();
+  out_.clear();  // the carrier is gone: nothing queued reaches the tool
+  out_.pushReply(now, "\r\nNO CARRIER\r\n");
 }
 
 void LoggerModel::dropCarrier(Cmd cmd, std::int64_t now) {

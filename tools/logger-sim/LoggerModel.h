@@ -88,6 +88,8 @@ class LoggerModel {
   static constexpr std::int64_t kUnplugGraceMs = 100;
   // How many rejected lines the state keeps.
   static constexpr std::size_t kRejectedKept = 20;
+  // Between the RING lines before a dial's answer (--ring).
+  static constexpr std::int64_t kRingPeriodMs = 1000;
 
   LoggerModel(ModelConfig config, LoggerFiles files, EventSink sink, WallClock wall);
 
@@ -95,6 +97,9 @@ class LoggerModel {
   // The tool opened or closed the port.
   void lineOpened(std::int64_t now);
   void lineClosed(std::int64_t now);
+  // The tool dropped DTR (seen only with modem lines): a modem that is online
+  // hangs up and says NO CARRIER.
+  void dtrDropped(std::int64_t now);
 
   std::string take(std::int64_t now, std::size_t max);
   std::optional<std::int64_t> nextDue(std::int64_t now) const;

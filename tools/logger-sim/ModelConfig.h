@@ -53,6 +53,7 @@ struct ModelConfig {
   bool year08 = false;
   std::optional<Cmd> noCarrierOn;
 
+  int rings = 0;  // RING lines, a second apart, before the modem answers a dial
   ModemReply initReply = ModemReply::Ok;
   ModemReply dialReply = ModemReply::Connect;
   ModemReply hangupReply = ModemReply::NoCarrier;

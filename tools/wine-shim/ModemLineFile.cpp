@@ -162,6 +162,13 @@ std::uint32_t ModemLineFile::dteChanges() const {
   return state_->dteChanges.load();
 }
 
+std::uint32_t ModemLineFile::waitDteChange(std::uint32_t seen, int timeoutMs) const {
+  if (state_->dteChanges.load() == seen) {
+    FutexWait(state_->dteChanges, seen, timeoutMs);
+  }
+  return state_->dteChanges.load();
+}
+
 std::vector<std::uint32_t> ModemLineFile::dteHistory(std::uint32_t from) const {
   const std::uint32_t to = state_->dteChanges.load();
   if (to - from > kHistory) {

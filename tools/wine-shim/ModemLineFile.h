@@ -40,6 +40,9 @@ class ModemLineFile {
   std::uint32_t waitDte(std::uint32_t mask, std::uint32_t want, int timeoutMs) const;
   // How many times the program changed DTR or RTS so far.
   std::uint32_t dteChanges() const;
+  // Waits until dteChanges() differs from `seen` or `timeoutMs` passed; the
+  // count then.
+  std::uint32_t waitDteChange(std::uint32_t seen, int timeoutMs) const;
   // The values DTR and RTS took after change number `from` (at most the last
   // kHistory of them), in order.
   std::vector<std::uint32_t> dteHistory(std::uint32_t from) const;
