@@ -147,6 +147,14 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     r.error = "--link PATH is required";
     return r;
   }
+  if (c.stretchLineSleeps && !c.modemLines) {
+    r.error = "--stretch-line-sleeps needs --modem-lines";
+    return r;
+  }
+  if (c.model.rings > 0 && !c.model.modem) {
+    r.error = "--ring needs --modem";
+    return r;
+  }
   if (c.model.readNoise && c.model.readNoise->bytes == 0) {
     r.error = "--read-noise-cr needs --read-noise";
     return r;

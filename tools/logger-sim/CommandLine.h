@@ -31,6 +31,8 @@ struct SimConfig {
   std::string state;
   bool exitAfterHangup = false;
   double timeoutSec = 0;
+  bool modemLines = false;         // in a session with the modem-line shim
+  bool stretchLineSleeps = false;  // with modemLines: for CPU figures under Wine
 };
 
 struct ParseResult {

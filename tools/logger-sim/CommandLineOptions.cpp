@@ -12,6 +12,12 @@ const std::vector<Option>& LineOptions() {
        [](Parsing& p, const std::string& v) { return SetText(p.config.link, v); }},
       {"--modem", "", [](Parsing& p, const std::string&) { return SetFlag(p.config.model.modem); }},
       {"--echo", "", [](Parsing& p, const std::string&) { return SetFlag(p.config.model.echo); }},
+      {"--modem-lines", "",
+       [](Parsing& p, const std::string&) { return SetFlag(p.config.modemLines); }},
+      {"--stretch-line-sleeps", "",
+       [](Parsing& p, const std::string&) { return SetFlag(p.config.stretchLineSleeps); }},
+      {"--ring", "N",
+       [](Parsing& p, const std::string& v) { return ParseInt(v, p.config.model.rings, 0, 20); }},
       {"--init-command", "TEXT",
        [](Parsing& p, const std::string& v) {
          p.config.model.initCommands.push_back(v);

@@ -97,6 +97,15 @@ void LoggerModel::lineClosed(std::int64_t now) {
   portGone();
 }
 
+void LoggerModel::dtrDropped(std::int64_t now) {
+  if (!modem_ || !modem_->online()) {
+    return;
+  }
+  modem_->dtrDropped(now);
+  logger_.leaveTerminal();
+  logger_.lineBack();
+}
+
 void LoggerModel::portGone() {
   replies_.dropQueued();
   input_.forget();

@@ -46,6 +46,9 @@ class LoggerModel {
   // The tool opened or closed the port.
   void lineOpened(std::int64_t now);
   void lineClosed(std::int64_t now);
+  // The tool dropped DTR (seen only with modem lines): a modem that is online
+  // hangs up and says NO CARRIER.
+  void dtrDropped(std::int64_t now);
 
   std::string take(std::int64_t now, std::size_t max);
   std::optional<std::int64_t> nextDue(std::int64_t now) const;

@@ -111,6 +111,7 @@ struct ModelConfig {
   std::optional<FreadStop> noCarrierAfter;  // ... or during a read
   int noCarrierRead = 1;                    // ... this one (from 1)
 
+  int rings = 0;  // RING lines, a second apart, before the modem answers a dial
   ModemReply initReply = ModemReply::Ok;
   ModemReply dialReply = ModemReply::Connect;
   ModemReply hangupReply = ModemReply::NoCarrier;

@@ -82,14 +82,20 @@ bool Modem::commandLine(const std::string& line, std::int64_t now) {
   }
   bool connected = false;
   switch (cmd) {
-    case Cmd::Dial:
+    case Cmd::Dial: {
       ++journal_.state().dials;
       if (config_.dialReply == ModemReply::Connect) {
         journal_.state().online = true;
         connected = true;
       }
-      answer(cmd, config_.dialReply, now);
+      std::int64_t answerAt = now;
+      for (int ring = 0; ring < config_.rings && !replies_.muted(cmd);
+           ++ring, answerAt += kRingPeriodMs) {
+        replies_.send(answerAt + replies_.delayFor(cmd), "\r\nRING\r\n");
+      }
+      answer(cmd, config_.dialReply, answerAt);
       break;
+    }
     case Cmd::Init:
       answer(cmd, config_.initReply, now);
       break;
@@ -107,6 +113,15 @@ void Modem::hangup(std::int64_t now) {
   journal_.state().online = false;
   replies_.dropQueued();
   answer(Cmd::Hangup, config_.hangupReply, now);
+}
+
+void Modem::dtrDropped(std::int64_t now) {
+  journal_.event(now, "CMD", "hangup DTR");
+  ++journal_.state().hangups;
+  journal_.state().online = false;
+  replies_.dropQueued();
+  replies_.send(now, "\r\nNO CARRIER\r\n");
+  journal_.changed();
 }
 
 }  // namespace th::sim

@@ -18,6 +18,9 @@ class Modem {
   Modem(const ModelConfig& config, Journal& journal, Replies& replies, LineFaults& faults)
       : config_(config), journal_(journal), replies_(replies), faults_(faults) {}
 
+  // Between the RING lines before a dial's answer (--ring).
+  static constexpr std::int64_t kRingPeriodMs = 1000;
+
   bool online() const { return journal_.state().online; }
   // A line in command state; true when it brought the carrier up.
   bool commandLine(const std::string& line, std::int64_t now);
@@ -25,6 +28,9 @@ class Modem {
   void hangup(std::int64_t now);
   // The carrier or DTR went.
   void goOffline() { journal_.state().online = false; }
+  // DTR fell while online (seen only with modem lines): the modem drops the
+  // call, and what was queued with it, and says NO CARRIER.
+  void dtrDropped(std::int64_t now);
 
  private:
   void answer(Cmd cmd, ModemReply r, std::int64_t now);

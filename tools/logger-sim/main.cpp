@@ -43,16 +43,22 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  const EventSink write = [&transcript](std::int64_t ms, std::string_view kind,
+                                        std::string_view text) {
+    transcript.write(ms, kind, text);
+  };
   PtyRunner runner({config.link, config.state, config.exportHeldDir, config.exitAfterHangup,
-                    config.timeoutSec, config.unplugGapMs});
+                    config.timeoutSec, config.unplugGapMs, config.modemLines,
+                    config.stretchLineSleeps, write});
   if (!runner.setUp(error)) {
     std::cerr << "tidehaul-logger-sim: " << error << "\n";
     return 1;
   }
   LoggerModel model(
       config.model, std::move(files),
-      [&transcript](std::int64_t ms, std::string_view kind, std::string_view text) {
+      [&transcript, &runner](std::int64_t ms, std::string_view kind, std::string_view text) {
         transcript.write(ms, kind, text);
+        runner.event(ms, kind, text);
       },
       [] { return std::time(nullptr); });
 
