@@ -141,14 +141,14 @@ TEST(SerialSettings, AdapterMapsTheFifteenRatesAndIgnoresOthers) {
   SerialLinkPort link(loop, "/nonexistent/");
   for (const int baud : {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600,
                          115200, 128000, 256000}) {
-    link.SetBaudRate(baud);
-    EXPECT_EQ(link.GetBaudRate(), baud);
+    link.setBaudRate(baud);
+    EXPECT_EQ(link.baudRate(), baud);
     EXPECT_NE(link.component().BaudRate(), brCustom);
   }
-  link.SetBaudRate(9600);
+  link.setBaudRate(9600);
   for (const int odd : {0, -1, 9601, 250000}) {
-    link.SetBaudRate(odd);
-    EXPECT_EQ(link.GetBaudRate(), 9600);
+    link.setBaudRate(odd);
+    EXPECT_EQ(link.baudRate(), 9600);
   }
 }
 
@@ -156,7 +156,7 @@ TEST(SerialSettings, BatchedArrivalsWaitLessThanTheLineTakesToFillAQuarterOfTheQ
   BasicEventLoop loop;
   SerialLinkPort link(loop, "/nonexistent/");
   EXPECT_EQ(QuarterQueueFillMs(MakeLineConfig(link.component())), 2666U);  // 2560 bytes at 9600
-  link.SetBaudRate(256000);
+  link.setBaudRate(256000);
   EXPECT_EQ(QuarterQueueFillMs(MakeLineConfig(link.component())), 100U);
   LineConfig c;
   c.InputQueueSize = 1024;  // the component's default queue at 115200 baud

@@ -214,20 +214,20 @@ TEST(SerialLinkPortEvents, ArrivalsReachTheLinkHandlerThroughTheExecutableDirect
   far.linkAs(dir.str() + "/COM3");
   SerialLinkPort link(loop, dir.str() + "/");
   std::string received;
-  link.SetOnRxChar([&](int count) {
+  link.setOnArrival([&](int count) {
     Text got;
-    link.ReadStr(got, count);
+    link.read(got, count);
     received += ToUtf8(got);
   });
-  link.SetPort(u"COM3");
-  link.SetBaudRate(115200);
-  link.Open();
-  EXPECT_EQ(link.WriteStr(u"#T\r\n"), 4);
+  link.setName(u"COM3");
+  link.setBaudRate(115200);
+  link.open();
+  EXPECT_EQ(link.write(u"#T\r\n"), 4);
   EXPECT_EQ(far.receive(4), "#T\r\n");
   far.send("OK\r");
   ASSERT_TRUE(PumpUntil(loop, [&] { return received == "OK\r"; }));
-  link.Close();
-  EXPECT_FALSE(link.Connected());
+  link.close();
+  EXPECT_FALSE(link.isOpen());
 }
 
 }  // namespace
