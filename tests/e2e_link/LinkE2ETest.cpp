@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <ctime>
 
@@ -109,27 +110,38 @@ TEST_F(LinkE2E, DirectLoggerFromControlMessageToExit) {
   EXPECT_LT(share, 5.0);
 }
 
-TEST_F(LinkE2E, ModemTypesDialSetTheClockAndHangUp) {
-  for (const std::string type : {"H316k", "etc", "TWX-314"}) {
-    SCOPED_TRACE(type);
-    E2ERun run;
-    ConfigureDevice(run.device(7), 4, type);
-    const Outcome o = run.run(4, {"--modem", "--exit-after-hangup"}, "7");
-    EXPECT_EQ(o.toolStatus, 0);
-    ASSERT_GE(o.commands.size(), 5u);
-    EXPECT_EQ(o.commands[0], "init ATZ");
-    EXPECT_EQ(o.commands[1], "dial ATD0123");
-    EXPECT_EQ(o.commands[2], "time-read #T01 R");
-    ExpectPcTime(o.commands[3]);
-    EXPECT_EQ(CountOf(o.commands, "time-set"), 1u);
-    // The job ends with the hang-up, confirmed on its first escape.
-    EXPECT_EQ(o.commands.back(), "hangup +++");
-    EXPECT_EQ(CountOf(o.commands, "hangup"), 1u);
-    EXPECT_TRUE(JsonFlagIs(o.state, "online", "false")) << o.state;
-    ExpectPortClosedOnce(o);
-    EXPECT_EQ(o.log.find("DataLogger no answer"), std::string::npos) << o.log;
-  }
+// One test per modem type, so that the three jobs run side by side.
+class LinkE2EModem : public LinkE2E, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(LinkE2EModem, DialsSetsTheClockAndHangsUp) {
+  E2ERun run;
+  ConfigureDevice(run.device(7), 4, GetParam());
+  const Outcome o = run.run(4, {"--modem", "--exit-after-hangup"}, "7");
+  EXPECT_EQ(o.toolStatus, 0);
+  ASSERT_GE(o.commands.size(), 5u);
+  EXPECT_EQ(o.commands[0], "init ATZ");
+  EXPECT_EQ(o.commands[1], "dial ATD0123");
+  EXPECT_EQ(o.commands[2], "time-read #T01 R");
+  ExpectPcTime(o.commands[3]);
+  EXPECT_EQ(CountOf(o.commands, "time-set"), 1u);
+  // The job ends with the hang-up, confirmed on its first escape.
+  EXPECT_EQ(o.commands.back(), "hangup +++");
+  EXPECT_EQ(CountOf(o.commands, "hangup"), 1u);
+  EXPECT_TRUE(JsonFlagIs(o.state, "online", "false")) << o.state;
+  ExpectPortClosedOnce(o);
+  EXPECT_EQ(o.log.find("DataLogger no answer"), std::string::npos) << o.log;
 }
+
+INSTANTIATE_TEST_SUITE_P(Types, LinkE2EModem, ::testing::Values("H316k", "etc", "TWX-314"),
+                         [](const auto& info) {
+                           std::string name;
+                           for (const char c : info.param) {
+                             if (std::isalnum(static_cast<unsigned char>(c)) != 0) {
+                               name += c;
+                             }
+                           }
+                           return name;
+                         });
 
 TEST_F(LinkE2E, SilentLoggerIsWokenSixTimesThenThePortClosesAndTheToolEnds) {
   E2ERun run;
