@@ -11,9 +11,14 @@ namespace th {
 
 namespace {
 
+// Which texts give way first when a record is too long: those of the lists,
+// then the device's, the reason last.
+enum Cut { kListText = 0, kDeviceText = 1, kReasonText = 2, kCutOrders = 3 };
+
 // One text of the record and the most bytes its JSON form may take.
 struct Field {
   Text text;
+  Cut order = kListText;
   std::size_t max = kMaxRecordBytes;
   std::size_t written = 0;  // by the last rendering
 };
@@ -27,10 +32,10 @@ class Renderer {
     if (r.device) {
       for (const Text* t : {&r.device->name, &r.device->loggerId, &r.device->port,
                             &r.device->baudRate, &r.device->modemType}) {
-        fields_.push_back({*t});
+        fields_.push_back({*t, kDeviceText});
       }
     }
-    fields_.push_back({r.outcome.reason, kMaxReasonBytes});
+    fields_.push_back({r.outcome.reason, kReasonText, kMaxReasonBytes});
     for (std::size_t i = 0; i < files(); ++i) {
       fields_.push_back({r.job.files[i].path});
       fields_.push_back({r.job.files[i].keptBecause});
@@ -42,21 +47,50 @@ class Renderer {
 
   std::string line() {
     std::string out = render();
-    while (out.size() > kMaxRecordBytes) {
-      // The longest text gives up what is too much, or all it has.
-      const std::size_t excess = out.size() - kMaxRecordBytes;
-      Field& longest = *std::max_element(fields_.begin(), fields_.end(),
-                                         [](auto& a, auto& b) { return a.written < b.written; });
-      if (longest.written == 0) {
-        break;  // nothing left to cut: cannot happen, see above
-      }
-      longest.max = longest.written > excess ? longest.written - excess : 0;
+    for (int order = 0; order < kCutOrders && out.size() > kMaxRecordBytes; ++order) {
+      cut(static_cast<Cut>(order), out.size() - kMaxRecordBytes);
       out = render();
     }
     return out;
   }
 
  private:
+  // The texts of one order give up `excess` bytes between them, or all they
+  // have: each keeps at most the same number of bytes, the longest cut first.
+  void cut(Cut order, std::size_t excess) {
+    std::size_t total = 0;
+    std::size_t longest = 0;
+    for (const Field& f : fields_) {
+      if (f.order == order) {
+        total += f.written;
+        longest = std::max(longest, f.written);
+      }
+    }
+    const std::size_t budget = total > excess ? total - excess : 0;
+    const auto keeps = [&](std::size_t cap) {
+      std::size_t sum = 0;
+      for (const Field& f : fields_) {
+        sum += f.order == order ? std::min(f.written, cap) : 0;
+      }
+      return sum <= budget;
+    };
+    std::size_t low = 0;
+    std::size_t high = longest;
+    while (low < high) {
+      const std::size_t mid = (low + high + 1) / 2;
+      if (keeps(mid)) {
+        low = mid;
+      } else {
+        high = mid - 1;
+      }
+    }
+    for (Field& f : fields_) {
+      if (f.order == order) {
+        f.max = std::min(f.max, low);
+      }
+    }
+  }
+
   std::size_t files() const { return std::min(r_.job.files.size(), kMaxListed); }
   std::size_t dataFiles() const { return std::min(r_.job.dataFiles.size(), kMaxListed); }
 

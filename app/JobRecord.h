@@ -40,7 +40,8 @@ inline constexpr std::size_t kMaxReasonBytes = 1024;
 inline constexpr std::size_t kMaxListed = 4;
 
 // The record as one line of JSON ended by "\n". Texts are cut to fit the
-// bound, the longest first.
+// bound: those of the lists first, then the device's, the reason last; of
+// each kind the longest first.
 std::string JobRecordLine(const JobRecord& record, std::string_view toolVersion);
 
 // "2026-12-10T14:05:31+01:00".
