@@ -101,8 +101,8 @@ class Station : public StationFolder {
 nlohmann::json OnlyJobRecord(const std::filesystem::path& folder);
 // What every record of a station's job names: format, tool version, start and
 // end as local times with their offset, device 3 ("Demo station", id "01") on
-// COM3 at 115200, direct.
-void ExpectStationJob(const nlohmann::json& record);
+// COM3 at 115200, of `modemType`.
+void ExpectStationJob(const nlohmann::json& record, const std::string& modemType = "Direct");
 
 // The data lines a logger file yields in the data files: fault tags removed as
 // they complete, a year "08" replaced by `year`, lines without "-" or with "SD" dropped.
