@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/JobRecord.h"
 #include "app/Setup.h"
 #include "platform/ScopeExit.h"
 
@@ -26,6 +27,7 @@ void AppShell::startTimer() {
 }
 
 void AppShell::onCreate() {
+  start_ = p_.clock.now();
   p_.loop.setExceptionHandler([this](std::exception_ptr e) { p_.lastResort.handle(std::move(e)); });
   startTimer();
 }
@@ -35,7 +37,13 @@ void AppShell::onFirstShow() {
   p_.receivePath.setYear(
       Text{static_cast<char16_t>(u'0' + year / 10), static_cast<char16_t>(u'0' + year % 10)});
   ticks_ = 0;
-  p_.settings.load();
+  try {
+    p_.settings.load();
+  } catch (const std::exception& e) {
+    // The last resort logs it and ends the run; the record says why too.
+    facts_.settingsError = FromUtf8(e.what());
+    throw;
+  }
 }
 
 void AppShell::onControlMessage(const ControlMessage& message) {
@@ -65,7 +73,10 @@ void AppShell::runJob(std::int32_t number) {
   const OnScopeExit over([this] { ticks_ = kTicksWithoutDevice + 1; });
   // A number without a record has no settings to run on.
   if (IsDeviceNumber(number)) {
+    device_ = number;
     p_.job.run(p_.settings.job(number));
+  } else if (number != -1) {
+    facts_.unknownDevice = number;
   }
 }
 
@@ -84,6 +95,9 @@ void AppShell::onTimerTick() {
     std::int32_t number = TextToIntDef(p_.view.pendingDevice(), -1);
     // A number without a record counts like an empty label.
     if (!IsDeviceNumber(number)) {
+      if (number != -1) {
+        facts_.unknownDevice = number;
+      }
       number = -1;
     }
     if (number == -1) {
@@ -105,6 +119,10 @@ void AppShell::onTimerTick() {
 }
 
 void AppShell::onCloseRequest() {
+  // The run's own close after its job or its eleventh tick is no request.
+  if (!runOver()) {
+    facts_.closeRequested = true;
+  }
   p_.stop.endWaits = true;
   p_.stop.stopExchanges = true;
 }
@@ -125,6 +143,30 @@ void AppShell::onStartButton() {
     return;
   }
   runJob(TextToIntDef(p_.view.pendingDevice(), -1));
+}
+
+void AppShell::onRunEnd() {
+  if (recorded_) {
+    return;
+  }
+  recorded_ = true;
+  try {
+    const JobReport& job = p_.job.report();
+    JobRecord record;
+    record.start = start_;
+    record.end = p_.clock.now();
+    record.outcome = OutcomeOf(facts_, job);
+    record.job = job;
+    Text who = u"Tidehaul";
+    if (job.ran && IsDeviceNumber(device_)) {
+      const DeviceDisplay d = p_.settings.display(device_);
+      record.device = RecordedDevice{device_, d.name, d.loggerId, d.port, d.baudRate, d.modemType};
+      who = d.name;
+    }
+    p_.records.append(JobRecordLine(record, TIDEHAUL_VERSION), who);
+  } catch (...) {
+    // Out of memory at the very end: the run ends without its record.
+  }
 }
 
 }  // namespace th

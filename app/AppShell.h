@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "app/JobOutcome.h"
+#include "app/JobRecordFile.h"
 #include "app/LastResort.h"
 #include "app/SettingsFile.h"
 #include "download/DownloadJob.h"
@@ -28,11 +30,12 @@ struct ShellParts {
   ReceivePath& receivePath;
   DownloadJob& job;
   LastResort& lastResort;
+  JobRecordFile& records;
 };
 
 // The spine of a run: the window's creation and first showing, the control
 // message, the one-second wait timer that turns a device number into the
-// job, and the close request.
+// job, the close request, and the job record at the end.
 class AppShell {
  public:
   explicit AppShell(const ShellParts& parts) : p_(parts) {}
@@ -60,6 +63,8 @@ class AppShell {
   void onStartButton();
   // Closes the main window: the close request, then the end of the message loop.
   void closeWindow();
+  // The message loop has ended: the run's job record, once. Never raises.
+  void onRunEnd();
   // A job ran, or the ticks without a device number ran out: the next tick
   // closes the window.
   bool runOver() const { return ticks_ > kTicksWithoutDevice; }
@@ -81,6 +86,11 @@ class AppShell {
   std::int32_t ticks_ = 0;
   bool closed_ = false;
   std::function<void()> closer_;
+  // What the job record tells beside the job's own report.
+  LocalDateTime start_;
+  RunFacts facts_;
+  std::int32_t device_ = -1;  // the device of the job that ran
+  bool recorded_ = false;
 };
 
 }  // namespace th

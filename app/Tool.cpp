@@ -19,7 +19,8 @@ Tool::Tool(EventLoop& loop, View& view, Port& port, PlatformServices& sys, Panes
                        view, log}),
       job(reception, stop, connection, clock, fetch, disconnection),
       lastResort(log, view, loop),
-      shell(ShellParts{loop, view, sys, stop, settings, receivePath, job, lastResort}) {
+      records(sys, log),
+      shell(ShellParts{loop, view, sys, stop, settings, receivePath, job, lastResort, records}) {
   port.setOnArrival([this](int count) { receivePath.onArrival(count); });
   port.setOnHangup([this] { receivePath.onHangup(); });
 }

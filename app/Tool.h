@@ -3,6 +3,7 @@
 // place that knows them all. The program's entry makes the platform's pieces
 // (event loop, window, port, services, panes) and hands them in.
 #include "app/AppShell.h"
+#include "app/JobRecordFile.h"
 #include "app/LastResort.h"
 #include "app/SettingsFile.h"
 #include "download/DataFileWriter.h"
@@ -54,6 +55,7 @@ class Tool {
   FileFetch fetch;
   DownloadJob job;
   LastResort lastResort;
+  JobRecordFile records;
   AppShell shell;
 };
 

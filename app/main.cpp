@@ -69,6 +69,7 @@ void Run(int& argc, char** argv) {
   if (port.isOpen()) {
     port.close();
   }
+  tool.shell.onRunEnd();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/Errors.h"
+#include "platform/PlatformServices.h"
 
 namespace th {
 
@@ -213,12 +214,12 @@ Text FileFetch::saveAndDelete(const FetchSettings& device, Outcome& out, bool& d
     KeepFirst(out.failure, u"data files not written to " + DecodeAnsi(folder));
   } else {
     out.saved = report.lines;
-    out.dataFiles.push_back(folder + "/" + name1 + ".TXT");
+    out.dataFiles.push_back(JoinPath(folder, name1 + ".TXT"));
     if (report.secondWritten) {
-      out.dataFiles.push_back(folder + "/" + name2 + ".TXT");
+      out.dataFiles.push_back(JoinPath(folder, name2 + ".TXT"));
     }
     if (report.unpairedWritten) {
-      out.dataFiles.push_back(folder + "/" + unpairedName);
+      out.dataFiles.push_back(JoinPath(folder, unpairedName));
     }
     // The first data file holds every line, so the delete does not wait for
     // the second; the failure is still worth a line in the log.

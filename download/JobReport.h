@@ -28,7 +28,10 @@ struct JobReport {
   // Every file read completely, saved and deleted, or the logger had nothing.
   bool fetchComplete = false;
   bool stopped = false;  // a close request ended waits during the job
-  Text failure;          // why the job fell short, as the event log says it; empty if not
+  // Why the job fell short, as the event log says it (the line-up's failure
+  // in its own words: it has no entry); empty if not.
+  Text failure;
+  Text error;  // the message of an error that passed out of the job; empty if none
   std::vector<FileReport> files;
   std::int64_t recordsSaved = 0;       // all files together
   std::vector<std::string> dataFiles;  // the data files appended to, full paths

@@ -34,6 +34,7 @@ int BaudRateOf(std::int32_t baud) {
 }
 
 bool Connection::connect(const LinkSettings& device, bool closeOnCarrier) {
+  failure_.clear();
   if (!openPort(device)) {
     return false;
   }
@@ -48,6 +49,7 @@ bool Connection::connect(const LinkSettings& device, bool closeOnCarrier) {
     line_.up = true;
     return true;
   }
+  fail(u"Logger did not answer the clock read");
   disconnection_.closePort(device);
   line_.up = false;
   return false;
@@ -61,7 +63,7 @@ bool Connection::openPort(const LinkSettings& device) {
     port_.setDtr(false);
     waiter_.wait(100);
     port_.close();
-    return port_.isOpen();
+    return port_.isOpen() || fail(u"Port was still open");
   }
   std::int32_t baud = 0;
   // The number and nothing else: blanks around it are refused like any non-number.
@@ -71,7 +73,7 @@ bool Connection::openPort(const LinkSettings& device) {
   const int rate = BaudRateOf(baud);
   // No rate of the component fits: the port stays closed.
   if (rate == 0) {
-    return false;
+    return fail(u"Baud rate " + device.baudRate + u" not supported");
   }
   port_.setBaudRate(rate);
   port_.setName(u"COM" + IntToText(device.portNumber));
@@ -81,7 +83,7 @@ bool Connection::openPort(const LinkSettings& device) {
   waiter_.wait(100);
   port_.setDtr(true);
   waiter_.wait(100);
-  return port_.isOpen();
+  return port_.isOpen() || fail(u"Port did not open");
 }
 
 bool Connection::lineUp(const LinkSettings& device, bool closeOnCarrier) {
@@ -94,7 +96,7 @@ bool Connection::lineUp(const LinkSettings& device, bool closeOnCarrier) {
     case LineType::Unknown:
       break;
   }
-  return false;
+  return fail(u"No communication type");
 }
 
 bool Connection::wakeLogger(const LinkSettings& device) {
@@ -104,7 +106,7 @@ bool Connection::wakeLogger(const LinkSettings& device) {
   std::int32_t sent = 0;
   for (;;) {
     if (steps > 50 || stop_.stopExchanges) {
-      return false;
+      return fail(u"Logger did not answer the wake-up");
     }
     // At the first step and then every ten.
     if (sent == steps / 10) {
@@ -128,7 +130,7 @@ bool Connection::initialiseModem(const LinkSettings& device, bool closeOnCarrier
   view_.showSent(device.initCommand);
   for (;;) {
     if (steps > 30 || stop_.stopExchanges) {
-      return false;
+      return fail(u"Modem did not answer the initialisation");
     }
     waiter_.wait(200);
     ++steps;
@@ -162,7 +164,7 @@ bool Connection::dialModem(const LinkSettings& device, bool closeOnCarrier) {
   }
   if (in_.lastLineHas(u"CARRIER") && closeOnCarrier) {
     disconnection_.disconnect(device, closeOnCarrier);
-    return false;
+    return fail(u"Modem dial answered CARRIER");
   }
   return true;
 }
@@ -175,7 +177,7 @@ bool Connection::dialLte(const LinkSettings& device) {
   view_.showSent(command);
   for (;;) {
     if (steps > 300 || stop_.stopExchanges) {
-      return false;
+      return fail(u"LTE modem did not connect");
     }
     waiter_.wait(100);
     ++steps;
@@ -187,7 +189,7 @@ bool Connection::dialLte(const LinkSettings& device) {
     }
   }
   // "CONNECT" wins over "ERROR" and "CARRIER" in the same line.
-  return in_.lastLineHas(u"CONNECT");
+  return in_.lastLineHas(u"CONNECT") || fail(u"LTE modem did not connect");
 }
 
 }  // namespace th

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 #include "link/Disconnection.h"
 #include "link/LineStatus.h"
@@ -55,8 +56,16 @@ class Connection {
   bool dialModem(const LinkSettings& device, bool closeOnCarrier);
   // The dial of an LTE modem.
   bool dialLte(const LinkSettings& device);
+  // Why the last line-up failed, in a few words; empty after one that came up.
+  const Text& failure() const { return failure_; }
 
  private:
+  // Keeps `why` as the failure; false, for the step to return.
+  bool fail(Text why) {
+    failure_ = std::move(why);
+    return false;
+  }
+
   Port& port_;
   Waiter& waiter_;
   Reception& in_;
@@ -66,6 +75,7 @@ class Connection {
   StepCounter& counter_;
   Disconnection& disconnection_;
   ClockRead readClock_;
+  Text failure_;
 };
 
 }  // namespace th

@@ -48,6 +48,7 @@ void Run() {
   if (port.isOpen()) {
     port.close();
   }
+  tool.shell.onRunEnd();
 }
 
 }  // namespace

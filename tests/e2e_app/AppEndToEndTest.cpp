@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "app/Setup.h"
+#include "tests/e2e_fetch/Station.h"
 #include "tests/support/TestPlatform.h"
 
 extern char** environ;
@@ -119,6 +120,13 @@ TEST_F(EndToEnd, WithoutAMessageTheRunEndsAfterElevenSecondsWithoutALog) {
   EXPECT_LT(p.endedAfter(), 13.0);
   EXPECT_FALSE(fs::exists(file("LogFile.Log")));
   RecordProperty("seconds_to_close", std::to_string(p.endedAfter()));
+  // A run without a job leaves a record for the station as a whole.
+  const nlohmann::json record = OnlyJobRecord(dir.path());
+  EXPECT_EQ(record["result"], "no_device");
+  EXPECT_EQ(record["reason"], "No device named");
+  EXPECT_TRUE(record["device"].is_null() && record["line"].is_null());
+  EXPECT_EQ(record["files"], nlohmann::json::array());
+  EXPECT_EQ(record["data_files"], nlohmann::json::array());
 }
 
 TEST_F(EndToEnd, ShortSettingsFileLogsOneLineAndEndsAtOnce) {
@@ -133,6 +141,13 @@ TEST_F(EndToEnd, ShortSettingsFileLogsOneLineAndEndsAtOnce) {
       << log;
   // The file itself is left as it was.
   EXPECT_EQ(fs::file_size(file("Setting.dat")), kSettingsFileSize - 1);
+  const nlohmann::json record = OnlyJobRecord(dir.path());
+  EXPECT_EQ(record["result"], "settings_error");
+  EXPECT_EQ(record["reason"], "Read beyond end of file");
+  EXPECT_TRUE(record["device"].is_null());
+  EXPECT_EQ(record["clock_set"], false);
+  EXPECT_EQ(record["fetch_complete"], false);
+  EXPECT_EQ(record["records_saved"], 0);
 }
 
 TEST_F(EndToEnd, AFifoInPlaceOfTheLogNeitherHoldsTheRunNorGetsTheEntry) {

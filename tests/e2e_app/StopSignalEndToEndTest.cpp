@@ -46,6 +46,10 @@ TEST(StopSignalEndToEnd, WhileWaitingForANumberTheRunEndsAtOnceWithCodeZero) {
     EXPECT_EQ(tool.exitCode(), 0);
     EXPECT_LT(took, 1.0);
     EXPECT_FALSE(std::filesystem::exists(s.file("LogFile.Log")));
+    const nlohmann::json record = OnlyJobRecord(s.dir());
+    EXPECT_EQ(record["result"], "stopped");
+    EXPECT_EQ(record["reason"], "Stopped by a close request");
+    EXPECT_TRUE(record["device"].is_null());
     RecordProperty(signal == SIGTERM ? "sigterm_idle_seconds" : "sigint_idle_seconds",
                    std::to_string(took));
   }
@@ -83,6 +87,16 @@ TEST(StopSignalEndToEnd, SigtermDuringAFileReadWindsTheJobDownAndLeavesTerminalM
   // Nothing was deleted on the logger: the stopped read is fetched again next time.
   EXPECT_TRUE(s.loggerDeleted().empty());
   EXPECT_EQ(s.loggerFiles(), std::vector<std::string>{"\\SL01\\SL010.TXT"});
+
+  const nlohmann::json record = OnlyJobRecord(s.dir());
+  ExpectStationJob(record);
+  EXPECT_EQ(record["result"], "stopped");
+  EXPECT_EQ(
+      record["reason"].get<std::string>().rfind("File fetch incomplete, stopped, read of ", 0), 0u)
+      << record["reason"];
+  EXPECT_EQ(record["clock_set"], true);
+  EXPECT_EQ(record["fetch_complete"], false);
+  EXPECT_EQ(record["files"][0]["deleted"], false);
 }
 
 }  // namespace

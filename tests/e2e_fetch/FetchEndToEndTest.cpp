@@ -39,6 +39,29 @@ TEST(FetchEndToEnd, DirectDeviceWholeJob) {
   EXPECT_EQ(s.loggerDeleted(), Paths{kFirst});
   EXPECT_FALSE(fs::exists(s.file("LogFile.Log")));
   EXPECT_NE(s.state().find("\"terminal_mode\": false"), std::string::npos);
+
+  const nlohmann::json record = OnlyJobRecord(s.dir());
+  ExpectStationJob(record);
+  const auto size = static_cast<std::int64_t>(Exported(s, "SL010.TXT").size());
+  EXPECT_EQ(record["result"], "complete");
+  EXPECT_EQ(record["reason"], "");
+  EXPECT_EQ(record["clock_set"], true);
+  EXPECT_EQ(record["fetch_complete"], true);
+  ASSERT_EQ(record["files"].size(), 1u);
+  const nlohmann::json& file = record["files"][0];
+  EXPECT_EQ(file["path"], kFirst);
+  EXPECT_EQ(file["announced_size"], size);
+  EXPECT_EQ(file["bytes_received"], size);
+  // Per file the fetch counts what it saved and what its journal skipped.
+  EXPECT_TRUE(file["records_saved"].is_number_integer());
+  EXPECT_EQ(file["records_skipped"], 0);
+  EXPECT_EQ(file["deleted"], true);
+  EXPECT_EQ(file["kept_because"], "");
+  EXPECT_EQ(record["files_left_out"], 0);
+  EXPECT_EQ(record["records_saved"], 200);
+  EXPECT_EQ(record["data_files"], (Paths{s.file("data").string() + "/CR000.TXT",
+                                         s.file("data").string() + "/CR001.TXT"}));
+  EXPECT_EQ(record["data_files_left_out"], 0);
 }
 
 TEST(FetchEndToEnd, ModemDeviceWholeJobWithFilteredLines) {

@@ -82,6 +82,50 @@ TEST(FetchFaults, AnAdapterUnpluggedMidReadKeepsTheFilesAndTheToolEnds) {
   ExpectLogMatches(s,
                    "File fetch incomplete, line lost, read of \\\\SL01\\\\SL010\\.TXT stopped "
                    "at \\d+ of \\d+ bytes, logger files kept");
+
+  // The record gives the entry's words and the file's figures.
+  const nlohmann::json record = OnlyJobRecord(s.dir());
+  ExpectStationJob(record);
+  const std::string reason = record["reason"];
+  EXPECT_EQ(s.log().find(reason), 15u) << reason;  // after "Demo station : "
+  EXPECT_EQ(record["result"], "incomplete");
+  EXPECT_EQ(record["clock_set"], true);
+  EXPECT_EQ(record["fetch_complete"], false);
+  ASSERT_EQ(record["files"].size(), 1u);
+  const nlohmann::json& file = record["files"][0];
+  EXPECT_EQ(file["path"], kFirst);
+  EXPECT_GT(file["bytes_received"], 0);
+  EXPECT_LT(file["bytes_received"], file["announced_size"]);
+  EXPECT_EQ(file["deleted"], false);
+  EXPECT_EQ(file["kept_because"], reason);
+  const std::string saved = s.dataFile("CR000.TXT");
+  EXPECT_EQ(record["records_saved"], std::count(saved.begin(), saved.end(), '\n'));
+}
+
+TEST(FetchFaults, ASilentLoggerOrClockLeavesItsRecord) {
+  const struct {
+    const char* mute;
+    const char* result;
+    const char* reason;
+  } kRuns[] = {{"all", "no_connection", "Logger did not answer the wake-up"},
+               {"time-set", "no_clock_answer", "DataLogger no answer"}};
+  for (const auto& run : kRuns) {
+    SCOPED_TRACE(run.mute);
+    Station s;
+    s.startLogger({"--generate", "20", "--mute", run.mute});
+    ASSERT_TRUE(s.runJob());
+    const nlohmann::json record = OnlyJobRecord(s.dir());
+    ExpectStationJob(record);
+    EXPECT_EQ(record["result"], run.result);
+    EXPECT_EQ(record["reason"], run.reason);
+    EXPECT_EQ(record["clock_set"], false);
+    const bool fetched = record["result"] == "no_clock_answer";
+    // The logger set its clock unanswered; the fetch still ran.
+    EXPECT_EQ(record["fetch_complete"], fetched);
+    EXPECT_EQ(record["files"].size(), fetched ? 1u : 0u);
+    EXPECT_EQ(record["records_saved"], fetched ? 20 : 0);
+    EXPECT_EQ(record["data_files"].size(), fetched ? 2u : 0u);
+  }
 }
 
 TEST(FetchFaults, ASecondFileTheDeviceDoesNotExpectIsNotDeleted) {

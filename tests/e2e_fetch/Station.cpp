@@ -1,6 +1,7 @@
 #include "tests/e2e_fetch/Station.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -9,6 +10,7 @@
 
 #include <ctime>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -225,6 +227,29 @@ void StationFolder::stopLogger() {
     ::kill(sim_->pid(), SIGTERM);
     sim_->wait(Seconds(10));
   }
+}
+
+nlohmann::json OnlyJobRecord(const fs::path& folder) {
+  const std::string text = ReadWholeFile(folder / "Jobs.jsonl");
+  if (std::count(text.begin(), text.end(), '\n') != 1 || text.back() != '\n' ||
+      !nlohmann::json::accept(text)) {
+    ADD_FAILURE() << "not one record: " << text;
+    return nullptr;
+  }
+  return nlohmann::json::parse(text);
+}
+
+void ExpectStationJob(const nlohmann::json& record, const std::string& modemType) {
+  EXPECT_EQ(record["format"], 1);
+  EXPECT_EQ(record["tool"], TIDEHAUL_VERSION);
+  const std::regex time(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d)");
+  const std::string start = record.value("start", "");
+  EXPECT_TRUE(std::regex_match(start, time)) << start;
+  EXPECT_LE(start, record.value("end", ""));
+  EXPECT_EQ(record["device"],
+            nlohmann::json::parse(R"({"index":3,"name":"Demo station","logger_id":"01"})"));
+  EXPECT_EQ(record["line"],
+            (nlohmann::json{{"port", "COM3"}, {"baud", "115200"}, {"modem_type", modemType}}));
 }
 
 std::string ExpectedDataLines(const std::string& loggerFile, const std::string& year) {

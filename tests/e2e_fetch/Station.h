@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -112,6 +113,14 @@ class Station : public StationFolder {
   bool runJob();
   JobOutcome runJob(const JobControl& control);
 };
+
+// The one job record a run left in `folder` (Jobs.jsonl), parsed; a test
+// failure and null when there is not exactly one line of JSON.
+nlohmann::json OnlyJobRecord(const std::filesystem::path& folder);
+// What every record of a station's job names: format, tool version, start and
+// end as local times with their offset, device 3 ("Demo station", id "01") on
+// COM3 at 115200, of `modemType`.
+void ExpectStationJob(const nlohmann::json& record, const std::string& modemType = "Direct");
 
 // The data lines a logger file yields in the data files: fault tags removed as
 // they complete, a year "08" replaced by `year`, lines without "-" or with "SD" dropped.

@@ -30,6 +30,14 @@ class WineEndToEnd : public ::testing::Test {
   }
 };
 
+// The Windows tool's job record equals the Linux tool's, field for field.
+void ExpectRecordAsOnLinux(const WineStation& w, const nlohmann::json& onLinux) {
+  const nlohmann::json windows =
+      ComparableRecord(OnlyJobRecord(w.dir()), WineStation::WindowsPath(w.file("data")) + "\\");
+  EXPECT_EQ(windows, onLinux) << windows.dump() << "\n" << onLinux.dump();
+  EXPECT_EQ(windows["result"], "complete");
+}
+
 // The CPU the tool and the wine server use from the meter's start. The job's
 // share of a core is the tool's own time over the wall time, as the Linux
 // job reports it; the server, which stands in for the system's window and
@@ -91,7 +99,9 @@ TEST_F(WineEndToEnd, DirectJobWritesWhatTheLinuxToolWrites) {
   EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), 200);
   EXPECT_EQ(w.dataFile("CR000.TXT"), expected);
   EXPECT_EQ(w.dataFile("CR001.TXT"), expected);
-  EXPECT_EQ(w.dataFile("CR000.TXT"), LinuxDataFile({}, logger));
+  nlohmann::json onLinux;
+  EXPECT_EQ(w.dataFile("CR000.TXT"), LinuxDataFile({}, logger, &onLinux));
+  ExpectRecordAsOnLinux(w, onLinux);
 }
 
 TEST_F(WineEndToEnd, ModemJobWritesWhatTheLinuxToolWrites) {
@@ -111,7 +121,9 @@ TEST_F(WineEndToEnd, ModemJobWritesWhatTheLinuxToolWrites) {
   EXPECT_NE(w.state().find("\"hangups\": 1"), std::string::npos);
   std::vector<std::string> linuxSettings = modem;
   linuxSettings.emplace_back("ScheduleSet.SensorNoCheck=true");
-  EXPECT_EQ(w.dataFile("CR000.TXT"), LinuxDataFile(linuxSettings, logger));
+  nlohmann::json onLinux;
+  EXPECT_EQ(w.dataFile("CR000.TXT"), LinuxDataFile(linuxSettings, logger, &onLinux));
+  ExpectRecordAsOnLinux(w, onLinux);
 }
 
 TEST_F(WineEndToEnd, WithoutAMessageTheToolClosesAtTheEleventhTick) {

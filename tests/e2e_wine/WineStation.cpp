@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -151,8 +152,20 @@ std::string Exported(const fs::path& dir, const std::string& name) {
   return ReadWholeFile(dir / "exported" / "SL01" / name);
 }
 
+nlohmann::json ComparableRecord(nlohmann::json record, const std::string& dataFolder) {
+  ExpectStationJob(record, record["line"].value("modem_type", ""));
+  record.erase("start");
+  record.erase("end");
+  for (auto& file : record["data_files"]) {
+    const std::string path = file;
+    EXPECT_EQ(path.rfind(dataFolder, 0), 0u) << path;
+    file = path.substr(std::min(path.size(), dataFolder.size()));
+  }
+  return record;
+}
+
 std::string LinuxDataFile(const std::vector<std::string>& settings,
-                          const std::vector<std::string>& logger) {
+                          const std::vector<std::string>& logger, nlohmann::json* record) {
   Station station;
   if (!settings.empty()) {
     station.settings(settings);
@@ -160,6 +173,9 @@ std::string LinuxDataFile(const std::vector<std::string>& settings,
   station.startLogger(logger);
   EXPECT_TRUE(station.runJob());
   EXPECT_EQ(station.rejected(), 0);
+  if (record != nullptr) {
+    *record = ComparableRecord(OnlyJobRecord(station.dir()), station.file("data").string() + "/");
+  }
   return station.dataFile("CR000.TXT");
 }
 

@@ -65,8 +65,13 @@ class WineStation : public StationFolder {
 
 // A file the simulator exported (--export), under the station's folder.
 std::string Exported(const std::filesystem::path& dir, const std::string& name);
-// The Linux tool's data file for the same logger and settings.
+// A job record less what differs by nature between the two tools: the times,
+// and the data files' folder (checked here).
+nlohmann::json ComparableRecord(nlohmann::json record, const std::string& dataFolder);
+// The Linux tool's data file for the same logger and settings; its job record,
+// comparable, in `record` when one is asked for.
 std::string LinuxDataFile(const std::vector<std::string>& settings,
-                          const std::vector<std::string>& logger);
+                          const std::vector<std::string>& logger,
+                          nlohmann::json* record = nullptr);
 
 }  // namespace th::test

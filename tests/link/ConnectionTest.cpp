@@ -41,6 +41,7 @@ TEST(DirectConnect, WakeUpWritesSixTimesOneSecondApartAndFailsAfterAbout5s) {
   EXPECT_EQ(r.panel(2), Join(Repeat(kRead, 6), {""}));
   EXPECT_FALSE(r.tool().line.up);
   EXPECT_EQ(r.tool().steps.steps, 51);
+  EXPECT_EQ(ToUtf8(r.tool().connection.failure()), "Logger did not answer the wake-up");
 }
 
 TEST(DirectConnect, LoggerAnswerBringsTheLineUp) {
@@ -54,6 +55,7 @@ TEST(DirectConnect, LoggerAnswerBringsTheLineUp) {
   EXPECT_EQ(r.panel(3), Strings{"Time Read 24-05-06 14:05:31"});
   EXPECT_TRUE(r.tool().line.up);
   EXPECT_EQ(r.tool().steps.steps, 1);
+  EXPECT_EQ(r.tool().connection.failure(), u"");
 }
 
 TEST(DirectConnect, StaleReadLineAnswersTheWakeUp) {
@@ -125,6 +127,7 @@ TEST(ModemConnect, UnansweredInitialisationFailsWithoutDialling) {
   EXPECT_EQ(r.now(), 6635u);
   EXPECT_TRUE(r.panel(1).empty());
   EXPECT_EQ(r.panel(2), (Strings{"ATZ", "ATH"}));
+  EXPECT_EQ(ToUtf8(r.tool().connection.failure()), "Modem did not answer the initialisation");
 }
 
 TEST(ModemConnect, EmptyDialCommandDialsNothingAndTheClockReadDecides) {
@@ -151,6 +154,7 @@ TEST(ModemConnect, NoCarrierOnCdmaDialRunsTheHangUp) {
   EXPECT_EQ(r.panel(1), Join(Counted("CDMA Calling-", Tenths(1, 10)), {"DISConnecting-0[sec]"}));
   EXPECT_EQ(r.view().busyHistory(), (std::vector<bool>{true, false}));
   EXPECT_FALSE(r.tool().line.up);
+  EXPECT_EQ(ToUtf8(r.tool().connection.failure()), "Modem dial answered CARRIER");
 }
 
 TEST(ModemConnect, NoCarrierWithAnUnconfirmedHangUpStillClosesThePort) {
@@ -180,6 +184,7 @@ TEST(ModemConnect, CdmaDialThatNeverAnswersLeavesTheDecisionToTheClockRead) {
   EXPECT_EQ(r.events(), kOpenedAndClosed);
   EXPECT_EQ(r.panel(1), Join(Counted("CDMA Calling-", Tenths(1, 401)),
                              Counted("Time Reading-", Tenths(1, 51))));
+  EXPECT_EQ(ToUtf8(r.tool().connection.failure()), "Logger did not answer the clock read");
 }
 
 TEST(ModemConnect, Twx314DialCounterRisesByTwoUntilItGivesUp) {
@@ -190,6 +195,7 @@ TEST(ModemConnect, Twx314DialCounterRisesByTwoUntilItGivesUp) {
   EXPECT_EQ(r.writes(), (Strings{"202:ATZ\r\n", "403:ATD0123\r\n", "15654:ATH"}));
   EXPECT_EQ(r.panel(1), Counted("LTE Calling-", Tenths(1, 301, 2)));
   EXPECT_EQ(r.panel(1).back(), "LTE Calling-30[sec]");
+  EXPECT_EQ(ToUtf8(r.tool().connection.failure()), "LTE modem did not connect");
   EXPECT_EQ(r.events(), kOpenedAndClosed);
 }
 
@@ -202,6 +208,7 @@ TEST(ModemConnect, Twx314DialAnsweredByErrorOrCarrierFailsAtOnce) {
     EXPECT_FALSE(r.tool().connection.connect(r.link(), true));
     EXPECT_EQ(r.writes(), (Strings{"202:ATZ\r\n", "403:ATD0123\r\n", "908:ATH"}));
     EXPECT_EQ(r.panel(1), Repeat("LTE Calling-0[sec]", 5));
+    EXPECT_EQ(ToUtf8(r.tool().connection.failure()), "LTE modem did not connect");
     EXPECT_EQ(r.events(), kOpenedAndClosed);
   }
 }
@@ -233,6 +240,7 @@ TEST(OpenStep, WholeNumberThatIsNoRateLeavesThePortClosed) {
   EXPECT_TRUE(r.writes().empty());
   EXPECT_EQ(r.panel(0), Strings{"COM3 Open"});
   EXPECT_EQ(r.now(), 0u);
+  EXPECT_EQ(ToUtf8(r.tool().connection.failure()), "Baud rate 12345 not supported");
 }
 
 TEST(OpenStep, RateThatIsNoNumberRaisesAfterShowingThePort) {
@@ -289,6 +297,7 @@ TEST(OpenStep, PortAlreadyOpenIsClosedAndTheConnectionFails) {
   r.sim->open();
   EXPECT_FALSE(r.tool().connection.connect(r.link(), true));
   EXPECT_EQ(r.events(), (Strings{"open COM1 9600", "RTS 0", "DTR 0", "close"}));
+  EXPECT_EQ(ToUtf8(r.tool().connection.failure()), "Port was still open");
   EXPECT_TRUE(r.writes().empty());
   EXPECT_EQ(r.now(), 202u);
   EXPECT_EQ(r.panel(0), Strings{"COM3 Open"});
@@ -300,6 +309,7 @@ TEST(OpenStep, NoCommunicationTypeClosesTheLineAgain) {
   EXPECT_FALSE(r.tool().connection.connect(r.link(), true));
   EXPECT_EQ(r.writes(), Strings{"202:ATH"});
   EXPECT_EQ(r.events(), kOpenedAndClosed);
+  EXPECT_EQ(ToUtf8(r.tool().connection.failure()), "No communication type");
 }
 
 TEST(ConnectStop, CloseRequestEndsEveryStep) {

@@ -72,6 +72,10 @@ TEST(DownloadJob, LineThatDoesNotComeUpRunsOnlyTheConnection) {
   EXPECT_EQ(r.writes().size(), 6u);
   EXPECT_TRUE(r.view().busyHistory().empty());  // no hang-up
   EXPECT_EQ(r.now(), 5555u);
+  const JobReport& report = r.tool().job.report();
+  EXPECT_FALSE(report.connected);
+  EXPECT_EQ(ToUtf8(report.failure), "Logger did not answer the wake-up");
+  EXPECT_EQ(report.error, u"");
 }
 
 TEST(DownloadJob, ClockSettingUnansweredIsLoggedAndTheLineStillGoesDown) {
@@ -143,6 +147,9 @@ TEST(DownloadJob, FailureInATickStartedJobEndsTheProgramSilently) {
   EXPECT_TRUE(r.tool().shell.runOver());
   EXPECT_EQ(Log(r), "");
   EXPECT_EQ(r.panel(0), Strings{"COM3 Open"});
+  // The report keeps what passed out of the job.
+  EXPECT_EQ(ToUtf8(r.tool().job.report().error), ESerialPort::Make(SError_OpenFailed, 2).what());
+  EXPECT_FALSE(r.tool().job.report().connected);
 }
 
 TEST(DownloadJob, FailureInAManualStartReachesTheLastResortHandler) {

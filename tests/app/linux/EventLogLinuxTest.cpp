@@ -77,6 +77,21 @@ TEST_F(EventLogTest, AnythingButARegularFileIsRefusedWithoutWaiting) {
   EXPECT_EQ(ReadWholeFile(r.dir.path() / "real.log"), "lost\r\n");
 }
 
+TEST_F(EventLogTest, AFifoInPlaceOfTheJobRecordsCostsTheRecordAndOneEntry) {
+  const auto path = r.dir.path() / "Jobs.jsonl";
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  auto done =
+      std::async(std::launch::async, [this] { r.tool.records.append("{}\n", u"Tidehaul"); });
+  if (done.wait_for(std::chrono::seconds(2)) != std::future_status::ready) {
+    const int release = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    done.get();
+    ::close(release);
+    ADD_FAILURE() << "the append waited for a reader";
+  }
+  EXPECT_EQ(log(), "Tidehaul : Job record not written, I/O error 22 -2024-05-06 14:05:31\r\n");
+  EXPECT_TRUE(std::filesystem::is_fifo(path));
+}
+
 TEST_F(EventLogTest, UnrepresentableCharactersAreReplacedInTheLogOnly) {
   // A lone surrogate half has no form in the file's encoding.
   const Text message = Text(u"bad ") + char16_t{0xD800} + u"!";
