@@ -13,12 +13,12 @@ namespace {
 
 // Which texts give way first when a record is too long: those of the lists,
 // then the device's, the reason last.
-enum Cut { kListText = 0, kDeviceText = 1, kReasonText = 2, kCutOrders = 3 };
+enum Cut { ListText = 0, DeviceText = 1, ReasonText = 2, CutOrders = 3 };
 
 // One text of the record and the most bytes its JSON form may take.
 struct Field {
   Text text;
-  Cut order = kListText;
+  Cut order = ListText;
   std::size_t max = kMaxRecordBytes;
   std::size_t written = 0;  // by the last rendering
 };
@@ -32,10 +32,10 @@ class Renderer {
     if (r.device) {
       for (const Text* t : {&r.device->name, &r.device->loggerId, &r.device->port,
                             &r.device->baudRate, &r.device->modemType}) {
-        fields_.push_back({*t, kDeviceText});
+        fields_.push_back({*t, DeviceText});
       }
     }
-    fields_.push_back({r.outcome.reason, kReasonText, kMaxReasonBytes});
+    fields_.push_back({r.outcome.reason, ReasonText, kMaxReasonBytes});
     for (std::size_t i = 0; i < files(); ++i) {
       fields_.push_back({r.job.files[i].path});
       fields_.push_back({r.job.files[i].keptBecause});
@@ -47,7 +47,7 @@ class Renderer {
 
   std::string line() {
     std::string out = render();
-    for (int order = 0; order < kCutOrders && out.size() > kMaxRecordBytes; ++order) {
+    for (int order = 0; order < CutOrders && out.size() > kMaxRecordBytes; ++order) {
       cut(static_cast<Cut>(order), out.size() - kMaxRecordBytes);
       out = render();
     }

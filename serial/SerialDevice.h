@@ -40,10 +40,10 @@ class SerialDevice {
 
   // Where "COMn" is looked up first unless told otherwise: the executable's
   // directory, or "" where the system names its ports itself.
-  static std::string DefaultDirectory();
+  static std::string defaultDirectory();
   // An error code that says the device is gone (an adapter pulled out, a far
   // end that hung up) rather than a call that failed once.
-  static bool Gone(int error);
+  static bool gone(int error);
 
   bool isOpen() const { return handle_ != kNoDevice; }
   DeviceHandle handle() const { return handle_; }

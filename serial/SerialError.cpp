@@ -8,21 +8,21 @@ namespace th {
 namespace {
 
 constexpr std::array<std::pair<int, const char*>, 10> kMessages = {{
-    {SError_OpenFailed, "Unable to open com port"},
-    {SError_WriteFailed, "WriteFile function failed"},
-    {SError_ReadFailed, "ReadFile function failed"},
-    {SError_SetStateFailed, "SetCommState function failed"},
-    {SError_TimeoutsFailed, "SetCommTimeouts failed"},
-    {SError_SetupComFailed, "SetupComm function failed"},
-    {SError_ClearComFailed, "ClearCommError function failed"},
-    {SError_ModemStatFailed, "GetCommModemStatus function failed"},
-    {SError_EscapeComFailed, "EscapeCommFunction function failed"},
-    {SError_PortNotOpen, "Port Not Open"},
+    {kSerialOpenFailed, "Unable to open com port"},
+    {kSerialWriteFailed, "WriteFile function failed"},
+    {kSerialReadFailed, "ReadFile function failed"},
+    {kSerialSetStateFailed, "SetCommState function failed"},
+    {kSerialTimeoutsFailed, "SetCommTimeouts failed"},
+    {kSerialSetupComFailed, "SetupComm function failed"},
+    {kSerialClearComFailed, "ClearCommError function failed"},
+    {kSerialModemStatFailed, "GetCommModemStatus function failed"},
+    {kSerialEscapeComFailed, "EscapeCommFunction function failed"},
+    {kSerialPortNotOpen, "Port Not Open"},
 }};
 
 }  // namespace
 
-ESerialPort ESerialPort::Make(int code, int winCode) {
+ESerialPort ESerialPort::make(int code, int winCode) {
   std::string text;
   for (const auto& [known, message] : kMessages) {
     if (known == code) {

@@ -41,8 +41,8 @@ SerialPort::~SerialPort() {
   reapRetiredThreads(true);
 }
 
-void SerialPort::Fail(int code, int osError) {
-  throw ESerialPort::Make(code, osError);
+void SerialPort::fail(int code, int osError) {
+  throw ESerialPort::make(code, osError);
 }
 
 void SerialPort::setSettings(const PortSettings& settings) {
@@ -61,17 +61,17 @@ void SerialPort::setSettings(const PortSettings& settings) {
 void SerialPort::apply(const PortSettings& settings, const PortSettings* applied) {
   if (applied == nullptr || !SameQueues(settings, *applied)) {
     if (const int error = device_.applyQueues(settings); error != 0) {
-      Fail(SError_SetupComFailed, error);
+      fail(kSerialSetupComFailed, error);
     }
   }
   if (applied == nullptr || !SameLine(settings, *applied)) {
     if (const int error = device_.applyLine(settings); error != 0) {
-      Fail(SError_SetStateFailed, error);
+      fail(kSerialSetStateFailed, error);
     }
   }
   if (applied == nullptr || settings.timeouts != applied->timeouts) {
     if (const int error = device_.applyTimeouts(settings); error != 0) {
-      Fail(SError_TimeoutsFailed, error);
+      fail(kSerialTimeoutsFailed, error);
     }
   }
   holdBackLimitMs_.store(QuarterQueueFillMs(settings));
@@ -83,7 +83,7 @@ void SerialPort::open() {
   }
   reapRetiredThreads(false);
   if (const int error = device_.open(settings_, deviceDirectory_); error != 0) {
-    Fail(SError_OpenFailed, error);
+    fail(kSerialOpenFailed, error);
   }
   bytesTaken_.store(0);
   hungUp_ = false;
@@ -194,7 +194,7 @@ int SerialPort::write(const Text& text) {
     return 0;
   }
   if (!isOpen()) {
-    Fail(SError_PortNotOpen, 0);
+    fail(kSerialPortNotOpen, 0);
   }
   const std::string bytes = TextToBytes(text);
   int written = 0;
@@ -204,7 +204,7 @@ int SerialPort::write(const Text& text) {
     eventThread_->sent();
   }
   if (error != 0) {
-    Fail(SError_WriteFailed, error);
+    fail(kSerialWriteFailed, error);
   }
   return written;
 }
@@ -215,16 +215,16 @@ int SerialPort::read(Text& text, int count) {
     return 0;
   }
   if (!isOpen()) {
-    Fail(SError_PortNotOpen, 0);
+    fail(kSerialPortNotOpen, 0);
   }
   std::string bytes;
   const int error = device_.read(count, bytes);
   bytesTaken_.fetch_add(bytes.size());
   if (error != 0) {
-    if (SerialDevice::Gone(error)) {
+    if (SerialDevice::gone(error)) {
       reportHangup(error);
     }
-    Fail(SError_ReadFailed, error);
+    fail(kSerialReadFailed, error);
   }
   AssignBytes(text, bytes);
   return static_cast<int>(bytes.size());
@@ -233,27 +233,27 @@ int SerialPort::read(Text& text, int count) {
 int SerialPort::inputCount() {
   int count = 0;
   if (const int error = device_.inputCount(count); error != 0) {
-    Fail(SError_ClearComFailed, error);
+    fail(kSerialClearComFailed, error);
   }
   return count;
 }
 
 void SerialPort::setDtr(bool on) {
   if (const int error = device_.setDtr(on); error != 0) {
-    Fail(SError_EscapeComFailed, error);
+    fail(kSerialEscapeComFailed, error);
   }
 }
 
 void SerialPort::setRts(bool on) {
   if (const int error = device_.setRts(on); error != 0) {
-    Fail(SError_EscapeComFailed, error);
+    fail(kSerialEscapeComFailed, error);
   }
 }
 
 ModemLines SerialPort::modemLines() {
   ModemLines lines;
   if (const int error = device_.modemLines(lines); error != 0) {
-    Fail(SError_ModemStatFailed, error);
+    fail(kSerialModemStatFailed, error);
   }
   return lines;
 }

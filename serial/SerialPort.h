@@ -33,7 +33,7 @@ class SerialPort {
   // in `deviceDirectory` (ending in a separator) first. `api`: the system's
   // calls under the device (SerialDevice.h), null for its own.
   explicit SerialPort(EventLoop& loop,
-                      std::string deviceDirectory = SerialDevice::DefaultDirectory(),
+                      std::string deviceDirectory = SerialDevice::defaultDirectory(),
                       DeviceApi* api = nullptr);
   ~SerialPort();
   SerialPort(const SerialPort&) = delete;
@@ -80,7 +80,7 @@ class SerialPort {
   EventThread* eventThread() const { return eventThread_.get(); }
 
  private:
-  [[noreturn]] static void Fail(int code, int osError);
+  [[noreturn]] static void fail(int code, int osError);
   // Applies each group of `settings` that differs from `applied` (all with
   // no `applied`), raising the first failure.
   void apply(const PortSettings& settings, const PortSettings* applied);

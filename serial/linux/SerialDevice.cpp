@@ -21,11 +21,11 @@ SerialDevice::~SerialDevice() {
   }
 }
 
-std::string SerialDevice::DefaultDirectory() {
+std::string SerialDevice::defaultDirectory() {
   return ExecutableDirectory();
 }
 
-bool SerialDevice::Gone(int error) {
+bool SerialDevice::gone(int error) {
   // A tty whose far end hung up or whose adapter went away fails with EIO;
   // a device that vanished with ENXIO or ENODEV.
   return error == EIO || error == ENXIO || error == ENODEV;

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 
+// NOLINTNEXTLINE(readability-identifier-naming): the system's own name
 extern "C" int ioctl(int fd, unsigned long request, ...) noexcept;
 
 namespace th::tty {

@@ -154,7 +154,7 @@ CommWatch::Outcome CommWatch::awaitEvent() {
 
 bool CommWatch::failed(int& streak, int error) {
   ++streak;
-  if (streak >= kFailuresForHangup && SerialDevice::Gone(error)) {
+  if (streak >= kFailuresForHangup && SerialDevice::gone(error)) {
     error_ = error;
     return true;
   }

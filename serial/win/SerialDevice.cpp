@@ -52,11 +52,11 @@ SerialDevice::~SerialDevice() {
   }
 }
 
-std::string SerialDevice::DefaultDirectory() {
+std::string SerialDevice::defaultDirectory() {
   return {};
 }
 
-bool SerialDevice::Gone(int error) {
+bool SerialDevice::gone(int error) {
   // What waits and reads fail with once a USB adapter is pulled out, and
   // ERROR_NOT_READY, which Wine gives once a pseudo-terminal's far end closed.
   switch (error) {

@@ -58,19 +58,19 @@ void ModelPort::close() {
 void ModelPort::failOnDeadDevice(const std::string& what, int code) {
   if (isOpen() && unplugged_) {
     journal_.push_back({now(), "failed " + what});
-    throw ESerialPort::Make(code, EIO);
+    throw ESerialPort::make(code, EIO);
   }
 }
 
 void ModelPort::setDtr(bool on) {
-  failOnDeadDevice(on ? "DTR 1" : "DTR 0", SError_EscapeComFailed);
+  failOnDeadDevice(on ? "DTR 1" : "DTR 0", kSerialEscapeComFailed);
   const std::size_t before = events().size();
   SimulatedPort::setDtr(on);
   noteEvents(before);
 }
 
 void ModelPort::setRts(bool on) {
-  failOnDeadDevice(on ? "RTS 1" : "RTS 0", SError_EscapeComFailed);
+  failOnDeadDevice(on ? "RTS 1" : "RTS 0", kSerialEscapeComFailed);
   const std::size_t before = events().size();
   SimulatedPort::setRts(on);
   noteEvents(before);
@@ -79,7 +79,7 @@ void ModelPort::setRts(bool on) {
 int ModelPort::write(const Text& str) {
   const std::string bytes = TextToBytes(str);
   if (!bytes.empty()) {
-    failOnDeadDevice("> " + sim::EscapeBytes(bytes), SError_WriteFailed);
+    failOnDeadDevice("> " + sim::EscapeBytes(bytes), kSerialWriteFailed);
   }
   const int written = SimulatedPort::write(str);
   if (written > 0) {

@@ -280,13 +280,13 @@ TEST(OpenStep, BlanksOrTabsAroundTheRateAreRefusedLikeANonNumber) {
 
 TEST(OpenStep, PortThatCannotBeOpenedRaisesAfterShowingThePort) {
   LinkRig r(DeviceSpec{});
-  r.sim->failOpen(SError_OpenFailed, 2);
+  r.sim->failOpen(kSerialOpenFailed, 2);
   try {
     r.tool().connection.connect(r.link(), true);
     ADD_FAILURE() << "no failure";
   } catch (const ESerialPort& e) {
-    EXPECT_EQ(e.Code, SError_OpenFailed);
-    EXPECT_EQ(e.WinCode, 2);
+    EXPECT_EQ(e.code, kSerialOpenFailed);
+    EXPECT_EQ(e.winCode, 2);
   }
   EXPECT_FALSE(r.sim->isOpen());
   EXPECT_EQ(r.panel(0), Strings{"COM3 Open"});

@@ -141,25 +141,25 @@ TEST(DownloadJob, TickStartedJobRunsToTheEndOfTheProgram) {
 
 TEST(DownloadJob, FailureInATickStartedJobEndsTheProgramSilently) {
   LinkRig r(DeviceSpec{});
-  r.sim->failOpen(SError_OpenFailed, 2);
+  r.sim->failOpen(kSerialOpenFailed, 2);
   RunTool(r);
   EXPECT_TRUE(r.rig->loop.quitRequested());
   EXPECT_TRUE(r.tool().shell.runOver());
   EXPECT_EQ(Log(r), "");
   EXPECT_EQ(r.panel(0), Strings{"COM3 Open"});
   // The report keeps what passed out of the job.
-  EXPECT_EQ(ToUtf8(r.tool().job.report().error), ESerialPort::Make(SError_OpenFailed, 2).what());
+  EXPECT_EQ(ToUtf8(r.tool().job.report().error), ESerialPort::make(kSerialOpenFailed, 2).what());
   EXPECT_FALSE(r.tool().job.report().connected);
 }
 
 TEST(DownloadJob, FailureInAManualStartReachesTheLastResortHandler) {
   LinkRig r(DeviceSpec{});
-  r.sim->failOpen(SError_OpenFailed, 2);
+  r.sim->failOpen(kSerialOpenFailed, 2);
   r.tool().shell.onCreate();
   r.view().setPendingDevice(u"3");
   r.rig->loop.post([&] { r.tool().shell.onStartButton(); });
   r.rig->loop.run();
-  const std::string what = ESerialPort::Make(SError_OpenFailed, 2).what();
+  const std::string what = ESerialPort::make(kSerialOpenFailed, 2).what();
   EXPECT_EQ(Log(r), what + " - 2024-05-06 14:05:31\r\n");
   EXPECT_TRUE(r.tool().shell.runOver());
   EXPECT_FALSE(r.tool().job.running());

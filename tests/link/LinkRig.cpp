@@ -6,7 +6,7 @@ namespace th::test {
 
 int FaultyPort::write(const Text& str) {
   if (failWrites && !str.empty()) {
-    throw ESerialPort::Make(SError_WriteFailed, 5);
+    throw ESerialPort::make(kSerialWriteFailed, 5);
   }
   return SimulatedPort::write(str);
 }

@@ -32,7 +32,7 @@ class SerialFixture : public ::testing::Test {
       action();
     } catch (const ESerialPort& e) {
       message = e.what();
-      return e.Code;
+      return e.code;
     }
     message.clear();
     return 0;

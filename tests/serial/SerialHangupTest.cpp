@@ -132,7 +132,7 @@ TEST_F(SerialHangup, AReadThatFindsTheDeviceGoneReportsTheHangupOnceWithItsCode)
   Text got;
   std::string message;
   for (int read = 0; read < 2; ++read) {
-    EXPECT_EQ(ErrorOf([&] { port.read(got, 10); }, message), SError_ReadFailed);
+    EXPECT_EQ(ErrorOf([&] { port.read(got, 10); }, message), kSerialReadFailed);
     EXPECT_EQ(message, "ReadFile function failed (Error: 5)");
   }
   EXPECT_EQ(errors, std::vector<int>{EIO});

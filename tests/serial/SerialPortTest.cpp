@@ -47,7 +47,7 @@ TEST_F(SerialPortOpen, FailedCloseStillForgetsTheDescriptor) {
   ASSERT_EQ(::pipe(reuse), 0);  // takes the lowest free numbers, the old one among them
   const bool reused = reuse[0] == handle || reuse[1] == handle;
   std::string message;
-  EXPECT_EQ(ErrorOf([&] { port.write(u"stray"); }, message), SError_PortNotOpen);
+  EXPECT_EQ(ErrorOf([&] { port.write(u"stray"); }, message), kSerialPortNotOpen);
   char c = 0;
   ::fcntl(reuse[0], F_SETFL, O_NONBLOCK);
   EXPECT_EQ(::read(reuse[0], &c, 1), -1);  // nothing reached the pipe
@@ -66,14 +66,14 @@ TEST_F(SerialPortOpen, MissingPortsFailWithErrorTwoAndStayClosed) {
   std::string message;
   for (const Text name : {u"COM0", u"COM7x", u"LPT1", u"COM"}) {
     Change([&](PortSettings& s) { s.name = name; });
-    EXPECT_EQ(ErrorOf([&] { port.open(); }, message), SError_OpenFailed) << ToUtf8(name);
+    EXPECT_EQ(ErrorOf([&] { port.open(); }, message), kSerialOpenFailed) << ToUtf8(name);
     EXPECT_EQ(message, "Unable to open com port (Error: 2)");
     EXPECT_FALSE(port.isOpen());
   }
   // A link whose adapter is gone must not fall through to /dev/ttyS<n-1>.
   ASSERT_EQ(::symlink("/dev/does-not-exist", (dir.str() + "/COM1").c_str()), 0);
   Change([](PortSettings& s) { s.name = u"COM1"; });
-  EXPECT_EQ(ErrorOf([&] { port.open(); }, message), SError_OpenFailed);
+  EXPECT_EQ(ErrorOf([&] { port.open(); }, message), kSerialOpenFailed);
   EXPECT_EQ(message, "Unable to open com port (Error: 2)");
   EXPECT_FALSE(port.isOpen());
 }
@@ -106,7 +106,7 @@ TEST_F(SerialPortOpen, PortHeldByAnotherProcessDoesNotOpen) {
   ASSERT_EQ(ok, '1');
 
   std::string message;
-  EXPECT_EQ(ErrorOf([&] { port.open(); }, message), SError_OpenFailed);
+  EXPECT_EQ(ErrorOf([&] { port.open(); }, message), kSerialOpenFailed);
   EXPECT_EQ(message.rfind("Unable to open com port (Error: ", 0), 0U) << message;
   EXPECT_FALSE(port.isOpen());
 
@@ -213,20 +213,20 @@ using SerialPortClosed = SerialFixture;
 TEST_F(SerialPortClosed, OperationsReportTheirErrors) {
   std::string message;
   Text got;
-  EXPECT_EQ(ErrorOf([&] { port.write(u"x"); }, message), SError_PortNotOpen);
+  EXPECT_EQ(ErrorOf([&] { port.write(u"x"); }, message), kSerialPortNotOpen);
   EXPECT_EQ(message, "Port Not Open");
-  EXPECT_EQ(ErrorOf([&] { port.read(got, 1); }, message), SError_PortNotOpen);
+  EXPECT_EQ(ErrorOf([&] { port.read(got, 1); }, message), kSerialPortNotOpen);
   EXPECT_EQ(message, "Port Not Open");
   EXPECT_EQ(port.read(got, 0), 0);  // nothing asked, nothing raised
-  EXPECT_EQ(ErrorOf([&] { port.setDtr(true); }, message), SError_EscapeComFailed);
+  EXPECT_EQ(ErrorOf([&] { port.setDtr(true); }, message), kSerialEscapeComFailed);
   EXPECT_EQ(message, "EscapeCommFunction function failed (Error: 9)");
-  EXPECT_EQ(ErrorOf([&] { port.setRts(false); }, message), SError_EscapeComFailed);
-  EXPECT_EQ(ErrorOf([&] { port.inputCount(); }, message), SError_ClearComFailed);
+  EXPECT_EQ(ErrorOf([&] { port.setRts(false); }, message), kSerialEscapeComFailed);
+  EXPECT_EQ(ErrorOf([&] { port.inputCount(); }, message), kSerialClearComFailed);
   EXPECT_EQ(message, "ClearCommError function failed (Error: 9)");
   try {
     port.write(u"x");
   } catch (const ESerialPort& e) {
-    EXPECT_EQ(e.WinCode, -1);  // Port Not Open carries no system code
+    EXPECT_EQ(e.winCode, -1);  // Port Not Open carries no system code
   }
 }
 
@@ -298,7 +298,7 @@ TEST_F(SerialPortLines, OtherFramesReachTheDeviceInOneChange) {
 TEST_F(SerialPortLines, RefusedLineSettingsReportTheSystemCode) {
   std::string message;
   Change([](PortSettings& s) { s.dataBits = 9; });
-  EXPECT_EQ(ErrorOf([&] { port.open(); }, message), SError_SetStateFailed);
+  EXPECT_EQ(ErrorOf([&] { port.open(); }, message), kSerialSetStateFailed);
   EXPECT_EQ(message, "SetCommState function failed (Error: 22)");
   EXPECT_FALSE(port.isOpen());
 
@@ -312,7 +312,7 @@ TEST_F(SerialPortLines, RefusedLineSettingsReportTheSystemCode) {
                   });
                 },
                 message),
-            SError_SetStateFailed);
+            kSerialSetStateFailed);
   EXPECT_TRUE(port.isOpen());
   EXPECT_EQ(port.settings().baudRate, 19200U);
   tty::LineReadback line;

@@ -11,7 +11,7 @@ void SimulatedPort::open() {
   if (failCode_ != 0) {
     const int code = failCode_;
     failCode_ = 0;
-    throw ESerialPort::Make(code, failWinCode_);
+    throw ESerialPort::make(code, failWinCode_);
   }
   open_ = true;
   hungUp_ = false;
@@ -30,14 +30,14 @@ void SimulatedPort::close() {
 
 void SimulatedPort::setDtr(bool on) {
   if (!open_) {
-    throw ESerialPort::Make(SError_EscapeComFailed, 9);
+    throw ESerialPort::make(kSerialEscapeComFailed, 9);
   }
   events_.push_back(on ? "DTR 1" : "DTR 0");
 }
 
 void SimulatedPort::setRts(bool on) {
   if (!open_) {
-    throw ESerialPort::Make(SError_EscapeComFailed, 9);
+    throw ESerialPort::make(kSerialEscapeComFailed, 9);
   }
   events_.push_back(on ? "RTS 1" : "RTS 0");
 }
@@ -47,7 +47,7 @@ int SimulatedPort::write(const Text& str) {
     return 0;
   }
   if (!open_) {
-    throw ESerialPort::Make(SError_PortNotOpen, 0);
+    throw ESerialPort::make(kSerialPortNotOpen, 0);
   }
   const std::string bytes = TextToBytes(str);
   writes_.push_back({loop_.tick(), bytes});
@@ -63,7 +63,7 @@ int SimulatedPort::read(Text& str, int count) {
     return 0;
   }
   if (!open_) {
-    throw ESerialPort::Make(SError_PortNotOpen, 0);
+    throw ESerialPort::make(kSerialPortNotOpen, 0);
   }
   const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(count), input_.size());
   str = BytesToText(std::string_view(input_).substr(0, n));

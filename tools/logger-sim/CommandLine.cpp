@@ -98,8 +98,8 @@ std::string BuildUsage() {
 }  // namespace
 
 const char* UsageText() {
-  static const std::string text = BuildUsage();
-  return text.c_str();
+  static const std::string kText = BuildUsage();
+  return kText.c_str();
 }
 
 ParseResult ParseCommandLine(const std::vector<std::string>& args) {

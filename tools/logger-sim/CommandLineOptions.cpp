@@ -7,7 +7,7 @@ namespace th::sim {
 namespace {
 
 const std::vector<Option>& LineOptions() {
-  static const std::vector<Option> options = {
+  static const std::vector<Option> kOptions = {
       {"--link", "PATH",
        [](Parsing& p, const std::string& v) { return SetText(p.config.link, v); }},
       {"--modem", "", [](Parsing& p, const std::string&) { return SetFlag(p.config.model.modem); }},
@@ -24,11 +24,11 @@ const std::vector<Option>& LineOptions() {
          return !v.empty();
        }},
   };
-  return options;
+  return kOptions;
 }
 
 const std::vector<Option>& LoggerOptions() {
-  static const std::vector<Option> options = {
+  static const std::vector<Option> kOptions = {
       {"--id", "ID",
        [](Parsing& p, const std::string& v) {
          p.config.model.id = v;
@@ -88,33 +88,33 @@ const std::vector<Option>& LoggerOptions() {
       {"--export-held", "DIR",
        [](Parsing& p, const std::string& v) { return SetText(p.config.exportHeldDir, v); }},
   };
-  return options;
+  return kOptions;
 }
 
 const std::vector<Option>& RecordingOptions() {
-  static const std::vector<Option> options = {
+  static const std::vector<Option> kOptions = {
       {"--transcript", "FILE",
        [](Parsing& p, const std::string& v) { return SetText(p.config.transcript, v); }},
       {"--state", "FILE",
        [](Parsing& p, const std::string& v) { return SetText(p.config.state, v); }},
   };
-  return options;
+  return kOptions;
 }
 
 const std::vector<Option>& EndingOptions() {
-  static const std::vector<Option> options = {
+  static const std::vector<Option> kOptions = {
       {"--exit-after-hangup", "",
        [](Parsing& p, const std::string&) { return SetFlag(p.config.exitAfterHangup); }},
       {"--timeout", "SECONDS",
        [](Parsing& p, const std::string& v) { return ParseSeconds(v, p.config.timeoutSec); }},
   };
-  return options;
+  return kOptions;
 }
 
 }  // namespace
 
 const std::vector<OptionGroup>& OptionGroups() {
-  static const std::vector<OptionGroup> groups = {
+  static const std::vector<OptionGroup> kGroups = {
       {"line", LineOptions()},
       {"logger", LoggerOptions()},
       {"recording", RecordingOptions()},
@@ -124,7 +124,7 @@ const std::vector<OptionGroup>& OptionGroups() {
       {"line faults", LineFaultOptions()},
       {"records", RecordOptions()},
   };
-  return groups;
+  return kGroups;
 }
 
 const Option* FindOption(std::string_view name) {

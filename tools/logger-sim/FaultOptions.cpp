@@ -4,7 +4,7 @@
 namespace th::sim {
 
 const std::vector<Option>& ReplyOptions() {
-  static const std::vector<Option> options = {
+  static const std::vector<Option> kOptions = {
       {"--mute", "CMD[,CMD...]",
        [](Parsing& p, const std::string& v) {
          for (const auto& name : SplitComma(v)) {
@@ -97,11 +97,11 @@ const std::vector<Option>& ReplyOptions() {
       {"--year08", "",
        [](Parsing& p, const std::string&) { return SetFlag(p.config.model.year08); }},
   };
-  return options;
+  return kOptions;
 }
 
 const std::vector<Option>& ReadOptions() {
-  static const std::vector<Option> options = {
+  static const std::vector<Option> kOptions = {
       {"--rate", "BYTES_PER_S",
        [](Parsing& p, const std::string& v) {
          return ParseInt(v, p.config.model.rate, std::int64_t{0}, std::int64_t{1'000'000'000});
@@ -171,11 +171,11 @@ const std::vector<Option>& ReadOptions() {
          return SetFlag(noise->cr);
        }},
   };
-  return options;
+  return kOptions;
 }
 
 const std::vector<Option>& LineFaultOptions() {
-  static const std::vector<Option> options = {
+  static const std::vector<Option> kOptions = {
       {"--unplug-after", "N|N%[:K]",
        [](Parsing& p, const std::string& v) {
          std::string at;
@@ -220,11 +220,11 @@ const std::vector<Option>& LineFaultOptions() {
          return true;
        }},
   };
-  return options;
+  return kOptions;
 }
 
 const std::vector<Option>& RecordOptions() {
-  static const std::vector<Option> options = {
+  static const std::vector<Option> kOptions = {
       {"--append-during-fetch", "",
        [](Parsing& p, const std::string&) { return SetFlag(p.config.model.appendDuringFetch); }},
       {"--append-at", "MS",
@@ -252,7 +252,7 @@ const std::vector<Option>& RecordOptions() {
          return true;
        }},
   };
-  return options;
+  return kOptions;
 }
 
 }  // namespace th::sim

@@ -48,13 +48,13 @@ ModemLineLink::~ModemLineLink() {
 }
 
 bool ModemLineLink::setUp(const std::string& slave, std::string& error) {
-  const std::string directory = modemlines::ModemLineFile::SessionDirectory();
+  const std::string directory = modemlines::ModemLineFile::sessionDirectory();
   if (directory.empty()) {
     error = "--modem-lines needs a session with the modem-line shim (" +
             std::string(modemlines::kDirectoryVariable) + ")";
     return false;
   }
-  file_ = modemlines::ModemLineFile::Create(directory, slave,
+  file_ = modemlines::ModemLineFile::create(directory, slave,
                                             stretched_ ? modemlines::kLongSleeps : 0, error);
   if (!file_) {
     return false;

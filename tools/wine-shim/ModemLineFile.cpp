@@ -44,12 +44,12 @@ void FutexWait(const std::atomic<std::uint32_t>& word, std::uint32_t seen, int t
 
 }  // namespace
 
-std::string ModemLineFile::SessionDirectory() {
+std::string ModemLineFile::sessionDirectory() {
   const char* directory = std::getenv(kDirectoryVariable);
   return directory != nullptr ? directory : "";
 }
 
-std::unique_ptr<ModemLineFile> ModemLineFile::Create(const std::string& directory,
+std::unique_ptr<ModemLineFile> ModemLineFile::create(const std::string& directory,
                                                      const std::string& slavePath,
                                                      std::uint32_t options, std::string& error) {
   const long number = PtyNumber(slavePath);
@@ -119,7 +119,7 @@ void ModemLineFile::setLines(std::uint32_t lines) {
     return;
   }
   constexpr std::pair<std::uint32_t, Counter> kLines[] = {
-      {TIOCM_CTS, kCts}, {TIOCM_DSR, kDsr}, {TIOCM_CAR, kCarrier}, {TIOCM_RNG, kRing}};
+      {TIOCM_CTS, Cts}, {TIOCM_DSR, Dsr}, {TIOCM_CAR, Carrier}, {TIOCM_RNG, Ring}};
   for (const auto& [line, counter] : kLines) {
     // A UART counts the ring indicator's trailing edge only.
     const bool counts = line == TIOCM_RNG ? (old & line) != 0 : true;

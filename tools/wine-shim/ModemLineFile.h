@@ -17,11 +17,11 @@ class ModemLineFile {
   // The state file of the pseudo-terminal slave `slavePath` ("/dev/pts/N") in
   // `directory`, every line off; null with the reason in `error` when it
   // cannot be made (no such directory, not a pseudo-terminal).
-  static std::unique_ptr<ModemLineFile> Create(const std::string& directory,
+  static std::unique_ptr<ModemLineFile> create(const std::string& directory,
                                                const std::string& slavePath, std::uint32_t options,
                                                std::string& error);
   // The directory of the session (TIDEHAUL_MODEM_LINES), or "" outside one.
-  static std::string SessionDirectory();
+  static std::string sessionDirectory();
   // Removes the file: the shim no longer answers for the port.
   ~ModemLineFile();
   ModemLineFile(const ModemLineFile&) = delete;

@@ -27,18 +27,18 @@ inline constexpr std::uint32_t kLongSleeps = 1U << 0;
 
 // The order of the counters of struct serial_icounter_struct.
 enum Counter : std::uint32_t {
-  kCts,
-  kDsr,
-  kRing,
-  kCarrier,
-  kRx,
-  kTx,
-  kFrame,
-  kOverrun,
-  kParity,
-  kBreak,
-  kBufferOverrun,
-  kCounters
+  Cts,
+  Dsr,
+  Ring,
+  Carrier,
+  Rx,
+  Tx,
+  Frame,
+  Overrun,
+  Parity,
+  Break,
+  BufferOverrun,
+  CounterCount
 };
 
 inline constexpr std::uint32_t kHistory = 64;
@@ -56,7 +56,7 @@ struct State {
   std::atomic<std::uint32_t> dce;
   // One more for each change of `dce` or of a counter (TIOCMIWAIT waits on it).
   std::atomic<std::uint32_t> dceChanges;
-  std::atomic<std::uint32_t> counters[kCounters];
+  std::atomic<std::uint32_t> counters[CounterCount];
   // Calls the shim answered for this port.
   std::atomic<std::uint32_t> answered;
 };

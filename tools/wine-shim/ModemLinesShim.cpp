@@ -46,21 +46,21 @@ using IoctlFunction = int (*)(int, unsigned long, ...);
 using SelectFunction = int (*)(int, fd_set*, fd_set*, fd_set*, timeval*);
 
 IoctlFunction RealIoctl() {
-  static const auto real = reinterpret_cast<IoctlFunction>(::dlsym(RTLD_NEXT, "ioctl"));
-  return real;
+  static const auto kReal = reinterpret_cast<IoctlFunction>(::dlsym(RTLD_NEXT, "ioctl"));
+  return kReal;
 }
 
 SelectFunction RealSelect() {
-  static const auto real = reinterpret_cast<SelectFunction>(::dlsym(RTLD_NEXT, "select"));
-  return real;
+  static const auto kReal = reinterpret_cast<SelectFunction>(::dlsym(RTLD_NEXT, "select"));
+  return kReal;
 }
 
 const std::string& Directory() {
-  static const std::string directory = [] {
+  static const std::string kDirectory = [] {
     const char* value = std::getenv(ml::kDirectoryVariable);
     return std::string(value != nullptr ? value : "");
   }();
-  return directory;
+  return kDirectory;
 }
 
 // One mapped state file; mapped again when the far end made a new one.
@@ -155,11 +155,11 @@ void SetDte(State& state, std::uint32_t lines) {
 // TIOCMIWAIT: until one of the lines in `mask` changes.
 void WaitForLines(State& state, unsigned long mask) {
   const std::uint32_t lines = state.dce.load();
-  const std::uint32_t ring = state.counters[ml::kRing].load();
+  const std::uint32_t ring = state.counters[ml::Ring].load();
   for (;;) {
     const std::uint32_t seen = state.dceChanges.load();
     if (((state.dce.load() ^ lines) & mask) != 0 ||
-        ((mask & TIOCM_RNG) != 0 && state.counters[ml::kRing].load() != ring)) {
+        ((mask & TIOCM_RNG) != 0 && state.counters[ml::Ring].load() != ring)) {
       return;
     }
     ::syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(&state.dceChanges), FUTEX_WAIT, seen,
@@ -187,7 +187,7 @@ int Answer(State& state, unsigned long request, void* arg) {
       int* fields[] = {&counts->cts,    &counts->dsr, &counts->rng,        &counts->dcd,
                        &counts->rx,     &counts->tx,  &counts->frame,      &counts->overrun,
                        &counts->parity, &counts->brk, &counts->buf_overrun};
-      for (std::uint32_t i = 0; i < ml::kCounters; ++i) {
+      for (std::uint32_t i = 0; i < ml::CounterCount; ++i) {
         *fields[i] = static_cast<int>(state.counters[i].load());
       }
       break;

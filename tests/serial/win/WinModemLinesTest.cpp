@@ -88,8 +88,8 @@ TEST_F(WinModemLines, ACarrierDropIsReportedOnceAndTheModemStillTalks) {
 // reported, and arrivals go on.
 TEST_F(WinModemLines, ABreakLineErrorsAndRingLeaveTheLineAlone) {
   port.open();
-  line->count(modemlines::kBreak);
-  line->count(modemlines::kFrame, 3);
+  line->count(modemlines::Break);
+  line->count(modemlines::Frame, 3);
   line->setLines(FarEnd::kRing);
   line->setLines(0);
   PumpFor(loop, 300);
@@ -107,7 +107,7 @@ TEST_F(WinModemLines, ABarePortRefusesTheLinesButStillTalks) {
   port.open();
   std::string message;
   int winCode = 0;
-  EXPECT_EQ(ErrorOf([&] { port.setDtr(false); }, message, winCode), SError_EscapeComFailed);
+  EXPECT_EQ(ErrorOf([&] { port.setDtr(false); }, message, winCode), kSerialEscapeComFailed);
   EXPECT_EQ(message, "EscapeCommFunction function failed (Error: 50)");
   line->send("ok");
   ASSERT_TRUE(PumpUntil(loop, [&] { return received == "ok"; }));

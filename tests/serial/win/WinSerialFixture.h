@@ -57,8 +57,8 @@ class WinSerialFixture : public ::testing::Test {
       action();
     } catch (const ESerialPort& e) {
       message = e.what();
-      winCode = e.WinCode;
-      return e.Code;
+      winCode = e.winCode;
+      return e.code;
     }
     message.clear();
     return 0;

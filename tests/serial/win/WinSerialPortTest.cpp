@@ -250,7 +250,7 @@ TEST_F(WinSerial, PortHeldByAnotherProgramDoesNotOpen) {
   }
   std::string message;
   int winCode = 0;
-  EXPECT_EQ(ErrorOf([&] { port.open(); }, message, winCode), SError_OpenFailed);
+  EXPECT_EQ(ErrorOf([&] { port.open(); }, message, winCode), kSerialOpenFailed);
   EXPECT_EQ(message, "Unable to open com port (Error: " + std::to_string(winCode) + ")");
   EXPECT_GT(winCode, 0);
   EXPECT_FALSE(port.isOpen());
@@ -265,7 +265,7 @@ TEST_F(WinSerial, PortThatDoesNotExistFailsWithErrorTwo) {
   int winCode = 0;
   for (const Text name : {u"COM199", u"COM0", u"NOPORT"}) {
     Change([&](PortSettings& s) { s.name = name; });
-    EXPECT_EQ(ErrorOf([&] { port.open(); }, message, winCode), SError_OpenFailed);
+    EXPECT_EQ(ErrorOf([&] { port.open(); }, message, winCode), kSerialOpenFailed);
     EXPECT_EQ(message, "Unable to open com port (Error: 2)") << ToUtf8(name);
     EXPECT_EQ(winCode, 2);
     EXPECT_FALSE(port.isOpen());
@@ -275,9 +275,9 @@ TEST_F(WinSerial, PortThatDoesNotExistFailsWithErrorTwo) {
 TEST_F(WinSerial, ClosedPortReportsTheInvalidHandleCode) {
   std::string message;
   int winCode = 0;
-  EXPECT_EQ(ErrorOf([&] { port.setDtr(true); }, message, winCode), SError_EscapeComFailed);
+  EXPECT_EQ(ErrorOf([&] { port.setDtr(true); }, message, winCode), kSerialEscapeComFailed);
   EXPECT_EQ(message, "EscapeCommFunction function failed (Error: 6)");
-  EXPECT_EQ(ErrorOf([&] { port.write(u"x"); }, message, winCode), SError_PortNotOpen);
+  EXPECT_EQ(ErrorOf([&] { port.write(u"x"); }, message, winCode), kSerialPortNotOpen);
   EXPECT_EQ(message, "Port Not Open");
   EXPECT_EQ(winCode, -1);
 }

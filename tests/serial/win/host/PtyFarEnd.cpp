@@ -189,10 +189,10 @@ int Serve(int client) {
     } else if (op == 'M') {
       std::uint32_t options = 0;
       std::string error;
-      const std::string directory = th::modemlines::ModemLineFile::SessionDirectory();
+      const std::string directory = th::modemlines::ModemLineFile::sessionDirectory();
       ok = ReadExact(client, &options, 4);
       if (ok && !directory.empty()) {
-        lines = th::modemlines::ModemLineFile::Create(directory, name.data(), options, error);
+        lines = th::modemlines::ModemLineFile::create(directory, name.data(), options, error);
       }
       ok = ok && WriteExact(client, lines ? "K" : "N", 1);
     } else if (lines && op == 'P') {
@@ -204,7 +204,7 @@ int Serve(int client) {
       ok = ok && WriteExact(client, "K", 1);
     } else if (lines && op == 'E') {
       std::array<std::uint32_t, 2> args{};
-      ok = ReadExact(client, args.data(), 8) && args[0] < th::modemlines::kCounters;
+      ok = ReadExact(client, args.data(), 8) && args[0] < th::modemlines::CounterCount;
       if (ok) {
         lines->count(static_cast<th::modemlines::Counter>(args[0]), args[1]);
       }
