@@ -71,7 +71,6 @@ nlohmann::json ComparableRecord(nlohmann::json record, const std::string& dataFo
 // The Linux tool's data file for the same logger and settings; its job record,
 // comparable, in `record` when one is asked for.
 std::string LinuxDataFile(const std::vector<std::string>& settings,
-                          const std::vector<std::string>& logger,
-                          nlohmann::json* record = nullptr);
+                          const std::vector<std::string>& logger, nlohmann::json* record = nullptr);
 
 }  // namespace th::test
