@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/PlatformServices.h"
 #include "tests/fetch/FetchFixture.h"
 #include "tests/support/SystemHelpers.h"
 
@@ -41,7 +42,8 @@ TEST_F(Fetch, TheReportSaysWhatWasFetchedSavedAndDeleted) {
   EXPECT_TRUE(report.fetchComplete);
   EXPECT_EQ(report.failure, u"");
   EXPECT_EQ(report.recordsSaved, 30);
-  EXPECT_EQ(report.dataFiles, (Lines{f.dataDir() + "/A.TXT", f.dataDir() + "/B.TXT"}));
+  EXPECT_EQ(report.dataFiles,
+            (Lines{JoinPath(f.dataDir(), "A.TXT"), JoinPath(f.dataDir(), "B.TXT")}));
   ASSERT_EQ(report.files.size(), 1u);
   EXPECT_EQ(report.files[0].path, u"\\SL01\\SL010.TXT");
   EXPECT_EQ(report.files[0].announcedSize, 900);
