@@ -24,9 +24,12 @@ out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 "$tidy" -quiet -p "$build" -j "$jobs" -checks='-*,readability-identifier-naming' \
   "$files" >"$out" 2>/dev/null || true
-if grep -q 'readability-identifier-naming' "$out"; then
-  grep -A2 'readability-identifier-naming' "$out"
-  echo "naming: $(grep -c 'readability-identifier-naming' "$out") names out of the convention"
+# run-clang-tidy echoes each command, check list included: count the findings
+# by the tag clang-tidy puts after each.
+finding='[readability-identifier-naming]'
+if grep -qF "$finding" "$out"; then
+  grep -F -A2 "$finding" "$out"
+  echo "naming: $(grep -cF "$finding" "$out") names out of the convention"
   exit 1
 fi
 echo "naming: no name out of the convention"
