@@ -130,8 +130,7 @@ void ComposeLines(const DataFileWriter::Lines& lines, const TimeStampPairing& pa
 
 // The buffer-2 lines without a partner, as they came.
 template <typename Emit>
-void UnpairedLines(const DataFileWriter::Lines& lines, const TimeStampPairing& pairing,
-                   Emit emit) {
+void UnpairedLines(const DataFileWriter::Lines& lines, const TimeStampPairing& pairing, Emit emit) {
   for (const std::size_t k : pairing.unpaired) {
     if (!TooLong(lines.second.lines, k)) {
       emit(lines.second.lines.line(k));
@@ -141,8 +140,8 @@ void UnpairedLines(const DataFileWriter::Lines& lines, const TimeStampPairing& p
 
 }  // namespace
 
-DataFileWriter::FileAppend DataFileWriter::ready(const std::string& name,
-                                                 const std::string& folder, bool append) {
+DataFileWriter::FileAppend DataFileWriter::ready(const std::string& name, const std::string& folder,
+                                                 bool append) {
   FileAppend file;
   file.name = name;
   if (name.empty()) {
@@ -185,11 +184,10 @@ DataFileWriter::Plan DataFileWriter::prepare(const Lines& lines, bool append,
   plan.pairing = PairByTimeStamp(lines.first, lines.second);
   std::int64_t bytes = 0;
   std::size_t count = 0;
-  ComposeLines(lines, plan.pairing, plan.firstTaken, plan.secondTaken,
-               [&](std::string_view line) {
-                 bytes += static_cast<std::int64_t>(line.size() + kLineEnd.size());
-                 ++count;
-               });
+  ComposeLines(lines, plan.pairing, plan.firstTaken, plan.secondTaken, [&](std::string_view line) {
+    bytes += static_cast<std::int64_t>(line.size() + kLineEnd.size());
+    ++count;
+  });
   std::int64_t unpairedBytes = 0;
   std::size_t unpairedCount = 0;
   UnpairedLines(lines, plan.pairing, [&](std::string_view line) {
@@ -219,9 +217,8 @@ void DataFileWriter::writeOne(FileAppend& file, bool append, const EachLine& eac
   }
   bool opened = false;
   auto flush = [&](std::string& chunk) {
-    const int error = (opened || (append && file.before >= 0))
-                          ? sys_.appendFile(file.path, chunk)
-                          : sys_.rewriteFile(file.path, chunk);
+    const int error = (opened || (append && file.before >= 0)) ? sys_.appendFile(file.path, chunk)
+                                                               : sys_.rewriteFile(file.path, chunk);
     opened = true;
     chunk.clear();
     return error;

@@ -29,11 +29,11 @@ class DataFileWriter {
 
   // One data file of a save.
   struct FileAppend {
-    std::string name;          // in the save folder; empty: none
-    std::string path;          // folder, the system's separator, name
-    std::int64_t before = -1;  // its size readied for the append; -1 when it is rewritten
-    std::int64_t gains = 0;    // bytes the save adds
-    std::size_t lines = 0;     // lines the save adds
+    std::string name;           // in the save folder; empty: none
+    std::string path;           // folder, the system's separator, name
+    std::int64_t before = -1;   // its size readied for the append; -1 when it is rewritten
+    std::int64_t gains = 0;     // bytes the save adds
+    std::size_t lines = 0;      // lines the save adds
     bool lineEndAdded = false;  // it did not end with CR LF and got one first
     bool written = false;
     int error = 0;  // the system's error code when it failed; kNoName, kOutOfMemory
@@ -56,7 +56,7 @@ class DataFileWriter {
   struct SaveReport {
     std::size_t lines = 0;  // lines appended to the first file
     bool secondWritten = false;
-    int secondError = 0;  // the system's error code when the second file failed, or kNoName
+    int secondError = 0;       // the system's error code when the second file failed, or kNoName
     std::size_t unpaired = 0;  // buffer-2 lines without a buffer-1 partner
     bool unpairedWritten = false;  // ...and they are in their own file
     int unpairedError = 0;

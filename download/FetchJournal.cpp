@@ -134,8 +134,9 @@ int FetchJournal::endSave(bool written) {
 }
 
 int FetchJournal::forget(const std::string& loggerId, const std::string& path) {
-  const auto gone = std::remove_if(content_.entries.begin(), content_.entries.end(),
-                                   [&](const JournalEntry& e) { return e.sameFile(loggerId, path); });
+  const auto gone =
+      std::remove_if(content_.entries.begin(), content_.entries.end(),
+                     [&](const JournalEntry& e) { return e.sameFile(loggerId, path); });
   if (gone == content_.entries.end()) {
     return 0;
   }

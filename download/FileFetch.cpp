@@ -80,14 +80,13 @@ void FileFetch::fetch(const FetchSettings& device, JobReport& report) {
     if (!deletable.empty()) {
       const std::string id = TextToBytes(device.loggerId);
       CheckedDelete remover(p_, watch);
-      const Text kept = remover.run(deletable, deletable.back()->announced.size,
-                                    [&](const FetchedFile& gone) {
-                                      if (const int e = journal.forget(id, TextToBytes(gone.path));
-                                          e != 0) {
-                                        note(u"Fetch journal " + Shown(journal.path()) +
-                                             u" not written, " + ErrorCodeText(e));
-                                      }
-                                    });
+      const Text kept =
+          remover.run(deletable, deletable.back()->announced.size, [&](const FetchedFile& gone) {
+            if (const int e = journal.forget(id, TextToBytes(gone.path)); e != 0) {
+              note(u"Fetch journal " + Shown(journal.path()) + u" not written, " +
+                   ErrorCodeText(e));
+            }
+          });
       KeepFirst(run.failure, kept);
     }
     failure = run.failure;
@@ -153,8 +152,7 @@ void FileFetch::transfer(const FetchSettings& device, FileRead& reader, AfterRea
   }
 
   p_.waiter.wait(500);
-  const bool sized =
-      askSize(u"\\SL" + id + u"\\SL" + id + u"1.TXT", Route::Download2, watch, run);
+  const bool sized = askSize(u"\\SL" + id + u"\\SL" + id + u"1.TXT", Route::Download2, watch, run);
   p_.waiter.wait(500);
   p_.panes.download2.clear();
   FetchedFile& second = run.files.back();
@@ -173,8 +171,7 @@ void FileFetch::transfer(const FetchSettings& device, FileRead& reader, AfterRea
 
 std::size_t FileFetch::savedBefore(const FetchSettings& device, const FetchJournal& journal,
                                    const FetchedFile& file) {
-  const JournalEntry* entry =
-      journal.find(TextToBytes(device.loggerId), TextToBytes(file.path));
+  const JournalEntry* entry = journal.find(TextToBytes(device.loggerId), TextToBytes(file.path));
   if (entry == nullptr) {
     return 0;
   }
@@ -208,8 +205,8 @@ std::vector<JournalEntry> FileFetch::entriesAfter(const FetchSettings& device,
 bool FileFetch::save(const FetchSettings& device, FetchJournal& journal, Run& run) {
   const std::size_t files = device.secondFile ? 2 : 1;
   const bool whole =
-      run.files.size() == files && std::all_of(run.files.begin(), run.files.end(),
-                                               [](const FetchedFile& f) { return f.whole; });
+      run.files.size() == files &&
+      std::all_of(run.files.begin(), run.files.end(), [](const FetchedFile& f) { return f.whole; });
   if (!whole) {
     // Nothing of a fetch that brought less than whole files is saved: the
     // logger keeps them, and the next fetch reads them again.
@@ -278,8 +275,8 @@ bool FileFetch::save(const FetchSettings& device, FetchJournal& journal, Run& ru
                     ErrorCodeText(plan.second.error));
   }
   if (ended != 0) {
-    KeepFirst(run.failure, u"fetch journal " + Shown(journal.path()) + u" not written, " +
-                               ErrorCodeText(ended));
+    KeepFirst(run.failure,
+              u"fetch journal " + Shown(journal.path()) + u" not written, " + ErrorCodeText(ended));
     return false;
   }
   return true;

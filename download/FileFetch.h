@@ -51,8 +51,8 @@ class FileFetch {
   std::size_t savedBefore(const FetchSettings& device, const FetchJournal& journal,
                           const FetchedFile& file);
   // The journal's entries once this fetch's lines are saved.
-  std::vector<JournalEntry> entriesAfter(const FetchSettings& device,
-                                         const FetchJournal& journal, const Run& run) const;
+  std::vector<JournalEntry> entriesAfter(const FetchSettings& device, const FetchJournal& journal,
+                                         const Run& run) const;
   static void Report(const Run& run, const Text& failure, JobReport& report);
   void log(const FetchSettings& device, const Text& entry);
 

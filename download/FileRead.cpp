@@ -66,8 +66,8 @@ Text FileRead::lineFault(const FetchedFile& file, std::int64_t got) const {
     return u"line feed without carriage return in " + file.path;
   }
   if (pane.longest() > LineList::kReadLimit) {
-    return u"line of " + IntToText(static_cast<std::int64_t>(pane.longest())) +
-           u" characters in " + file.path;
+    return u"line of " + IntToText(static_cast<std::int64_t>(pane.longest())) + u" characters in " +
+           file.path;
   }
   return {};
 }
@@ -86,8 +86,8 @@ Text FileRead::judgeBySize(FetchedFile& file, std::int64_t got) {
     file.whole = true;
     file.exact = got == size;
     if (!file.exact) {
-      return file.path + (now.size > size ? u" grew from " : u" changed from ") +
-             IntToText(size) + u" to " + IntToText(now.size) + u" bytes";
+      return file.path + (now.size > size ? u" grew from " : u" changed from ") + IntToText(size) +
+             u" to " + IntToText(now.size) + u" bytes";
     }
     return {};
   }

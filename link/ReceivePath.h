@@ -61,7 +61,7 @@ class ReceivePath {
   LineStatus& line_;
   Text year_;
   std::size_t maxLine_ = kMaxLine;
-  Text received_;  // kept between notifications so a read allocates nothing
+  Text received_;          // kept between notifications so a read allocates nothing
   char16_t previous_ = 0;  // the last byte of the previous notification
 };
 
