@@ -77,7 +77,9 @@ void FileFetch::fetch(const FetchSettings& device, JobReport& report) {
         deletable.push_back(&file);
       }
     }
-    if (!deletable.empty()) {
+    if (!deletable.empty() && p_.stop.endWaits) {
+      KeepFirst(run.failure, u"delete left out");
+    } else if (!deletable.empty()) {
       const std::string id = TextToBytes(device.loggerId);
       CheckedDelete remover(p_, watch);
       const Text kept =

@@ -74,6 +74,11 @@ Text FileRead::lineFault(const FetchedFile& file, std::int64_t got) const {
 
 Text FileRead::judgeBySize(FetchedFile& file, std::int64_t got) {
   const std::int32_t size = file.announced.size;
+  if (p_.stop.endWaits) {
+    // No reply would be waited for.
+    return got < size ? ReadStopped(file.path, got, size)
+                      : file.path + u" not known whole, the read was stopped";
+  }
   // The logger answers once it has sent what it had to send: whatever of the
   // file was still on its way is in by the reply.
   const SizeReply now = p_.terminal.askSize(file.path);
