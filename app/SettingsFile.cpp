@@ -35,10 +35,10 @@ void SettingsFile::load() {
   // What was read is kept even when the read failed part-way.
   std::memcpy(table_->data(), bytes.data(), bytes.size());
   if (error != 0) {
-    throw EInOutError::FromErrno(error);
+    throw EInOutError::fromErrno(error);
   }
   if (bytes.size() < kSettingsFileSize) {
-    throw EInOutError::ReadBeyondEnd();
+    throw EInOutError::readBeyondEnd();
   }
 }
 

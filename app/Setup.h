@@ -40,7 +40,7 @@ template <std::size_t Capacity>
 struct ShortString {
   std::uint8_t length;
   std::uint8_t chars[Capacity];
-  static constexpr std::size_t capacity = Capacity;
+  static constexpr std::size_t kCapacity = Capacity;
 
   std::size_t size() const { return length < Capacity ? length : Capacity; }
   std::string_view bytes() const { return {reinterpret_cast<const char*>(chars), size()}; }
@@ -56,6 +56,9 @@ struct ShortString {
   }
 };
 
+// The record's fields keep the names the parent program and the settings tool
+// know them by (tidehaul-settings sets "DeviceSet.DeviceName=...").
+// NOLINTBEGIN(readability-identifier-naming)
 struct Device {
   LeInt32 TreeLevel;
   LeInt32 TreeIndex;
@@ -117,6 +120,7 @@ struct Setup {
   ShortString<255> Q9RSetPath;
   std::uint8_t padding;
 };
+// NOLINTEND(readability-identifier-naming)
 
 inline constexpr int kDeviceCount = 255;
 inline constexpr std::size_t kSetupSize = 1956;

@@ -14,7 +14,7 @@ class StopSignals {
  public:
   // Keeps the requests from ending the process before they are watched. Call
   // first thing in main, before any thread exists: threads inherit it.
-  static void Hold();
+  static void hold();
 
   // Watches from now on; `onStop` runs on the loop's thread, at most once,
   // and never after this object is gone.

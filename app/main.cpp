@@ -58,7 +58,7 @@ void Run(int& argc, char** argv) {
 
   th::ControlSocket control(
       loop, [&tool](const th::ControlMessage& data) { tool.shell.onControlMessage(data); });
-  const std::string name = th::ControlSocket::DefaultName();
+  const std::string name = th::ControlSocket::defaultName();
   if (const int error = control.listen(name); error != 0) {
     std::fprintf(stderr, "tidehaul: cannot listen on %s: %s\n", name.c_str(), std::strerror(error));
   }
@@ -75,7 +75,7 @@ void Run(int& argc, char** argv) {
 
 int main(int argc, char** argv) {
   // Before Qt or anything else starts a thread: every thread must hold them back.
-  th::StopSignals::Hold();
+  th::StopSignals::hold();
   PickPlatform();
   try {
     Run(argc, argv);

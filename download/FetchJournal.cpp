@@ -47,7 +47,7 @@ void FetchJournal::load(std::vector<Text>& notes) {
     settleSave(notes);
     if (const int stored = store(); stored != 0) {
       notes.push_back(u"Fetch journal " + Shown(path_) + u" not written, " +
-                      EInOutError::FromErrno(stored).Message());
+                      EInOutError::fromErrno(stored).message());
     }
   }
 }

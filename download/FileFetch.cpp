@@ -26,7 +26,7 @@ Text ErrorCodeText(int error) {
   if (error == DataFileWriter::kOutOfMemory) {
     return u"out of memory";
   }
-  return EInOutError::FromErrno(error).Message();
+  return EInOutError::fromErrno(error).message();
 }
 
 void KeepFirst(Text& failure, const Text& text) {
@@ -104,7 +104,7 @@ void FileFetch::fetch(const FetchSettings& device, JobReport& report) {
     failure = u"File fetch incomplete, " + failure + u", logger files kept";
     log(device, failure);
   }
-  Report(run, failure, report);
+  fillReport(run, failure, report);
   if (terminalOpened) {
     try {
       p_.terminal.closeTerminal(device.loggerId);
@@ -284,7 +284,7 @@ bool FileFetch::save(const FetchSettings& device, FetchJournal& journal, Run& ru
   return true;
 }
 
-void FileFetch::Report(const Run& run, const Text& failure, JobReport& report) {
+void FileFetch::fillReport(const Run& run, const Text& failure, JobReport& report) {
   report.fetchComplete = failure.empty();
   report.failure = failure;
   report.recordsSaved = run.saved;

@@ -53,7 +53,7 @@ class FileFetch {
   // The journal's entries once this fetch's lines are saved.
   std::vector<JournalEntry> entriesAfter(const FetchSettings& device, const FetchJournal& journal,
                                          const Run& run) const;
-  static void Report(const Run& run, const Text& failure, JobReport& report);
+  static void fillReport(const Run& run, const Text& failure, JobReport& report);
   void log(const FetchSettings& device, const Text& entry);
 
   FetchParts p_;

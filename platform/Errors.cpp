@@ -2,7 +2,7 @@
 
 namespace th {
 
-EInOutError EInOutError::ReadBeyondEnd() {
+EInOutError EInOutError::readBeyondEnd() {
   return {100, "Read beyond end of file"};
 }
 

@@ -11,19 +11,19 @@ namespace th {
 class Exception : public std::runtime_error {
  public:
   explicit Exception(const std::string& message) : std::runtime_error(message) {}
-  Text Message() const { return FromUtf8(what()); }
+  Text message() const { return FromUtf8(what()); }
 };
 
-// A file operation failed; ErrorCode is the system's code (errno on Linux,
+// A file operation failed; errorCode is the system's code (errno on Linux,
 // GetLastError on Windows), or 100 for a short read.
 class EInOutError : public Exception {
  public:
   EInOutError(int errorCode, const std::string& message)
-      : Exception(message), ErrorCode(errorCode) {}
+      : Exception(message), errorCode(errorCode) {}
   // Message from the system's error code, as the log shows it (per-OS file).
-  static EInOutError FromErrno(int errorCode);
-  static EInOutError ReadBeyondEnd();
-  int ErrorCode;
+  static EInOutError fromErrno(int errorCode);
+  static EInOutError readBeyondEnd();
+  int errorCode;
 };
 
 // The progress bar refuses a maximum below its minimum.

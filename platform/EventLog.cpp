@@ -12,7 +12,7 @@ void EventLog::write(const Text& entry) {
   const std::string path = sys_.executableDirectory() + "LogFile.Log";
   const int error = sys_.appendFile(path, EncodeAnsi(entry) + "\r\n");
   if (error != 0) {
-    throw EInOutError::FromErrno(error);
+    throw EInOutError::fromErrno(error);
   }
 }
 

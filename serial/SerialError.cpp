@@ -1,43 +1,34 @@
 #include "serial/SerialError.h"
 
 #include <array>
+#include <utility>
 
 namespace th {
 
 namespace {
 
-constexpr std::array<const char*, 24> kSerialErrorMessages = {
-    "Unable to open com port",
-    "WriteFile function failed",
-    "ReadFile function failed",
-    "Invalid Async parameter",
-    "PurgeComm function failed",
-    "Unable to get async status",
-    "SetCommState function failed",
-    "SetCommTimeouts failed",
-    "SetupComm function failed",
-    "ClearCommError function failed",
-    "GetCommModemStatus function failed",
-    "EscapeCommFunction function failed",
-    "TransmitCommChar function failed",
-    "Cannot set property while connected",
-    "EnumPorts function failed",
-    "Failed to store settings",
-    "Failed to load settings",
-    "Link (un)registration failed",
-    "Cannot change led state if the port is selected",
-    "Cannot wait for event if event thread is created",
-    "WaitForEvent method failed",
-    "A component is linked to OnRxBuf event",
-    "Registry error",
-    "Port Not Open",
-};
+constexpr std::array<std::pair<int, const char*>, 10> kMessages = {{
+    {SError_OpenFailed, "Unable to open com port"},
+    {SError_WriteFailed, "WriteFile function failed"},
+    {SError_ReadFailed, "ReadFile function failed"},
+    {SError_SetStateFailed, "SetCommState function failed"},
+    {SError_TimeoutsFailed, "SetCommTimeouts failed"},
+    {SError_SetupComFailed, "SetupComm function failed"},
+    {SError_ClearComFailed, "ClearCommError function failed"},
+    {SError_ModemStatFailed, "GetCommModemStatus function failed"},
+    {SError_EscapeComFailed, "EscapeCommFunction function failed"},
+    {SError_PortNotOpen, "Port Not Open"},
+}};
 
 }  // namespace
 
 ESerialPort ESerialPort::Make(int code, int winCode) {
-  const std::string text =
-      code >= 1 && code <= 24 ? kSerialErrorMessages[static_cast<std::size_t>(code - 1)] : "";
+  std::string text;
+  for (const auto& [known, message] : kMessages) {
+    if (known == code) {
+      text = message;
+    }
+  }
   if (winCode > 0) {
     return {text + " (Error: " + std::to_string(winCode) + ")", code, winCode};
   }

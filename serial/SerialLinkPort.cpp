@@ -1,60 +1,42 @@
 #include "serial/SerialLinkPort.h"
 
+#include <algorithm>
+#include <array>
 #include <utility>
 
 namespace th {
 
-SerialLinkPort::SerialLinkPort(EventLoop& loop, std::string executableDirectory) : port_(loop) {
-  port_.SetDeviceDirectory(std::move(executableDirectory));
-  // The tool's COMPORT as its window creates it; the port stays closed.
-  port_.BeginLoad();
-  port_.SetPort(u"COM10");
-  port_.SetBaudRate(br9600);
-  port_.Parity().SetBits(prNone);
-  port_.SetStopBits(sbOneStopBit);
-  port_.SetDataBits(dbEight);
-  port_.SetEvents(TSerialEvents::All());
-  port_.Buffer().SetInputSize(10240);
-  port_.Buffer().SetOutputSize(10240);
-  port_.FlowControl().SetOutCTSFlow(false);
-  port_.FlowControl().SetOutDSRFlow(false);
-  port_.FlowControl().SetXonXoffOut(false);
-  port_.FlowControl().SetXonXoffIn(false);
-  port_.FlowControl().SetControlDTR(dtrDisable);
-  port_.FlowControl().SetControlRTS(rtsDisable);
-  port_.SetStoredProps((1U << spBasic) | (1U << spBuffer));
-  port_.SetTriggersOnRxChar(true);
-  port_.OnRxChar = [this](TCustomSerialPort&, int count) {
-    if (handler_) {
-      handler_(count);
-    }
-  };
-  port_.OnHangup = [this](TCustomSerialPort&) {
-    if (hangupHandler_) {
-      hangupHandler_();
-    }
-  };
-  port_.Loaded();
-  port_.SetupSerialPort();
-}
+namespace {
 
-void SerialLinkPort::setBaudRate(int baud) {
-  TBaudRate rate = br9600;
-  if (BaudRateFromValue(baud, rate)) {
-    port_.SetBaudRate(rate);
-  }
-}
+constexpr std::array<int, 15> kRates = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
+                                        19200, 38400, 56000, 57600, 115200, 128000, 256000};
 
-int SerialLinkPort::baudRate() const {
-  return port_.BaudRate() == brCustom ? port_.CustomBaudRate() : BaudRateValue(port_.BaudRate());
-}
+}  // namespace
 
-void SerialLinkPort::setOnArrival(ArrivalHandler handler) {
-  handler_ = std::move(handler);
+SerialLinkPort::SerialLinkPort(EventLoop& loop, std::string executableDirectory)
+    : port_(loop, std::move(executableDirectory)) {}
+
+void SerialLinkPort::setName(const Text& name) {
+  PortSettings settings = port_.settings();
+  settings.name = name;
+  port_.setSettings(settings);
 }
 
 void SerialLinkPort::setOnHangup(HangupHandler handler) {
-  hangupHandler_ = std::move(handler);
+  if (!handler) {
+    port_.setOnHangup(nullptr);
+    return;
+  }
+  port_.setOnHangup([handler = std::move(handler)](int) { handler(); });
+}
+
+void SerialLinkPort::setBaudRate(int baud) {
+  if (std::find(kRates.begin(), kRates.end(), baud) == kRates.end()) {
+    return;
+  }
+  PortSettings settings = port_.settings();
+  settings.baudRate = static_cast<std::uint32_t>(baud);
+  port_.setSettings(settings);
 }
 
 }  // namespace th

@@ -1,457 +1,261 @@
 #include "serial/SerialPort.h"
 
-#include <cerrno>
 #include <utility>
 
-#include "serial/LineConfig.h"
-#include "serial/SerialThread.h"
-#include "serial/linux/LinuxSerialDevice.h"
-#include "serial/linux/LinuxTermios2.h"
-#include "serial/linux/PortName.h"
+#include "serial/EventThread.h"
 
 namespace th {
 
-TCustomSerialPort::TCustomSerialPort(EventLoop& loop)
-    : FLoop(loop), FDeviceDirectory(device::DefaultDirectory()) {}
+namespace {
 
-TCustomSerialPort::~TCustomSerialPort() {
+// Both write totals 0 mean no limit, as on Windows.
+std::int64_t WriteLimitMs(const PortTimeouts& t, std::size_t bytes) {
+  if (t.writeTotalMultiplier == 0 && t.writeTotalConstant == 0) {
+    return -1;
+  }
+  return static_cast<std::int64_t>(t.writeTotalMultiplier) * static_cast<std::int64_t>(bytes) +
+         static_cast<std::int64_t>(t.writeTotalConstant);
+}
+
+bool SameQueues(const PortSettings& a, const PortSettings& b) {
+  return a.inputQueue == b.inputQueue && a.outputQueue == b.outputQueue;
+}
+
+bool SameLine(const PortSettings& a, const PortSettings& b) {
+  return a.baudRate == b.baudRate && a.dataBits == b.dataBits && a.parity == b.parity &&
+         a.stopBits == b.stopBits && a.dtr == b.dtr && a.rts == b.rts;
+}
+
+}  // namespace
+
+SerialPort::SerialPort(EventLoop& loop, std::string deviceDirectory, DeviceApi* api)
+    : loop_(loop), deviceDirectory_(std::move(deviceDirectory)), device_(api) {}
+
+SerialPort::~SerialPort() {
   try {
-    Close();
+    close();
   } catch (...) {
     // A component that goes away cannot report; the device is released below.
   }
-  if (FEventThread) {
-    DestroyEventThread();
-  }
-  ReapRetiredThreads(true);
-  ReleaseHandle();
+  eventThread_.reset();
+  reapRetiredThreads(true);
 }
 
-void TCustomSerialPort::CallException(int code, int osError) {
+void SerialPort::Fail(int code, int osError) {
   throw ESerialPort::Make(code, osError);
 }
 
-void TCustomSerialPort::Loaded() {
-  FLoading = false;
-  if (!FConnectWhenLoaded) {
+void SerialPort::setSettings(const PortSettings& settings) {
+  const PortSettings applied = std::exchange(settings_, settings);
+  if (!isOpen() || settings == applied) {
     return;
   }
-  FConnectWhenLoaded = false;
-  try {
-    Open();
-  } catch (...) {
-    // No caller to hand it to: it goes to the application's handler.
-    FLoop.post([error = std::current_exception()] { std::rethrow_exception(error); });
+  if (settings.name != applied.name) {
+    close();
+    open();
+    return;
   }
+  apply(settings, &applied);
 }
 
-void TCustomSerialPort::SetConnected(bool value) {
-  if (FLoading) {
-    FConnectWhenLoaded = value;
-    return;
+void SerialPort::apply(const PortSettings& settings, const PortSettings* applied) {
+  if (applied == nullptr || !SameQueues(settings, *applied)) {
+    if (const int error = device_.applyQueues(settings); error != 0) {
+      Fail(SError_SetupComFailed, error);
+    }
   }
-  if (value) {
-    Open();
-  } else {
-    Close();
+  if (applied == nullptr || !SameLine(settings, *applied)) {
+    if (const int error = device_.applyLine(settings); error != 0) {
+      Fail(SError_SetStateFailed, error);
+    }
   }
+  if (applied == nullptr || settings.timeouts != applied->timeouts) {
+    if (const int error = device_.applyTimeouts(settings); error != 0) {
+      Fail(SError_TimeoutsFailed, error);
+    }
+  }
+  holdBackLimitMs_.store(QuarterQueueFillMs(settings));
 }
 
-void TCustomSerialPort::Open() {
-  if (FConnected) {
+void SerialPort::open() {
+  if (isOpen()) {
     return;
   }
-  ReapRetiredThreads(false);
-  DoBeforeOpen();
-  CreateHandle();
-  FConnected = true;
+  reapRetiredThreads(false);
+  if (const int error = device_.open(settings_, deviceDirectory_); error != 0) {
+    Fail(SError_OpenFailed, error);
+  }
+  bytesTaken_.store(0);
+  hungUp_ = false;
   try {
-    SetupSerialPort();
-    if (!FEvents.Empty()) {
-      FEventThread = std::make_unique<TSerialThread>(*this);
-      FThreadCreated = true;
+    apply(settings_, nullptr);
+    if (settings_.eventThread) {
+      startEventThread();
     }
   } catch (...) {
-    DestroyHandle();
-    FConnected = false;
+    device_.close(0, 0);
     throw;
   }
-  CallAfterOpen();
 }
 
-void TCustomSerialPort::Close() {
-  if (!FConnected || FClosing) {
+void SerialPort::close() {
+  if (!isOpen() || closing_) {
     return;
   }
-  FClosing = true;
+  closing_ = true;
   try {
-    CallBeforeClose();
     // Reads and writes complete before they return, so no transfer is
     // pending here that would need aborting.
-    if (FThreadCreated) {
-      DestroyEventThread();
-    }
-    FThreadCreated = false;
+    stopEventThread();
   } catch (...) {
-    FClosing = false;
+    closing_ = false;
     throw;
   }
-  FClosing = false;
-  DestroyHandle();
-  FConnected = false;
-  DoAfterClose();
+  closing_ = false;
+  // Output still queued gets the time a write of it would have; without a
+  // write limit, the 100 ms a byte plus 1000 ms of the tool's settings, so
+  // that a stalled line cannot hold close forever.
+  const PortTimeouts& t = settings_.timeouts;
+  const bool noLimit = t.writeTotalMultiplier == 0 && t.writeTotalConstant == 0;
+  device_.close(noLimit ? 100 : t.writeTotalMultiplier, noLimit ? 1000 : t.writeTotalConstant);
 }
 
-void TCustomSerialPort::CreateHandle() {
-  DeviceHandle handle = kNoDevice;
-  const int error = device::Open(FPort, FDeviceDirectory, MakeLineConfig(*this), handle);
-  if (error != 0) {
-    CallException(SError_OpenFailed, error);
-  }
-  FHandle = handle;
-  FBytesTaken.store(0);
+void SerialPort::startEventThread() {
+  auto watcher = std::make_unique<DeviceWatcher>(device_.handle(), device_.api(), bytesTaken_,
+                                                 holdBackLimitMs_);
+  eventThread_ = std::make_unique<EventThread>(
+      loop_, std::move(watcher),
+      EventThread::Handlers{[this] { reportArrival(); },
+                            [this](int error) { reportHangup(error); }});
 }
 
-void TCustomSerialPort::DestroyHandle() {
-  ReleaseHandle();
-}
-
-void TCustomSerialPort::ReleaseHandle() {
-  if (FHandle == kNoDevice) {
+void SerialPort::stopEventThread() {
+  if (!eventThread_) {
     return;
   }
-  // The system has released the device whatever its close reports; the
-  // number may soon name another file, which must never receive our writes.
-  const DeviceHandle handle = std::exchange(FHandle, kNoDevice);
-  // Output still queued gets the time a write of it would have; without a
-  // write limit, the 100 ms a byte plus 1000 ms of this system's settings,
-  // so that a stalled line cannot hold Close forever.
-  const bool noLimit = FWriteMultiplier == 0 && FWriteConstant == 0;
-  device::Close(handle, noLimit ? 100 : FWriteMultiplier, noLimit ? 1000 : FWriteConstant);
-}
-
-void TCustomSerialPort::DestroyEventThread() {
-  std::unique_ptr<TSerialThread> thread = std::move(FEventThread);
-  if (FDispatching > 0) {
+  std::unique_ptr<EventThread> thread = std::move(eventThread_);
+  if (dispatching_ > 0) {
     // Close from inside a notification: the thread is blocked on that very
     // notification, so waiting for it here would never end.
-    thread->Stop();
-    FRetiredThreads.push_back(std::move(thread));
+    thread->stop();
+    retiredThreads_.push_back(std::move(thread));
     return;
   }
   thread.reset();
 }
 
-void TCustomSerialPort::ReapRetiredThreads(bool wait) {
-  for (auto it = FRetiredThreads.begin(); it != FRetiredThreads.end();) {
-    if (wait || (*it)->Ended()) {
-      it = FRetiredThreads.erase(it);
-    } else {
-      ++it;
+void SerialPort::reapRetiredThreads(bool wait) {
+  std::erase_if(retiredThreads_, [wait](const auto& thread) { return wait || thread->ended(); });
+}
+
+void SerialPort::dispatch(const std::function<void()>& notify) {
+  // Counted: a close made by the handler must not wait for the event thread,
+  // which waits for the handler.
+  ++dispatching_;
+  try {
+    notify();
+  } catch (...) {
+    --dispatching_;
+    throw;
+  }
+  --dispatching_;
+}
+
+void SerialPort::reportArrival() {
+  // A close that ran inside an earlier notification leaves nothing to report.
+  if (!isOpen()) {
+    return;
+  }
+  dispatch([this] {
+    // The count includes bytes that came after the thread looked; when an
+    // earlier handler took them all there is nothing to report.
+    const int count = inputCount();
+    if (count > 0 && onArrival_) {
+      onArrival_(count);
     }
-  }
+  });
 }
 
-void TCustomSerialPort::CallAfterOpen() {
-  DoAfterOpen();
-  DoCTSChange(Signals().CTS);
-  DoDSRChange(Signals().DSR);
-  DoRLSDChange(Signals().RLSD);
-}
-
-void TCustomSerialPort::CallBeforeClose() {
-  DoCTSChange(false);
-  DoDSRChange(false);
-  DoRLSDChange(false);
-  DoBeforeClose();
-}
-
-void TCustomSerialPort::EndUpdate() {
-  if (FUpdateCount <= 0) {
+void SerialPort::reportHangup(int error) {
+  // A close in progress or done has no use for it, and the line ends once.
+  if (!isOpen() || closing_ || hungUp_) {
     return;
   }
-  if (--FUpdateCount == 0) {
-    SetupSerialPort();
-  }
+  hungUp_ = true;
+  dispatch([this, error] {
+    if (onHangup_) {
+      onHangup_(error);
+    }
+  });
 }
 
-void TCustomSerialPort::SetupSerialPort() {
-  ApplyBuffer();
-  ApplyDCB();
-  ApplyTimeouts();
-}
-
-void TCustomSerialPort::ApplyBuffer() {
-  if (!CanApply()) {
-    return;
-  }
-  const LineConfig config = MakeLineConfig(*this);
-  const int error = device::ApplyBuffer(FHandle, config);
-  if (error != 0) {
-    CallException(SError_SetupComFailed, error);
-  }
-  FHoldBackLimitMs.store(QuarterQueueFillMs(config));
-}
-
-void TCustomSerialPort::ApplyDCB() {
-  if (!CanApply()) {
-    return;
-  }
-  const LineConfig config = MakeLineConfig(*this);
-  const int error = device::ApplyLine(FHandle, config);
-  if (error != 0) {
-    CallException(SError_SetStateFailed, error);
-  }
-  FHoldBackLimitMs.store(QuarterQueueFillMs(config));
-}
-
-void TCustomSerialPort::ApplyTimeouts() {
-  if (!CanApply()) {
-    return;
-  }
-  // The write limit is also kept here: the device's own may not hold on
-  // every system, so WriteStr bounds the write itself.
-  const LineConfig config = MakeLineConfig(*this);
-  const int error = device::ApplyTimeouts(FHandle, config);
-  if (error != 0) {
-    CallException(SError_TimeoutsFailed, error);
-  }
-  FWriteMultiplier = config.WriteTotalTimeoutMultiplier;
-  FWriteConstant = config.WriteTotalTimeoutConstant;
-}
-
-int TCustomSerialPort::WriteStr(const Text& Str) {
-  if (Str.empty()) {
+int SerialPort::write(const Text& text) {
+  if (text.empty()) {
     return 0;
   }
-  if (FHandle == kNoDevice) {
-    CallException(SError_PortNotOpen, 0);
+  if (!isOpen()) {
+    Fail(SError_PortNotOpen, 0);
   }
-  const std::string bytes = TextToBytes(Str);
-  // Both zero means no limit, as on Windows.
-  std::int64_t limitMs = -1;
-  if (FWriteMultiplier != 0 || FWriteConstant != 0) {
-    limitMs =
-        static_cast<std::int64_t>(FWriteMultiplier) * static_cast<std::int64_t>(bytes.size()) +
-        static_cast<std::int64_t>(FWriteConstant);
-  }
+  const std::string bytes = TextToBytes(text);
   int written = 0;
-  const int error =
-      device::Write(FHandle, bytes.data(), static_cast<int>(bytes.size()), limitMs, written);
-  if (written > 0 && FEventThread) {
-    FEventThread->Sent();
+  const int error = device_.write(bytes.data(), static_cast<int>(bytes.size()),
+                                  WriteLimitMs(settings_.timeouts, bytes.size()), written);
+  if (written > 0 && eventThread_) {
+    eventThread_->sent();
   }
   if (error != 0) {
-    CallException(SError_WriteFailed, error);
+    Fail(SError_WriteFailed, error);
   }
   return written;
 }
 
-int TCustomSerialPort::ReadStr(Text& Str, int Count) {
-  if (Count <= 0) {
-    Str.clear();
+int SerialPort::read(Text& text, int count) {
+  if (count <= 0) {
+    text.clear();
     return 0;
   }
-  if (FHandle == kNoDevice) {
-    CallException(SError_PortNotOpen, 0);
+  if (!isOpen()) {
+    Fail(SError_PortNotOpen, 0);
   }
   std::string bytes;
-  const int error = device::ReadAvailable(FHandle, Count, bytes);
-  FBytesTaken.fetch_add(bytes.size());
+  const int error = device_.read(count, bytes);
+  bytesTaken_.fetch_add(bytes.size());
   if (error != 0) {
-    CallException(SError_ReadFailed, error);
+    if (SerialDevice::Gone(error)) {
+      reportHangup(error);
+    }
+    Fail(SError_ReadFailed, error);
   }
-  AssignBytes(Str, bytes);
+  AssignBytes(text, bytes);
   return static_cast<int>(bytes.size());
 }
 
-int TCustomSerialPort::InputCount() {
+int SerialPort::inputCount() {
   int count = 0;
-  const int error = device::InputCount(FHandle, count);
-  if (error != 0) {
-    CallException(SError_ClearComFailed, error);
+  if (const int error = device_.inputCount(count); error != 0) {
+    Fail(SError_ClearComFailed, error);
   }
   return count;
 }
 
-void TCustomSerialPort::SetDTR(bool OnOff) {
-  const int error = device::SetDTR(FHandle, OnOff);
-  if (error != 0) {
-    CallException(SError_EscapeComFailed, error);
+void SerialPort::setDtr(bool on) {
+  if (const int error = device_.setDtr(on); error != 0) {
+    Fail(SError_EscapeComFailed, error);
   }
 }
 
-void TCustomSerialPort::SetRTS(bool OnOff) {
-  const int error = device::SetRTS(FHandle, OnOff);
-  if (error != 0) {
-    CallException(SError_EscapeComFailed, error);
+void SerialPort::setRts(bool on) {
+  if (const int error = device_.setRts(on); error != 0) {
+    Fail(SError_EscapeComFailed, error);
   }
 }
 
-TSerialSignals TCustomSerialPort::Signals() {
-  TSerialSignals lines;
-  const int error = device::GetModemLines(FHandle, lines);
-  if (error != 0) {
-    CallException(SError_ModemStatFailed, error);
+ModemLines SerialPort::modemLines() {
+  ModemLines lines;
+  if (const int error = device_.modemLines(lines); error != 0) {
+    Fail(SError_ModemStatFailed, error);
   }
   return lines;
-}
-
-void TCustomSerialPort::CallRxChar() {
-  int Count = InputCount();
-  if (Count > 0 && (!FTriggersOnRxChar || FHasLink)) {
-    std::string bytes;
-    const int error = device::ReadAvailable(FHandle, Count, bytes);
-    FBytesTaken.fetch_add(bytes.size());
-    if (error != 0) {
-      CallException(SError_ReadFailed, error);
-    }
-    DoRxBuf(bytes);
-    Count = 0;
-  }
-  if (Count > 0) {
-    DoRxChar(Count);
-  }
-}
-
-void TCustomSerialPort::SetBaudRate(TBaudRate value) {
-  if (value == FBaudRate) {
-    return;
-  }
-  FBaudRate = value;
-  ApplyDCB();
-}
-
-void TCustomSerialPort::SetCustomBaudRate(int value) {
-  if (value == FCustomBaudRate) {
-    return;
-  }
-  FCustomBaudRate = value;
-  ApplyDCB();
-}
-
-void TCustomSerialPort::SetPort(const Text& value) {
-  if (value == FPort) {
-    return;
-  }
-  FPort = value;
-  if (FConnected && !FLoading) {
-    Close();
-    Open();
-  }
-}
-
-void TCustomSerialPort::SetStopBits(TStopBits value) {
-  if (value == FStopBits) {
-    return;
-  }
-  FStopBits = value;
-  ApplyDCB();
-}
-
-void TCustomSerialPort::SetDataBits(TDataBits value) {
-  if (value == FDataBits) {
-    return;
-  }
-  FDataBits = value;
-  ApplyDCB();
-}
-
-void TCustomSerialPort::SetDiscardNull(bool value) {
-  if (value == FDiscardNull) {
-    return;
-  }
-  FDiscardNull = value;
-  ApplyDCB();
-}
-
-void TCustomSerialPort::SetEventChar(char16_t value) {
-  if (value == FEventChar) {
-    return;
-  }
-  FEventChar = value;
-  ApplyDCB();
-}
-
-void TCustomSerialPort::SetSyncMethod(TSyncMethod value) {
-  if (value == FSyncMethod) {
-    return;
-  }
-  if (FConnected) {
-    CallException(SError_ConnChangeProp, 0);
-  }
-  FSyncMethod = value;
-}
-
-void TCustomSerialPort::SetEventThreadPriority(TThreadPriority value) {
-  if (value == FEventThreadPriority) {
-    return;
-  }
-  if (FConnected) {
-    CallException(SError_ConnChangeProp, 0);
-  }
-  FEventThreadPriority = value;
-}
-
-void TCustomSerialPort::SetTriggersOnRxChar(bool value) {
-  if (value == FTriggersOnRxChar) {
-    return;
-  }
-  if (FHasLink) {
-    CallException(SError_HasLink, 0);
-  }
-  FTriggersOnRxChar = value;
-}
-
-void TCustomSerialPort::DoBeforeOpen() {
-  if (OnBeforeOpen) {
-    OnBeforeOpen(*this);
-  }
-}
-void TCustomSerialPort::DoAfterOpen() {
-  if (OnAfterOpen) {
-    OnAfterOpen(*this);
-  }
-}
-void TCustomSerialPort::DoBeforeClose() {
-  if (OnBeforeClose) {
-    OnBeforeClose(*this);
-  }
-}
-void TCustomSerialPort::DoAfterClose() {
-  if (OnAfterClose) {
-    OnAfterClose(*this);
-  }
-}
-void TCustomSerialPort::DoRxChar(int Count) {
-  if (OnRxChar) {
-    OnRxChar(*this, Count);
-  }
-}
-void TCustomSerialPort::DoRxBuf(const std::string& Buffer) {
-  if (OnRxBuf) {
-    OnRxBuf(*this, Buffer);
-  }
-}
-void TCustomSerialPort::DoCTSChange(bool OnOff) {
-  if (OnCTSChange) {
-    OnCTSChange(*this, OnOff);
-  }
-}
-void TCustomSerialPort::DoDSRChange(bool OnOff) {
-  if (OnDSRChange) {
-    OnDSRChange(*this, OnOff);
-  }
-}
-void TCustomSerialPort::DoRLSDChange(bool OnOff) {
-  if (OnRLSDChange) {
-    OnRLSDChange(*this, OnOff);
-  }
-}
-void TCustomSerialPort::DoHangup() {
-  if (OnHangup) {
-    OnHangup(*this);
-  }
 }
 
 }  // namespace th

@@ -11,15 +11,25 @@
 # harness is part of the Linux build in TIDEHAUL_HOST_BUILD (default: the
 # folder build beside BUILD_DIR); they need its tidehaul, simulator and
 # settings tool.
+#
+# Every process of the session runs with the modem-line shim of that Linux
+# build (lib/libtidehaul-modem-lines.so, tools/wine-shim/) loaded: the test
+# pseudo-terminals whose far end asks for them get modem lines, so Wine runs
+# the pending wait and DTR/RTS as Windows does. The tests fail when the shim
+# answered no call (a change of Wine or of the loader would turn it off).
 set -euo pipefail
 build=$(realpath "${1:-build-win}")
 shift || true
+host=$(realpath "${TIDEHAUL_HOST_BUILD:-$(dirname "$build")/build}")
+shim="$host/lib/libtidehaul-modem-lines.so"
+if [ ! -e "$shim" ]; then
+  echo "wine-tests: no modem-line shim: build the Linux build in $host first" >&2
+  exit 1
+fi
 
 export WINEPREFIX="$build/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-display=${TIDEHAUL_WINE_DISPLAY:-:57}
-export DISPLAY=$display
 # A resource database, as a desktop session has one: without any, Xlib reads
 # ~/.Xdefaults again for every pixmap Wine makes (through Xcursor), which
 # would count in the CPU figures of the whole jobs.
@@ -27,8 +37,20 @@ mkdir -p "$build"
 printf 'Xcursor.theme: default\n' >"$build/Xresources"
 export XENVIRONMENT="$build/Xresources"
 
-Xvfb "$display" -nolisten tcp >/dev/null 2>&1 &
+# A display number of its own: Xvfb picks the first free one and tells it,
+# so that sessions of other builds on the machine cannot collide.
+exec {displayfd}<> <(:)
+Xvfb -displayfd "$displayfd" -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
+display=
+read -r -t 30 -u "$displayfd" display || true
+exec {displayfd}<&-
+if [ -z "$display" ]; then
+  echo "wine-tests: the virtual display did not start" >&2
+  kill "$xvfb" 2>/dev/null || true
+  exit 1
+fi
+export DISPLAY=":$display"
 cleanup() {
   wineserver -k 2>/dev/null || true
   # A server that outlived its kill would be a second one for the next run's
@@ -39,13 +61,19 @@ cleanup() {
   kill "$xvfb" 2>/dev/null || true
 }
 trap cleanup EXIT
-for _ in $(seq 100); do
-  [ -e "/tmp/.X11-unix/X${display#:}" ] && break
-  sleep 0.1
-done
 
 rm -rf "$WINEPREFIX"
 mkdir -p "$WINEPREFIX"
+# The shim's state files and the count of the calls it answered, and the shim
+# itself, before the first Wine process so that all of them inherit it.
+export TIDEHAUL_MODEM_LINES="$build/modem-lines"
+rm -rf "$TIDEHAUL_MODEM_LINES"
+mkdir -p "$TIDEHAUL_MODEM_LINES"
+head -c 4 /dev/zero >"$TIDEHAUL_MODEM_LINES/answered"
+export LD_PRELOAD="$shim${LD_PRELOAD:+:$LD_PRELOAD}"
+answered() {
+  od -An -tu4 "$TIDEHAUL_MODEM_LINES/answered" | tr -d ' '
+}
 # The persistent server first, so that wineboot and every test use it: each
 # Wine program then starts in a fraction of a second. In the foreground, so
 # that it is no session leader: one would take the first pseudo-terminal it
@@ -77,12 +105,17 @@ if [ -e "$keeper" ]; then
 fi
 if [ "${1:-}" = "--run" ]; then
   shift
-  "$@"
-  exit
+  status=0
+  "$@" || status=$?
+  echo "wine-tests: the modem-line shim answered $(answered) calls" >&2
+  exit "$status"
 fi
 ctest --test-dir "$build" --output-on-failure "$@"
+if [ "$(answered)" = 0 ]; then
+  echo "wine-tests: the modem-line shim answered no call: Wine ran without modem lines" >&2
+  exit 1
+fi
 
-host=$(realpath "${TIDEHAUL_HOST_BUILD:-$(dirname "$build")/build}")
 if [ ! -e "$host/bin/e2e_wine_tests" ]; then
   echo "wine-tests: no whole-job tests: build the Linux build in $host first" >&2
   exit 1

@@ -13,6 +13,7 @@
 namespace th {
 
 // The settings fields the window fills when a job starts, by their element names.
+// NOLINTBEGIN(readability-identifier-naming): window element names
 enum class Field {
   lbeSelectedDeviceName,
   clbLogID,
@@ -34,6 +35,7 @@ enum class Field {
 inline constexpr int kFieldCount = 16;
 
 enum class Check { ckbTidehaul, ckbSensorNoCheck, ckbDeleteData, ckbAppendData };
+// NOLINTEND(readability-identifier-naming)
 inline constexpr int kCheckCount = 4;
 
 // What each field and check box shows of a device.
@@ -147,7 +149,7 @@ inline constexpr int kHeadingTextHeight = 19;
 
 // The three read-only panes over the core's line lists, in the client area,
 // made in this order (kPanePlaces is indexed by PaneId).
-enum class PaneId { mmoDown1, mmoDown2, mmoRxTemp };
+enum class PaneId { mmoDown1, mmoDown2, mmoRxTemp };  // NOLINT(readability-identifier-naming)
 inline constexpr int kPaneCount = 3;
 struct PanePlace {
   const char* name;

@@ -87,7 +87,7 @@ struct ControlSocket::Shared {
   Handler handler;
 };
 
-std::string ControlSocket::DefaultName() {
+std::string ControlSocket::defaultName() {
   return "TfTidehaul." + std::to_string(::getpid());
 }
 

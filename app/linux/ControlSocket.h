@@ -34,7 +34,7 @@ class ControlSocket {
   static constexpr std::size_t kMaxClients = 32;
 
   // "TfTidehaul.<pid>" of this process.
-  static std::string DefaultName();
+  static std::string defaultName();
 
   // The handler runs on the main thread, from the loop's message processing.
   ControlSocket(EventLoop& loop, Handler handler);

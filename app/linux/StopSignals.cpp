@@ -68,7 +68,7 @@ struct StopSignals::Impl {
   std::thread thread;
 };
 
-void StopSignals::Hold() {
+void StopSignals::hold() {
   const sigset_t set = StopSet();
   ::pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
@@ -77,7 +77,7 @@ StopSignals::StopSignals(EventLoop& loop, std::function<void()> onStop)
     : impl_(std::make_unique<Impl>()) {
   impl_->target = std::make_shared<Target>(Target{std::move(onStop)});
   const sigset_t set = StopSet();
-  Hold();
+  hold();
   impl_->signalFd = ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
   impl_->wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (impl_->signalFd >= 0 && impl_->wakeFd >= 0) {

@@ -5,7 +5,7 @@
 
 namespace th {
 
-EInOutError EInOutError::FromErrno(int errorCode) {
+EInOutError EInOutError::fromErrno(int errorCode) {
   switch (errorCode) {
     case ENOENT:
       return {errorCode, "File not found"};

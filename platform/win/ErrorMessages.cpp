@@ -3,7 +3,7 @@
 
 namespace th {
 
-EInOutError EInOutError::FromErrno(int errorCode) {
+EInOutError EInOutError::fromErrno(int errorCode) {
   switch (errorCode) {
     case 2:  // ERROR_FILE_NOT_FOUND
       return {errorCode, "File not found"};

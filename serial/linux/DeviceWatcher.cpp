@@ -1,8 +1,17 @@
 // The event thread's wait on Linux: epoll on the device and a stop eventfd.
+//
+// What Linux reports as the end of a line is a hang-up: the far end of a
+// pseudo-terminal closed, a USB adapter gone (EPOLLHUP, with EPOLLIN for the
+// bytes that came before). A carrier drop is not among it: the port runs
+// with CLOCAL (it never waits for a carrier), so the kernel neither hangs the
+// tty up nor wakes poll when DCD falls, and a pseudo-terminal has no DCD at
+// all (TIOCMGET fails with ENOTTY). A modem's "NO CARRIER" arrives as data.
 #include "serial/DeviceWatcher.h"
 
+#include <pthread.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <array>
@@ -15,6 +24,7 @@ struct DeviceWatcher::Impl {
   int device = -1;
   int stopEvent = -1;
   int epoll = -1;
+  std::atomic<std::uint64_t> waits{0};
 
   ~Impl() {
     if (epoll >= 0) {
@@ -26,7 +36,7 @@ struct DeviceWatcher::Impl {
   }
 };
 
-DeviceWatcher::DeviceWatcher(DeviceHandle handle, TSerialEvents /*events*/,
+DeviceWatcher::DeviceWatcher(DeviceHandle handle, DeviceApi* /*api*/,
                              const std::atomic<std::uint64_t>& /*bytesTaken*/,
                              const std::atomic<std::uint32_t>& /*holdBackLimitMs*/)
     : impl_(std::make_unique<Impl>()) {
@@ -52,16 +62,26 @@ DeviceWatcher::DeviceWatcher(DeviceHandle handle, TSerialEvents /*events*/,
 
 DeviceWatcher::~DeviceWatcher() = default;
 
-void DeviceWatcher::Stop() {
+void DeviceWatcher::stop() {
   const std::uint64_t one = 1;
   [[maybe_unused]] const ssize_t n = ::write(impl_->stopEvent, &one, sizeof one);
 }
 
-void DeviceWatcher::Sent() {}
+void DeviceWatcher::sent() {}
 
-DeviceWatcher::Event DeviceWatcher::Wait() {
+int DeviceWatcher::error() const {
+  // A hang-up comes with no code on Linux: poll reports it as such.
+  return 0;
+}
+
+std::uint64_t DeviceWatcher::waits() const {
+  return impl_->waits.load();
+}
+
+DeviceWatcher::Event DeviceWatcher::wait() {
   std::array<epoll_event, 2> ready{};
   for (;;) {
+    impl_->waits.fetch_add(1);
     const int n = ::epoll_wait(impl_->epoll, ready.data(), static_cast<int>(ready.size()), -1);
     if (n < 0) {
       if (errno == EINTR) {
@@ -92,6 +112,14 @@ DeviceWatcher::Event DeviceWatcher::Wait() {
       return Event::Arrival;
     }
   }
+}
+
+void NameCurrentThread(const char* name) {
+  ::pthread_setname_np(::pthread_self(), name);
+}
+
+std::uint64_t CurrentThreadId() {
+  return static_cast<std::uint64_t>(::syscall(SYS_gettid));
 }
 
 }  // namespace th

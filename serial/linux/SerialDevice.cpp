@@ -1,17 +1,13 @@
 // The serial device on Linux: a tty reached through its descriptor.
 #include "serial/SerialDevice.h"
 
-#include <pthread.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 #include <cerrno>
 
-#include "serial/linux/LinuxSerialDevice.h"
-#include "serial/linux/LinuxTermios2.h"
 #include "serial/linux/PortName.h"
+#include "serial/linux/Termios2.h"
+#include "serial/linux/Tty.h"
 
-namespace th::device {
+namespace th {
 
 namespace {
 int Fd(DeviceHandle handle) {
@@ -19,10 +15,24 @@ int Fd(DeviceHandle handle) {
 }
 }  // namespace
 
-int Open(const Text& port, const std::string& directory, const LineConfig& config,
-         DeviceHandle& handle) {
-  handle = kNoDevice;
-  const std::string path = DevicePathForPort(port, directory);
+SerialDevice::~SerialDevice() {
+  if (isOpen()) {
+    close(0, 0);
+  }
+}
+
+std::string SerialDevice::DefaultDirectory() {
+  return ExecutableDirectory();
+}
+
+bool SerialDevice::Gone(int error) {
+  // A tty whose far end hung up or whose adapter went away fails with EIO;
+  // a device that vanished with ENXIO or ENODEV.
+  return error == EIO || error == ENXIO || error == ENODEV;
+}
+
+int SerialDevice::open(const PortSettings& settings, const std::string& directory) {
+  const std::string path = DevicePathForPort(settings.name, directory);
   if (path.empty()) {
     return ENOENT;
   }
@@ -30,69 +40,59 @@ int Open(const Text& port, const std::string& directory, const LineConfig& confi
   if (const int error = tty::OpenExclusive(path, fd); error != 0) {
     return error;
   }
-  handle = fd;
-  // Linux raises DTR and RTS on open; the line modes say where they start,
-  // and disabled means low until SetDTR/SetRTS raise them.
-  tty::SetDTR(fd, config.DtrControl() != 0);
-  tty::SetRTS(fd, config.RtsControl() == 1 || config.RtsControl() == 2);
+  handle_ = fd;
+  // Linux raises DTR and RTS on open; the line controls say where they
+  // start, and disabled means low until setDtr/setRts raise them.
+  tty::SetDtr(fd, settings.dtr != LineControl::Disabled);
+  tty::SetRts(fd, settings.rts == LineControl::Enabled || settings.rts == LineControl::Handshake);
   return 0;
 }
 
-std::string DefaultDirectory() {
-  return ExecutableDirectory();
+int SerialDevice::close(std::uint32_t perByteMs, std::uint32_t constantMs) {
+  const int fd = Fd(handle_);
+  handle_ = kNoDevice;
+  return tty::CloseDevice(fd, perByteMs, constantMs);
 }
 
-int Close(DeviceHandle handle, std::uint32_t perByteMs, std::uint32_t constantMs) {
-  return tty::CloseDevice(Fd(handle), perByteMs, constantMs);
-}
-
-int ApplyBuffer(DeviceHandle handle, const LineConfig&) {
+int SerialDevice::applyQueues(const PortSettings&) {
   // The tty layer's queues are not sized per port (the kernel keeps at least
   // 4 KiB in the line discipline and up to 64 KiB in flip buffers); what is
   // left to do is to check the device.
-  return tty::CheckHandle(Fd(handle));
+  return tty::CheckHandle(Fd(handle_));
 }
 
-int ApplyLine(DeviceHandle handle, const LineConfig& config) {
-  return tty::ApplyLine(Fd(handle), config);
+int SerialDevice::applyLine(const PortSettings& settings) {
+  return tty::ApplyLine(Fd(handle_), settings);
 }
 
-int ApplyTimeouts(DeviceHandle handle, const LineConfig&) {
-  // Reads never wait (VMIN 0, VTIME 0, O_NONBLOCK); Write enforces the write
-  // limit itself.
-  return tty::CheckHandle(Fd(handle));
+int SerialDevice::applyTimeouts(const PortSettings&) {
+  // Reads never wait (VMIN 0, VTIME 0, O_NONBLOCK); write() enforces the
+  // write limit itself.
+  return tty::CheckHandle(Fd(handle_));
 }
 
-int SetDTR(DeviceHandle handle, bool on) {
-  return tty::SetDTR(Fd(handle), on);
+int SerialDevice::setDtr(bool on) {
+  return tty::SetDtr(Fd(handle_), on);
 }
 
-int SetRTS(DeviceHandle handle, bool on) {
-  return tty::SetRTS(Fd(handle), on);
+int SerialDevice::setRts(bool on) {
+  return tty::SetRts(Fd(handle_), on);
 }
 
-int GetModemLines(DeviceHandle handle, TSerialSignals& lines) {
-  return tty::GetModemLines(Fd(handle), lines);
+int SerialDevice::modemLines(ModemLines& lines) {
+  return tty::GetModemLines(Fd(handle_), lines);
 }
 
-int InputCount(DeviceHandle handle, int& count) {
-  return tty::InputCount(Fd(handle), count);
+int SerialDevice::inputCount(int& count) {
+  return tty::InputCount(Fd(handle_), count);
 }
 
-int ReadAvailable(DeviceHandle handle, int count, std::string& out) {
-  return tty::ReadAvailable(Fd(handle), count, out);
+int SerialDevice::read(int count, std::string& out) {
+  return tty::ReadAvailable(Fd(handle_), count, out);
 }
 
-int Write(DeviceHandle handle, const char* data, int count, std::int64_t timeoutMs, int& written) {
-  return tty::WriteAll(Fd(handle), data, count, timeoutMs, written);
+int SerialDevice::write(const char* data, int count, std::int64_t timeoutMs, int& written) {
+  return tty::WriteAll(Fd(handle_), data, count, timeoutMs, written);
 }
 
-void NameCurrentThread(const char* name) {
-  ::pthread_setname_np(::pthread_self(), name);
-}
-
-std::uint64_t CurrentThreadId() {
-  return static_cast<std::uint64_t>(::syscall(SYS_gettid));
-}
-
-}  // namespace th::device
+}  // namespace th

@@ -1,15 +1,14 @@
 #pragma once
-// The pure line configuration as the Windows communications API takes it.
+// Port settings as the Windows communications API takes them.
 #include "platform/win/WinApi.h"
-#include "serial/LineConfig.h"
-#include "serial/SerialTypes.h"
+#include "serial/PortSettings.h"
 
 namespace th::win {
 
-// The device control block of `config`, field by field.
-DCB MakeDcb(const LineConfig& config);
-COMMTIMEOUTS MakeCommTimeouts(const LineConfig& config);
-// The platform's event mask for a set of line events (EV_RXCHAR and so on).
-DWORD EventsToMask(TSerialEvents events);
+// The device control block: the rate and frame of `settings`, DTR and RTS
+// driven as its line controls say, binary mode, no parity check, NUL bytes
+// kept, no XON/XOFF (its limits at a quarter of the input queue).
+DCB MakeDcb(const PortSettings& settings);
+COMMTIMEOUTS MakeCommTimeouts(const PortSettings& settings);
 
 }  // namespace th::win

@@ -3,12 +3,14 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
-#include "platform/win/WinApi.h"
 #include "serial/OutputDrain.h"
 #include "serial/win/Dcb.h"
+#include "serial/win/DeviceApi.h"
+#include "serial/win/Transfer.h"
 
-namespace th::device {
+namespace th {
 
 namespace {
 
@@ -20,108 +22,21 @@ int LastError() {
   return static_cast<int>(::GetLastError());
 }
 
-// A closed port fails with the invalid-handle code, whatever the system
-// would make of the handle value.
-bool Closed(DeviceHandle handle) {
-  return handle == kNoDevice;
+int Result(BOOL ok) {
+  return ok == FALSE ? LastError() : 0;
 }
 
-// Devices without modem-control lines (Wine on a pseudo-terminal) answer
-// ERROR_NOT_SUPPORTED: their lines are no-ops and read as off.
-int ModemLineResult(BOOL ok) {
-  if (ok != FALSE) {
-    return 0;
-  }
-  const int error = LastError();
-  return error == ERROR_NOT_SUPPORTED ? 0 : error;
-}
-
-int Escape(DeviceHandle handle, DWORD function) {
-  if (Closed(handle)) {
-    return ERROR_INVALID_HANDLE;
-  }
-  return ModemLineResult(::EscapeCommFunction(H(handle), function));
-}
-
-// The manual-reset event of this thread's transfers. A transfer ends before
-// the next one starts on its thread, so one event serves them all: an event
-// made and closed per read would cost two more calls into the system for
-// every read of a stream. Null when none could be made; the next transfer
-// tries again.
-HANDLE ThreadTransferEvent() {
-  struct Holder {
-    HANDLE event = nullptr;
-    Holder() = default;
-    Holder(const Holder&) = delete;
-    Holder& operator=(const Holder&) = delete;
-    ~Holder() {
-      if (event != nullptr) {
-        ::CloseHandle(event);
-      }
-    }
-  };
-  thread_local Holder holder;
-  if (holder.event == nullptr) {
-    holder.event = ::CreateEventW(nullptr, TRUE, TRUE, nullptr);
-  }
-  return holder.event;
-}
-
-// One overlapped transfer on the thread's event, which the transfer's start
-// resets.
-class Transfer {
- public:
-  Transfer() : event_(ThreadTransferEvent()) {
-    // The low bit set keeps a completion from being queued to a completion
-    // port: the port has none, and asking costs a call into the system for
-    // every transfer that completes at once.
-    overlapped_.hEvent = FromInteger<HANDLE>(reinterpret_cast<ULONG_PTR>(event_) | 1U);
-  }
-  Transfer(const Transfer&) = delete;
-  Transfer& operator=(const Transfer&) = delete;
-
-  bool Ready() const { return event_ != nullptr; }
-  OVERLAPPED* Overlapped() { return &overlapped_; }
-
-  // Finishes a transfer that `started` (the result of ReadFile or WriteFile)
-  // began: waits at most `limitMs` (INFINITE: no limit), then cancels what is
-  // left. The bytes it moved are in `done` also when it ended cancelled or
-  // timed out; 0 or the error code of a real failure.
-  int Finish(HANDLE device, BOOL started, DWORD limitMs, DWORD& done) {
-    done = 0;
-    if (started == FALSE && ::GetLastError() != ERROR_IO_PENDING) {
-      return LastError();
-    }
-    // A transfer that completed at once (queued bytes read) has its result.
-    if (started == FALSE && ::WaitForSingleObject(event_, limitMs) != WAIT_OBJECT_0) {
-      ::CancelIoEx(device, &overlapped_);
-    }
-    if (::GetOverlappedResult(device, &overlapped_, &done, TRUE) != FALSE) {
-      return 0;
-    }
-    const int error = LastError();
-    // Cancelled at the limit, or ended by the device's own time-out: the
-    // count holds what went through, and that is the result.
-    if (error == ERROR_OPERATION_ABORTED || error == ERROR_TIMEOUT) {
-      return 0;
-    }
-    return error;
-  }
-
- private:
-  HANDLE event_;
-  OVERLAPPED overlapped_{};
-};
-
-int QueueCounts(DeviceHandle handle, int& in, int& out) {
+int QueueCounts(DeviceApi& api, DeviceHandle handle, int& in, int& out) {
   in = 0;
   out = 0;
-  if (Closed(handle)) {
+  // A closed port fails with the invalid-handle code, whatever the system
+  // would make of the handle value.
+  if (handle == kNoDevice) {
     return ERROR_INVALID_HANDLE;
   }
   DWORD errors = 0;
   COMSTAT status{};
-  if (::ClearCommError(H(handle), &errors, &status) == FALSE) {
+  if (api.clearCommError(H(handle), &errors, &status) == FALSE) {
     return LastError();
   }
   in = static_cast<int>(std::min<DWORD>(status.cbInQue, 0x7FFFFFFF));
@@ -131,32 +46,53 @@ int QueueCounts(DeviceHandle handle, int& in, int& out) {
 
 }  // namespace
 
-int Open(const Text& port, const std::string& /*directory*/, const LineConfig& /*config*/,
-         DeviceHandle& handle) {
-  handle = kNoDevice;
-  // The device namespace prefix is what lets two-digit names such as COM10 open.
-  std::wstring path = L"\\\\.\\";
-  path.append(port.begin(), port.end());
-  // Not shared: a port another program holds fails to open. The lines start
-  // as the line modes say once the control block is applied.
-  HANDLE device = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-  if (device == INVALID_HANDLE_VALUE) {
-    return LastError();
+SerialDevice::~SerialDevice() {
+  if (isOpen()) {
+    close(0, 0);
   }
-  handle = reinterpret_cast<DeviceHandle>(device);
-  return 0;
 }
 
-std::string DefaultDirectory() {
+std::string SerialDevice::DefaultDirectory() {
   return {};
 }
 
-int Close(DeviceHandle handle, std::uint32_t perByteMs, std::uint32_t constantMs) {
+bool SerialDevice::Gone(int error) {
+  // What waits and reads fail with once a USB adapter is pulled out, and
+  // ERROR_NOT_READY, which Wine gives once a pseudo-terminal's far end closed.
+  switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_NOT_READY:
+    case ERROR_BAD_COMMAND:
+    case ERROR_GEN_FAILURE:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED:
+      return true;
+    default:
+      return false;
+  }
+}
+
+int SerialDevice::open(const PortSettings& settings, const std::string& /*directory*/) {
+  // The device namespace prefix is what lets two-digit names such as COM10 open.
+  std::wstring path = L"\\\\.\\";
+  path.append(settings.name.begin(), settings.name.end());
+  // Not shared: a port another program holds fails to open. The lines start
+  // as the line controls say once the control block is applied.
+  HANDLE device = win::Api(api_).createFile(path.c_str());
+  if (device == INVALID_HANDLE_VALUE) {
+    return LastError();
+  }
+  handle_ = reinterpret_cast<DeviceHandle>(device);
+  return 0;
+}
+
+int SerialDevice::close(std::uint32_t perByteMs, std::uint32_t constantMs) {
+  DeviceApi& api = win::Api(api_);
+  const DeviceHandle handle = std::exchange(handle_, kNoDevice);
   const bool sent = DrainOutput(
-      [handle](int& count) {
+      [&api, handle](int& count) {
         int in = 0;
-        return QueueCounts(handle, in, count);
+        return QueueCounts(api, handle, in, count);
       },
       perByteMs, constantMs);
   // Output that went out is neither cleared nor aborted: no write is
@@ -167,124 +103,96 @@ int Close(DeviceHandle handle, std::uint32_t perByteMs, std::uint32_t constantMs
   if (!sent) {
     purge |= PURGE_TXABORT | PURGE_TXCLEAR;
   }
-  ::PurgeComm(H(handle), purge);
-  return ::CloseHandle(H(handle)) == FALSE ? LastError() : 0;
+  api.purgeComm(H(handle), purge);
+  return Result(api.closeHandle(H(handle)));
 }
 
-int ApplyBuffer(DeviceHandle handle, const LineConfig& config) {
-  const BOOL ok = ::SetupComm(H(handle), static_cast<DWORD>(config.InputQueueSize),
-                              static_cast<DWORD>(config.OutputQueueSize));
-  return ok == FALSE ? LastError() : 0;
+int SerialDevice::applyQueues(const PortSettings& settings) {
+  return Result(win::Api(api_).setupComm(H(handle_), settings.inputQueue, settings.outputQueue));
 }
 
-int ApplyLine(DeviceHandle handle, const LineConfig& config) {
-  DCB dcb = win::MakeDcb(config);
-  return ::SetCommState(H(handle), &dcb) == FALSE ? LastError() : 0;
+int SerialDevice::applyLine(const PortSettings& settings) {
+  DCB dcb = win::MakeDcb(settings);
+  return Result(win::Api(api_).setCommState(H(handle_), &dcb));
 }
 
-int ApplyTimeouts(DeviceHandle handle, const LineConfig& config) {
-  COMMTIMEOUTS timeouts = win::MakeCommTimeouts(config);
-  return ::SetCommTimeouts(H(handle), &timeouts) == FALSE ? LastError() : 0;
+int SerialDevice::applyTimeouts(const PortSettings& settings) {
+  COMMTIMEOUTS timeouts = win::MakeCommTimeouts(settings);
+  return Result(win::Api(api_).setCommTimeouts(H(handle_), &timeouts));
 }
 
-int SetDTR(DeviceHandle handle, bool on) {
-  return Escape(handle, on ? SETDTR : CLRDTR);
+// A driver that refuses a modem-line call (ERROR_NOT_SUPPORTED from a port
+// without the lines) fails it: a DTR hang-up must not pass as done.
+int SerialDevice::setDtr(bool on) {
+  if (!isOpen()) {
+    return ERROR_INVALID_HANDLE;
+  }
+  return Result(win::Api(api_).escapeCommFunction(H(handle_), on ? SETDTR : CLRDTR));
 }
 
-int SetRTS(DeviceHandle handle, bool on) {
-  return Escape(handle, on ? SETRTS : CLRRTS);
+int SerialDevice::setRts(bool on) {
+  if (!isOpen()) {
+    return ERROR_INVALID_HANDLE;
+  }
+  return Result(win::Api(api_).escapeCommFunction(H(handle_), on ? SETRTS : CLRRTS));
 }
 
-int GetModemLines(DeviceHandle handle, TSerialSignals& lines) {
+int SerialDevice::modemLines(ModemLines& lines) {
   lines = {};
-  if (Closed(handle)) {
+  if (!isOpen()) {
     return ERROR_INVALID_HANDLE;
   }
   DWORD status = 0;
-  if (const int error = ModemLineResult(::GetCommModemStatus(H(handle), &status)); error != 0) {
-    return error;
+  if (win::Api(api_).getCommModemStatus(H(handle_), &status) == FALSE) {
+    return LastError();
   }
-  lines.CTS = (status & MS_CTS_ON) != 0;
-  lines.DSR = (status & MS_DSR_ON) != 0;
-  lines.Ring = (status & MS_RING_ON) != 0;
-  lines.RLSD = (status & MS_RLSD_ON) != 0;
+  lines.cts = (status & MS_CTS_ON) != 0;
+  lines.dsr = (status & MS_DSR_ON) != 0;
+  lines.ring = (status & MS_RING_ON) != 0;
+  lines.carrier = (status & MS_RLSD_ON) != 0;
   return 0;
 }
 
-int InputCount(DeviceHandle handle, int& count) {
+int SerialDevice::inputCount(int& count) {
   int out = 0;
-  return QueueCounts(handle, count, out);
+  return QueueCounts(win::Api(api_), handle_, count, out);
 }
 
-int ReadAvailable(DeviceHandle handle, int count, std::string& out) {
+int SerialDevice::read(int count, std::string& out) {
   out.clear();
+  DeviceApi& api = win::Api(api_);
   // Only what is queued: Wine keeps a read of an empty queue pending even
   // with the "return at once" time-outs.
   int queued = 0;
   int unused = 0;
-  if (const int error = QueueCounts(handle, queued, unused); error != 0) {
+  if (const int error = QueueCounts(api, handle_, queued, unused); error != 0) {
     return error;
   }
   const int want = std::min(count, queued);
   if (want <= 0) {
     return 0;
   }
-  Transfer transfer;
-  if (!transfer.Ready()) {
-    return LastError();
-  }
-  out.resize(static_cast<std::size_t>(want));
-  const BOOL started =
-      ::ReadFile(H(handle), out.data(), static_cast<DWORD>(want), nullptr, transfer.Overlapped());
   // Queued bytes come at once; the bound only keeps a misbehaving driver
   // from holding the main thread.
   constexpr DWORD kReadLimitMs = 1000;
-  DWORD done = 0;
-  const int error = transfer.Finish(H(handle), started, kReadLimitMs, done);
-  out.resize(done);
-  return error;
+  win::Transfer transfer(api);
+  return transfer.read(H(handle_), static_cast<DWORD>(want), kReadLimitMs, out);
 }
 
-int Write(DeviceHandle handle, const char* data, int count, std::int64_t timeoutMs, int& written) {
+int SerialDevice::write(const char* data, int count, std::int64_t timeoutMs, int& written) {
   written = 0;
   if (count <= 0) {
     return 0;
   }
-  Transfer transfer;
-  if (!transfer.Ready()) {
-    return LastError();
-  }
-  const BOOL started =
-      ::WriteFile(H(handle), data, static_cast<DWORD>(count), nullptr, transfer.Overlapped());
   // The device's write time-outs end the write on Windows; the same bound
   // here also holds where a driver ignores them (Wine on a pseudo-terminal).
   const DWORD limitMs =
       timeoutMs < 0 ? INFINITE : static_cast<DWORD>(std::min<std::int64_t>(timeoutMs, 0xFFFFFFFE));
+  win::Transfer transfer(win::Api(api_));
   DWORD done = 0;
-  const int error = transfer.Finish(H(handle), started, limitMs, done);
+  const int error = transfer.write(H(handle_), data, static_cast<DWORD>(count), limitMs, done);
   written = static_cast<int>(done);
   return error;
 }
 
-void NameCurrentThread(const char* name) {
-  // SetThreadDescription exists from Windows 10 1607 on; older systems and
-  // Wine may lack it, and the name is only for tools.
-  using SetDescription = HRESULT(WINAPI*)(HANDLE, PCWSTR);
-  HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-  if (kernel == nullptr) {
-    return;
-  }
-  const auto set = reinterpret_cast<SetDescription>(
-      reinterpret_cast<void*>(::GetProcAddress(kernel, "SetThreadDescription")));
-  if (set != nullptr) {
-    const std::string narrow(name);
-    const std::wstring wide(narrow.begin(), narrow.end());
-    set(::GetCurrentThread(), wide.c_str());
-  }
-}
-
-std::uint64_t CurrentThreadId() {
-  return ::GetCurrentThreadId();
-}
-
-}  // namespace th::device
+}  // namespace th

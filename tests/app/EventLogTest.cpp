@@ -23,7 +23,7 @@ TEST_F(EventLogTest, EarlierContentIsKept) {
 }
 
 TEST_F(EventLogTest, TheLastResortLogsShowsAndEndsTheProgram) {
-  r.tool.lastResort.handle(std::make_exception_ptr(EInOutError::ReadBeyondEnd()));
+  r.tool.lastResort.handle(std::make_exception_ptr(EInOutError::readBeyondEnd()));
   const std::string line = "Read beyond end of file - 2024-05-06 14:05:31";
   EXPECT_EQ(log(), line + "\r\n");
   EXPECT_EQ(r.view.panelText(3), FromUtf8(line));
@@ -57,7 +57,7 @@ TEST_F(EventLogTest, ExceptionsOfOtherTypesAreLoggedToo) {
 
 TEST_F(EventLogTest, ExceptionFromAWindowEventReachesTheHandler) {
   r.tool.shell.onCreate();
-  r.loop.post([] { throw EInOutError::FromErrno(AccessDeniedError()); });
+  r.loop.post([] { throw EInOutError::fromErrno(AccessDeniedError()); });
   r.loop.run();
   EXPECT_EQ(log(), "File access denied - 2024-05-06 14:05:31\r\n");
   EXPECT_EQ(r.now(), 0u);

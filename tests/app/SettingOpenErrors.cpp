@@ -33,7 +33,7 @@ void ExpectOpenErrorMessages(const std::vector<OpenErrorCase>& cases) {
       ADD_FAILURE() << "no error for " << c.error;
     } catch (const EInOutError& e) {
       EXPECT_STREQ(e.what(), c.message);
-      EXPECT_EQ(e.ErrorCode, c.error);
+      EXPECT_EQ(e.errorCode, c.error);
     }
   }
 }

@@ -82,7 +82,7 @@ TEST(StopSignalsDeathTest, ASecondSignalEndsTheProcessAtOnceWithCodeZero) {
 }  // namespace th::test
 
 int main(int argc, char** argv) {
-  th::StopSignals::Hold();
+  th::StopSignals::hold();
   ::testing::InitGoogleTest(&argc, argv);
   // A death test starts this program afresh, so its child holds the signals too.
   GTEST_FLAG_SET(death_test_style, "threadsafe");

@@ -198,13 +198,33 @@ void Station::startLogger(const std::vector<std::string>& options) {
 }
 
 bool Station::runJob() {
-  tool_ = std::make_unique<Process>(std::vector<std::string>{file("tidehaul").string()});
-  const int sent =
+  const JobOutcome outcome = runJob(JobControl{});
+  return outcome.named && outcome.toolEnded && outcome.simEnded;
+}
+
+JobOutcome Station::runJob(const JobControl& control) {
+  std::vector<std::string> args = control.launcher;
+  args.push_back(file("tidehaul").string());
+  const auto start = Clock::now();
+  tool_ = std::make_unique<Process>(args);
+  JobOutcome outcome;
+  outcome.named =
       RunToEnd({(kBin / "tidehaul-send").string(), "--pid", std::to_string(tool_->pid()), "--wait",
-                "10", std::to_string(kDevice)});
-  const bool toolEnded = tool_->wait(Seconds(120));
-  const bool simEnded = sim_ == nullptr || sim_->wait(Seconds(10));
-  return sent == 0 && toolEnded && simEnded;
+                "10", std::to_string(kDevice)}) == 0;
+  if (control.signal != 0 && !tool_->wait(control.signalAfter)) {
+    ::kill(tool_->pid(), control.signal);
+  }
+  outcome.toolEnded = tool_->wait(control.limit - (Clock::now() - start));
+  outcome.seconds = Seconds(Clock::now() - start).count();
+  outcome.simEnded = sim_ == nullptr || sim_->wait(Seconds(10));
+  return outcome;
+}
+
+void StationFolder::stopLogger() {
+  if (sim_ != nullptr && !sim_->wait(Seconds(0))) {
+    ::kill(sim_->pid(), SIGTERM);
+    sim_->wait(Seconds(10));
+  }
 }
 
 std::string ExpectedDataLines(const std::string& loggerFile, const std::string& year) {

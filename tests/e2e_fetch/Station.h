@@ -71,6 +71,8 @@ class StationFolder {
   int rejected() const;
 
   Process* tool() { return tool_.get(); }
+  // Ends a simulator that is still running (SIGTERM, so it writes its state).
+  void stopLogger();
 
  protected:
   // A "Direct" device on COM3 whose data files go to `dataFolder` (as the
@@ -85,6 +87,21 @@ class StationFolder {
   std::unique_ptr<Process> tool_;
 };
 
+// How a job runs beyond naming the device.
+struct JobControl {
+  std::vector<std::string> launcher;  // the tool is started through this command, if any
+  Seconds signalAfter{0};             // this long after the naming...
+  int signal = 0;                     // ... the tool gets this signal (0: none)
+  Seconds limit{120};                 // the tool must have ended by then
+};
+
+struct JobOutcome {
+  bool named = false;      // tidehaul-send got its answer
+  bool toolEnded = false;  // within the limit
+  bool simEnded = false;   // within 10 s after the tool
+  double seconds = 0;      // from the tool's start to its end (or the limit)
+};
+
 // The Linux tool, beside the simulator's pseudo-terminal as COM3.
 class Station : public StationFolder {
  public:
@@ -93,6 +110,7 @@ class Station : public StationFolder {
   void startLogger(const std::vector<std::string>& options);
   // Starts the tool, names device 3, waits for both to end. False on a hang.
   bool runJob();
+  JobOutcome runJob(const JobControl& control);
 };
 
 // The data lines a logger file yields in the data files: fault tags removed as

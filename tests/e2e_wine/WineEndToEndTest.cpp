@@ -30,23 +30,6 @@ class WineEndToEnd : public ::testing::Test {
   }
 };
 
-std::string Exported(const fs::path& dir, const std::string& name) {
-  return ReadWholeFile(dir / "exported" / "SL01" / name);
-}
-
-// The Linux tool's data file for the same logger and settings.
-std::string LinuxDataFile(const std::vector<std::string>& settings,
-                          const std::vector<std::string>& logger) {
-  Station station;
-  if (!settings.empty()) {
-    station.settings(settings);
-  }
-  station.startLogger(logger);
-  EXPECT_TRUE(station.runJob());
-  EXPECT_EQ(station.rejected(), 0);
-  return station.dataFile("CR000.TXT");
-}
-
 // The CPU the tool and the wine server use from the meter's start. The job's
 // share of a core is the tool's own time over the wall time, as the Linux
 // job reports it; the server, which stands in for the system's window and

@@ -1,5 +1,6 @@
 #include "tests/e2e_wine/WineStation.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -7,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <system_error>
 
 namespace th::test {
@@ -120,7 +122,45 @@ std::string WineStation::WindowsPath(const fs::path& path) {
 void WineStation::startLogger(const std::vector<std::string>& options) {
   const fs::path link = WineSession::Prefix() / "dosdevices" / "com3";
   fs::remove(link);
-  startSimulator(link, options);
+  std::vector<std::string> all = options;
+  if (!Env("TIDEHAUL_MODEM_LINES").empty()) {
+    all.insert(all.end(), {"--modem-lines", "--stretch-line-sleeps"});
+  }
+  startSimulator(link, all);
+}
+
+std::vector<std::pair<std::int64_t, std::string>> WineStation::transcript(
+    const std::string& kind) const {
+  std::vector<std::pair<std::int64_t, std::string>> entries;
+  std::istringstream lines(ReadWholeFile(file("logger.log")));
+  std::string line;
+  const std::string marker = " " + kind;
+  while (std::getline(lines, line)) {
+    const std::size_t at = line.find(' ');
+    if (at == std::string::npos || line.compare(at, marker.size(), marker) != 0) {
+      continue;
+    }
+    const std::size_t text = at + marker.size();
+    entries.emplace_back(std::stoll(line.substr(0, at)),
+                         text < line.size() ? line.substr(text + 1) : "");
+  }
+  return entries;
+}
+
+std::string Exported(const fs::path& dir, const std::string& name) {
+  return ReadWholeFile(dir / "exported" / "SL01" / name);
+}
+
+std::string LinuxDataFile(const std::vector<std::string>& settings,
+                          const std::vector<std::string>& logger) {
+  Station station;
+  if (!settings.empty()) {
+    station.settings(settings);
+  }
+  station.startLogger(logger);
+  EXPECT_TRUE(station.runJob());
+  EXPECT_EQ(station.rejected(), 0);
+  return station.dataFile("CR000.TXT");
 }
 
 void WineStation::startTool() {

@@ -8,8 +8,10 @@
 // the foreground (wineserver -f): a server that made itself a session leader
 // would take the pseudo-terminal as its controlling terminal and get its
 // hang-up when the simulator ends.
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/e2e_fetch/Station.h"
@@ -38,8 +40,16 @@ class WineStation : public StationFolder {
   // The folder as the Windows program sees it ("Z:\tmp\...").
   static std::string WindowsPath(const std::filesystem::path& path);
 
-  // Starts the simulator with these extra options, linked as COM3; waits for READY.
+  // Starts the simulator with these extra options, linked as COM3; waits for
+  // READY. In a session with the modem-line shim its pseudo-terminal has modem
+  // lines (--modem-lines), with Wine's sleeps between its looks at them
+  // stretched: the whole jobs measure the tool's CPU, and Wine's 1 ms looks
+  // at the lines of a pending wait cost some 65 ms a second in the tool's
+  // process, which Windows does not spend.
   void startLogger(const std::vector<std::string>& options);
+  // The simulator's transcript entries of one kind ("DTE": the lines the
+  // tool set; "DCE": the simulator's), with their times in ms.
+  std::vector<std::pair<std::int64_t, std::string>> transcript(const std::string& kind) const;
   // Starts tidehaul.exe; Process of `wine tidehaul.exe`.
   void startTool();
   // Runs `wine tidehaul-send.exe ARGS...`; its exit code.
@@ -52,5 +62,11 @@ class WineStation : public StationFolder {
   // Waits for the tool to end.
   bool waitTool(double seconds);
 };
+
+// A file the simulator exported (--export), under the station's folder.
+std::string Exported(const std::filesystem::path& dir, const std::string& name);
+// The Linux tool's data file for the same logger and settings.
+std::string LinuxDataFile(const std::vector<std::string>& settings,
+                          const std::vector<std::string>& logger);
 
 }  // namespace th::test

@@ -25,16 +25,16 @@ constexpr std::int64_t kRunLimitMs = 600'000;
 sim::LoggerModel MakeModel(const GoldenJob& job) {
   std::vector<std::string> args = {"--link", "COM3"};
   args.insert(args.end(), job.logger.begin(), job.logger.end());
-  const sim::ParseResult parsed = sim::parseCommandLine(args);
+  const sim::ParseResult parsed = sim::ParseCommandLine(args);
   sim::LoggerFiles files;
   std::string error;
-  if (!parsed.config || !sim::loadFiles(*parsed.config, files, error)) {
+  if (!parsed.config || !sim::LoadFiles(*parsed.config, files, error)) {
     throw std::runtime_error("simulator options of " + job.name + ": " + parsed.error + error);
   }
   return sim::LoggerModel(
       parsed.config->model, std::move(files),
       [](std::int64_t, std::string_view, std::string_view) {},
-      [] { return sim::test::fixedWall(); });
+      [] { return sim::test::FixedWall(); });
 }
 
 void WriteSettings(const GoldenJob& job, const fs::path& folder) {
@@ -63,7 +63,7 @@ std::string Shown(std::string text, const std::string& folder) {
   for (std::size_t at; (at = text.find(folder)) != std::string::npos;) {
     text.replace(at, folder.size(), "$DIR");
   }
-  return sim::escapeBytes(text);
+  return sim::EscapeBytes(text);
 }
 
 // Every file the tool left in its folder but its settings, one line of the
@@ -90,14 +90,14 @@ void AddFiles(const fs::path& folder, std::vector<std::string>& out) {
 
 void AddLogger(const sim::ModelState& state, std::vector<std::string>& out) {
   for (const auto& set : state.clockSets) {
-    out.push_back("logger clock set " + sim::escapeBytes(set));
+    out.push_back("logger clock set " + sim::EscapeBytes(set));
   }
   for (const auto& d : state.deletions) {
-    out.push_back("deleted @" + std::to_string(d.ms) + " " + sim::escapeBytes(d.path) + " " +
+    out.push_back("deleted @" + std::to_string(d.ms) + " " + sim::EscapeBytes(d.path) + " " +
                   std::to_string(d.size) + " bytes " + std::to_string(d.lines) + " lines");
   }
   for (const auto& [key, r] : state.records) {
-    out.push_back("logger records " + sim::escapeBytes(r.path) + " initial " +
+    out.push_back("logger records " + sim::EscapeBytes(r.path) + " initial " +
                   std::to_string(r.initial) + " appended " + std::to_string(r.appended) +
                   " deleted " + std::to_string(r.deleted));
   }

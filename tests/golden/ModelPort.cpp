@@ -79,11 +79,11 @@ void ModelPort::setRts(bool on) {
 int ModelPort::write(const Text& str) {
   const std::string bytes = TextToBytes(str);
   if (!bytes.empty()) {
-    failOnDeadDevice("> " + sim::escapeBytes(bytes), SError_WriteFailed);
+    failOnDeadDevice("> " + sim::EscapeBytes(bytes), SError_WriteFailed);
   }
   const int written = SimulatedPort::write(str);
   if (written > 0) {
-    journal_.push_back({now(), "> " + sim::escapeBytes(bytes)});
+    journal_.push_back({now(), "> " + sim::EscapeBytes(bytes)});
     model_.receive(bytes, now());
     schedule();
   }

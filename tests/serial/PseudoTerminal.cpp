@@ -115,27 +115,4 @@ std::string PseudoTerminal::drain(int quietMs) const {
   }
 }
 
-bool PumpUntil(BasicEventLoop& loop, const std::function<bool()>& done, int timeoutMs) {
-  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  for (;;) {
-    loop.processPendingMessages();
-    if (done()) {
-      return true;
-    }
-    if (Clock::now() >= deadline) {
-      return false;
-    }
-    loop.waitForMessage(static_cast<std::uint32_t>(std::min(MsLeft(deadline), 20)));
-  }
-}
-
-void PumpFor(BasicEventLoop& loop, int ms) {
-  PumpUntil(
-      loop, [] { return false; }, ms);
-}
-
-void BusyFor(int ms) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
 }  // namespace th::test

@@ -1,13 +1,9 @@
 #pragma once
 // The far end of a real pseudo-terminal: the port opens the slave (through a
 // link such as <dir>/COM10), the test talks through the master.
-#include <chrono>
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <string_view>
-
-#include "platform/BasicEventLoop.h"
 
 namespace th::test {
 
@@ -35,12 +31,5 @@ class PseudoTerminal {
   int master_ = -1;
   std::string slave_;
 };
-
-// Runs the main loop until `done` holds or `timeoutMs` passes; false on time-out.
-bool PumpUntil(BasicEventLoop& loop, const std::function<bool()>& done, int timeoutMs = 3000);
-// Runs the main loop for `ms`.
-void PumpFor(BasicEventLoop& loop, int ms);
-// Lets time pass without processing messages: the main thread is busy.
-void BusyFor(int ms);
 
 }  // namespace th::test

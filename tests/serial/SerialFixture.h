@@ -3,23 +3,26 @@
 // real-time main loop.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "platform/BasicEventLoop.h"
-#include "serial/SerialLinkPort.h"
 #include "serial/SerialPort.h"
 #include "tests/serial/PseudoTerminal.h"
+#include "tests/serial/Pump.h"
 #include "tests/support/TestPlatform.h"
 
 namespace th::test {
 
 class SerialFixture : public ::testing::Test {
  protected:
-  SerialFixture() {
-    far.linkAs(dir.str() + "/COM10");
-    port.SetDeviceDirectory(dir.str() + "/");
-    port.SetPort(u"COM10");
+  SerialFixture() { far.linkAs(dir.str() + "/COM10"); }
+
+  // Changes the port's settings through `change`.
+  template <typename F>
+  void Change(F change) {
+    PortSettings settings = port.settings();
+    change(settings);
+    port.setSettings(settings);
   }
 
   // The code of the ESerialPort that `action` raises, with its message in `message`.
@@ -38,7 +41,7 @@ class SerialFixture : public ::testing::Test {
   BasicEventLoop loop{BasicEventLoop::Clock::Steady};
   TempDir dir;
   PseudoTerminal far;
-  TSerialPort port{loop};
+  SerialPort port{loop, dir.str() + "/"};
 };
 
 }  // namespace th::test

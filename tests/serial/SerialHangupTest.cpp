@@ -10,7 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "serial/SerialThread.h"
+#include "serial/EventThread.h"
+#include "serial/SerialLinkPort.h"
 #include "tests/serial/SerialFixture.h"
 
 namespace th::test {
@@ -27,9 +28,9 @@ class SerialHangup : public SerialFixture {
   // Reads every arrival into `received`, then runs `afterRead`; records the
   // order of arrivals ('r') and hang-ups ('h').
   void Record() {
-    port.OnRxChar = [this](TCustomSerialPort& sender, int count) {
+    port.setOnArrival([this](int count) {
       Text got;
-      sender.ReadStr(got, count);
+      port.read(got, count);
       received += ToUtf8(got);
       order += 'r';
       if (afterRead) {
@@ -37,11 +38,12 @@ class SerialHangup : public SerialFixture {
         afterRead = nullptr;
         next();
       }
-    };
-    port.OnHangup = [this](TCustomSerialPort& sender) {
+    });
+    port.setOnHangup([this](int error) {
       order += 'h';
-      connectedAtHangup = sender.Connected();
-    };
+      errors.push_back(error);
+      connectedAtHangup = port.isOpen();
+    });
   }
 
   // Links COM10 to the pseudo-terminal multiplexer, so that the port opens a
@@ -52,10 +54,10 @@ class SerialHangup : public SerialFixture {
     if (::symlink("/dev/ptmx", (dir.str() + "/COM10").c_str()) != 0) {
       return -1;
     }
-    port.Open();
+    port.open();
     std::array<char, 128> name{};
-    if (::unlockpt(port.Handle()) != 0 ||
-        ::ptsname_r(port.Handle(), name.data(), name.size()) != 0) {
+    if (::unlockpt(port.handle()) != 0 ||
+        ::ptsname_r(port.handle(), name.data(), name.size()) != 0) {
       return -1;
     }
     const int slave = ::open(name.data(), O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -70,28 +72,30 @@ class SerialHangup : public SerialFixture {
 
   std::string received;
   std::string order;
+  std::vector<int> errors;
   bool connectedAtHangup = false;
   std::function<void()> afterRead;
 };
 
 TEST_F(SerialHangup, FarEndClosingMidStreamReportsTheHangupOnceAfterItsBytes) {
   Record();
-  port.Open();
+  port.open();
   // The far end goes away while the main thread handles its last bytes.
   afterRead = [this] { far.closeMaster(); };
   far.send("last words");
   ASSERT_TRUE(PumpUntil(loop, [&] { return order.find('h') != std::string::npos; }));
   EXPECT_EQ(received, "last words");
   EXPECT_TRUE(connectedAtHangup);
-  ASSERT_TRUE(PumpUntil(loop, [&] { return port.EventThread()->Ended(); }));
+  EXPECT_EQ(errors, std::vector<int>{0});  // poll reports a hang-up without a code
+  ASSERT_TRUE(PumpUntil(loop, [&] { return port.eventThread()->ended(); }));
 
   // Nothing more is reported, and the idle port costs no CPU.
   const double cpuBefore = CpuSeconds();
   PumpFor(loop, 300);
   EXPECT_LT(CpuSeconds() - cpuBefore, 0.05);
   EXPECT_EQ(order, "rh");
-  EXPECT_TRUE(port.Connected());
-  port.Close();
+  EXPECT_TRUE(port.isOpen());
+  port.close();
   EXPECT_EQ(order, "rh");
 }
 
@@ -112,25 +116,43 @@ TEST_F(SerialHangup, BytesThatCameWithTheHangupAreReadBeforeIt) {
   ASSERT_TRUE(PumpUntil(loop, [&] { return order.find('h') != std::string::npos; }));
   EXPECT_EQ(received, "first last words");
   EXPECT_EQ(order, "rrh");
-  ASSERT_TRUE(PumpUntil(loop, [&] { return port.EventThread()->Ended(); }));
+  ASSERT_TRUE(PumpUntil(loop, [&] { return port.eventThread()->ended(); }));
   PumpFor(loop, 50);
   EXPECT_EQ(order, "rrh");
+}
+
+// A pseudo-terminal's master side fails reads with EIO once its slave closed
+// and the bytes are taken: the device is gone, and the port says so once.
+TEST_F(SerialHangup, AReadThatFindsTheDeviceGoneReportsTheHangupOnceWithItsCode) {
+  Record();
+  Change([](PortSettings& s) { s.eventThread = false; });
+  const int slave = OpenOnMasterSide();
+  ASSERT_GE(slave, 0);
+  ::close(slave);
+  Text got;
+  std::string message;
+  for (int read = 0; read < 2; ++read) {
+    EXPECT_EQ(ErrorOf([&] { port.read(got, 10); }, message), SError_ReadFailed);
+    EXPECT_EQ(message, "ReadFile function failed (Error: 5)");
+  }
+  EXPECT_EQ(errors, std::vector<int>{EIO});
+  EXPECT_TRUE(port.isOpen());
 }
 
 TEST_F(SerialHangup, CloseInsideTheHangupHandlerDoesNotHang) {
   Record();
   int hangups = 0;
-  port.OnHangup = [&](TCustomSerialPort& sender) {
+  port.setOnHangup([&](int) {
     ++hangups;
-    sender.Close();
-  };
-  port.Open();
+    port.close();
+  });
+  port.open();
   far.closeMaster();
-  ASSERT_TRUE(PumpUntil(loop, [&] { return !port.Connected(); }));
+  ASSERT_TRUE(PumpUntil(loop, [&] { return !port.isOpen(); }));
   EXPECT_EQ(hangups, 1);
   PseudoTerminal next;
   next.linkAs(dir.str() + "/COM10");
-  port.Open();
+  port.open();
   next.send("again");
   ASSERT_TRUE(PumpUntil(loop, [&] { return received == "again"; }));
   EXPECT_EQ(hangups, 1);
@@ -148,15 +170,15 @@ TEST_F(SerialHangup, HangupOfAReplacedDeviceIsNotReported) {
     ::close(slave);
     afterRead = [&] {
       next.linkAs(dir.str() + "/COM10");
-      port.Close();
-      port.Open();
+      port.close();
+      port.open();
     };
   };
   EXPECT_EQ(::write(slave, "first ", 6), 6);
   ASSERT_TRUE(PumpUntil(loop, [&] { return received == "first last words"; }));
   PumpFor(loop, 100);
   EXPECT_EQ(order, "rr");
-  EXPECT_TRUE(port.Connected());
+  EXPECT_TRUE(port.isOpen());
   next.send("new");
   ASSERT_TRUE(PumpUntil(loop, [&] { return received == "first last wordsnew"; }));
 }
@@ -169,18 +191,18 @@ TEST_F(SerialHangup, CloseRacingAHangupNeitherHangsNorReportsIt) {
   bool closed = false;
   int hangups = 0;
   int late = 0;
-  port.OnHangup = [&](TCustomSerialPort&) {
+  port.setOnHangup([&](int) {
     ++hangups;
     if (closed) {
       ++late;
     }
-  };
+  });
   for (int trial = 0; trial < 40; ++trial) {
     SCOPED_TRACE(trial);
     PseudoTerminal line;
     line.linkAs(dir.str() + "/COM10");
     closed = false;
-    port.Open();
+    port.open();
     line.send("x");
     std::thread farEnd([&] {
       std::this_thread::sleep_for(std::chrono::microseconds(50 * (trial % 20)));
@@ -190,34 +212,33 @@ TEST_F(SerialHangup, CloseRacingAHangupNeitherHangsNorReportsIt) {
       BusyFor(5);  // the hang-up is queued for the main thread when Close begins
     }
     const auto start = std::chrono::steady_clock::now();
-    port.Close();
+    port.close();
     closed = true;
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
     farEnd.join();
     PumpFor(loop, 20);
-    EXPECT_FALSE(port.Connected());
+    EXPECT_FALSE(port.isOpen());
   }
   EXPECT_EQ(late, 0);
   EXPECT_EQ(hangups, 0);
 }
 
-TEST_F(SerialHangup, HangupWaitingWhenCloseBeginsIsNotReported) {
+TEST_F(SerialHangup, HangupComingWhenCloseBeginsIsNotReported) {
   int hangups = 0;
-  port.OnHangup = [&](TCustomSerialPort&) { ++hangups; };
-  TSerialEvents events;
-  events.Include(evTxEmpty);  // a thread, but no arrival batch before the hang-up
-  port.SetEvents(events);
-  port.Open();
+  port.setOnHangup([&](int) { ++hangups; });
+  port.open();
   far.closeMaster();
-  BusyFor(50);  // the hang-up waits for the main thread
+  BusyFor(50);  // the last arrival before the hang-up waits for the main thread
   const auto start = std::chrono::steady_clock::now();
-  port.Close();
+  port.close();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
   PumpFor(loop, 50);
   EXPECT_EQ(hangups, 0);
 }
 
-TEST(SerialLinkPortHangup, TheLinkHandlerHearsTheFarEndGo) {
+// The tool's port through the link's seam: "COMn" beside the executable, a
+// rate of its settings file, bytes both ways, then the far end going away.
+TEST(SerialLinkPort, TalksThroughTheSeamAndHearsTheFarEndGo) {
   BasicEventLoop loop{BasicEventLoop::Clock::Steady};
   TempDir dir;
   PseudoTerminal far;
@@ -232,14 +253,18 @@ TEST(SerialLinkPortHangup, TheLinkHandlerHearsTheFarEndGo) {
   });
   link.setOnHangup([&] { ++hangups; });
   link.setName(u"COM3");
+  link.setBaudRate(115200);
   link.open();
-  far.send("bye");
-  ASSERT_TRUE(PumpUntil(loop, [&] { return received == "bye"; }));
+  EXPECT_EQ(link.write(u"#T\r\n"), 4);
+  EXPECT_EQ(far.receive(4), "#T\r\n");
+  far.send("OK\r");
+  ASSERT_TRUE(PumpUntil(loop, [&] { return received == "OK\r"; }));
   far.closeMaster();
   ASSERT_TRUE(PumpUntil(loop, [&] { return hangups == 1; }));
   PumpFor(loop, 50);
   EXPECT_EQ(hangups, 1);
   link.close();
+  EXPECT_FALSE(link.isOpen());
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <chrono>
 #include <thread>
 
-#include "serial/linux/LinuxTermios2.h"
+#include "serial/linux/Termios2.h"
 #include "tests/serial/SerialFixture.h"
 
 namespace th::test {
@@ -17,43 +17,37 @@ namespace {
 using SerialPortOpen = SerialFixture;
 
 TEST_F(SerialPortOpen, OpenAndCloseAreIdempotent) {
-  int opened = 0;
-  int closed = 0;
-  port.OnBeforeOpen = [&](TCustomSerialPort&) { ++opened; };
-  port.OnAfterClose = [&](TCustomSerialPort&) { ++closed; };
-  port.Close();  // closed already: nothing
-  EXPECT_EQ(closed, 0);
-  port.Open();
-  const int handle = port.Handle();
-  port.Open();  // open already: nothing
-  EXPECT_TRUE(port.Connected());
-  EXPECT_EQ(port.Handle(), handle);
-  EXPECT_EQ(opened, 1);
-  port.Close();
-  port.Close();
-  EXPECT_FALSE(port.Connected());
-  EXPECT_EQ(port.Handle(), -1);
-  EXPECT_EQ(closed, 1);
+  port.close();  // closed already: nothing
+  EXPECT_FALSE(port.isOpen());
+  port.open();
+  const auto handle = port.handle();
+  port.open();  // open already: nothing
+  EXPECT_TRUE(port.isOpen());
+  EXPECT_EQ(port.handle(), handle);
+  port.close();
+  port.close();
+  EXPECT_FALSE(port.isOpen());
+  EXPECT_EQ(port.handle(), kNoDevice);
   // The exclusive flag was cleared: the same device opens again.
-  port.Open();
-  EXPECT_TRUE(port.Connected());
+  port.open();
+  EXPECT_TRUE(port.isOpen());
 }
 
 // Linux releases the descriptor even when close() fails; a component that kept
 // the number would later write into whatever file got it next.
 TEST_F(SerialPortOpen, FailedCloseStillForgetsTheDescriptor) {
-  port.Open();
-  const int handle = port.Handle();
+  port.open();
+  const auto handle = static_cast<int>(port.handle());
   ASSERT_EQ(::close(handle), 0);  // gone behind the component's back: its close fails
-  port.Close();
-  EXPECT_FALSE(port.Connected());
-  EXPECT_EQ(port.Handle(), -1);
+  port.close();
+  EXPECT_FALSE(port.isOpen());
+  EXPECT_EQ(port.handle(), kNoDevice);
 
   int reuse[2];
   ASSERT_EQ(::pipe(reuse), 0);  // takes the lowest free numbers, the old one among them
   const bool reused = reuse[0] == handle || reuse[1] == handle;
   std::string message;
-  EXPECT_EQ(ErrorOf([&] { port.WriteStr(u"stray"); }, message), SError_PortNotOpen);
+  EXPECT_EQ(ErrorOf([&] { port.write(u"stray"); }, message), SError_PortNotOpen);
   char c = 0;
   ::fcntl(reuse[0], F_SETFL, O_NONBLOCK);
   EXPECT_EQ(::read(reuse[0], &c, 1), -1);  // nothing reached the pipe
@@ -63,25 +57,25 @@ TEST_F(SerialPortOpen, FailedCloseStillForgetsTheDescriptor) {
 }
 
 TEST_F(SerialPortOpen, TwoDigitNameOpensThroughTheExecutableDirectoryLink) {
-  port.Open();
-  EXPECT_EQ(port.WriteStr(u"hi"), 2);
+  port.open();
+  EXPECT_EQ(port.write(u"hi"), 2);
   EXPECT_EQ(far.receive(2), "hi");
 }
 
 TEST_F(SerialPortOpen, MissingPortsFailWithErrorTwoAndStayClosed) {
   std::string message;
   for (const Text name : {u"COM0", u"COM7x", u"LPT1", u"COM"}) {
-    port.SetPort(name);
-    EXPECT_EQ(ErrorOf([&] { port.Open(); }, message), SError_OpenFailed) << ToUtf8(name);
+    Change([&](PortSettings& s) { s.name = name; });
+    EXPECT_EQ(ErrorOf([&] { port.open(); }, message), SError_OpenFailed) << ToUtf8(name);
     EXPECT_EQ(message, "Unable to open com port (Error: 2)");
-    EXPECT_FALSE(port.Connected());
+    EXPECT_FALSE(port.isOpen());
   }
   // A link whose adapter is gone must not fall through to /dev/ttyS<n-1>.
   ASSERT_EQ(::symlink("/dev/does-not-exist", (dir.str() + "/COM1").c_str()), 0);
-  port.SetPort(u"COM1");
-  EXPECT_EQ(ErrorOf([&] { port.Open(); }, message), SError_OpenFailed);
+  Change([](PortSettings& s) { s.name = u"COM1"; });
+  EXPECT_EQ(ErrorOf([&] { port.open(); }, message), SError_OpenFailed);
   EXPECT_EQ(message, "Unable to open com port (Error: 2)");
-  EXPECT_FALSE(port.Connected());
+  EXPECT_FALSE(port.isOpen());
 }
 
 TEST_F(SerialPortOpen, PortHeldByAnotherProcessDoesNotOpen) {
@@ -112,9 +106,9 @@ TEST_F(SerialPortOpen, PortHeldByAnotherProcessDoesNotOpen) {
   ASSERT_EQ(ok, '1');
 
   std::string message;
-  EXPECT_EQ(ErrorOf([&] { port.Open(); }, message), SError_OpenFailed);
+  EXPECT_EQ(ErrorOf([&] { port.open(); }, message), SError_OpenFailed);
   EXPECT_EQ(message.rfind("Unable to open com port (Error: ", 0), 0U) << message;
-  EXPECT_FALSE(port.Connected());
+  EXPECT_FALSE(port.isOpen());
 
   (void)!::write(release[1], "x", 1);
   int status = 0;
@@ -122,52 +116,54 @@ TEST_F(SerialPortOpen, PortHeldByAnotherProcessDoesNotOpen) {
   for (const int fd : {ready[0], ready[1], release[0], release[1]}) {
     ::close(fd);
   }
-  port.Open();
-  EXPECT_TRUE(port.Connected());
+  port.open();
+  EXPECT_TRUE(port.isOpen());
 }
 
 using SerialPortWrite = SerialFixture;
 
 TEST_F(SerialPortWrite, SendsTheLowByteOfEachCharacterUntranslated) {
-  port.Open();
-  EXPECT_EQ(port.WriteStr(u"AB\r\n"), 4);
+  port.open();
+  EXPECT_EQ(port.write(u"AB\r\n"), 4);
   EXPECT_EQ(far.receive(4), "AB\r\n");
-  EXPECT_EQ(port.WriteStr(u"\u00E9\u20AC"), 2);
+  EXPECT_EQ(port.write(u"\u00E9\u20AC"), 2);
   EXPECT_EQ(far.receive(2), "\xE9\xAC");
   const Text withNul(u"a\0b", 3);
-  EXPECT_EQ(port.WriteStr(withNul), 3);
+  EXPECT_EQ(port.write(withNul), 3);
   EXPECT_EQ(far.receive(3), std::string("a\0b", 3));
   EXPECT_EQ(far.drain(50), "");
 }
 
-// A write returns once the kernel has queued the bytes; Close must not throw
+// A write returns once the kernel has queued the bytes; close must not throw
 // away what is still on its way (the end of a modem's hang-up command).
 TEST_F(SerialPortWrite, BytesWrittenJustBeforeCloseAllReachTheFarEnd) {
-  port.SetBaudRate(br300);
+  Change([](PortSettings& s) { s.baudRate = 300; });
   for (int trial = 0; trial < 50; ++trial) {
     SCOPED_TRACE(trial);
-    port.Open();
-    EXPECT_EQ(port.WriteStr(u"+++ATH0\r"), 8);
-    port.Close();
+    port.open();
+    EXPECT_EQ(port.write(u"+++ATH0\r"), 8);
+    port.close();
     EXPECT_EQ(far.receive(8, 500), "+++ATH0\r");
   }
 }
 
 TEST_F(SerialPortWrite, EmptyTextSendsNothingEvenWhenClosed) {
-  EXPECT_EQ(port.WriteStr(u""), 0);
-  port.Open();
-  EXPECT_EQ(port.WriteStr(u""), 0);
+  EXPECT_EQ(port.write(u""), 0);
+  port.open();
+  EXPECT_EQ(port.write(u""), 0);
   EXPECT_EQ(far.drain(50), "");
 }
 
 TEST_F(SerialPortWrite, WriteIsBoundedByItsTimeLimit) {
-  port.Timeouts().SetWriteTotalMultiplier(0);
-  port.Timeouts().SetWriteTotalConstant(200);
-  port.Open();
+  Change([](PortSettings& s) {
+    s.timeouts.writeTotalMultiplier = 0;
+    s.timeouts.writeTotalConstant = 200;
+  });
+  port.open();
   // Nobody reads the far end, so the pseudo-terminal fills up.
   const Text big(1 << 20, u'x');
   const auto start = std::chrono::steady_clock::now();
-  const int written = port.WriteStr(big);
+  const int written = port.write(big);
   const auto took = std::chrono::steady_clock::now() - start;
   EXPECT_GT(written, 0);
   EXPECT_LT(written, static_cast<int>(big.size()));
@@ -178,37 +174,37 @@ TEST_F(SerialPortWrite, WriteIsBoundedByItsTimeLimit) {
 using SerialPortRead = SerialFixture;
 
 TEST_F(SerialPortRead, TakesWhatHasArrivedWithoutWaiting) {
-  port.SetEvents(TSerialEvents());  // nothing else reads
-  port.Open();
+  Change([](PortSettings& s) { s.eventThread = false; });  // nothing else reads
+  port.open();
   Text got = u"old";
-  EXPECT_EQ(port.ReadStr(got, 10), 0);  // none waiting
+  EXPECT_EQ(port.read(got, 10), 0);  // none waiting
   EXPECT_EQ(got, u"");
 
   far.send(std::string("ab\0\xE9\r\n", 6));
-  ASSERT_TRUE(PumpUntil(loop, [&] { return port.InputCount() == 6; }));
-  EXPECT_EQ(port.ReadStr(got, 0), 0);
+  ASSERT_TRUE(PumpUntil(loop, [&] { return port.inputCount() == 6; }));
+  EXPECT_EQ(port.read(got, 0), 0);
   EXPECT_EQ(got, u"");
-  EXPECT_EQ(port.ReadStr(got, 2), 2);  // fewer than waiting
+  EXPECT_EQ(port.read(got, 2), 2);  // fewer than waiting
   EXPECT_EQ(got, u"ab");
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(port.ReadStr(got, 100000), 4);  // more than waiting: returns at once
+  EXPECT_EQ(port.read(got, 100000), 4);  // more than waiting: returns at once
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
   EXPECT_EQ(got, Text(u"\0\u00E9\r\n", 4));
-  EXPECT_EQ(port.InputCount(), 0);
+  EXPECT_EQ(port.inputCount(), 0);
 }
 
 TEST_F(SerialPortRead, UnreadBytesAreGoneAfterCloseAndReopen) {
-  port.SetEvents(TSerialEvents());
-  port.Open();
+  Change([](PortSettings& s) { s.eventThread = false; });
+  port.open();
   far.send("stale");
-  ASSERT_TRUE(PumpUntil(loop, [&] { return port.InputCount() == 5; }));
-  port.Close();
-  port.Open();
+  ASSERT_TRUE(PumpUntil(loop, [&] { return port.inputCount() == 5; }));
+  port.close();
+  port.open();
   Text got;
-  EXPECT_EQ(port.ReadStr(got, 100), 0);
+  EXPECT_EQ(port.read(got, 100), 0);
   far.send("new");
-  ASSERT_TRUE(PumpUntil(loop, [&] { return port.InputCount() == 3; }));
-  EXPECT_EQ(port.ReadStr(got, 100), 3);
+  ASSERT_TRUE(PumpUntil(loop, [&] { return port.inputCount() == 3; }));
+  EXPECT_EQ(port.read(got, 100), 3);
   EXPECT_EQ(got, u"new");
 }
 
@@ -217,106 +213,123 @@ using SerialPortClosed = SerialFixture;
 TEST_F(SerialPortClosed, OperationsReportTheirErrors) {
   std::string message;
   Text got;
-  EXPECT_EQ(ErrorOf([&] { port.WriteStr(u"x"); }, message), SError_PortNotOpen);
+  EXPECT_EQ(ErrorOf([&] { port.write(u"x"); }, message), SError_PortNotOpen);
   EXPECT_EQ(message, "Port Not Open");
-  EXPECT_EQ(ErrorOf([&] { port.ReadStr(got, 1); }, message), SError_PortNotOpen);
+  EXPECT_EQ(ErrorOf([&] { port.read(got, 1); }, message), SError_PortNotOpen);
   EXPECT_EQ(message, "Port Not Open");
-  EXPECT_EQ(port.ReadStr(got, 0), 0);  // nothing asked, nothing raised
-  EXPECT_EQ(ErrorOf([&] { port.SetDTR(true); }, message), SError_EscapeComFailed);
+  EXPECT_EQ(port.read(got, 0), 0);  // nothing asked, nothing raised
+  EXPECT_EQ(ErrorOf([&] { port.setDtr(true); }, message), SError_EscapeComFailed);
   EXPECT_EQ(message, "EscapeCommFunction function failed (Error: 9)");
-  EXPECT_EQ(ErrorOf([&] { port.SetRTS(false); }, message), SError_EscapeComFailed);
-  EXPECT_EQ(ErrorOf([&] { port.InputCount(); }, message), SError_ClearComFailed);
+  EXPECT_EQ(ErrorOf([&] { port.setRts(false); }, message), SError_EscapeComFailed);
+  EXPECT_EQ(ErrorOf([&] { port.inputCount(); }, message), SError_ClearComFailed);
   EXPECT_EQ(message, "ClearCommError function failed (Error: 9)");
-}
-
-TEST_F(SerialPortClosed, PortNotOpenCarriesNoSystemCode) {
   try {
-    port.WriteStr(u"x");
-    FAIL();
+    port.write(u"x");
   } catch (const ESerialPort& e) {
-    EXPECT_EQ(e.WinCode, -1);
+    EXPECT_EQ(e.WinCode, -1);  // Port Not Open carries no system code
   }
 }
 
 using SerialPortLines = SerialFixture;
 
 TEST_F(SerialPortLines, PseudoTerminalTakesLineChangesAsNoOpsAndReportsLinesOff) {
-  port.Open();
-  port.SetDTR(true);
-  port.SetRTS(true);
-  port.SetDTR(false);
-  port.SetRTS(false);
-  const TSerialSignals lines = port.Signals();
-  EXPECT_FALSE(lines.CTS || lines.DSR || lines.Ring || lines.RLSD);
+  port.open();
+  port.setDtr(true);
+  port.setRts(true);
+  port.setDtr(false);
+  port.setRts(false);
+  const ModemLines lines = port.modemLines();
+  EXPECT_FALSE(lines.cts || lines.dsr || lines.ring || lines.carrier);
 }
 
 TEST_F(SerialPortLines, LineSettingsReadBackRawEightNoneOneWithoutFlowControl) {
-  port.Open();
+  port.open();
   tty::LineReadback line;
   ASSERT_EQ(tty::ReadLine(far.master(), line), 0);  // the master sees the slave's settings
-  EXPECT_TRUE(line.Raw);
-  EXPECT_EQ(line.DataBits, 8);
-  EXPECT_EQ(line.Parity, 0);
-  EXPECT_EQ(line.StopBits, 1);
-  EXPECT_FALSE(line.ParityCheck);
-  EXPECT_FALSE(line.HardwareFlow);
-  EXPECT_FALSE(line.XonXoffOut);
-  EXPECT_FALSE(line.XonXoffIn);
-  EXPECT_TRUE(line.Local);
-  EXPECT_TRUE(line.Receiver);
-  EXPECT_EQ(line.MinChars, 0);
-  EXPECT_EQ(line.Time, 0);
-  EXPECT_EQ(line.OutputRate, 9600U);
+  EXPECT_TRUE(line.raw);
+  EXPECT_EQ(line.dataBits, 8);
+  EXPECT_EQ(line.parity, 0);
+  EXPECT_EQ(line.stopBits, 1);
+  EXPECT_FALSE(line.parityCheck);
+  EXPECT_FALSE(line.hardwareFlow);
+  EXPECT_FALSE(line.xonXoffOut);
+  EXPECT_FALSE(line.xonXoffIn);
+  EXPECT_TRUE(line.local);
+  EXPECT_TRUE(line.receiver);
+  EXPECT_EQ(line.minChars, 0);
+  EXPECT_EQ(line.time, 0);
+  EXPECT_EQ(line.outputRate, 9600U);
 }
 
 TEST_F(SerialPortLines, EveryRateReadsBackExactly) {
-  port.Open();
-  for (int r = br110; r <= br256000; ++r) {
-    const auto rate = static_cast<TBaudRate>(r);
-    port.SetBaudRate(rate);  // applied at once while open
+  port.open();
+  for (const std::uint32_t rate : {110U, 300U, 600U, 1200U, 2400U, 4800U, 9600U, 14400U, 19200U,
+                                   38400U, 56000U, 57600U, 115200U, 128000U, 256000U}) {
+    Change([&](PortSettings& s) { s.baudRate = rate; });  // applied at once while open
     tty::LineReadback line;
     ASSERT_EQ(tty::ReadLine(far.master(), line), 0);
-    EXPECT_EQ(line.OutputRate, static_cast<std::uint32_t>(BaudRateValue(rate)));
-    EXPECT_EQ(line.InputRate, static_cast<std::uint32_t>(BaudRateValue(rate)));
+    EXPECT_EQ(line.outputRate, rate);
+    EXPECT_EQ(line.inputRate, rate);
   }
-  port.Close();
-  port.SetBaudRate(br14400);  // closed: stored, applied by the next Open
-  port.Open();
+  port.close();
+  Change([](PortSettings& s) { s.baudRate = 14400; });  // closed: stored, applied by the next open
+  port.open();
   tty::LineReadback line;
   ASSERT_EQ(tty::ReadLine(far.master(), line), 0);
-  EXPECT_EQ(line.OutputRate, 14400U);
+  EXPECT_EQ(line.outputRate, 14400U);
 }
 
 // A pseudo-terminal forces 8 data bits without parity, so only the stop bits
 // and the handshaking show here.
-TEST_F(SerialPortLines, OtherFramesReachTheDevice) {
-  port.Open();
-  port.BeginUpdate();
-  port.SetStopBits(sbTwoStopBits);
-  port.FlowControl().SetFlowControl(fcSoftware);
+TEST_F(SerialPortLines, OtherFramesReachTheDeviceInOneChange) {
+  port.open();
+  Change([](PortSettings& s) {
+    s.stopBits = StopBits::Two;
+    s.rts = LineControl::Handshake;
+  });
   tty::LineReadback line;
   ASSERT_EQ(tty::ReadLine(far.master(), line), 0);
-  EXPECT_EQ(line.StopBits, 1);  // held back until EndUpdate
-  port.EndUpdate();
-  ASSERT_EQ(tty::ReadLine(far.master(), line), 0);
-  EXPECT_EQ(line.StopBits, 2);
-  EXPECT_TRUE(line.XonXoffIn && line.XonXoffOut);
-  EXPECT_EQ(line.XonChar, 17);
-  EXPECT_EQ(line.XoffChar, 19);
+  EXPECT_EQ(line.stopBits, 2);
+  EXPECT_TRUE(line.hardwareFlow);
 }
 
-TEST_F(SerialPortLines, ChangingThePortWhileOpenReopensOnTheNewName) {
+// The device refuses a frame: at open the port stays closed; while open the
+// device keeps its line, the port the new settings, and the error passes on.
+TEST_F(SerialPortLines, RefusedLineSettingsReportTheSystemCode) {
+  std::string message;
+  Change([](PortSettings& s) { s.dataBits = 9; });
+  EXPECT_EQ(ErrorOf([&] { port.open(); }, message), SError_SetStateFailed);
+  EXPECT_EQ(message, "SetCommState function failed (Error: 22)");
+  EXPECT_FALSE(port.isOpen());
+
+  Change([](PortSettings& s) { s.dataBits = 8; });
+  port.open();
+  EXPECT_EQ(ErrorOf(
+                [&] {
+                  Change([](PortSettings& s) {
+                    s.dataBits = 4;
+                    s.baudRate = 19200;
+                  });
+                },
+                message),
+            SError_SetStateFailed);
+  EXPECT_TRUE(port.isOpen());
+  EXPECT_EQ(port.settings().baudRate, 19200U);
+  tty::LineReadback line;
+  ASSERT_EQ(tty::ReadLine(far.master(), line), 0);
+  EXPECT_EQ(line.outputRate, 9600U);
+}
+
+TEST_F(SerialPortLines, ANewNameWhileOpenReopensOnIt) {
   PseudoTerminal other;
   other.linkAs(dir.str() + "/COM11");
-  port.Open();
-  int opens = 0;
-  port.OnAfterOpen = [&](TCustomSerialPort&) { ++opens; };
-  port.SetPort(u"COM10");  // the same name: nothing
-  EXPECT_EQ(opens, 0);
-  port.SetPort(u"COM11");
-  EXPECT_EQ(opens, 1);
-  EXPECT_TRUE(port.Connected());
-  port.WriteStr(u"z");
+  port.open();
+  const auto handle = port.handle();
+  Change([](PortSettings& s) { s.name = u"COM10"; });  // the same name: nothing
+  EXPECT_EQ(port.handle(), handle);
+  Change([](PortSettings& s) { s.name = u"COM11"; });
+  EXPECT_TRUE(port.isOpen());
+  port.write(u"z");
   EXPECT_EQ(other.receive(1), "z");
   EXPECT_EQ(far.drain(50), "");
 }

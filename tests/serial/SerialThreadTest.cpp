@@ -1,10 +1,10 @@
-// The event thread: arrivals reach OnRxChar on the main thread, in batches.
+// The event thread: arrivals reach the handler on the main thread, in batches.
 #include <chrono>
 #include <stdexcept>
 #include <thread>
 #include <vector>
 
-#include "serial/SerialThread.h"
+#include "serial/EventThread.h"
 #include "tests/serial/SerialFixture.h"
 
 namespace th::test {
@@ -14,16 +14,16 @@ class SerialEvents : public SerialFixture {
  protected:
   // Records each notification; takes the bytes unless `leave` is set.
   void Record(bool take = true) {
-    port.OnRxChar = [this, take](TCustomSerialPort& sender, int count) {
+    port.setOnArrival([this, take](int count) {
       counts.push_back(count);
       threads.push_back(std::this_thread::get_id());
       if (!take) {
         return;
       }
       Text got;
-      sender.ReadStr(got, count);
+      port.read(got, count);
       received += ToUtf8(got);
-    };
+    });
   }
 
   std::vector<int> counts;
@@ -31,9 +31,9 @@ class SerialEvents : public SerialFixture {
   std::string received;
 };
 
-TEST_F(SerialEvents, ArrivalWhileIdleRaisesOnRxCharOnTheMainThread) {
+TEST_F(SerialEvents, ArrivalWhileIdleReachesTheHandlerOnTheMainThread) {
   Record();
-  port.Open();
+  port.open();
   far.send("x");
   ASSERT_TRUE(PumpUntil(loop, [&] { return received == "x"; }));
   ASSERT_EQ(counts.size(), 1U);
@@ -45,7 +45,7 @@ TEST_F(SerialEvents, ArrivalWhileIdleRaisesOnRxCharOnTheMainThread) {
 
 TEST_F(SerialEvents, BytesArrivingWhileTheMainThreadIsBusyComeAsOneBatch) {
   Record();
-  port.Open();
+  port.open();
   far.send("abc");
   BusyFor(60);
   far.send("def");
@@ -60,18 +60,18 @@ TEST_F(SerialEvents, BytesArrivingWhileTheMainThreadIsBusyComeAsOneBatch) {
 
 TEST_F(SerialEvents, BytesAlreadyTakenRaiseNothing) {
   Record();
-  port.Open();
+  port.open();
   far.send("early");
   BusyFor(60);
   Text got;
-  EXPECT_EQ(port.ReadStr(got, 100), 5);  // taken before the batch runs
+  EXPECT_EQ(port.read(got, 100), 5);  // taken before the batch runs
   PumpFor(loop, 100);
   EXPECT_TRUE(counts.empty());
 }
 
 TEST_F(SerialEvents, LeftBytesAreReportedAgainOnlyWithTheNextArrival) {
   Record(false);
-  port.Open();
+  port.open();
   far.send("ab");
   ASSERT_TRUE(PumpUntil(loop, [&] { return counts.size() == 1; }));
   PumpFor(loop, 100);  // the unread bytes do not make the thread spin or repeat
@@ -83,151 +83,116 @@ TEST_F(SerialEvents, LeftBytesAreReportedAgainOnlyWithTheNextArrival) {
 
 TEST_F(SerialEvents, CloseRunsAQueuedBatchWhileThePortIsStillOpen) {
   bool connectedInHandler = false;
-  port.OnRxChar = [&](TCustomSerialPort& sender, int count) {
-    connectedInHandler = sender.Connected();
+  port.setOnArrival([&](int count) {
+    connectedInHandler = port.isOpen();
     Text got;
-    sender.ReadStr(got, count);
+    port.read(got, count);
     received += ToUtf8(got);
     counts.push_back(count);
-  };
-  port.Open();
+  });
+  port.open();
   far.send("hello");
   BusyFor(60);  // the batch is queued, the main loop has not run it
-  port.Close();
+  port.close();
   EXPECT_EQ(counts, std::vector<int>{5});
   EXPECT_EQ(received, "hello");
   EXPECT_TRUE(connectedInHandler);
-  EXPECT_FALSE(port.Connected());
+  EXPECT_FALSE(port.isOpen());
 }
 
 // Close waits for the event thread running only its hand-over: a posted call
 // stays queued until Close has returned, so a Close that it makes finds the
 // port closed instead of returning early with the port still open.
 TEST_F(SerialEvents, CloseRunsTheQueuedBatchButNoPostedCall) {
-  bool inClose = false;
-  port.OnBeforeClose = [&](TCustomSerialPort&) { inClose = true; };
-  port.OnAfterClose = [&](TCustomSerialPort&) { inClose = false; };
   Record();
   for (int trial = 0; trial < 20; ++trial) {
     SCOPED_TRACE(trial);
-    port.Open();
+    port.open();
     far.send("x");
     BusyFor(40);  // the batch is queued, the main loop has not run it
     bool posted = false;
-    bool postedInClose = false;
     bool openAfterNestedClose = true;
     loop.post([&] {
       posted = true;
-      postedInClose = inClose;
-      port.Close();
-      openAfterNestedClose = port.Connected();
+      port.close();
+      openAfterNestedClose = port.isOpen();
     });
-    port.Close();
+    port.close();
     EXPECT_EQ(received.size(), static_cast<std::size_t>(trial + 1));
     EXPECT_FALSE(posted);
-    EXPECT_FALSE(port.Connected());
+    EXPECT_FALSE(port.isOpen());
     loop.processPendingMessages();
     EXPECT_TRUE(posted);
-    EXPECT_FALSE(postedInClose);
     EXPECT_FALSE(openAfterNestedClose);
   }
 }
 
 TEST_F(SerialEvents, ExceptionInTheHandlerStopsNotificationsUntilReopened) {
   int calls = 0;
-  port.OnRxChar = [&](TCustomSerialPort& sender, int count) {
+  port.setOnArrival([&](int count) {
     ++calls;
     Text got;
-    sender.ReadStr(got, count);
+    port.read(got, count);
     if (calls == 1) {
       throw std::runtime_error("handler failed");
     }
-  };
-  port.Open();
+  });
+  port.open();
   far.send("1");
   ASSERT_TRUE(PumpUntil(loop, [&] { return calls == 1; }));  // nothing escapes to the loop
-  ASSERT_TRUE(PumpUntil(loop, [&] { return port.EventThread()->Ended(); }));
+  ASSERT_TRUE(PumpUntil(loop, [&] { return port.eventThread()->ended(); }));
   far.send("2");
   PumpFor(loop, 150);
   EXPECT_EQ(calls, 1);
-  EXPECT_TRUE(port.Connected());
+  EXPECT_TRUE(port.isOpen());
   Text got;
-  EXPECT_EQ(port.ReadStr(got, 10), 1);  // the port itself still works
-  port.Close();
-  port.Open();
+  EXPECT_EQ(port.read(got, 10), 1);  // the port itself still works
+  port.close();
+  port.open();
   far.send("3");
   ASSERT_TRUE(PumpUntil(loop, [&] { return calls == 2; }));
 }
 
 TEST_F(SerialEvents, FarEndClosingEndsTheThreadQuietly) {
   Record();
-  port.Open();
+  port.open();
   far.send("last");
   ASSERT_TRUE(PumpUntil(loop, [&] { return received == "last"; }));
   far.closeMaster();
   ASSERT_TRUE(PumpUntil(
-      loop, [&] { return port.EventThread()->Ended(); }, 2000));
-  EXPECT_TRUE(port.Connected());
+      loop, [&] { return port.eventThread()->ended(); }, 2000));
+  EXPECT_TRUE(port.isOpen());
   const auto start = std::chrono::steady_clock::now();
-  port.Close();
+  port.close();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
-  EXPECT_FALSE(port.Connected());
+  EXPECT_FALSE(port.isOpen());
 }
 
-TEST_F(SerialEvents, WithoutEventsNoThreadRunsAndNothingIsRaised) {
+TEST_F(SerialEvents, WithoutTheEventThreadNothingIsRaised) {
   Record();
-  port.SetEvents(TSerialEvents());
-  port.Open();
-  EXPECT_EQ(port.EventThread(), nullptr);
+  Change([](PortSettings& s) { s.eventThread = false; });
+  port.open();
+  EXPECT_EQ(port.eventThread(), nullptr);
   far.send("q");
   PumpFor(loop, 100);
   EXPECT_TRUE(counts.empty());
-  EXPECT_EQ(port.InputCount(), 1);
+  EXPECT_EQ(port.inputCount(), 1);
 }
 
 TEST_F(SerialEvents, CloseInsideTheHandlerDoesNotHang) {
   int calls = 0;
-  port.OnRxChar = [&](TCustomSerialPort& sender, int) {
+  port.setOnArrival([&](int) {
     ++calls;
-    sender.Close();
-  };
-  port.Open();
+    port.close();
+  });
+  port.open();
   far.send("bye");
   ASSERT_TRUE(PumpUntil(loop, [&] { return calls == 1; }));
-  EXPECT_FALSE(port.Connected());
+  EXPECT_FALSE(port.isOpen());
   Record();
-  port.Open();
+  port.open();
   far.send("again");
   ASSERT_TRUE(PumpUntil(loop, [&] { return received == "again"; }));
-}
-
-}  // namespace
-}  // namespace th::test
-
-namespace th::test {
-namespace {
-
-TEST(SerialLinkPortEvents, ArrivalsReachTheLinkHandlerThroughTheExecutableDirectory) {
-  BasicEventLoop loop{BasicEventLoop::Clock::Steady};
-  TempDir dir;
-  PseudoTerminal far;
-  far.linkAs(dir.str() + "/COM3");
-  SerialLinkPort link(loop, dir.str() + "/");
-  std::string received;
-  link.setOnArrival([&](int count) {
-    Text got;
-    link.read(got, count);
-    received += ToUtf8(got);
-  });
-  link.setName(u"COM3");
-  link.setBaudRate(115200);
-  link.open();
-  EXPECT_EQ(link.write(u"#T\r\n"), 4);
-  EXPECT_EQ(far.receive(4), "#T\r\n");
-  far.send("OK\r");
-  ASSERT_TRUE(PumpUntil(loop, [&] { return received == "OK\r"; }));
-  link.close();
-  EXPECT_FALSE(link.isOpen());
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 namespace th::sim::test {
 namespace {
 
-LoggerFiles sampleFiles() {
+LoggerFiles SampleFiles() {
   LoggerFiles files;
   files.put("\\SL01\\SL010.TXT", "24-05-06 14:00:00,1.00\r\n24-05-06 14:10:00,2.00\r\n");
   files.put("\\SL01\\SL011.TXT", "24-05-06 14:00:00,9.00\r\n");
@@ -17,7 +17,7 @@ LoggerFiles sampleFiles() {
   return files;
 }
 
-std::string openTerminal(SimHarness& h) {
+std::string OpenTerminal(SimHarness& h) {
   return h.line("#M01 T O");
 }
 
@@ -53,7 +53,7 @@ TEST(LoggerClock, Year08AndErrorTagsSurviveTheToolsLineAssembly) {
   std::string raw = h.line("#T01 R");
   raw += h.line("#T01 W 24 05 06 14 05");
   EXPECT_NE(raw.find('E'), std::string::npos);  // a tag is really in there
-  EXPECT_EQ(receivedLines(raw), (std::vector<std::string>{"Time Read 08-05-06 14:05:31",
+  EXPECT_EQ(ReceivedLines(raw), (std::vector<std::string>{"Time Read 08-05-06 14:05:31",
                                                           "Time Set 08-05-06 14:05:00"}));
 }
 
@@ -66,12 +66,12 @@ TEST(LoggerClock, MutedSetStillSetsTheClock) {
 }
 
 TEST(LoggerTerminal, FileCommandsNeedTerminalMode) {
-  SimHarness h({}, sampleFiles());
+  SimHarness h({}, SampleFiles());
   EXPECT_EQ(h.line("DIR"), "");
   EXPECT_EQ(h.line("FSIZE \\SL01\\SL010.TXT"), "");
   EXPECT_EQ(h.line("DEL \\SL01\\SL010.TXT"), "");
   EXPECT_EQ(h.model.files().all().size(), 3U);
-  EXPECT_EQ(openTerminal(h), "Terminal mode ON\r\n");
+  EXPECT_EQ(OpenTerminal(h), "Terminal mode ON\r\n");
   EXPECT_TRUE(h.model.state().terminal);
   EXPECT_EQ(h.line("#M01 T C"), "Function mode\r\n");
   EXPECT_FALSE(h.model.state().terminal);
@@ -79,26 +79,26 @@ TEST(LoggerTerminal, FileCommandsNeedTerminalMode) {
 }
 
 TEST(LoggerTerminal, ListingEndsWithAMarkerUnlessToldOtherwise) {
-  SimHarness h({}, sampleFiles());
-  openTerminal(h);
+  SimHarness h({}, SampleFiles());
+  OpenTerminal(h);
   EXPECT_EQ(h.line("DIR"),
             " Directory of \\\r\n[SL01]\r\nPROG.TXT              1\r\n   1 File(s)  1 bytes\r\n");
   EXPECT_EQ(h.line("CD sl01"), "");
   EXPECT_EQ(h.model.state().cwd, "\\SL01");
-  const auto lines = receivedLines(h.line("DIR"));
+  const auto lines = ReceivedLines(h.line("DIR"));
   ASSERT_EQ(lines.size(), 4U);
   EXPECT_EQ(lines.back(), "   2 File(s)  72 bytes");
 
   ModelConfig c;
   c.dirReply = DirReply::NoMarker;
-  SimHarness n(c, sampleFiles());
-  openTerminal(n);
-  const auto last = receivedLines(n.line("DIR")).back();
+  SimHarness n(c, SampleFiles());
+  OpenTerminal(n);
+  const auto last = ReceivedLines(n.line("DIR")).back();
   EXPECT_EQ(last.find_first_of("\\.])"), std::string::npos) << last;
 
   c.dirReply = DirReply::None;
-  SimHarness none(c, sampleFiles());
-  openTerminal(none);
+  SimHarness none(c, SampleFiles());
+  OpenTerminal(none);
   EXPECT_EQ(none.line("DIR"), "");
 }
 
@@ -111,18 +111,18 @@ TEST(LoggerTerminal, SizeRepliesCarryTheSizeFromTheFourthCharacter) {
   for (const auto& [mode, expected] : cases) {
     ModelConfig c;
     c.sizeReply = mode;
-    SimHarness h(c, sampleFiles());
-    openTerminal(h);
+    SimHarness h(c, SampleFiles());
+    OpenTerminal(h);
     EXPECT_EQ(h.line("FSIZE \\SL01\\SL010.TXT"), expected);
   }
-  SimHarness h({}, sampleFiles());
-  openTerminal(h);
+  SimHarness h({}, SampleFiles());
+  OpenTerminal(h);
   EXPECT_EQ(h.line("FSIZE \\SL99\\SL990.TXT"), "FS:0\r\n");
 }
 
 TEST(LoggerFiles, ReadSendsTheFileBytesAndDeleteRemovesIt) {
-  SimHarness h({}, sampleFiles());
-  openTerminal(h);
+  SimHarness h({}, SampleFiles());
+  OpenTerminal(h);
   EXPECT_EQ(h.line("fread \\SL01\\SL010.TXT"),
             "24-05-06 14:00:00,1.00\r\n24-05-06 14:10:00,2.00\r\n");
   EXPECT_TRUE(h.hasEvent("FILE", "\\SL01\\SL010.TXT 48 48"));
@@ -141,8 +141,8 @@ TEST(LoggerFiles, ReadSendsTheFileBytesAndDeleteRemovesIt) {
 TEST(LoggerFiles, ReadAtARateAndARepliesQueuedBehindIt) {
   ModelConfig c;
   c.rate = 100;  // bytes per second
-  SimHarness h(c, sampleFiles());
-  openTerminal(h);
+  SimHarness h(c, SampleFiles());
+  OpenTerminal(h);
   h.model.receive("fread \\SL01\\SL010.TXT\r\n", 1000);
   h.model.receive("#T01 R\r\n", 1000);
   EXPECT_EQ(h.takeAt(1000).size(), 1U);  // byte 0 is due at once
@@ -160,16 +160,16 @@ TEST(LoggerFiles, ReadAtARateAndARepliesQueuedBehindIt) {
 TEST(LoggerFiles, ReadStopsHalfwayOrLosesTheCarrier) {
   ModelConfig c;
   c.freadStop = FreadStop{true, 50};
-  SimHarness h(c, sampleFiles());
-  openTerminal(h);
+  SimHarness h(c, SampleFiles());
+  OpenTerminal(h);
   EXPECT_EQ(h.line("fread \\SL01\\SL010.TXT"), "24-05-06 14:00:00,1.00\r\n");
   EXPECT_TRUE(h.hasEvent("FILE", "\\SL01\\SL010.TXT 24 48"));
   EXPECT_EQ(h.line("FSIZE \\SL01\\SL010.TXT"), "FS:48\r\n");  // still responsive
 
   ModelConfig d;
   d.noCarrierOn = Cmd::Fread;
-  SimHarness lost(d, sampleFiles());
-  openTerminal(lost);
+  SimHarness lost(d, SampleFiles());
+  OpenTerminal(lost);
   EXPECT_EQ(lost.line("fread \\SL01\\SL010.TXT"), "24-05-06 14:00:00,1.00\r\n\r\nNO CARRIER\r\n");
   EXPECT_EQ(lost.line("#T01 R"), "");  // the line is gone until the port closes
   lost.model.lineClosed(10);
@@ -214,7 +214,7 @@ TEST(LoggerInput, LinesAssembleAcrossChunksAndIgnoreLf) {
 
 // The commands exactly as the tool writes them, each served.
 TEST(LoggerStrictness, TakesTheToolsCommandsExactly) {
-  SimHarness h({}, sampleFiles());
+  SimHarness h({}, SampleFiles());
   EXPECT_EQ(h.line("#T01 R"), "Time Read 24-05-06 14:05:31\r\n");
   EXPECT_EQ(h.line("#T01 W 24 05 06 14 05"), "Time Set 24-05-06 14:05:00\r\n");
   EXPECT_EQ(h.line("#M01 T O"), "Terminal mode ON\r\n");
@@ -274,7 +274,7 @@ TEST(LoggerStrictness, EverythingElseIsRejectedAndCounted) {
       "",
       "+++",
   };
-  SimHarness h({}, sampleFiles());
+  SimHarness h({}, SampleFiles());
   h.line("#M01 T O");
   h.line("CD \\SL01");
   int rejected = 0;
@@ -282,8 +282,8 @@ TEST(LoggerStrictness, EverythingElseIsRejectedAndCounted) {
     SCOPED_TRACE(line);
     EXPECT_EQ(h.line(line), "");
     EXPECT_EQ(h.model.state().rejected, ++rejected);
-    EXPECT_TRUE(h.hasEvent("NOTE", "rejected " + escapeBytes(line)));
-    EXPECT_EQ(h.model.state().rejectedLines.back(), escapeBytes(line));
+    EXPECT_TRUE(h.hasEvent("NOTE", "rejected " + EscapeBytes(line)));
+    EXPECT_EQ(h.model.state().rejectedLines.back(), EscapeBytes(line));
   }
   EXPECT_EQ(h.model.state().rejectedLines.size(), LoggerModel::kRejectedKept);
   EXPECT_EQ(h.model.files().all().size(), 3U);
@@ -302,7 +302,7 @@ TEST(LoggerStrictness, EverythingElseIsRejectedAndCounted) {
 }
 
 TEST(LoggerStrictness, PathsIgnoreLetterCaseOnlyAndLineEndsAreCrLf) {
-  SimHarness h({}, sampleFiles());
+  SimHarness h({}, SampleFiles());
   h.line("#M01 T O");
   // Names as on a DOS file system: any letter case, backslashes only.
   EXPECT_EQ(h.line("FSIZE \\sl01\\Sl010.txt"), "FS:48\r\n");
@@ -319,32 +319,32 @@ TEST(LoggerStrictness, PathsIgnoreLetterCaseOnlyAndLineEndsAreCrLf) {
   EXPECT_EQ(h.model.state().rejected, 2);
 }
 
-LoggerFiles generatedFiles(const GeneratedFiles& g) {
+LoggerFiles FilesOf(const GeneratedFiles& g) {
   LoggerFiles files;
   for (int f = 0; f < g.files; ++f) {
-    files.put(dataFilePath("01", f), buildDataFile(g, f));
+    files.put(DataFilePath("01", f), BuildDataFile(g, f));
   }
   return files;
 }
 
-GeneratedFiles tenLines(int files) {
+GeneratedFiles TenLines(int files) {
   GeneratedFiles g;
   g.plan.lines = 10;
-  EXPECT_TRUE(parseStamp("2024-05-06 14:00:00", g.plan.start));
+  EXPECT_TRUE(ParseStamp("2024-05-06 14:00:00", g.plan.start));
   g.files = files;
   return g;
 }
 
-std::string held(const SimHarness& h, int n) {
-  const auto* f = h.model.files().find(dataFilePath("01", n));
+std::string Held(const SimHarness& h, int n) {
+  const auto* f = h.model.files().find(DataFilePath("01", n));
   return f == nullptr ? "" : *f->data;
 }
 
 TEST(LoggerFaults, LateTailComesAfterItsPauseAndRepliesWait) {
   ModelConfig c;
   c.lateTail = LateTail{8, 500};
-  SimHarness h(c, sampleFiles());
-  openTerminal(h);
+  SimHarness h(c, SampleFiles());
+  OpenTerminal(h);
   h.model.receive("fread \\SL01\\SL010.TXT\r\n#T01 R\r\n", 1000);
   const std::string file = "24-05-06 14:00:00,1.00\r\n24-05-06 14:10:00,2.00\r\n";
   EXPECT_EQ(h.takeAt(1000), file.substr(0, 40));
@@ -355,8 +355,8 @@ TEST(LoggerFaults, LateTailComesAfterItsPauseAndRepliesWait) {
 
   // A tail longer than the file: all of it comes late.
   c.lateTail = LateTail{1000, 300};
-  SimHarness all(c, sampleFiles());
-  openTerminal(all);
+  SimHarness all(c, SampleFiles());
+  OpenTerminal(all);
   EXPECT_EQ(all.line("fread \\SL01\\SL011.TXT"), "");
   EXPECT_EQ(all.takeAt(300), "24-05-06 14:00:00,9.00\r\n");
 }
@@ -364,8 +364,8 @@ TEST(LoggerFaults, LateTailComesAfterItsPauseAndRepliesWait) {
 TEST(LoggerFaults, UnplugAfterPartOfTheFirstReadKeepsTheFiles) {
   ModelConfig c;
   c.unplugAfter = FreadStop{true, 50};
-  SimHarness h(c, sampleFiles());
-  openTerminal(h);
+  SimHarness h(c, SampleFiles());
+  OpenTerminal(h);
   h.model.receive("fread \\SL01\\SL010.TXT\r\n", 1000);
   EXPECT_EQ(h.takeAt(1000), "24-05-06 14:00:00,1.00\r\n");
   EXPECT_TRUE(h.hasEvent("FILE", "\\SL01\\SL010.TXT 24 48"));
@@ -390,7 +390,7 @@ TEST(LoggerFaults, UnplugAfterPartOfTheFirstReadKeepsTheFiles) {
   ModelConfig m;
   m.modem = true;
   m.unplugAfter = FreadStop{false, 0};
-  SimHarness modem(m, sampleFiles());
+  SimHarness modem(m, SampleFiles());
   modem.line("ATD1");
   modem.line("#M01 T O");
   EXPECT_EQ(modem.line("fread \\SL01\\SL011.TXT"), "");
@@ -402,30 +402,30 @@ TEST(LoggerFaults, UnplugAfterPartOfTheFirstReadKeepsTheFiles) {
 
 TEST(LoggerFaults, RecordAppendedAfterTheReadGoesToBothFilesAndIsTold) {
   ModelConfig c;
-  c.generated = tenLines(2);
+  c.generated = TenLines(2);
   c.appendDuringFetch = true;
-  SimHarness h(c, generatedFiles(*c.generated));
-  openTerminal(h);
-  const std::string first = held(h, 0);
-  const std::string second = held(h, 1);
+  SimHarness h(c, FilesOf(*c.generated));
+  OpenTerminal(h);
+  const std::string first = Held(h, 0);
+  const std::string second = Held(h, 1);
   EXPECT_EQ(h.line("fread \\SL01\\SL010.TXT", 100), first);
   // The record that would have come next, in each file.
-  GeneratedFiles eleven = tenLines(2);
+  GeneratedFiles eleven = TenLines(2);
   eleven.plan.lines = 11;
-  EXPECT_EQ(held(h, 0), buildDataFile(eleven, 0));
-  EXPECT_EQ(held(h, 1), buildDataFile(eleven, 1));
+  EXPECT_EQ(Held(h, 0), BuildDataFile(eleven, 0));
+  EXPECT_EQ(Held(h, 1), BuildDataFile(eleven, 1));
   const auto& added = h.model.state().appended;
   ASSERT_EQ(added.size(), 2U);
   EXPECT_EQ(added[0].path, "\\SL01\\SL010.TXT");
   EXPECT_EQ(added[0].ms, 100);
   EXPECT_EQ(added[0].record, 11);
-  EXPECT_EQ(added[0].line + "\r\n", held(h, 0).substr(first.size()));
-  EXPECT_EQ(added[1].line + "\r\n", held(h, 1).substr(second.size()));
+  EXPECT_EQ(added[0].line + "\r\n", Held(h, 0).substr(first.size()));
+  EXPECT_EQ(added[1].line + "\r\n", Held(h, 1).substr(second.size()));
   EXPECT_EQ(added[0].line.substr(0, 17), "24-05-06 15:40:00");
   EXPECT_TRUE(h.hasEvent("APPEND", "\\SL01\\SL010.TXT 11"));
   // A fresh size check sees it; a delete takes it along.
   EXPECT_EQ(h.line("FSIZE \\SL01\\SL010.TXT", 150),
-            "FS:" + std::to_string(held(h, 0).size()) + "\r\n");
+            "FS:" + std::to_string(Held(h, 0).size()) + "\r\n");
   // Reading the second file appends nothing.
   h.line("fread \\SL01\\SL011.TXT", 200);
   EXPECT_EQ(h.model.state().appended.size(), 2U);
@@ -444,19 +444,19 @@ TEST(LoggerFaults, RecordAppendedAfterTheReadGoesToBothFilesAndIsTold) {
 
 TEST(LoggerFaults, RecordAppendedAtAMomentFollowsTheFilesLayout) {
   ModelConfig c;
-  c.generated = tenLines(1);
+  c.generated = TenLines(1);
   c.generated->noFinalNewline = true;
   c.appendAtMs = {5000, 1000};
-  SimHarness h(c, generatedFiles(*c.generated));
-  const std::string before = held(h, 0);
+  SimHarness h(c, FilesOf(*c.generated));
+  const std::string before = Held(h, 0);
   ASSERT_NE(before.substr(before.size() - 2), "\r\n");
   EXPECT_EQ(h.model.nextDue(0), 1000);
   EXPECT_EQ(h.takeAt(999), "");
-  EXPECT_EQ(held(h, 0), before);
+  EXPECT_EQ(Held(h, 0), before);
   h.takeAt(1000);
   ASSERT_EQ(h.model.state().appended.size(), 1U);
   // The line end goes between the records: nothing is glued, none trails.
-  EXPECT_EQ(held(h, 0), before + "\r\n" + h.model.state().appended[0].line);
+  EXPECT_EQ(Held(h, 0), before + "\r\n" + h.model.state().appended[0].line);
   EXPECT_EQ(h.model.nextDue(1000), 5000);
   // A command after the moment sees the record.
   h.line("#M01 T O", 6000);
@@ -468,11 +468,11 @@ TEST(LoggerFaults, RecordAppendedAtAMomentFollowsTheFilesLayout) {
   // After a delete the logger starts the file anew.
   c.appendAtMs = {100};
   c.generated->noFinalNewline = false;
-  SimHarness anew(c, generatedFiles(*c.generated));
+  SimHarness anew(c, FilesOf(*c.generated));
   anew.line("#M01 T O");
   anew.line("DEL \\SL01\\SL010.TXT");
   anew.takeAt(100);
-  EXPECT_EQ(held(anew, 0), anew.model.state().appended[0].line + "\r\n");
+  EXPECT_EQ(Held(anew, 0), anew.model.state().appended[0].line + "\r\n");
   EXPECT_EQ(anew.model.state().appended[0].record, 11);
 }
 

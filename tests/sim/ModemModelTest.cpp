@@ -7,7 +7,7 @@
 namespace th::sim::test {
 namespace {
 
-ModelConfig modem() {
+ModelConfig Modem() {
   ModelConfig c;
   c.modem = true;
   return c;
@@ -16,7 +16,7 @@ ModelConfig modem() {
 const std::string kEscape = "\x1d+++\x1b";
 
 TEST(Modem, InitDialClockReadAndCdmaHangup) {
-  SimHarness h(modem());
+  SimHarness h(Modem());
   h.model.lineOpened(0);
   EXPECT_EQ(h.line("#T01 R"), "\r\nERROR\r\n");  // offline: the modem, not the logger
   EXPECT_EQ(h.line("AT&F E0"), "\r\nOK\r\n");
@@ -38,7 +38,7 @@ TEST(Modem, InitDialClockReadAndCdmaHangup) {
 }
 
 TEST(Modem, LteHangupLineEndDoesNotDrawAnError) {
-  SimHarness h(modem());
+  SimHarness h(Modem());
   h.line("ATZ");
   EXPECT_EQ(h.line("ATD0123"), "\r\nCONNECT\r\n");
   h.line("#M01 T O");
@@ -48,7 +48,7 @@ TEST(Modem, LteHangupLineEndDoesNotDrawAnError) {
 }
 
 TEST(Modem, HangupCutsAStreamingFile) {
-  ModelConfig c = modem();
+  ModelConfig c = Modem();
   c.rate = 10;
   LoggerFiles files;
   files.put("\\SL01\\SL010.TXT", std::string(1000, '-'));
@@ -75,7 +75,7 @@ TEST(Modem, RepliesOnRequest) {
       {ModemReply::Ok, ModemReply::None, ModemReply::None, "\r\nOK\r\n", "", "", false},
   };
   for (const auto& k : cases) {
-    ModelConfig c = modem();
+    ModelConfig c = Modem();
     c.initReply = k.init;
     c.dialReply = k.dial;
     c.hangupReply = k.hangup;
@@ -96,19 +96,19 @@ TEST(Modem, RepliesOnRequest) {
 }
 
 TEST(Modem, DialPrefixesEchoAndLostCarrier) {
-  ModelConfig c = modem();
+  ModelConfig c = Modem();
   c.dialPrefixes = {""};  // a bare number dials (an empty dial command on a type 6 modem)
   c.echo = true;
   SimHarness h(c);
   EXPECT_EQ(h.line("0123"), "0123\r\n\r\nCONNECT\r\n");
   // The echo of a command that contains "OK" is what the tool may take as the answer.
-  ModelConfig e = modem();
+  ModelConfig e = Modem();
   e.echo = true;
   e.initReply = ModemReply::None;
   SimHarness echo(e);
   EXPECT_EQ(echo.line("ATOK"), "ATOK\r\n");
 
-  ModelConfig d = modem();
+  ModelConfig d = Modem();
   d.noCarrierOn = Cmd::TimeRead;
   SimHarness lost(d);
   lost.line("ATD1");
@@ -119,7 +119,7 @@ TEST(Modem, DialPrefixesEchoAndLostCarrier) {
 }
 
 TEST(Modem, ClosingThePortHangsUp) {
-  SimHarness h(modem());
+  SimHarness h(Modem());
   h.line("ATD1");
   h.line("#M01 T O");
   h.model.lineClosed(0);
@@ -129,7 +129,7 @@ TEST(Modem, ClosingThePortHangsUp) {
 }
 
 TEST(Modem, CommandStateTakesTheConfiguredLinesExactly) {
-  ModelConfig c = modem();
+  ModelConfig c = Modem();
   c.initCommands = {"AT&F E0"};
   SimHarness h(c);
   EXPECT_EQ(h.line("AT&F E0"), "\r\nOK\r\n");
@@ -152,7 +152,7 @@ TEST(Modem, CommandStateTakesTheConfiguredLinesExactly) {
 }
 
 TEST(Modem, UnconfirmedHangupsRepeatedOfflineDrawNothing) {
-  ModelConfig c = modem();
+  ModelConfig c = Modem();
   c.hangupReply = ModemReply::None;
   SimHarness h(c);
   h.line("ATZ");

@@ -27,7 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-std::string readAll(const fs::path& p) {
+std::string ReadAll(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
@@ -184,7 +184,7 @@ TEST(PtySim, DirectLoggerServesAWholeFetchAndEndsWithTheHangup) {
   ASSERT_NE(ready.find("READY\n"), std::string::npos) << ready;
   EXPECT_EQ(ready.rfind("LINK " + link.string() + " /dev/pts/", 0), 0U) << ready;
   ASSERT_TRUE(fs::is_symlink(link));
-  const std::string file = readAll(dir.path / "exp" / "SL01" / "SL010.TXT");
+  const std::string file = ReadAll(dir.path / "exp" / "SL01" / "SL010.TXT");
   ASSERT_GT(file.size(), 5000U);
   {
     Line line(link);
@@ -202,14 +202,14 @@ TEST(PtySim, DirectLoggerServesAWholeFetchAndEndsWithTheHangup) {
   ASSERT_EQ(sim.waitExit(5), 0);
   EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
 
-  const auto state = nlohmann::json::parse(readAll(dir.path / "st.json"));
+  const auto state = nlohmann::json::parse(ReadAll(dir.path / "st.json"));
   EXPECT_EQ(state["exit_reason"], "hangup");
   EXPECT_TRUE(state["files"].empty());
   EXPECT_EQ(state["deleted"], nlohmann::json::array({"\\SL01\\SL010.TXT"}));
   EXPECT_EQ(state["clock_sets"], nlohmann::json::array({"24 05 06 14 05"}));
   EXPECT_EQ(state["opens"], 1);
   EXPECT_EQ(state["closes"], 1);
-  const std::string transcript = readAll(dir.path / "tr.log");
+  const std::string transcript = ReadAll(dir.path / "tr.log");
   for (const char* want :
        {" OPEN\n", " CMD time-set #T01 W 24 05 06 14 05\n", " FILE \\SL01\\SL010.TXT ",
         " DEL \\SL01\\SL010.TXT\n", " NOTE missing file: \\SL01\\SL011.TXT\n", " CLOSE\n",
@@ -241,7 +241,7 @@ TEST(PtySim, ModemIdlesWithoutCpuAndEndsOnSigterm) {
   ASSERT_EQ(::kill(sim.pid(), SIGTERM), 0);
   EXPECT_EQ(sim.waitExit(5), 0);
   EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
-  const auto state = nlohmann::json::parse(readAll(dir.path / "st.json"));
+  const auto state = nlohmann::json::parse(ReadAll(dir.path / "st.json"));
   EXPECT_EQ(state["exit_reason"], "signal");
   EXPECT_EQ(state["hangups"], 1);
   EXPECT_EQ(state["dials"], 1);
@@ -267,11 +267,11 @@ TEST(PtySim, PacedReadAndTimeout) {
   EXPECT_GT(took, 0.4);  // 1000 bytes at 2000 bytes/s
   EXPECT_LT(took, 1.5);
   EXPECT_EQ(sim.waitExit(5), 0);
-  EXPECT_EQ(nlohmann::json::parse(readAll(dir.path / "st.json"))["exit_reason"], "timeout");
+  EXPECT_EQ(nlohmann::json::parse(ReadAll(dir.path / "st.json"))["exit_reason"], "timeout");
 }
 
 // Reads until the port hangs up (or the time is up); the events of the last poll.
-short readUntilHangup(int fd, std::string& got, double seconds = 3) {
+short ReadUntilHangup(int fd, std::string& got, double seconds = 3) {
   const auto end = Clock::now() + std::chrono::duration<double>(seconds);
   while (Clock::now() < end) {
     pollfd p{fd, POLLIN, 0};
@@ -289,7 +289,7 @@ short readUntilHangup(int fd, std::string& got, double seconds = 3) {
   return 0;
 }
 
-bool waitFor(const std::function<bool()>& done, double seconds = 5) {
+bool WaitFor(const std::function<bool()>& done, double seconds = 5) {
   const auto end = Clock::now() + std::chrono::duration<double>(seconds);
   while (!done() && Clock::now() < end) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -308,12 +308,12 @@ TEST(PtySim, UnplugMidReadHangsUpThePortAndComesBack) {
                   (dir.path / "tr.log").string(), "--state", (dir.path / "st.json").string(),
                   "--timeout", "30"});
   ASSERT_NE(sim.waitReady().find("READY\n"), std::string::npos);
-  const std::string file = readAll(dir.path / "exp" / "SL01" / "SL010.TXT");
+  const std::string file = ReadAll(dir.path / "exp" / "SL01" / "SL010.TXT");
   Line line(link);
   EXPECT_EQ(line.ask("#M01 T O", "\r\n"), "Terminal mode ON\r\n");
   line.send("fread \\SL01\\SL010.TXT\r\n");
   std::string got;
-  const short revents = readUntilHangup(line.fd(), got);
+  const short revents = ReadUntilHangup(line.fd(), got);
   EXPECT_NE(revents & POLLHUP, 0);
   EXPECT_NE(revents & POLLERR, 0);
   EXPECT_EQ(got, file.substr(0, file.size() / 2));
@@ -324,7 +324,7 @@ TEST(PtySim, UnplugMidReadHangsUpThePortAndComesBack) {
   EXPECT_EQ(errno, EIO);
   // No device while unplugged, then the same path again.
   EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
-  ASSERT_TRUE(waitFor([&] { return fs::is_symlink(link); }));
+  ASSERT_TRUE(WaitFor([&] { return fs::is_symlink(link); }));
   {
     Line again(link);
     EXPECT_NE(again.ask("#T01 R", "\r\n").find("Time Read "), std::string::npos);
@@ -334,17 +334,17 @@ TEST(PtySim, UnplugMidReadHangsUpThePortAndComesBack) {
   }
   line.close();
   EXPECT_TRUE(
-      waitFor([&] { return readAll(dir.path / "tr.log").find(" CLOSE\n") != std::string::npos; }));
+      WaitFor([&] { return ReadAll(dir.path / "tr.log").find(" CLOSE\n") != std::string::npos; }));
   ASSERT_EQ(::kill(sim.pid(), SIGTERM), 0);
   ASSERT_EQ(sim.waitExit(5), 0);
-  const auto state = nlohmann::json::parse(readAll(dir.path / "st.json"));
+  const auto state = nlohmann::json::parse(ReadAll(dir.path / "st.json"));
   EXPECT_EQ(state["unplugs"], 1);
   EXPECT_TRUE(state["plugged"].get<bool>());
   ASSERT_EQ(state["files"].size(), 1U);
   EXPECT_EQ(state["files"][0]["size"], file.size());
   EXPECT_EQ(state["opens"], 2);
   EXPECT_EQ(state["closes"], 1);
-  const std::string transcript = readAll(dir.path / "tr.log");
+  const std::string transcript = ReadAll(dir.path / "tr.log");
   for (const std::string& want : {" FILE \\SL01\\SL010.TXT " + std::to_string(file.size() / 2) +
                                       " " + std::to_string(file.size()) + "\n",
                                   std::string(" UNPLUG\n"), std::string(" PLUG /dev/pts/")}) {
@@ -364,11 +364,11 @@ TEST(PtySim, UnplugEndsTheSimulatorWhenAskedToEndAfterTheSession) {
   line.ask("#M01 T O", "\r\n");
   line.send("fread \\SL01\\SL010.TXT\r\n");
   std::string got;
-  EXPECT_NE(readUntilHangup(line.fd(), got) & POLLHUP, 0);
+  EXPECT_NE(ReadUntilHangup(line.fd(), got) & POLLHUP, 0);
   EXPECT_EQ(got, "");
   ASSERT_EQ(sim.waitExit(5), 0);
   EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
-  const auto state = nlohmann::json::parse(readAll(dir.path / "st.json"));
+  const auto state = nlohmann::json::parse(ReadAll(dir.path / "st.json"));
   EXPECT_EQ(state["exit_reason"], "unplug");
   EXPECT_EQ(state["files"].size(), 1U);
   EXPECT_EQ(state["unplugs"], 1);
@@ -381,7 +381,7 @@ TEST(PtySim, RefusesToReplaceARegularFile) {
   { std::ofstream(link) << "mine"; }
   SimProcess sim({"--link", link.string()});
   EXPECT_EQ(sim.waitExit(5), 1);
-  EXPECT_EQ(readAll(link), "mine");
+  EXPECT_EQ(ReadAll(link), "mine");
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 namespace th::sim::test {
 
 // 2024-05-06 14:05:31 local time.
-inline std::time_t fixedWall() {
+inline std::time_t FixedWall() {
   std::tm tm{};
   tm.tm_year = 124;
   tm.tm_mon = 4;
@@ -34,7 +34,7 @@ struct SimHarness {
             [this](std::int64_t ms, std::string_view kind, std::string_view text) {
               events.push_back({ms, std::string(kind), std::string(text)});
             },
-            [] { return fixedWall(); }) {}
+            [] { return FixedWall(); }) {}
 
   // Sends a line ended by CR LF at `at` and returns what is due by then.
   std::string line(const std::string& text, std::int64_t at = 0) {
@@ -57,7 +57,7 @@ struct SimHarness {
 };
 
 // The tool's line assembly: tags removed after every character, LF dropped.
-inline std::vector<std::string> receivedLines(const std::string& bytes) {
+inline std::vector<std::string> ReceivedLines(const std::string& bytes) {
   std::vector<std::string> lines;
   std::string cur;
   for (const char ch : bytes) {

@@ -11,6 +11,7 @@
 
 #include "tests/sim/SimHarness.h"
 #include "tools/logger-sim/CommandLine.h"
+#include "tools/logger-sim/CommandLineOptions.h"
 #include "tools/logger-sim/DataGenerator.h"
 #include "tools/logger-sim/Escape.h"
 #include "tools/logger-sim/FileSetup.h"
@@ -19,7 +20,7 @@
 namespace th::sim::test {
 namespace {
 
-std::vector<std::string> splitCrLf(const std::string& data) {
+std::vector<std::string> SplitCrLf(const std::string& data) {
   std::vector<std::string> lines;
   std::size_t pos = 0;
   for (std::size_t e; (e = data.find("\r\n", pos)) != std::string::npos; pos = e + 2) {
@@ -29,18 +30,18 @@ std::vector<std::string> splitCrLf(const std::string& data) {
   return lines;
 }
 
-bool isDigit(char ch) {
+bool IsDigit(char ch) {
   return ch >= '0' && ch <= '9';
 }
 
 // "yy-mm-dd hh:mm:ss" and `channels` values of the form ",-d.dd" (1 to 4 whole digits).
-bool looksLikeDataLine(const std::string& l, int channels) {
+bool LooksLikeDataLine(const std::string& l, int channels) {
   const std::string stamp = "dd-dd-dd dd:dd:dd";
   if (l.size() < stamp.size()) {
     return false;
   }
   for (std::size_t i = 0; i < stamp.size(); ++i) {
-    if (stamp[i] == 'd' ? !isDigit(l[i]) : l[i] != stamp[i]) {
+    if (stamp[i] == 'd' ? !IsDigit(l[i]) : l[i] != stamp[i]) {
       return false;
     }
   }
@@ -53,11 +54,11 @@ bool looksLikeDataLine(const std::string& l, int channels) {
       ++p;
     }
     const std::size_t whole = p;
-    while (p < l.size() && isDigit(l[p])) {
+    while (p < l.size() && IsDigit(l[p])) {
       ++p;
     }
-    if (p == whole || p - whole > 4 || p + 3 > l.size() || l[p] != '.' || !isDigit(l[p + 1]) ||
-        !isDigit(l[p + 2])) {
+    if (p == whole || p - whole > 4 || p + 3 > l.size() || l[p] != '.' || !IsDigit(l[p + 1]) ||
+        !IsDigit(l[p + 2])) {
       return false;
     }
     p += 3;
@@ -65,31 +66,31 @@ bool looksLikeDataLine(const std::string& l, int channels) {
   return p == l.size();
 }
 
-GeneratePlan linesPlan(int lines) {
+GeneratePlan LinesPlan(int lines) {
   GeneratePlan s;
   s.lines = lines;
-  EXPECT_TRUE(parseStamp("2024-12-31 23:50:00", s.start));
+  EXPECT_TRUE(ParseStamp("2024-12-31 23:50:00", s.start));
   return s;
 }
 
 TEST(Generator, LinesAreDatedDataLinesAndRepeatable) {
-  const std::string data = generateFile(linesPlan(3), 0);
-  const auto lines = splitCrLf(data);
+  const std::string data = GenerateFile(LinesPlan(3), 0);
+  const auto lines = SplitCrLf(data);
   ASSERT_EQ(lines.size(), 3U);
   EXPECT_EQ(lines[0].substr(0, 17), "24-12-31 23:50:00");
   EXPECT_EQ(lines[1].substr(0, 17), "25-01-01 00:00:00");  // across the year's end
   for (const auto& l : lines) {
-    EXPECT_TRUE(looksLikeDataLine(l, 3)) << l;
+    EXPECT_TRUE(LooksLikeDataLine(l, 3)) << l;
   }
-  EXPECT_EQ(generateFile(linesPlan(3), 0), data);
-  GeneratePlan other = linesPlan(3);
+  EXPECT_EQ(GenerateFile(LinesPlan(3), 0), data);
+  GeneratePlan other = LinesPlan(3);
   other.seed = 2;
-  EXPECT_NE(generateFile(other, 0), data);
+  EXPECT_NE(GenerateFile(other, 0), data);
 }
 
 TEST(Generator, SecondFileSharesTheStampsOnly) {
-  const auto first = splitCrLf(generateFile(linesPlan(50), 0));
-  const auto second = splitCrLf(generateFile(linesPlan(50), 1));
+  const auto first = SplitCrLf(GenerateFile(LinesPlan(50), 0));
+  const auto second = SplitCrLf(GenerateFile(LinesPlan(50), 1));
   ASSERT_EQ(first.size(), second.size());
   int same = 0;
   for (std::size_t i = 0; i < first.size(); ++i) {
@@ -100,23 +101,23 @@ TEST(Generator, SecondFileSharesTheStampsOnly) {
 }
 
 TEST(Generator, Year08LongYearAndTags) {
-  GeneratePlan s = linesPlan(40);
+  GeneratePlan s = LinesPlan(40);
   s.year08 = true;
   s.errorTags = true;
-  const std::string raw = generateFile(s, 0);
+  const std::string raw = GenerateFile(s, 0);
   s.errorTags = false;
-  const std::string clean = generateFile(s, 0);
+  const std::string clean = GenerateFile(s, 0);
   EXPECT_NE(raw, clean);
   // Stripped as the tool strips them, the tagged lines are the clean ones.
-  EXPECT_EQ(receivedLines(raw), receivedLines(clean));
-  for (const auto& l : receivedLines(clean)) {
+  EXPECT_EQ(ReceivedLines(raw), ReceivedLines(clean));
+  for (const auto& l : ReceivedLines(clean)) {
     EXPECT_EQ(l.substr(0, 3), "08-");
   }
   s.longYear = true;
-  EXPECT_EQ(generateFile(s, 0).substr(0, 5), "2008-");
+  EXPECT_EQ(GenerateFile(s, 0).substr(0, 5), "2008-");
 }
 
-std::vector<std::string> splitAnyEnd(const std::string& data) {
+std::vector<std::string> SplitAnyEnd(const std::string& data) {
   std::vector<std::string> lines;
   std::size_t pos = 0;
   for (std::size_t e; (e = data.find("\r\n", pos)) != std::string::npos; pos = e + 2) {
@@ -128,37 +129,37 @@ std::vector<std::string> splitAnyEnd(const std::string& data) {
   return lines;
 }
 
-GeneratedFiles twoFiles(int lines) {
+GeneratedFiles TwoFiles(int lines) {
   GeneratedFiles g;
-  g.plan = linesPlan(lines);
+  g.plan = LinesPlan(lines);
   g.files = 2;
   return g;
 }
 
 TEST(Generator, FileFaultsChangeOnlyTheRecordsNamed) {
-  const GeneratedFiles plain = twoFiles(30);
-  EXPECT_EQ(buildDataFile(plain, 0), generateFile(plain.plan, 0));
-  EXPECT_EQ(buildDataFile(plain, 1), generateFile(plain.plan, 1));
-  const auto first = splitCrLf(generateFile(plain.plan, 0));
-  const auto second = splitCrLf(generateFile(plain.plan, 1));
+  const GeneratedFiles plain = TwoFiles(30);
+  EXPECT_EQ(BuildDataFile(plain, 0), GenerateFile(plain.plan, 0));
+  EXPECT_EQ(BuildDataFile(plain, 1), GenerateFile(plain.plan, 1));
+  const auto first = SplitCrLf(GenerateFile(plain.plan, 0));
+  const auto second = SplitCrLf(GenerateFile(plain.plan, 1));
 
   // A record left out of the second file: the rest keep their values, so a
   // pairing by position shifts from there on.
   GeneratedFiles g = plain;
   g.missing = RecordRef{1, 7};
-  auto cut = splitCrLf(buildDataFile(g, 1));
+  auto cut = SplitCrLf(BuildDataFile(g, 1));
   ASSERT_EQ(cut.size(), 29U);
   EXPECT_EQ(cut[5], second[5]);
   EXPECT_EQ(cut[6], second[7]);
   EXPECT_EQ(cut[6].substr(0, 17), first[7].substr(0, 17));
-  EXPECT_EQ(buildDataFile(g, 0), buildDataFile(plain, 0));
+  EXPECT_EQ(BuildDataFile(g, 0), BuildDataFile(plain, 0));
 
   // A byte 26 inside one line, after the stamp and before the line's end.
   g = plain;
   g.byte26 = RecordRef{0, 3};
   for (std::uint32_t pick : {0U, 1U, 12345U, 0xffffffffU}) {
     g.byte26Pick = pick;
-    const auto lines = splitCrLf(buildDataFile(g, 0));
+    const auto lines = SplitCrLf(BuildDataFile(g, 0));
     ASSERT_EQ(lines.size(), 30U);
     const std::size_t at = lines[2].find('\x1a');
     ASSERT_NE(at, std::string::npos);
@@ -173,35 +174,35 @@ TEST(Generator, FileFaultsChangeOnlyTheRecordsNamed) {
   // No line end after the last line; the others keep theirs.
   g = plain;
   g.noFinalNewline = true;
-  const std::string open = buildDataFile(g, 0);
-  EXPECT_EQ(open + "\r\n", buildDataFile(plain, 0));
-  EXPECT_EQ(splitAnyEnd(open), first);
+  const std::string open = BuildDataFile(g, 0);
+  EXPECT_EQ(open + "\r\n", BuildDataFile(plain, 0));
+  EXPECT_EQ(SplitAnyEnd(open), first);
 }
 
 TEST(Generator, RecordsGoOnPastTheFile) {
-  GeneratePlan s = linesPlan(5);
+  GeneratePlan s = LinesPlan(5);
   RecordGenerator records(s, 1);
   for (int i = 0; i < 5; ++i) {
     records.next();
   }
   EXPECT_EQ(records.made(), 5);
   s.lines = 6;
-  EXPECT_EQ(records.next() + "\r\n", splitCrLf(generateFile(s, 1)).back() + "\r\n");
-  EXPECT_EQ(appendRecord("a\r\n", "b", false), "a\r\nb\r\n");
-  EXPECT_EQ(appendRecord("a", "b", true), "a\r\nb");
-  EXPECT_EQ(appendRecord("", "b", true), "b");
+  EXPECT_EQ(records.next() + "\r\n", SplitCrLf(GenerateFile(s, 1)).back() + "\r\n");
+  EXPECT_EQ(AppendRecord("a\r\n", "b", false), "a\r\nb\r\n");
+  EXPECT_EQ(AppendRecord("a", "b", true), "a\r\nb");
+  EXPECT_EQ(AppendRecord("", "b", true), "b");
 }
 
 // A logger with more than 60 channels: lines of some 700 characters in each
 // file, under 1024 each, over 1024 joined.
 TEST(Generator, HundredChannelsMakeWideRecords) {
-  GeneratePlan s = linesPlan(200);
+  GeneratePlan s = LinesPlan(200);
   s.channels = 100;
-  const auto first = splitCrLf(generateFile(s, 0));
-  const auto second = splitCrLf(generateFile(s, 1));
+  const auto first = SplitCrLf(GenerateFile(s, 0));
+  const auto second = SplitCrLf(GenerateFile(s, 1));
   std::size_t total = 0;
   for (std::size_t i = 0; i < first.size(); ++i) {
-    EXPECT_TRUE(looksLikeDataLine(first[i], 100)) << i;
+    EXPECT_TRUE(LooksLikeDataLine(first[i], 100)) << i;
     EXPECT_LT(first[i].size(), 1024U);
     EXPECT_LT(second[i].size(), 1024U);
     EXPECT_GT(first[i].size() + second[i].size() - 17, 1024U);
@@ -229,12 +230,12 @@ TEST(Paths, ResolveAgainstTheCurrentFolder) {
 }
 
 TEST(Escape, EveryByteStaysOnOneReadableLine) {
-  EXPECT_EQ(escapeBytes("#T01 R\r\n\x1d+++\x1b<\\"), "#T01 R<CR><LF><GS>+++<ESC><3C>\\");
-  EXPECT_EQ(escapeBytes(std::string("\0\xff", 2)), "<00><FF>");
+  EXPECT_EQ(EscapeBytes("#T01 R\r\n\x1d+++\x1b<\\"), "#T01 R<CR><LF><GS>+++<ESC><3C>\\");
+  EXPECT_EQ(EscapeBytes(std::string("\0\xff", 2)), "<00><FF>");
 }
 
 TEST(CommandLine, OptionsReachTheConfiguration) {
-  const auto r = parseCommandLine({"--link",
+  const auto r = ParseCommandLine({"--link",
                                    "/tmp/x/COM3",
                                    "--modem",
                                    "--id",
@@ -330,15 +331,15 @@ TEST(CommandLine, BadInputIsRefusedWithAReason) {
       {"--link"},
   };
   for (const auto& args : bad) {
-    const auto r = parseCommandLine(args);
+    const auto r = ParseCommandLine(args);
     EXPECT_FALSE(r.config.has_value()) << (args.empty() ? "" : args.back());
     EXPECT_FALSE(r.error.empty());
   }
-  EXPECT_TRUE(parseCommandLine({"--help"}).help);
+  EXPECT_TRUE(ParseCommandLine({"--help"}).help);
 }
 
 TEST(CommandLine, FaultOptionsReachTheConfiguration) {
-  const auto r = parseCommandLine({"--link",
+  const auto r = ParseCommandLine({"--link",
                                    "x",
                                    "--generate",
                                    "40",
@@ -390,15 +391,135 @@ TEST(CommandLine, FaultOptionsReachTheConfiguration) {
   EXPECT_EQ(c.exportHeldDir, "/tmp/h");
   EXPECT_EQ(c.model.initCommands, (std::vector<std::string>{"ATZ", "AT&F"}));
   // The seeded choice is the same every time, and follows the seed.
-  const auto again = parseCommandLine(
+  const auto again = ParseCommandLine(
       {"--link", "x", "--generate", "40", "--second-file", "--seed", "5", "--missing-record", "1"});
   ASSERT_TRUE(again.config);
   EXPECT_EQ(again.config->model.generated->missing->line, g.missing->line);
   // Without faults the generated files are as before.
-  const auto plain = parseCommandLine({"--link", "x", "--generate", "3"});
+  const auto plain = ParseCommandLine({"--link", "x", "--generate", "3"});
   ASSERT_TRUE(plain.config && plain.config->model.generated);
-  EXPECT_EQ(buildDataFile(*plain.config->model.generated, 0), generateFile(plain.config->gen, 0));
-  EXPECT_FALSE(parseCommandLine({"--link", "x"}).config->model.generated.has_value());
+  EXPECT_EQ(BuildDataFile(*plain.config->model.generated, 0), GenerateFile(plain.config->gen, 0));
+  EXPECT_FALSE(ParseCommandLine({"--link", "x"}).config->model.generated.has_value());
+}
+
+TEST(CommandLine, FetchFaultOptionsReachTheConfiguration) {
+  const auto r = ParseCommandLine({"--link",
+                                   "x",
+                                   "--generate",
+                                   "9",
+                                   "--second-file",
+                                   "--size-reply",
+                                   "huge",
+                                   "--size-offset",
+                                   "-200",
+                                   "--size-crlf-as-one",
+                                   "--read-pause",
+                                   "size+3=500",
+                                   "--read-pause",
+                                   "40%=100",
+                                   "--read-prefix",
+                                   "noise:7",
+                                   "--read-noise",
+                                   "10=3",
+                                   "--read-noise-cr",
+                                   "--lf-only",
+                                   "--repeat-stamp",
+                                   "1:4",
+                                   "--first-record",
+                                   "20",
+                                   "--unplug-after",
+                                   "50%:2",
+                                   "--unplug-on",
+                                   "del:3",
+                                   "--no-carrier-on",
+                                   "cd:2",
+                                   "--no-carrier-after",
+                                   "100",
+                                   "--append-on",
+                                   "del",
+                                   "--append-on=size:2"});
+  ASSERT_TRUE(r.config) << r.error;
+  const ModelConfig& m = r.config->model;
+  EXPECT_EQ(m.sizeReply, SizeReply::Huge);
+  EXPECT_EQ(m.sizeOffset, -200);
+  EXPECT_TRUE(m.sizeCrLfAsOne);
+  ASSERT_EQ(m.readPauses.size(), 2U);
+  EXPECT_EQ(m.readPauses[0].at.bytesOf(1000, 800), 803U);
+  EXPECT_EQ(m.readPauses[0].ms, 500);
+  EXPECT_EQ(m.readPauses[1].at.bytesOf(1000, 800), 400U);
+  EXPECT_EQ(m.readPrefix, ReadPrefix::Noise);
+  EXPECT_EQ(m.prefixNoise, 7U);
+  ASSERT_TRUE(m.readNoise);
+  EXPECT_EQ(m.readNoise->at.bytesOf(1000), 10U);
+  EXPECT_EQ(m.readNoise->bytes, 3U);
+  EXPECT_TRUE(m.readNoise->cr);
+  ASSERT_TRUE(m.generated);
+  EXPECT_TRUE(m.generated->lfOnly);
+  ASSERT_TRUE(m.generated->repeated);
+  EXPECT_EQ(m.generated->repeated->line, 4);
+  EXPECT_EQ(m.generated->plan.first, 20);
+  ASSERT_TRUE(m.unplugAfter);
+  EXPECT_EQ(m.unplugRead, 2);
+  ASSERT_TRUE(m.unplugOn);
+  EXPECT_EQ(m.unplugOn->cmd, Cmd::Del);
+  EXPECT_EQ(m.unplugOn->nth, 3);
+  EXPECT_EQ(m.noCarrierOn, Cmd::Cd);
+  EXPECT_EQ(m.noCarrierNth, 2);
+  ASSERT_TRUE(m.noCarrierAfter);
+  EXPECT_EQ(m.noCarrierRead, 1);
+  ASSERT_EQ(m.appendOn.size(), 2U);
+  EXPECT_EQ(m.appendOn[0].moment, Moment::Del);
+  EXPECT_EQ(m.appendOn[0].nth, 1);
+  EXPECT_EQ(m.appendOn[1].moment, Moment::Size);
+  EXPECT_EQ(m.appendOn[1].nth, 2);
+
+  const std::vector<std::vector<std::string>> bad = {
+      {"--size-offset", "1e3"},
+      {"--size-offset", "+"},
+      {"--size-reply", "big"},
+      {"--read-pause", "size*2=10"},
+      {"--read-pause", "size-=10"},
+      {"--read-pause", "101%=10"},
+      {"--read-pause", "10"},
+      {"--read-prefix", "noise:0"},
+      {"--read-prefix", "banner"},
+      {"--read-noise", "10=0"},
+      {"--read-noise-cr"},
+      {"--unplug-on", "fetch"},
+      {"--unplug-on", "del:0"},
+      {"--unplug-after", "50%:x"},
+      {"--no-carrier-on", "dir:"},
+      {"--no-carrier-after", "x:1"},
+      {"--append-on", "write"},
+      {"--append-on", "del:-1"},
+      {"--lf-only", "--link", "y"},
+      {"--generate", "3", "--repeat-stamp", "1"},
+      {"--generate", "3", "--repeat-stamp", "0:4"},
+      {"--first-record", "0"},
+  };
+  for (const auto& args : bad) {
+    std::vector<std::string> all = {"--link", "x"};
+    all.insert(all.end(), args.begin(), args.end());
+    const auto refused = ParseCommandLine(all);
+    EXPECT_FALSE(refused.config.has_value()) << args.front() << " " << args.back();
+  }
+}
+
+// The tables are what the simulator takes; the usage text and the README must
+// not leave one out.
+TEST(CommandLine, EveryOptionIsInTheUsageAndTheReadme) {
+  std::ifstream file(TIDEHAUL_SIM_README);
+  const std::string readme{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  ASSERT_FALSE(readme.empty());
+  const std::string usage = UsageText();
+  for (const auto& group : OptionGroups()) {
+    for (const auto& option : group.options) {
+      const std::string shown =
+          std::string(option.name) + (option.value.empty() ? "" : " " + std::string(option.value));
+      EXPECT_NE(usage.find(shown), std::string::npos) << shown;
+      EXPECT_NE(readme.find("`" + std::string(option.name)), std::string::npos) << option.name;
+    }
+  }
 }
 
 TEST(CommandLine, FaultOptionsRefuseWhatCannotBe) {
@@ -424,7 +545,7 @@ TEST(CommandLine, FaultOptionsRefuseWhatCannotBe) {
       {"--link", "x", "--export-held", ""},
   };
   for (const auto& args : bad) {
-    const auto r = parseCommandLine(args);
+    const auto r = ParseCommandLine(args);
     EXPECT_FALSE(r.config.has_value()) << args[2] << " " << args.back();
     EXPECT_FALSE(r.error.empty());
   }
@@ -432,13 +553,13 @@ TEST(CommandLine, FaultOptionsRefuseWhatCannotBe) {
 
 TEST(StateFile, ListsFilesDeletionsAndCounts) {
   LoggerFiles files;
-  files.put(dataFilePath("01", 0), "abc");
-  files.put(dataFilePath("01", 1), "de");
+  files.put(DataFilePath("01", 0), "abc");
+  files.put(DataFilePath("01", 1), "de");
   SimHarness h({}, std::move(files));
   h.line("#M01 T O");
   h.line("DEL \\SL01\\SL011.TXT");
   h.line("#T01 W \xff\xfe");  // not UTF-8: still a valid state file
-  const auto j = nlohmann::json::parse(stateJson(h.model, ""));
+  const auto j = nlohmann::json::parse(StateJson(h.model, ""));
   EXPECT_TRUE(j["running"].get<bool>());
   EXPECT_TRUE(j["exit_reason"].is_null());
   ASSERT_EQ(j["files"].size(), 1U);
@@ -456,7 +577,7 @@ TEST(StateFile, ListsFilesDeletionsAndCounts) {
   EXPECT_EQ(j["unplugs"], 0);
   EXPECT_TRUE(j["plugged"].get<bool>());
   EXPECT_TRUE(j["generated"].is_null());
-  const auto done = nlohmann::json::parse(stateJson(h.model, "hangup"));
+  const auto done = nlohmann::json::parse(StateJson(h.model, "hangup"));
   EXPECT_FALSE(done["running"].get<bool>());
   EXPECT_EQ(done["exit_reason"], "hangup");
 }
@@ -465,19 +586,19 @@ TEST(StateFile, ListsFilesDeletionsAndCounts) {
 // logger ever held (at start and appended), those it holds, those it deleted.
 TEST(StateFile, TellsWhichRecordsWereHeldAppendedReadAndDeleted) {
   const auto parsed =
-      parseCommandLine({"--link", "x", "--generate", "4", "--second-file", "--missing-record",
+      ParseCommandLine({"--link", "x", "--generate", "4", "--second-file", "--missing-record",
                         "1:2", "--byte26", "0:3", "--append-during-fetch"});
   ASSERT_TRUE(parsed.config) << parsed.error;
   SimConfig config = *parsed.config;
   LoggerFiles files;
   std::string error;
-  ASSERT_TRUE(loadFiles(config, files, error)) << error;
+  ASSERT_TRUE(LoadFiles(config, files, error)) << error;
   SimHarness h(config.model, std::move(files));
   h.line("#M01 T O");
   h.line("fread \\SL01\\SL010.TXT", 100);
   h.line("CD \\", 200);
   h.line("DEL \\SL01\\SL011.TXT", 200);
-  const auto j = nlohmann::json::parse(stateJson(h.model, ""));
+  const auto j = nlohmann::json::parse(StateJson(h.model, ""));
 
   ASSERT_EQ(j["reads"].size(), 1U);
   EXPECT_EQ(j["reads"][0]["file"], "\\SL01\\SL010.TXT");
@@ -507,13 +628,13 @@ TEST(StateFile, TellsWhichRecordsWereHeldAppendedReadAndDeleted) {
   EXPECT_FALSE(g["no_final_newline"].get<bool>());
   EXPECT_EQ(g["missing"]["file"], "\\SL01\\SL011.TXT");
   EXPECT_EQ(g["missing"]["line"], 2);
-  const auto second = splitCrLf(generateFile(config.gen, 1));
+  const auto second = SplitCrLf(GenerateFile(config.gen, 1));
   EXPECT_EQ(g["missing"]["text"], second[1]);
   EXPECT_EQ(g["byte26"]["line"], 3);
   const std::string marked = g["byte26"]["text"].get<std::string>();
   EXPECT_NE(marked.find('\x1a'), std::string::npos);
   // The exported file holds exactly that line.
-  EXPECT_NE(buildDataFile(*config.model.generated, 0).find(marked + "\r\n"), std::string::npos);
+  EXPECT_NE(BuildDataFile(*config.model.generated, 0).find(marked + "\r\n"), std::string::npos);
 }
 
 TEST(HeldExport, FollowsWhatTheLoggerHolds) {

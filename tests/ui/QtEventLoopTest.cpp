@@ -93,38 +93,30 @@ TEST(QtEventLoop, SerialPortCloseRunsTheQueuedBatchButNoPostedCall) {
   test::TempDir dir;
   test::PseudoTerminal far;
   far.linkAs(dir.str() + "/COM10");
-  TSerialPort port(loop);
-  port.SetDeviceDirectory(dir.str() + "/");
-  port.SetPort(u"COM10");
-  bool inClose = false;
-  port.OnBeforeClose = [&](TCustomSerialPort&) { inClose = true; };
-  port.OnAfterClose = [&](TCustomSerialPort&) { inClose = false; };
+  SerialPort port(loop, dir.str() + "/");
   std::string received;
-  port.OnRxChar = [&](TCustomSerialPort& sender, int count) {
+  port.setOnArrival([&](int count) {
     Text got;
-    sender.ReadStr(got, count);
+    port.read(got, count);
     received += ToUtf8(got);
-  };
+  });
   for (int trial = 0; trial < 20; ++trial) {
     SCOPED_TRACE(trial);
-    port.Open();
+    port.open();
     far.send("x");
     std::this_thread::sleep_for(std::chrono::milliseconds(40));  // the batch is queued
     bool posted = false;
-    bool postedInClose = false;
     bool openAfterNestedClose = true;
     loop.post([&] {
       posted = true;
-      postedInClose = inClose;
-      port.Close();
-      openAfterNestedClose = port.Connected();
+      port.close();
+      openAfterNestedClose = port.isOpen();
     });
-    port.Close();
+    port.close();
     EXPECT_EQ(received.size(), static_cast<std::size_t>(trial + 1));
     EXPECT_FALSE(posted);
-    EXPECT_FALSE(port.Connected());
+    EXPECT_FALSE(port.isOpen());
     EXPECT_TRUE(PumpUntil(loop, [&] { return posted; }));
-    EXPECT_FALSE(postedInClose);
     EXPECT_FALSE(openAfterNestedClose);
   }
 }

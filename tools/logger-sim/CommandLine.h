@@ -22,6 +22,8 @@ struct SimConfig {
   bool noFinalNewline = false;
   std::optional<RecordRef> missingRecord;  // line 0: a seeded one
   std::optional<RecordRef> byte26Record;   // line 0: a seeded one
+  std::optional<RecordRef> repeatRecord;   // line 0: a seeded one
+  bool lfOnly = false;
   std::string exportDir;
   std::string exportHeldDir;
   std::int64_t unplugGapMs = 1000;
@@ -29,6 +31,8 @@ struct SimConfig {
   std::string state;
   bool exitAfterHangup = false;
   double timeoutSec = 0;
+  bool modemLines = false;         // in a session with the modem-line shim
+  bool stretchLineSleeps = false;  // with modemLines: for CPU figures under Wine
 };
 
 struct ParseResult {
@@ -38,7 +42,7 @@ struct ParseResult {
   std::string error;  // set when neither config, help nor version
 };
 
-ParseResult parseCommandLine(const std::vector<std::string>& args);
-const char* usageText();
+ParseResult ParseCommandLine(const std::vector<std::string>& args);
+const char* UsageText();
 
 }  // namespace th::sim

@@ -11,11 +11,11 @@ constexpr std::array<std::string_view, kCmdCount> kNames = {
 };
 }  // namespace
 
-std::string_view cmdName(Cmd cmd) {
+std::string_view CmdName(Cmd cmd) {
   return kNames.at(static_cast<std::size_t>(cmd));
 }
 
-std::optional<Cmd> cmdFromName(std::string_view name) {
+std::optional<Cmd> CmdFromName(std::string_view name) {
   for (std::size_t i = 0; i < kNames.size(); ++i) {
     if (kNames[i] == name) {
       return static_cast<Cmd>(i);

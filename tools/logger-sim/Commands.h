@@ -24,7 +24,7 @@ enum class Cmd {
 
 inline constexpr int kCmdCount = static_cast<int>(Cmd::Other) + 1;
 
-std::string_view cmdName(Cmd cmd);
-std::optional<Cmd> cmdFromName(std::string_view name);
+std::string_view CmdName(Cmd cmd);
+std::optional<Cmd> CmdFromName(std::string_view name);
 
 }  // namespace th::sim

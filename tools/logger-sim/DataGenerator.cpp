@@ -7,7 +7,7 @@ namespace th::sim {
 
 namespace {
 
-void appendValue(std::string& out, std::uint32_t raw) {
+void AppendValue(std::string& out, std::uint32_t raw) {
   // Hundredths between -1000.00 and 1000.00.
   const std::int64_t v = static_cast<std::int64_t>(raw % 200001U) - 100000;
   const std::int64_t a = v < 0 ? -v : v;
@@ -19,7 +19,7 @@ void appendValue(std::string& out, std::uint32_t raw) {
 
 }  // namespace
 
-bool parseStamp(std::string_view text, std::int64_t& out) {
+bool ParseStamp(std::string_view text, std::int64_t& out) {
   std::tm tm{};
   int y = 0;
   int mo = 0;
@@ -46,7 +46,7 @@ bool parseStamp(std::string_view text, std::int64_t& out) {
   return true;
 }
 
-std::string insertTag(std::string line, std::uint32_t pickTag, std::uint32_t pickPos) {
+std::string InsertTag(std::string line, std::uint32_t pickTag, std::uint32_t pickPos) {
   const auto pos = static_cast<std::size_t>(pickPos % (line.size() + 1));
   line.insert(pos, kErrorTags[pickTag % 5]);
   return line;
@@ -55,7 +55,11 @@ std::string insertTag(std::string line, std::uint32_t pickTag, std::uint32_t pic
 RecordGenerator::RecordGenerator(const GeneratePlan& plan, int fileIndex)
     : plan_(plan),
       values_(plan.seed * 2654435761U + static_cast<std::uint32_t>(fileIndex) * 40503U),
-      tags_(plan.seed ^ 0x5bd1e995U) {}
+      tags_(plan.seed ^ 0x5bd1e995U) {
+  while (made_ < plan_.first - 1) {
+    next();
+  }
+}
 
 std::string RecordGenerator::next() {
   const auto t = static_cast<std::time_t>(plan_.start + std::int64_t{made_} * plan_.intervalSec);
@@ -74,16 +78,16 @@ std::string RecordGenerator::next() {
   std::string line = stamp;
   for (int c = 0; c < plan_.channels; ++c) {
     line += ',';
-    appendValue(line, values_());
+    AppendValue(line, values_());
   }
   if (plan_.errorTags) {
     const std::uint32_t tag = tags_();
-    line = insertTag(std::move(line), tag, tags_());
+    line = InsertTag(std::move(line), tag, tags_());
   }
   return line;
 }
 
-std::string generateFile(const GeneratePlan& what, int fileIndex) {
+std::string GenerateFile(const GeneratePlan& what, int fileIndex) {
   RecordGenerator records(what, fileIndex);
   std::string out;
   out.reserve(static_cast<std::size_t>(what.lines) * (20 + 9 * what.channels));
@@ -94,7 +98,7 @@ std::string generateFile(const GeneratePlan& what, int fileIndex) {
   return out;
 }
 
-std::string insertByte26(std::string line, std::uint32_t pick) {
+std::string InsertByte26(std::string line, std::uint32_t pick) {
   if (line.size() < 2) {
     line += '\x1a';  // nothing to stand inside of
     return line;
@@ -104,32 +108,51 @@ std::string insertByte26(std::string line, std::uint32_t pick) {
   return line;
 }
 
-std::string appendRecord(std::string data, std::string_view record, bool noFinalNewline) {
+std::string AppendRecord(std::string data, std::string_view record, bool noFinalNewline,
+                         std::string_view lineEnd) {
   if (noFinalNewline) {
-    if (!data.empty()) {
-      data += "\r\n";
+    if (!data.empty() && data.back() != '\n') {
+      data += lineEnd;
     }
     data += record;
   } else {
+    if (!data.empty() && data.back() != '\n') {
+      data += lineEnd;  // a held file cut after its last record
+    }
     data += record;
-    data += "\r\n";
+    data += lineEnd;
   }
   return data;
 }
 
-std::string buildDataFile(const GeneratedFiles& g, int fileIndex) {
+std::string RepeatedRecord(const GeneratePlan& plan, int fileIndex, int line) {
+  GeneratePlan one = plan;
+  one.seed = plan.seed ^ 0x2545f491U;
+  one.start = plan.start + std::int64_t{plan.first - 1 + line - 1} * plan.intervalSec;
+  one.first = 1;
+  return RecordGenerator(one, fileIndex).next();
+}
+
+std::string BuildDataFile(const GeneratedFiles& g, int fileIndex, std::string held) {
   RecordGenerator records(g.plan, fileIndex);
-  std::string out;
-  out.reserve(static_cast<std::size_t>(g.plan.lines) * (20 + 9 * g.plan.channels));
+  std::string out = std::move(held);
+  out.reserve(out.size() + static_cast<std::size_t>(g.plan.lines) * (20 + 9 * g.plan.channels));
+  const auto is = [fileIndex](const std::optional<RecordRef>& ref, int line) {
+    return ref && ref->file == fileIndex && ref->line == line;
+  };
   for (int line = 1; line <= g.plan.lines; ++line) {
     std::string record = records.next();
-    if (g.missing && g.missing->file == fileIndex && g.missing->line == line) {
+    if (is(g.missing, line)) {
       continue;
     }
-    if (g.byte26 && g.byte26->file == fileIndex && g.byte26->line == line) {
-      record = insertByte26(std::move(record), g.byte26Pick);
+    if (is(g.byte26, line)) {
+      record = InsertByte26(std::move(record), g.byte26Pick);
     }
-    out = appendRecord(std::move(out), record, g.noFinalNewline);
+    out = AppendRecord(std::move(out), record, g.noFinalNewline, g.lineEnd());
+    if (is(g.repeated, line)) {
+      out = AppendRecord(std::move(out), RepeatedRecord(g.plan, fileIndex, line), g.noFinalNewline,
+                         g.lineEnd());
+    }
   }
   return out;
 }

@@ -2,7 +2,7 @@
 
 namespace th::sim {
 
-std::string escapeBytes(std::string_view bytes) {
+std::string EscapeBytes(std::string_view bytes) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(bytes.size());

@@ -6,6 +6,6 @@
 
 namespace th::sim {
 
-std::string escapeBytes(std::string_view bytes);
+std::string EscapeBytes(std::string_view bytes);
 
 }  // namespace th::sim

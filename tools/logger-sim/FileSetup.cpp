@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool readFile(const fs::path& path, std::string& out) {
+bool ReadFile(const fs::path& path, std::string& out) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     return false;
@@ -26,7 +26,7 @@ bool readFile(const fs::path& path, std::string& out) {
 
 }  // namespace
 
-bool loadFiles(const SimConfig& config, LoggerFiles& files, std::string& error) {
+bool LoadFiles(const SimConfig& config, LoggerFiles& files, std::string& error) {
   if (!config.filesDir.empty()) {
     std::error_code ec;
     const fs::path root(config.filesDir);
@@ -40,7 +40,7 @@ bool loadFiles(const SimConfig& config, LoggerFiles& files, std::string& error) 
         continue;
       }
       std::string data;
-      if (!readFile(entry.path(), data)) {
+      if (!ReadFile(entry.path(), data)) {
         error = "cannot read " + entry.path().string();
         return false;
       }
@@ -54,15 +54,19 @@ bool loadFiles(const SimConfig& config, LoggerFiles& files, std::string& error) 
   }
   for (const auto& [logger, host] : config.fileArgs) {
     std::string data;
-    if (!readFile(host, data)) {
+    if (!ReadFile(host, data)) {
       error = "cannot read " + host;
       return false;
     }
     files.put(logger, std::move(data));
   }
   if (config.model.generated) {
+    // A data file held already (a logger that ran before) goes on with them.
     for (int f = 0; f < config.model.generated->files; ++f) {
-      files.put(dataFilePath(config.model.id, f), buildDataFile(*config.model.generated, f));
+      const std::string path = DataFilePath(config.model.id, f);
+      const LoggerFiles::File* held = files.find(path);
+      files.put(held != nullptr ? held->path : path,
+                BuildDataFile(*config.model.generated, f, held != nullptr ? *held->data : ""));
     }
   }
   return true;
@@ -71,7 +75,7 @@ bool loadFiles(const SimConfig& config, LoggerFiles& files, std::string& error) 
 namespace {
 
 // Where a logger path lies under `dir`: "\\SL01\\SL010.TXT" is dir/SL01/SL010.TXT.
-fs::path hostPath(const std::string& dir, const std::string& loggerPath) {
+fs::path HostPath(const std::string& dir, const std::string& loggerPath) {
   fs::path target(dir);
   std::string part;
   for (const char ch : loggerPath) {
@@ -87,8 +91,8 @@ fs::path hostPath(const std::string& dir, const std::string& loggerPath) {
   return target / part;
 }
 
-bool writeUnder(const std::string& dir, const LoggerFiles::File& file, std::string& error) {
-  const fs::path target = hostPath(dir, file.path);
+bool WriteUnder(const std::string& dir, const LoggerFiles::File& file, std::string& error) {
+  const fs::path target = HostPath(dir, file.path);
   std::error_code ec;
   fs::create_directories(target.parent_path(), ec);
   std::ofstream out(target, std::ios::binary | std::ios::trunc);
@@ -102,9 +106,9 @@ bool writeUnder(const std::string& dir, const LoggerFiles::File& file, std::stri
 
 }  // namespace
 
-bool exportFiles(const LoggerFiles& files, const std::string& dir, std::string& error) {
+bool ExportFiles(const LoggerFiles& files, const std::string& dir, std::string& error) {
   for (const auto* file : files.all()) {
-    if (!writeUnder(dir, *file, error)) {
+    if (!WriteUnder(dir, *file, error)) {
       return false;
     }
   }
@@ -118,13 +122,13 @@ bool HeldExport::update(const LoggerFiles& files, std::string& error) {
     now[file->path] = file->data;
     const auto it = written_.find(file->path);
     if (it == written_.end() || it->second != file->data) {  // contents are never changed in place
-      ok = writeUnder(dir_, *file, error) && ok;
+      ok = WriteUnder(dir_, *file, error) && ok;
     }
   }
   for (const auto& [path, data] : written_) {
     if (now.count(path) == 0) {
       std::error_code ec;
-      fs::remove(hostPath(dir_, path), ec);
+      fs::remove(HostPath(dir_, path), ec);
     }
   }
   written_ = std::move(now);

@@ -11,8 +11,8 @@
 namespace th::sim {
 
 // False with `error` set when a given folder or file cannot be read.
-bool loadFiles(const SimConfig& config, LoggerFiles& files, std::string& error);
-bool exportFiles(const LoggerFiles& files, const std::string& dir, std::string& error);
+bool LoadFiles(const SimConfig& config, LoggerFiles& files, std::string& error);
+bool ExportFiles(const LoggerFiles& files, const std::string& dir, std::string& error);
 
 // The files the logger holds, kept in step under a folder: files it gained or
 // changed are written, files it no longer holds are removed (only those this

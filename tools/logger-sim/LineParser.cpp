@@ -2,7 +2,7 @@
 
 namespace th::sim {
 
-std::string upperAscii(std::string_view s) {
+std::string UpperAscii(std::string_view s) {
   std::string out(s);
   for (char& ch : out) {
     if (ch >= 'a' && ch <= 'z') {
@@ -14,16 +14,16 @@ std::string upperAscii(std::string_view s) {
 
 namespace {
 
-bool startsWith(std::string_view s, std::string_view prefix) {
+bool StartsWith(std::string_view s, std::string_view prefix) {
   return s.substr(0, prefix.size()) == prefix;
 }
 
-bool endsWith(std::string_view s, std::string_view suffix) {
+bool EndsWith(std::string_view s, std::string_view suffix) {
   return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
 }
 
 // "yy mm dd hh mm": five two-digit fields, single blanks between.
-bool isClockText(std::string_view t) {
+bool IsClockText(std::string_view t) {
   constexpr std::string_view kForm = "dd dd dd dd dd";
   if (t.size() != kForm.size()) {
     return false;
@@ -36,7 +36,7 @@ bool isClockText(std::string_view t) {
   return true;
 }
 
-ParsedLine withId(Cmd cmd, std::string_view id, std::string_view arg = {}) {
+ParsedLine WithId(Cmd cmd, std::string_view id, std::string_view arg = {}) {
   ParsedLine p;
   p.cmd = cmd;
   p.hasId = true;
@@ -46,34 +46,34 @@ ParsedLine withId(Cmd cmd, std::string_view id, std::string_view arg = {}) {
 }
 
 // "#T" id " R", "#T" id " W " time, "#M" id " T O", "#M" id " T C".
-ParsedLine parseHashForm(std::string_view line) {
+ParsedLine ParseHashForm(std::string_view line) {
   const std::string_view body = line.substr(2);
   if (line[1] == 'T') {
     constexpr std::string_view kSet = " W ";
     constexpr std::size_t kClock = 14;
     if (body.size() >= kSet.size() + kClock &&
         body.substr(body.size() - kClock - kSet.size(), kSet.size()) == kSet &&
-        isClockText(body.substr(body.size() - kClock))) {
-      return withId(Cmd::TimeSet, body.substr(0, body.size() - kClock - kSet.size()),
+        IsClockText(body.substr(body.size() - kClock))) {
+      return WithId(Cmd::TimeSet, body.substr(0, body.size() - kClock - kSet.size()),
                     body.substr(body.size() - kClock));
     }
-    if (endsWith(body, " R")) {
-      return withId(Cmd::TimeRead, body.substr(0, body.size() - 2));
+    if (EndsWith(body, " R")) {
+      return WithId(Cmd::TimeRead, body.substr(0, body.size() - 2));
     }
     return {};
   }
-  if (endsWith(body, " T O")) {
-    return withId(Cmd::TerminalOpen, body.substr(0, body.size() - 4));
+  if (EndsWith(body, " T O")) {
+    return WithId(Cmd::TerminalOpen, body.substr(0, body.size() - 4));
   }
-  if (endsWith(body, " T C")) {
-    return withId(Cmd::TerminalClose, body.substr(0, body.size() - 4));
+  if (EndsWith(body, " T C")) {
+    return WithId(Cmd::TerminalClose, body.substr(0, body.size() - 4));
   }
   return {};
 }
 
 // The word, one blank and a path with no blank at either end.
-bool pathCommand(std::string_view line, std::string_view word, std::string& path) {
-  if (!startsWith(line, word) || line.size() <= word.size() + 1 || line[word.size()] != ' ') {
+bool PathCommand(std::string_view line, std::string_view word, std::string& path) {
+  if (!StartsWith(line, word) || line.size() <= word.size() + 1 || line[word.size()] != ' ') {
     return false;
   }
   const std::string_view p = line.substr(word.size() + 1);
@@ -86,20 +86,20 @@ bool pathCommand(std::string_view line, std::string_view word, std::string& path
 
 }  // namespace
 
-ParsedLine parseLoggerLine(std::string_view line) {
+ParsedLine ParseLoggerLine(std::string_view line) {
   if (line.size() >= 2 && line[0] == '#' && (line[1] == 'T' || line[1] == 'M')) {
-    return parseHashForm(line);
+    return ParseHashForm(line);
   }
   ParsedLine p;
   if (line == "DIR") {
     p.cmd = Cmd::Dir;
-  } else if (pathCommand(line, "CD", p.arg)) {
+  } else if (PathCommand(line, "CD", p.arg)) {
     p.cmd = Cmd::Cd;
-  } else if (pathCommand(line, "FSIZE", p.arg)) {
+  } else if (PathCommand(line, "FSIZE", p.arg)) {
     p.cmd = Cmd::Fsize;
-  } else if (pathCommand(line, "fread", p.arg)) {
+  } else if (PathCommand(line, "fread", p.arg)) {
     p.cmd = Cmd::Fread;
-  } else if (pathCommand(line, "DEL", p.arg)) {
+  } else if (PathCommand(line, "DEL", p.arg)) {
     p.cmd = Cmd::Del;
   } else {
     p.arg.clear();

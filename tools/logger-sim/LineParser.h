@@ -16,8 +16,8 @@ struct ParsedLine {
   std::string arg;  // the time text of a clock setting, the path of a file command
 };
 
-ParsedLine parseLoggerLine(std::string_view line);
+ParsedLine ParseLoggerLine(std::string_view line);
 
-std::string upperAscii(std::string_view s);
+std::string UpperAscii(std::string_view s);
 
 }  // namespace th::sim

@@ -4,7 +4,7 @@ namespace th::sim {
 
 namespace {
 
-std::vector<std::string> split(std::string_view path) {
+std::vector<std::string> Split(std::string_view path) {
   std::vector<std::string> parts;
   std::string cur;
   for (const char ch : path) {
@@ -23,7 +23,7 @@ std::vector<std::string> split(std::string_view path) {
   return parts;
 }
 
-std::string join(const std::vector<std::string>& parts) {
+std::string Join(const std::vector<std::string>& parts) {
   if (parts.empty()) {
     return "\\";
   }
@@ -35,7 +35,7 @@ std::string join(const std::vector<std::string>& parts) {
   return out;
 }
 
-std::string upper(std::string_view s) {
+std::string Upper(std::string_view s) {
   std::string out(s);
   for (char& ch : out) {
     if (ch >= 'a' && ch <= 'z') {
@@ -51,9 +51,9 @@ std::string LoggerFiles::resolve(std::string_view cwd, std::string_view arg) {
   std::vector<std::string> parts;
   const bool absolute = !arg.empty() && arg.front() == '\\';
   if (!absolute) {
-    parts = split(cwd);
+    parts = Split(cwd);
   }
-  for (auto& p : split(arg)) {
+  for (auto& p : Split(arg)) {
     if (p == ".") {
       continue;
     }
@@ -65,18 +65,18 @@ std::string LoggerFiles::resolve(std::string_view cwd, std::string_view arg) {
     }
     parts.push_back(std::move(p));
   }
-  return join(parts);
+  return Join(parts);
 }
 
 std::string LoggerFiles::key(std::string_view absPath) {
-  return upper(resolve("\\", absPath));
+  return Upper(resolve("\\", absPath));
 }
 
-std::string dataFilePath(const std::string& id, int n) {
+std::string DataFilePath(const std::string& id, int n) {
   return "\\SL" + id + "\\SL" + id + std::to_string(n) + ".TXT";
 }
 
-std::size_t countLines(const std::string& data) {
+std::size_t CountLines(const std::string& data) {
   std::size_t n = 0;
   for (const char ch : data) {
     n += ch == '\n' ? 1 : 0;
@@ -90,18 +90,18 @@ void LoggerFiles::put(std::string_view path, std::string data) {
     ch = ch == '/' ? '\\' : ch;
   }
   const std::string abs = resolve("\\", hostPath);
-  auto parts = split(abs);
+  auto parts = Split(abs);
   if (parts.empty()) {
     return;
   }
   std::vector<std::string> folder;
   for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
     folder.push_back(parts[i]);
-    const std::string f = join(folder);
-    folders_.emplace(upper(f), f);
+    const std::string f = Join(folder);
+    folders_.emplace(Upper(f), f);
   }
-  const std::size_t lines = countLines(data);
-  files_[upper(abs)] = File{abs, std::make_shared<const std::string>(std::move(data)), lines};
+  const std::size_t lines = CountLines(data);
+  files_[Upper(abs)] = File{abs, std::make_shared<const std::string>(std::move(data)), lines};
 }
 
 const LoggerFiles::File* LoggerFiles::find(std::string_view absPath) const {

@@ -48,9 +48,9 @@ class LoggerFiles {
 };
 
 // The logger's data file paths for an id: "\SL<id>\SL<id><n>.TXT".
-std::string dataFilePath(const std::string& id, int n);
+std::string DataFilePath(const std::string& id, int n);
 
 // Records of a file's content: its line ends, and a last line without one.
-std::size_t countLines(const std::string& data);
+std::size_t CountLines(const std::string& data);
 
 }  // namespace th::sim

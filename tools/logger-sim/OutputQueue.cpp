@@ -17,29 +17,72 @@ void OutputQueue::pushReply(std::int64_t notBefore, std::string bytes) {
   items_.push_back(std::move(item));
 }
 
+// The read becomes a run of items: parts of the file split where a pause or
+// an insert stands, and the inserted bytes between them. Only the first waits
+// for `notBefore`; each later one follows the one before it, after its pause.
 void OutputQueue::pushFile(std::int64_t notBefore, FileSend send) {
-  Item item;
-  item.notBefore = notBefore;
-  item.isFile = true;
-  item.path = std::move(send.path);
-  item.limit = std::min(send.limit, send.data->size());
-  item.data = std::move(send.data);
-  item.rate = std::max<std::int64_t>(send.rate, 0);
-  item.tag = send.tag;
-  if (send.pauseAt < item.limit) {
-    // The same read in two parts; the second waits for its pause.
-    Item tail = item;
-    item.limit = send.pauseAt;
-    item.lastPart = false;
-    tail.notBefore = 0;
-    tail.gapMs = std::max<std::int64_t>(send.pauseMs, 0);
-    tail.begin = send.pauseAt;
-    tail.sent = send.pauseAt;
-    items_.push_back(std::move(item));
-    items_.push_back(std::move(tail));
-    return;
+  const std::size_t size = send.data->size();
+  const std::size_t limit = std::min(send.limit, size);
+  // Pauses before inserts at the same byte.
+  std::vector<std::pair<std::size_t, int>> cuts;  // byte, kind (0 pause, 1 insert) and index
+  for (std::size_t i = 0; i < send.pauses.size(); ++i) {
+    if (send.pauses[i].at < limit) {
+      cuts.emplace_back(send.pauses[i].at, static_cast<int>(2 * i));
+    }
   }
-  items_.push_back(std::move(item));
+  for (std::size_t i = 0; i < send.inserts.size(); ++i) {
+    const std::size_t at = send.inserts[i].at;
+    if (at < limit || (at == limit && limit == size)) {
+      cuts.emplace_back(at, static_cast<int>(2 * i + 1));
+    }
+  }
+  std::stable_sort(cuts.begin(), cuts.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first < b.first : a.second % 2 < b.second % 2;
+  });
+
+  const std::size_t first = items_.size();
+  std::size_t at = 0;
+  std::int64_t gap = 0;
+  const auto add = [&](Item item) {
+    item.notBefore = items_.size() == first ? notBefore : 0;
+    item.gapMs = gap;
+    gap = 0;
+    items_.push_back(std::move(item));
+  };
+  const auto part = [&](std::size_t end) {
+    Item item;
+    item.isFile = true;
+    item.data = send.data;
+    item.begin = at;
+    item.sent = at;
+    item.limit = end;
+    item.rate = std::max<std::int64_t>(send.rate, 0);
+    add(std::move(item));
+    at = end;
+  };
+  for (const auto& [byte, which] : cuts) {
+    const auto index = static_cast<std::size_t>(which / 2);
+    if (which % 2 == 0) {
+      if (byte > at || items_.size() == first) {
+        part(byte);  // possibly empty: the pause counts from when the read starts
+      }
+      gap += std::max<std::int64_t>(send.pauses[index].ms, 0);
+      continue;
+    }
+    if (byte > at) {
+      part(byte);
+    }
+    if (!send.inserts[index].bytes.empty()) {
+      Item item;
+      item.bytes = std::move(send.inserts[index].bytes);
+      item.limit = item.bytes.size();
+      add(std::move(item));
+    }
+  }
+  if (at < limit || items_.size() == first) {
+    part(limit);
+  }
+  items_.back().ends = FileEnd{std::move(send.path), limit, size, send.tag};
 }
 
 std::int64_t OutputQueue::startOf(const Item& item) const {
@@ -64,14 +107,14 @@ void OutputQueue::finish(std::int64_t now) {
   const Item item = std::move(items_.front());
   items_.pop_front();
   lastFinished_ = now;
-  if (!item.isFile || !item.lastPart) {
+  if (!item.ends) {
     return;
   }
+  const FileEnd& end = *item.ends;
   sink_(now, "FILE",
-        escapeBytes(item.path) + " " + std::to_string(item.sent) + " " +
-            std::to_string(item.data->size()));
+        EscapeBytes(end.path) + " " + std::to_string(end.sent) + " " + std::to_string(end.size));
   if (ended_) {
-    ended_(FileEnd{item.path, item.sent, item.data->size(), item.tag}, now);
+    ended_(end, now);
   }
 }
 
@@ -89,7 +132,7 @@ std::string OutputQueue::take(std::int64_t now, std::size_t max) {
         out.append(*item.data, item.sent, n);
       } else {
         out.append(item.bytes, item.sent, n);
-        sink_(now, "TX", escapeBytes(std::string_view(item.bytes).substr(item.sent, n)));
+        sink_(now, "TX", EscapeBytes(std::string_view(item.bytes).substr(item.sent, n)));
       }
       item.sent += n;
     }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "tools/logger-sim/EventSink.h"
 
@@ -16,13 +17,26 @@ namespace th::sim {
 
 // One file read to stream.
 struct FileSend {
+  // From byte `at` of the file on (when below `limit`), the rest starts `ms`
+  // after the bytes before it.
+  struct Pause {
+    std::size_t at = 0;
+    std::int64_t ms = 0;
+  };
+  // Bytes that are not the file's, sent before byte `at` of it (at `limit`
+  // too when the read is whole).
+  struct Insert {
+    std::size_t at = 0;
+    std::string bytes;
+  };
+
   std::string path;
   std::shared_ptr<const std::string> data;
-  std::size_t limit = 0;     // bytes of the file sent in all
-  std::int64_t rate = 0;     // bytes per second, 0: as fast as taken
-  std::size_t pauseAt = 0;   // from this byte on (when below `limit`)...
-  std::int64_t pauseMs = 0;  // ...the rest starts this much after the bytes before it
-  std::uint64_t tag = 0;     // handed back when the read ends
+  std::size_t limit = 0;  // bytes of the file sent in all
+  std::int64_t rate = 0;  // bytes per second of the file's bytes, 0: as fast as taken
+  std::vector<Pause> pauses;
+  std::vector<Insert> inserts;
+  std::uint64_t tag = 0;  // handed back when the read ends
 };
 
 // A file read that ended: its last byte was taken.
@@ -57,15 +71,13 @@ class OutputQueue {
     std::int64_t notBefore = 0;
     std::int64_t gapMs = 0;  // after the end of the item before it
     bool isFile = false;
-    std::string bytes;  // reply text
-    std::string path;   // file
-    std::shared_ptr<const std::string> data;
+    std::string bytes;                        // reply text, or bytes inserted into a read
+    std::shared_ptr<const std::string> data;  // a part of a file
     std::size_t begin = 0;  // first byte of this part; `sent` counts from the file's start
     std::size_t limit = 0;
     std::size_t sent = 0;
     std::int64_t rate = 0;
-    bool lastPart = true;  // a file read ends with this part
-    std::uint64_t tag = 0;
+    std::optional<FileEnd> ends;  // a file read ends with this item
   };
 
   std::int64_t startOf(const Item& item) const;

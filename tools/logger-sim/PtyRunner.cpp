@@ -25,7 +25,7 @@ namespace {
 
 constexpr std::size_t kChunk = 65536;
 
-std::string errnoText(const char* what) {
+std::string ErrnoText(const char* what) {
   return std::string(what) + ": " + std::strerror(errno);
 }
 
@@ -56,18 +56,18 @@ void PtyRunner::removeLink() {
 bool PtyRunner::openPty(std::string& error) {
   master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
-    error = errnoText("pseudo-terminal");
+    error = ErrnoText("pseudo-terminal");
     return false;
   }
   std::array<char, 256> name{};
   if (::ptsname_r(master_, name.data(), name.size()) != 0) {
-    error = errnoText("ptsname");
+    error = ErrnoText("ptsname");
     return false;
   }
   device_ = name.data();
   holder_ = ::open(device_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (holder_ < 0) {
-    error = errnoText(device_.c_str());
+    error = ErrnoText(device_.c_str());
     return false;
   }
   // Raw from the start, so a client that does not set the line up still sees
@@ -79,7 +79,7 @@ bool PtyRunner::openPty(std::string& error) {
   }
   wd_ = ::inotify_add_watch(watch_, device_.c_str(), IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE);
   if (wd_ < 0) {
-    error = errnoText("inotify");
+    error = ErrnoText("inotify");
     return false;
   }
   openCount_ = 0;
@@ -98,7 +98,7 @@ bool PtyRunner::makeLink(std::string& error) {
     ::unlink(options_.link.c_str());
   }
   if (::symlink(device_.c_str(), options_.link.c_str()) != 0) {
-    error = errnoText(options_.link.c_str());
+    error = ErrnoText(options_.link.c_str());
     return false;
   }
   linked_ = true;
@@ -108,7 +108,7 @@ bool PtyRunner::makeLink(std::string& error) {
 bool PtyRunner::setUp(std::string& error) {
   watch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   if (watch_ < 0) {
-    error = errnoText("inotify");
+    error = ErrnoText("inotify");
     return false;
   }
   if (!openPty(error)) {
@@ -121,14 +121,29 @@ bool PtyRunner::setUp(std::string& error) {
   ::sigprocmask(SIG_BLOCK, &set, nullptr);
   signals_ = ::signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
   if (signals_ < 0) {
-    error = errnoText("signalfd");
+    error = ErrnoText("signalfd");
     return false;
   }
   std::signal(SIGPIPE, SIG_IGN);
   if (!options_.exportHeldDir.empty()) {
     held_.emplace(options_.exportHeldDir);
   }
-  return makeLink(error);
+  return linkLines(error) && makeLink(error);
+}
+
+bool PtyRunner::linkLines(std::string& error) {
+  if (!options_.modemLines) {
+    return true;
+  }
+  lines_.reset();
+  lines_ = std::make_unique<ModemLineLink>(options_.linesSink, options_.stretchLineSleeps);
+  return lines_->setUp(device_, error);
+}
+
+void PtyRunner::event(std::int64_t ms, std::string_view kind, std::string_view text) {
+  if (lines_) {
+    lines_->event(ms, kind, text);
+  }
 }
 
 std::int64_t PtyRunner::now() const {
@@ -147,7 +162,7 @@ void PtyRunner::writeState(const LoggerModel& model, std::string_view exitReason
     }
   }
   if (!options_.statePath.empty()) {
-    writeFileAtomically(options_.statePath, stateJson(model, exitReason));
+    WriteFileAtomically(options_.statePath, StateJson(model, exitReason));
   }
 }
 
@@ -198,6 +213,7 @@ bool PtyRunner::unplug(LoggerModel& model) {
   pendingOff_ = 0;
   wantOut_ = false;
   removeLink();
+  lines_.reset();  // the adapter's lines go with it
   ::inotify_rm_watch(watch_, wd_);
   wd_ = -1;
   ::close(master_);
@@ -212,7 +228,7 @@ bool PtyRunner::unplug(LoggerModel& model) {
 void PtyRunner::replug(LoggerModel& model) {
   replugAt_ = -1;
   std::string error;
-  if (!openPty(error) || !makeLink(error)) {
+  if (!openPty(error) || !linkLines(error) || !makeLink(error)) {
     std::fprintf(stderr, "tidehaul-logger-sim: cannot plug in again: %s\n", error.c_str());
     return;
   }
@@ -311,6 +327,11 @@ std::string PtyRunner::run(LoggerModel& model) {
     if (replugAt_ >= 0 && now() >= replugAt_) {
       replug(model);
     }
+    if (lines_) {
+      // Idle: everything the model queued has gone out.
+      const bool idle = pendingOff_ == pending_.size() && !model.nextDue(now());
+      lines_->update(model, idle, now());
+    }
     if (model.version() != savedVersion_) {
       writeState(model, "");
     }
@@ -328,7 +349,8 @@ std::string PtyRunner::run(LoggerModel& model) {
     if (masterPaused) {
       wait = wait < 0 ? masterPausedUntil_ - t : std::min(wait, masterPausedUntil_ - t);
     }
-    for (const auto at : {model.unplugDue().value_or(-1), replugAt_}) {
+    const std::int64_t linesDue = lines_ ? lines_->nextDue().value_or(-1) : -1;
+    for (const auto at : {model.unplugDue().value_or(-1), replugAt_, linesDue}) {
       if (at >= 0) {
         const std::int64_t left = std::max<std::int64_t>(0, at - t);
         wait = wait < 0 ? left : std::min(wait, left);
@@ -336,15 +358,21 @@ std::string PtyRunner::run(LoggerModel& model) {
     }
     wait = std::clamp<std::int64_t>(wait, -1, std::numeric_limits<int>::max());
 
-    std::array<pollfd, 3> fds{};
+    std::array<pollfd, 4> fds{};
     const auto masterEvents =
         static_cast<short>((masterPaused ? 0 : POLLIN) | (wantOut_ ? POLLOUT : 0));
     fds[0] = {master_, masterEvents, 0};
     fds[1] = {watch_, POLLIN, 0};
     fds[2] = {signals_, POLLIN, 0};
+    fds[3] = {lines_ ? lines_->fd() : -1, POLLIN, 0};
     const int r = ::poll(fds.data(), fds.size(), static_cast<int>(wait));
     if (r < 0 && errno != EINTR) {
       return "signal";
+    }
+    if ((fds[3].revents & POLLIN) != 0) {
+      // What the tool wrote before it changed a line belongs before the change.
+      drainMaster(model);
+      lines_->dteChanged(model, now());
     }
     if ((fds[2].revents & POLLIN) != 0) {
       signalfd_siginfo info{};

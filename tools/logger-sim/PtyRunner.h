@@ -4,11 +4,13 @@
 // the tool opens and closes the port) and a signalfd: nothing spins.
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "tools/logger-sim/FileSetup.h"
 #include "tools/logger-sim/LoggerModel.h"
+#include "tools/logger-sim/ModemLineLink.h"
 
 namespace th::sim {
 
@@ -21,6 +23,11 @@ class PtyRunner {
     bool exitAfterHangup = false;
     double timeoutSec = 0;
     std::int64_t unplugGapMs = 1000;
+    // Modem lines through the shim (ModemLineLink), their changes written
+    // to `linesSink`.
+    bool modemLines = false;
+    bool stretchLineSleeps = false;
+    EventSink linesSink;
   };
 
   explicit PtyRunner(Options options) : options_(std::move(options)) {}
@@ -41,10 +48,14 @@ class PtyRunner {
   std::string run(LoggerModel& model);
   // The state file and the held files' export.
   void writeState(const LoggerModel& model, std::string_view exitReason);
+  // What the model reported (its event sink), for the modem lines.
+  void event(std::int64_t ms, std::string_view kind, std::string_view text);
 
  private:
   bool openPty(std::string& error);
   bool makeLink(std::string& error);
+  // The modem lines of the current pseudo-terminal, when asked for.
+  bool linkLines(std::string& error);
   void removeLink();
   bool handleWatch(LoggerModel& model);
   void drainMaster(LoggerModel& model);
@@ -74,6 +85,7 @@ class PtyRunner {
   std::optional<HeldExport> held_;
 
   std::int64_t replugAt_ = -1;  // when an unplugged adapter comes back
+  std::unique_ptr<ModemLineLink> lines_;
 };
 
 }  // namespace th::sim

@@ -9,7 +9,7 @@ namespace th::sim {
 
 namespace {
 
-nlohmann::json generatedJson(const LoggerModel& model) {
+nlohmann::json GeneratedJson(const LoggerModel& model) {
   using nlohmann::json;
   const auto& g = model.config().generated;
   if (!g) {
@@ -18,23 +18,26 @@ nlohmann::json generatedJson(const LoggerModel& model) {
   const std::string& id = model.config().id;
   json paths = json::array();
   for (int f = 0; f < g->files; ++f) {
-    paths.push_back(dataFilePath(id, f));
+    paths.push_back(DataFilePath(id, f));
   }
   const auto record = [&](const std::optional<RecordRef>& ref, const std::string& text) {
-    return ref ? json{{"file", dataFilePath(id, ref->file)}, {"line", ref->line}, {"text", text}}
+    return ref ? json{{"file", DataFilePath(id, ref->file)}, {"line", ref->line}, {"text", text}}
                : json(nullptr);
   };
   return {{"lines", g->plan.lines},
           {"channels", g->plan.channels},
           {"files", paths},
+          {"first_record", g->plan.first},
           {"no_final_newline", g->noFinalNewline},
+          {"lf_only", g->lfOnly},
           {"missing", record(g->missing, model.state().missingLine)},
-          {"byte26", record(g->byte26, model.state().byte26Line)}};
+          {"byte26", record(g->byte26, model.state().byte26Line)},
+          {"repeated", record(g->repeated, model.state().repeatedLine)}};
 }
 
 }  // namespace
 
-std::string stateJson(const LoggerModel& model, std::string_view exitReason) {
+std::string StateJson(const LoggerModel& model, std::string_view exitReason) {
   using nlohmann::json;
   const ModelState& s = model.state();
   json j;
@@ -76,7 +79,7 @@ std::string stateJson(const LoggerModel& model, std::string_view exitReason) {
                        {"deleted", r.deleted}});
   }
   j["records"] = records;
-  j["generated"] = generatedJson(model);
+  j["generated"] = GeneratedJson(model);
   j["rejected"] = s.rejected;
   j["rejected_lines"] =
       json(std::vector<std::string>(s.rejectedLines.begin(), s.rejectedLines.end()));
@@ -91,7 +94,7 @@ std::string stateJson(const LoggerModel& model, std::string_view exitReason) {
   for (int i = 0; i < kCmdCount; ++i) {
     const int n = s.commands.at(static_cast<std::size_t>(i));
     if (n > 0) {
-      commands[std::string(cmdName(static_cast<Cmd>(i)))] = n;
+      commands[std::string(CmdName(static_cast<Cmd>(i)))] = n;
     }
   }
   j["commands"] = commands;
@@ -99,7 +102,7 @@ std::string stateJson(const LoggerModel& model, std::string_view exitReason) {
   return j.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
-bool writeFileAtomically(const std::string& path, std::string_view content) {
+bool WriteFileAtomically(const std::string& path, std::string_view content) {
   const std::string tmp = path + ".tmp." + std::to_string(::getpid());
   std::FILE* f = std::fopen(tmp.c_str(), "wb");
   if (f == nullptr) {

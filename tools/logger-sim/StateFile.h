@@ -8,8 +8,8 @@
 namespace th::sim {
 
 // `exitReason` empty while running.
-std::string stateJson(const LoggerModel& model, std::string_view exitReason);
+std::string StateJson(const LoggerModel& model, std::string_view exitReason);
 // Temporary file beside `path`, then rename; false when it could not be written.
-bool writeFileAtomically(const std::string& path, std::string_view content);
+bool WriteFileAtomically(const std::string& path, std::string_view content);
 
 }  // namespace th::sim

@@ -15,9 +15,9 @@
 int main(int argc, char** argv) {
   using namespace th::sim;
   const std::vector<std::string> args(argv + 1, argv + argc);
-  ParseResult parsed = parseCommandLine(args);
+  ParseResult parsed = ParseCommandLine(args);
   if (parsed.help) {
-    std::cout << usageText();
+    std::cout << UsageText();
     return 0;
   }
   if (parsed.version) {
@@ -25,15 +25,15 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (!parsed.config) {
-    std::cerr << "tidehaul-logger-sim: " << parsed.error << "\n" << usageText();
+    std::cerr << "tidehaul-logger-sim: " << parsed.error << "\n" << UsageText();
     return 2;
   }
   const SimConfig& config = *parsed.config;
 
   std::string error;
   LoggerFiles files;
-  if (!loadFiles(config, files, error) ||
-      (!config.exportDir.empty() && !exportFiles(files, config.exportDir, error))) {
+  if (!LoadFiles(config, files, error) ||
+      (!config.exportDir.empty() && !ExportFiles(files, config.exportDir, error))) {
     std::cerr << "tidehaul-logger-sim: " << error << "\n";
     return 1;
   }
@@ -43,16 +43,22 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  const EventSink write = [&transcript](std::int64_t ms, std::string_view kind,
+                                        std::string_view text) {
+    transcript.write(ms, kind, text);
+  };
   PtyRunner runner({config.link, config.state, config.exportHeldDir, config.exitAfterHangup,
-                    config.timeoutSec, config.unplugGapMs});
+                    config.timeoutSec, config.unplugGapMs, config.modemLines,
+                    config.stretchLineSleeps, write});
   if (!runner.setUp(error)) {
     std::cerr << "tidehaul-logger-sim: " << error << "\n";
     return 1;
   }
   LoggerModel model(
       config.model, std::move(files),
-      [&transcript](std::int64_t ms, std::string_view kind, std::string_view text) {
+      [&transcript, &runner](std::int64_t ms, std::string_view kind, std::string_view text) {
         transcript.write(ms, kind, text);
+        runner.event(ms, kind, text);
       },
       [] { return std::time(nullptr); });
 

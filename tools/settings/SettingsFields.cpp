@@ -118,8 +118,8 @@ std::vector<FieldDef> MakeFields() {
 }  // namespace
 
 const std::vector<FieldDef>& Fields() {
-  static const std::vector<FieldDef> fields = MakeFields();
-  return fields;
+  static const std::vector<FieldDef> kFields = MakeFields();
+  return kFields;
 }
 
 const FieldDef* FindField(const std::string& fullName) {

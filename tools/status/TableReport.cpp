@@ -10,23 +10,23 @@ namespace th::status {
 namespace {
 
 enum Column {
-  kState,
-  kStation,
-  kDevice,
-  kName,
-  kLastJob,
-  kResult,
-  kComplete,
-  kAge,
-  kFails,
-  kSaved,
-  kReason,
-  kColumns
+  StateColumn,
+  StationColumn,
+  DeviceColumn,
+  NameColumn,
+  LastJobColumn,
+  ResultColumn,
+  CompleteColumn,
+  AgeColumn,
+  FailsColumn,
+  SavedColumn,
+  ReasonColumn,
+  ColumnCount
 };
 
-using Row = std::array<std::string, kColumns>;
+using Row = std::array<std::string, ColumnCount>;
 
-constexpr std::array<const char*, kColumns> kHeadings = {
+constexpr std::array<const char*, ColumnCount> kHeadings = {
     "STATE", "STATION", "DEVICE",    "NAME",  "LAST JOB", "RESULT", "LAST COMPLETE FETCH",
     "AGE",   "FAILS",   "SAVED 24H", "REASON"};
 
@@ -37,27 +37,27 @@ std::string AtLeast(std::int64_t count, bool atLeast) {
 Row DeviceRow(const StationReport& s, const DeviceStatus& d, std::int64_t now,
               const LocalTimeText& localTime, const AgeLimits& limits) {
   Row row;
-  row[kState] = CheckStateName(RowState(d, now, limits));
-  row[kStation] = s.folder;
-  row[kDevice] = d.device == kStationWide ? "-" : std::to_string(d.device);
-  row[kName] = d.name;
-  row[kLastJob] = localTime(d.lastJob.end);
-  row[kResult] = std::string(JobResultName(d.lastJob.result));
-  row[kComplete] = d.lastCompleteFetch ? localTime(d.lastCompleteFetch->end) : "none";
-  row[kAge] = d.lastCompleteFetch ? AgeText(now - d.lastCompleteFetch->end) : "-";
-  row[kFails] = AtLeast(d.failuresInARow, d.failuresAtLeast);
-  row[kSaved] = AtLeast(d.recordsSaved24h, d.savedAtLeast);
-  row[kReason] = d.lastJob.reason;
+  row[StateColumn] = CheckStateName(RowState(d, now, limits));
+  row[StationColumn] = s.folder;
+  row[DeviceColumn] = d.device == kStationWide ? "-" : std::to_string(d.device);
+  row[NameColumn] = d.name;
+  row[LastJobColumn] = localTime(d.lastJob.end);
+  row[ResultColumn] = std::string(JobResultName(d.lastJob.result));
+  row[CompleteColumn] = d.lastCompleteFetch ? localTime(d.lastCompleteFetch->end) : "none";
+  row[AgeColumn] = d.lastCompleteFetch ? AgeText(now - d.lastCompleteFetch->end) : "-";
+  row[FailsColumn] = AtLeast(d.failuresInARow, d.failuresAtLeast);
+  row[SavedColumn] = AtLeast(d.recordsSaved24h, d.savedAtLeast);
+  row[ReasonColumn] = d.lastJob.reason;
   return row;
 }
 
 Row FolderRow(const StationReport& s) {
   Row row;
   row.fill("-");
-  row[kState] = CheckStateName(CheckState::Unknown);
-  row[kStation] = s.folder;
-  row[kName] = "";
-  row[kReason] = s.problem;
+  row[StateColumn] = CheckStateName(CheckState::Unknown);
+  row[StationColumn] = s.folder;
+  row[NameColumn] = "";
+  row[ReasonColumn] = s.problem;
   return row;
 }
 
@@ -88,20 +88,20 @@ std::string TableText(const std::vector<StationReport>& stations, std::int64_t n
                "be higher\n";
     }
   }
-  std::array<std::size_t, kColumns> width{};
+  std::array<std::size_t, ColumnCount> width{};
   for (Row& row : rows) {
-    for (std::size_t c = 0; c < kColumns; ++c) {
+    for (std::size_t c = 0; c < ColumnCount; ++c) {
       row[c] = Printable(row[c]);
       width[c] = std::max(width[c], DisplayWidth(row[c]));
     }
   }
-  const std::size_t first = limits.any() ? kState : kStation;
+  const std::size_t first = limits.any() ? StateColumn : StationColumn;
   std::string text;
   for (const Row& row : rows) {
     std::string line;
-    for (std::size_t c = first; c < kColumns; ++c) {
+    for (std::size_t c = first; c < ColumnCount; ++c) {
       line += row[c];
-      if (c + 1 < kColumns) {
+      if (c + 1 < ColumnCount) {
         line += std::string(width[c] - DisplayWidth(row[c]) + 2, ' ');
       }
     }

@@ -23,9 +23,10 @@ class SettingsArea : public QFrame {
   QWidget* field(Field f) const { return fields_.at(static_cast<std::size_t>(f)); }
   QCheckBox* check(Check c) const { return checks_.at(static_cast<std::size_t>(c)); }
 
+  // Window elements, by their names.
   QLabel* lbMsg = nullptr;
-  QProgressBar* PBar_Connect = nullptr;
-  QToolButton* SpeedButton3 = nullptr;
+  QProgressBar* PBar_Connect = nullptr;  // NOLINT(readability-identifier-naming)
+  QToolButton* SpeedButton3 = nullptr;   // NOLINT(readability-identifier-naming)
 
  private:
   int px(int v) const;

@@ -16,15 +16,16 @@
 #include <vector>
 
 #include "platform/BasicEventLoop.h"
+#include "serial/EventThread.h"
 #include "serial/SerialPort.h"
-#include "serial/SerialThread.h"
 #include "tests/serial/PseudoTerminal.h"
+#include "tests/serial/Pump.h"
 
 namespace {
 
 using th::BasicEventLoop;
+using th::SerialPort;
 using th::Text;
-using th::TSerialPort;
 using th::test::PseudoTerminal;
 using Clock = std::chrono::steady_clock;
 
@@ -43,24 +44,28 @@ double ThreadCpuMs(pthread_t thread) {
 }
 
 struct Setup {
-  explicit Setup(const std::string& dir) : loop(BasicEventLoop::Clock::Steady), port(loop) {
+  explicit Setup(const std::string& dir) : loop(BasicEventLoop::Clock::Steady), port(loop, dir) {
     far.linkAs(dir + "COM10");
-    port.SetDeviceDirectory(dir);
-    port.SetPort(u"COM10");
+  }
+  // With or without the event thread, from the next open on.
+  void eventThread(bool on) {
+    th::PortSettings settings = port.settings();
+    settings.eventThread = on;
+    port.setSettings(settings);
   }
   BasicEventLoop loop;
   PseudoTerminal far;
-  TSerialPort port;
+  SerialPort port;
 };
 
 void Idle(const std::string& dir, int seconds) {
   Setup s(dir);
-  s.port.OnRxChar = [](th::TCustomSerialPort&, int) {};
-  s.port.Open();
-  auto* thread = const_cast<th::TSerialThread*>(s.port.EventThread());
-  const double before = ThreadCpuMs(thread->NativeHandle());
+  s.port.setOnArrival([](int) {});
+  s.port.open();
+  th::EventThread* thread = s.port.eventThread();
+  const double before = ThreadCpuMs(thread->nativeHandle());
   th::test::PumpFor(s.loop, seconds * 1000);
-  const double after = ThreadCpuMs(thread->NativeHandle());
+  const double after = ThreadCpuMs(thread->nativeHandle());
   std::printf("idle: event thread CPU %.3f ms over %d s\n", after - before, seconds);
 }
 
@@ -70,17 +75,17 @@ void Latency(const std::string& dir, int samples) {
   std::vector<Clock::time_point> sent(static_cast<std::size_t>(samples));
   std::vector<double> latency;
   latency.reserve(static_cast<std::size_t>(samples));
-  s.port.OnRxChar = [&](th::TCustomSerialPort& port, int count) {
+  s.port.setOnArrival([&](int count) {
     const auto now = Clock::now();
     Text got;
-    port.ReadStr(got, count);
+    s.port.read(got, count);
     for (std::size_t i = 0; i < got.size(); ++i) {
       const int n = seen.load();
       latency.push_back(Ms(now - sent[static_cast<std::size_t>(n)]));
       seen.store(n + 1);
     }
-  };
-  s.port.Open();
+  });
+  s.port.open();
   std::thread writer([&] {
     for (int i = 0; i < samples; ++i) {
       sent[static_cast<std::size_t>(i)] = Clock::now();
@@ -99,7 +104,8 @@ void Latency(const std::string& dir, int samples) {
     return latency[std::min(latency.size() - 1, static_cast<std::size_t>(q * latency.size()))];
   };
   std::printf(
-      "latency: far-end write to OnRxChar, %zu samples: median %.3f ms, p99 %.3f ms, max %.3f ms\n",
+      "latency: far-end write to the arrival handler, %zu samples: median %.3f ms, p99 %.3f ms, "
+      "max %.3f ms\n",
       latency.size(), at(0.5), at(0.99), latency.back());
 }
 
@@ -107,8 +113,8 @@ void Latency(const std::string& dir, int samples) {
 // the pseudo-terminal and the scheduler alone cost.
 void PlainLatency(const std::string& dir, int samples) {
   Setup s(dir);
-  s.port.SetEvents(th::TSerialEvents());
-  s.port.Open();
+  s.eventThread(false);
+  s.port.open();
   std::atomic<int> seen{0};
   std::vector<Clock::time_point> sent(static_cast<std::size_t>(samples));
   std::vector<double> latency;
@@ -124,9 +130,9 @@ void PlainLatency(const std::string& dir, int samples) {
   });
   char c = 0;
   while (seen.load() < samples) {
-    pollfd p{static_cast<int>(s.port.Handle()), POLLIN, 0};
+    pollfd p{static_cast<int>(s.port.handle()), POLLIN, 0};
     ::poll(&p, 1, 1000);
-    if (::read(s.port.Handle(), &c, 1) == 1) {
+    if (::read(s.port.handle(), &c, 1) == 1) {
       latency.push_back(Ms(Clock::now() - sent[static_cast<std::size_t>(seen.load())]));
       seen.store(seen.load() + 1);
     }
@@ -140,7 +146,7 @@ void PlainLatency(const std::string& dir, int samples) {
       latency[std::min(latency.size() - 1, latency.size() * 99 / 100)]);
 }
 
-// Bytes per second through OnRxChar + ReadStr, and through poll + read on the
+// Bytes per second through the arrival handler and read, and through poll + read on the
 // same open device with no event thread.
 void Throughput(const std::string& dir, std::size_t total, int rounds) {
   Setup s(dir);
@@ -155,25 +161,25 @@ void Throughput(const std::string& dir, std::size_t total, int rounds) {
   for (int r = 0; r < rounds; ++r) {
     {
       std::size_t got = 0;
-      s.port.SetEvents(th::TSerialEvents::All());
-      s.port.OnRxChar = [&](th::TCustomSerialPort& port, int count) {
+      s.eventThread(true);
+      s.port.setOnArrival([&](int count) {
         Text text;
-        got += static_cast<std::size_t>(port.ReadStr(text, count));
-      };
-      s.port.Open();
+        got += static_cast<std::size_t>(s.port.read(text, count));
+      });
+      s.port.open();
       const auto start = Clock::now();
       std::thread writer(feed);
       th::test::PumpUntil(
           s.loop, [&] { return got >= total; }, 60000);
       const auto took = Clock::now() - start;
       writer.join();
-      s.port.Close();
+      s.port.close();
       component.push_back(static_cast<double>(total) / (Ms(took) / 1e3));
     }
     {
-      s.port.SetEvents(th::TSerialEvents());
-      s.port.Open();
-      const int fd = static_cast<int>(s.port.Handle());
+      s.eventThread(false);
+      s.port.open();
+      const int fd = static_cast<int>(s.port.handle());
       std::vector<char> buffer(65536);
       std::size_t got = 0;
       const auto start = Clock::now();
@@ -188,7 +194,7 @@ void Throughput(const std::string& dir, std::size_t total, int rounds) {
       }
       const auto took = Clock::now() - start;
       writer.join();
-      s.port.Close();
+      s.port.close();
       plain.push_back(static_cast<double>(total) / (Ms(took) / 1e3));
     }
   }
@@ -197,7 +203,8 @@ void Throughput(const std::string& dir, std::size_t total, int rounds) {
   const double c = component[component.size() / 2];
   const double p = plain[plain.size() / 2];
   std::printf(
-      "throughput (median of %d rounds of %zu MiB): OnRxChar+ReadStr %.1f MiB/s, plain read loop "
+      "throughput (median of %d rounds of %zu MiB): arrival handler+read %.1f MiB/s, plain read "
+      "loop "
       "%.1f MiB/s, ratio %.2f\n",
       rounds, total >> 20, c / 1048576.0, p / 1048576.0, c / p);
 }

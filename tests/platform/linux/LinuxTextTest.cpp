@@ -15,11 +15,11 @@ TEST(Text, SettingsTextsDecodeAsUtf8AndOtherBytesAsTheirOwnNumber) {
 }
 
 TEST(Errors, InputOutputMessagesFollowTheSystemCode) {
-  EXPECT_STREQ(EInOutError::FromErrno(2).what(), "File not found");
-  EXPECT_STREQ(EInOutError::FromErrno(13).what(), "File access denied");
-  EXPECT_STREQ(EInOutError::FromErrno(24).what(), "Too many open files");
-  EXPECT_STREQ(EInOutError::FromErrno(11).what(), "I/O error 11");
-  EXPECT_STREQ(EInOutError::ReadBeyondEnd().what(), "Read beyond end of file");
+  EXPECT_STREQ(EInOutError::fromErrno(2).what(), "File not found");
+  EXPECT_STREQ(EInOutError::fromErrno(13).what(), "File access denied");
+  EXPECT_STREQ(EInOutError::fromErrno(24).what(), "Too many open files");
+  EXPECT_STREQ(EInOutError::fromErrno(11).what(), "I/O error 11");
+  EXPECT_STREQ(EInOutError::readBeyondEnd().what(), "Read beyond end of file");
 }
 
 }  // namespace

@@ -42,12 +42,12 @@ TEST(WinText, EveryByteOfTheCodePageComesBack) {
 }
 
 TEST(WinErrors, InputOutputMessagesFollowTheWindowsCode) {
-  EXPECT_STREQ(EInOutError::FromErrno(ERROR_FILE_NOT_FOUND).what(), "File not found");
-  EXPECT_STREQ(EInOutError::FromErrno(ERROR_PATH_NOT_FOUND).what(), "Invalid filename");
-  EXPECT_STREQ(EInOutError::FromErrno(ERROR_TOO_MANY_OPEN_FILES).what(), "Too many open files");
-  EXPECT_STREQ(EInOutError::FromErrno(ERROR_ACCESS_DENIED).what(), "File access denied");
-  EXPECT_STREQ(EInOutError::FromErrno(ERROR_SHARING_VIOLATION).what(), "I/O error 32");
-  EXPECT_STREQ(EInOutError::FromErrno(ERROR_DISK_FULL).what(), "I/O error 112");
+  EXPECT_STREQ(EInOutError::fromErrno(ERROR_FILE_NOT_FOUND).what(), "File not found");
+  EXPECT_STREQ(EInOutError::fromErrno(ERROR_PATH_NOT_FOUND).what(), "Invalid filename");
+  EXPECT_STREQ(EInOutError::fromErrno(ERROR_TOO_MANY_OPEN_FILES).what(), "Too many open files");
+  EXPECT_STREQ(EInOutError::fromErrno(ERROR_ACCESS_DENIED).what(), "File access denied");
+  EXPECT_STREQ(EInOutError::fromErrno(ERROR_SHARING_VIOLATION).what(), "I/O error 32");
+  EXPECT_STREQ(EInOutError::fromErrno(ERROR_DISK_FULL).what(), "I/O error 112");
 }
 
 TEST(WinPlatformServices, ClockSeparatorAndFolderComeFromTheSystem) {

@@ -35,7 +35,7 @@ bool FarEnd::Available() {
   return HelperPort() != nullptr;
 }
 
-FarEnd::FarEnd() : socket_(static_cast<std::uintptr_t>(INVALID_SOCKET)) {
+FarEnd::FarEnd(Lines lines) : socket_(static_cast<std::uintptr_t>(INVALID_SOCKET)) {
   static Winsock winsock;
   const char* port = HelperPort();
   if (port == nullptr) {
@@ -53,6 +53,14 @@ FarEnd::FarEnd() : socket_(static_cast<std::uintptr_t>(INVALID_SOCKET)) {
   const BOOL one = TRUE;
   ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
   socket_ = static_cast<std::uintptr_t>(s);
+  if (lines != Lines::None) {
+    const std::uint32_t options = lines == Lines::LongSleeps ? modemlines::kLongSleeps : 0;
+    put("M", 1);
+    put(&options, 4);
+    char answer = 0;
+    get(&answer, 1);
+    modemLines_ = answer == 'K';
+  }
 }
 
 FarEnd::~FarEnd() {
@@ -109,6 +117,7 @@ void FarEnd::linkAs(const std::string& name) {
 
 void FarEnd::send(std::string_view bytes) {
   const auto n = static_cast<std::uint32_t>(bytes.size());
+  lastSent_ = std::chrono::steady_clock::now();
   put("S", 1);
   put(&n, 4);
   put(bytes.data(), n);
@@ -133,6 +142,48 @@ std::string FarEnd::drain(int quietMs) {
 void FarEnd::closeMaster() {
   put("C", 1);
   ok();
+}
+
+std::uint32_t FarEnd::number() {
+  std::uint32_t n = 0;
+  get(&n, 4);
+  return n;
+}
+
+void FarEnd::setLines(std::uint32_t lines) {
+  put("P", 1);
+  put(&lines, 4);
+  ok();
+}
+
+void FarEnd::count(modemlines::Counter counter, std::uint32_t times) {
+  const std::uint32_t args[2] = {counter, times};
+  put("E", 1);
+  put(args, 8);
+  ok();
+}
+
+std::uint32_t FarEnd::waitDte(std::uint32_t mask, std::uint32_t want, int timeoutMs) {
+  const std::uint32_t args[3] = {mask, want, static_cast<std::uint32_t>(timeoutMs)};
+  put("W", 1);
+  put(args, 12);
+  return number();
+}
+
+std::vector<std::uint32_t> FarEnd::dteHistory(std::uint32_t from, std::uint32_t& to) {
+  put("H", 1);
+  put(&from, 4);
+  to = number();
+  std::vector<std::uint32_t> values(number());
+  for (std::uint32_t& value : values) {
+    value = number();
+  }
+  return values;
+}
+
+std::uint32_t FarEnd::answered() {
+  put("A", 1);
+  return number();
 }
 
 }  // namespace th::test

@@ -33,7 +33,7 @@ int AccessDeniedError() {
 }
 
 std::string FolderInPlaceMessage() {
-  return EInOutError::FromErrno(EISDIR).what();
+  return EInOutError::fromErrno(EISDIR).what();
 }
 
 bool SystemHasFifos() {

@@ -62,7 +62,7 @@ int AccessDeniedError() {
 }
 
 std::string FolderInPlaceMessage() {
-  return EInOutError::FromErrno(ERROR_ACCESS_DENIED).what();
+  return EInOutError::fromErrno(ERROR_ACCESS_DENIED).what();
 }
 
 bool SystemHasFifos() {

@@ -107,7 +107,7 @@ void CheckParser(std::string_view bytes) {
     std::string line(bytes.substr(pos, end - pos));
     pos = end + 1;
     std::erase(line, '\n');
-    const sim::ParsedLine p = sim::parseLoggerLine(line);
+    const sim::ParsedLine p = sim::ParseLoggerLine(line);
     Expect(p.cmd == Classify(line), "the parser takes a line for another command");
     if (p.cmd != Cmd::Other) {
       Expect(Print(p) == line, "a recognised line does not print back to itself");
@@ -175,7 +175,7 @@ int LoggerCommandsTarget(const std::uint8_t* data, std::size_t size) {
   files.put("\\PROG.TXT", "x");
   if (config.generated) {
     for (int f = 0; f < config.generated->files; ++f) {
-      files.put(sim::dataFilePath(config.id, f), sim::buildDataFile(*config.generated, f));
+      files.put(sim::DataFilePath(config.id, f), sim::BuildDataFile(*config.generated, f));
     }
   }
   sim::LoggerModel model(

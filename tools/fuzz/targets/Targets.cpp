@@ -3,7 +3,7 @@
 namespace th::fuzz {
 
 const std::vector<Target>& AllTargets() {
-  static const std::vector<Target> targets = {
+  static const std::vector<Target> kTargets = {
       {"settings_file", SettingsFileTarget},
       {"receive_path", ReceivePathTarget},
       {"terminal_replies", TerminalRepliesTarget},
@@ -14,7 +14,7 @@ const std::vector<Target>& AllTargets() {
       {"logger_commands", LoggerCommandsTarget},
       {"job_records", JobRecordsTarget},
   };
-  return targets;
+  return kTargets;
 }
 
 }  // namespace th::fuzz

@@ -12,7 +12,16 @@
 //   'R' u32 n, u32 ms    read until n bytes or ms passed       -> u32 k, k bytes
 //   'D' u32 ms           read until quiet for ms               -> u32 k, k bytes
 //   'C'                  close the master (the far end goes away)        -> 'K'
-// The connection's end removes the link and ends the process.
+// and, in a session with the modem-line shim (TIDEHAUL_MODEM_LINES), for the
+// modem lines of the pseudo-terminal (tools/wine-shim/ModemLineFile.h):
+//   'M' u32 options      give it modem lines, all off             -> 'K' or 'N'
+//   'P' u32 lines        set CTS, DSR, DCD, RI (TIOCM_ bits)               -> 'K'
+//   'E' u32 counter, u32 n   count a break or line errors n times          -> 'K'
+//   'W' u32 mask, u32 want, u32 ms   wait until DTR/RTS & mask == want  -> u32 lines
+//   'H' u32 from         DTR/RTS values after change `from`  -> u32 to, u32 k, k u32
+//   'A'                  calls the shim answered for this port        -> u32 count
+// The connection's end removes the modem lines and the link (unless another
+// far end has taken its name since), and ends the process.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -34,8 +43,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "tools/wine-shim/ModemLineFile.h"
 
 namespace {
 
@@ -138,6 +150,7 @@ int Serve(int client) {
 
   int live = master;
   std::vector<std::string> links;
+  std::unique_ptr<th::modemlines::ModemLineFile> lines;
   for (;;) {
     char op = 0;
     if (!ReadExact(client, &op, 1)) {
@@ -173,6 +186,46 @@ int Serve(int client) {
       ok = ReadExact(client, &quiet, 4) &&
            Reply(client,
                  ReadMaster(live, static_cast<std::size_t>(-1), static_cast<int>(quiet), 600000));
+    } else if (op == 'M') {
+      std::uint32_t options = 0;
+      std::string error;
+      const std::string directory = th::modemlines::ModemLineFile::SessionDirectory();
+      ok = ReadExact(client, &options, 4);
+      if (ok && !directory.empty()) {
+        lines = th::modemlines::ModemLineFile::Create(directory, name.data(), options, error);
+      }
+      ok = ok && WriteExact(client, lines ? "K" : "N", 1);
+    } else if (lines && op == 'P') {
+      std::uint32_t bits = 0;
+      ok = ReadExact(client, &bits, 4);
+      if (ok) {
+        lines->setLines(bits);
+      }
+      ok = ok && WriteExact(client, "K", 1);
+    } else if (lines && op == 'E') {
+      std::array<std::uint32_t, 2> args{};
+      ok = ReadExact(client, args.data(), 8) && args[0] < th::modemlines::kCounters;
+      if (ok) {
+        lines->count(static_cast<th::modemlines::Counter>(args[0]), args[1]);
+      }
+      ok = ok && WriteExact(client, "K", 1);
+    } else if (lines && op == 'W') {
+      std::array<std::uint32_t, 3> args{};
+      ok = ReadExact(client, args.data(), 12);
+      const std::uint32_t now =
+          ok ? lines->waitDte(args[0], args[1], static_cast<int>(args[2])) : 0;
+      ok = ok && WriteExact(client, &now, 4);
+    } else if (lines && op == 'H') {
+      std::uint32_t from = 0;
+      ok = ReadExact(client, &from, 4);
+      const std::uint32_t to = lines->dteChanges();
+      const std::vector<std::uint32_t> values = lines->dteHistory(from);
+      const auto count = static_cast<std::uint32_t>(values.size());
+      ok = ok && WriteExact(client, &to, 4) && WriteExact(client, &count, 4) &&
+           WriteExact(client, values.data(), values.size() * 4);
+    } else if (lines && op == 'A') {
+      const std::uint32_t answered = lines->answered();
+      ok = WriteExact(client, &answered, 4);
     } else if (op == 'C') {
       if (live >= 0) {
         ::close(live);
@@ -186,8 +239,14 @@ int Serve(int client) {
       break;
     }
   }
+  // Only links that still lead here: a far end that took the name over since
+  // keeps its own.
   for (const auto& link : links) {
-    ::unlink(link.c_str());
+    std::array<char, 128> target{};
+    const ssize_t n = ::readlink(link.c_str(), target.data(), target.size() - 1);
+    if (n > 0 && std::string(target.data(), static_cast<std::size_t>(n)) == name.data()) {
+      ::unlink(link.c_str());
+    }
   }
   return 0;
 }

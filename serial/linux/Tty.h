@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "serial/SerialTypes.h"
+#include "serial/SerialDevice.h"
 
 namespace th::tty {
 
@@ -26,9 +26,9 @@ int CheckHandle(int fd);
 
 // Devices without modem-control lines (pseudo-terminals) take changes as
 // no-ops and report every line off.
-int SetDTR(int fd, bool on);
-int SetRTS(int fd, bool on);
-int GetModemLines(int fd, TSerialSignals& lines);
+int SetDtr(int fd, bool on);
+int SetRts(int fd, bool on);
+int GetModemLines(int fd, ModemLines& lines);
 
 int InputCount(int fd, int& count);
 // Takes what has arrived, up to `count` bytes, without waiting.

@@ -1,4 +1,4 @@
-#include "serial/linux/LinuxSerialDevice.h"
+#include "serial/linux/Tty.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -76,24 +76,24 @@ int CheckHandle(int fd) {
   return ::fcntl(fd, F_GETFD) < 0 ? errno : 0;
 }
 
-int SetDTR(int fd, bool on) {
+int SetDtr(int fd, bool on) {
   return ModemLine(fd, TIOCM_DTR, on);
 }
-int SetRTS(int fd, bool on) {
+int SetRts(int fd, bool on) {
   return ModemLine(fd, TIOCM_RTS, on);
 }
 
-int GetModemLines(int fd, TSerialSignals& lines) {
+int GetModemLines(int fd, ModemLines& lines) {
   lines = {};
   int bits = 0;
   if (ioctl(fd, TIOCMGET, &bits) != 0) {
     const int error = errno;
     return NoModemLines(error) ? 0 : error;
   }
-  lines.CTS = (bits & TIOCM_CTS) != 0;
-  lines.DSR = (bits & TIOCM_DSR) != 0;
-  lines.Ring = (bits & TIOCM_RNG) != 0;
-  lines.RLSD = (bits & TIOCM_CAR) != 0;
+  lines.cts = (bits & TIOCM_CTS) != 0;
+  lines.dsr = (bits & TIOCM_DSR) != 0;
+  lines.ring = (bits & TIOCM_RNG) != 0;
+  lines.carrier = (bits & TIOCM_CAR) != 0;
   return 0;
 }
 
