@@ -158,8 +158,8 @@ TEST(FetchFaults, LinesEndedByLineFeedsAloneKeepTheFile) {
   EXPECT_EQ(s.dataFile("CR000.TXT"), "");
   EXPECT_EQ(s.loggerFiles(), Paths{kFirst});
   ExpectLogMatches(s,
-                   "File fetch incomplete, line of \\d+ characters in \\\\SL01\\\\SL010\\.TXT, "
-                   "logger files kept");
+                   "File fetch incomplete, line feed without carriage return in "
+                   "\\\\SL01\\\\SL010\\.TXT, logger files kept");
 }
 
 // A data folder on a disk of its own, small enough to fill.
