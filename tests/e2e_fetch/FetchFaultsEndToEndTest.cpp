@@ -197,7 +197,8 @@ TEST(FetchFaults, AFullDiskLeavesNoCutLineForTheNextJob) {
   EXPECT_EQ(s.dataFile("CR000.TXT"), before);
   EXPECT_EQ(s.loggerFiles(), Paths{kFirst});
   ExpectLogMatches(s, "File fetch incomplete, data files not written to " +
-                          s.file("data").string() + ", logger files kept");
+                          s.file("data").string() +
+                          ", fetch journal not written, I/O error 28, logger files kept");
 
   // Room again: the next job fetches the same records, each line whole.
   fs::remove(s.file("data") / "filler");
