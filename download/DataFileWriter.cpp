@@ -283,7 +283,7 @@ bool DataFileWriter::save(const LineList& first, const LineList& second, bool ap
                           const std::string& file1, const std::string& file2,
                           const std::string& folder, const std::string& unpairedFile,
                           SaveReport* report) {
-  const Lines lines = Lines::All(first, second);
+  const Lines lines = Lines::all(first, second);
   bool result = false;
   SaveReport done;
   try {

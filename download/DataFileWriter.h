@@ -22,8 +22,8 @@ class DataFileWriter {
     PaneSpan first;
     PaneSpan second;
 
-    static Lines All(const LineList& first, const LineList& second) {
-      return {PaneSpan::All(first), PaneSpan::All(second)};
+    static Lines all(const LineList& first, const LineList& second) {
+      return {PaneSpan::all(first), PaneSpan::all(second)};
     }
   };
 

@@ -219,7 +219,7 @@ bool FileFetch::save(const FetchSettings& device, FetchJournal& journal, Run& ru
   }
   auto span = [&](std::size_t i) {
     if (i >= run.files.size() || !run.files[i].read) {
-      return PaneSpan::All(noLines_);
+      return PaneSpan::all(noLines_);
     }
     const LineList& pane = run.files[i].pane(p_.panes);
     return PaneSpan{pane, run.files[i].skipped, pane.count()};

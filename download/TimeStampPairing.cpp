@@ -30,7 +30,7 @@ StampUses UsesOf(const LineList& lines, std::size_t end) {
 
 }  // namespace
 
-PaneSpan PaneSpan::All(const LineList& lines) {
+PaneSpan PaneSpan::all(const LineList& lines) {
   return {lines, 0, lines.count()};
 }
 

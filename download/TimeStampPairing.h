@@ -20,7 +20,7 @@ struct PaneSpan {
   std::size_t begin;
   std::size_t end;
 
-  static PaneSpan All(const LineList& lines);
+  static PaneSpan all(const LineList& lines);
   std::size_t size() const { return end - begin; }
 };
 

@@ -299,7 +299,7 @@ TEST_F(Writer, ADataFileThatDoesNotEndWithALineEndGetsOneFirst) {
     WriteWholeFile(fs::path(folder) / "A.TXT", c.before);
     down1.clear();
     Fill(down1, {"24-2"});
-    const auto lines = DataFileWriter::Lines::All(down1, down2);
+    const auto lines = DataFileWriter::Lines::all(down1, down2);
     DataFileWriter::Plan plan =
         r.tool.writer.prepare(lines, true, "A.TXT", "B.TXT", folder, "A_unpaired.TXT");
     EXPECT_EQ(plan.first.lineEndAdded, c.added) << c.before;
