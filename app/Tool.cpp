@@ -16,7 +16,7 @@ Tool::Tool(EventLoop& loop, View& view, Port& port, PlatformServices& sys, Panes
       files(port, waiter, reception, view, stop, line, terminal),
       writer(sys),
       fetch(FetchParts{terminal, files, writer, reception, receivePath, line, stop, waiter, panes,
-                       view, log}),
+                       view, log, sys}),
       job(reception, stop, connection, clock, fetch, disconnection),
       lastResort(log, view, loop),
       records(sys, log),

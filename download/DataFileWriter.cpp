@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <string_view>
 
-#include "download/TimeStampPairing.h"
-
 namespace th {
 
 namespace {
@@ -14,6 +12,7 @@ constexpr std::size_t kWriteHold = 4096;  // writing: the same with a larger lim
 constexpr std::size_t kEofWindow = 128;   // where end-of-file marks are looked for
 constexpr char kEofMark = 26;
 constexpr std::size_t kChunk = std::size_t{64} * 1024;  // output buffer
+constexpr std::string_view kLineEnd = "\r\n";
 
 bool HasSdTag(std::string_view line) {
   return line.find("SD") != std::string_view::npos;
@@ -26,7 +25,7 @@ bool TooLong(const LineList& list, std::size_t i) {
 
 // Old programs end text files with a run of end-of-file marks; appended lines
 // must not hide behind them. Only such a final run goes: a mark with data after
-// it is data. Returns the file's size afterwards, or -1 with the errno value.
+// it is data. Returns the file's size afterwards, or -1 with the error code.
 std::int64_t DropEndMarks(PlatformServices& sys, const std::string& path, std::int64_t size,
                           int& error) {
   const std::int64_t start =
@@ -45,46 +44,52 @@ std::int64_t DropEndMarks(PlatformServices& sys, const std::string& path, std::i
   return error == 0 ? cut : -1;
 }
 
-}  // namespace
-
-bool DataFileWriter::save(const LineList& first, const LineList& second, bool append,
-                          const std::string& file1, const std::string& file2,
-                          const std::string& folder, const std::string& unpairedFile,
-                          SaveReport* report) {
-  SaveReport done;
-  bool result = false;
-  try {
-    WriteList list;
-    WriteList unpaired;
-    buildList(first, second, list, &unpaired);
-    done.unpaired = unpaired.lines.size();
-    result = writeOne(list, file1, folder, append, &done.lines) == 0;
-    if (result) {
-      done.secondError = writeOne(list, file2, folder, append);
-      done.secondWritten = done.secondError == 0;
-      if (done.unpaired > 0) {
-        done.unpairedError = writeOne(unpaired, unpairedFile, folder, true);
-        done.unpairedWritten = done.unpairedError == 0;
-      }
-    }
-  } catch (...) {
-    // A list that could not be built completely is not written at all: a
-    // partial save must not pass for a complete one.
-    result = false;
+// A file that ends in the middle of a line (cut by hand, or written by
+// something else) would glue the first appended line to its last one: it gets
+// its line end first. Returns the size afterwards, or -1 with the error code.
+std::int64_t EndLastLine(PlatformServices& sys, const std::string& path, std::int64_t size,
+                         bool& added, int& error) {
+  if (size == 0) {
+    return 0;
   }
-  if (report != nullptr) {
-    *report = done;
+  std::string tail;
+  const std::int64_t from = std::max<std::int64_t>(0, size - 2);
+  error = sys.readFileAt(path, from, static_cast<std::size_t>(size - from), tail);
+  if (error != 0) {
+    return -1;
   }
-  return result;
+  if (tail.size() == 2 && std::string_view(tail) == kLineEnd) {
+    return size;
+  }
+  const std::string_view missing = tail.back() == '\r' ? kLineEnd.substr(1) : kLineEnd;
+  error = sys.appendFile(path, missing);
+  added = error == 0;
+  return error == 0 ? size + static_cast<std::int64_t>(missing.size()) : -1;
 }
 
-DataFileWriter::WriteList& DataFileWriter::buildList(const LineList& first, const LineList& second,
-                                                     WriteList& list, WriteList* unpaired) {
-  const TimeStampPairing pairing = PairByTimeStamp(first, second);
-  std::string held;
+// Calls `emit` with each line the data files gain, in order, without its line
+// end; counts the pane lines it took from each buffer.
+template <typename Emit>
+void ComposeLines(const DataFileWriter::Lines& lines, const TimeStampPairing& pairing,
+                  std::size_t& firstTaken, std::size_t& secondTaken, Emit emit) {
+  const LineList& first = lines.first.lines;
+  const LineList& second = lines.second.lines;
+  std::string held;  // lines of 1024 bytes or more, waiting for a shorter one
   std::size_t heldOwn = 0;
+  std::string writeHeld;  // list lines whose own part has 4096 bytes or more
   std::string joined;
-  for (std::size_t i = 0; i < first.count(); ++i) {
+  auto toWrite = [&](std::string_view text, std::size_t own) {
+    if (own >= kWriteHold) {
+      writeHeld.append(text);
+    } else if (writeHeld.empty()) {
+      emit(text);
+    } else {
+      writeHeld.append(text);
+      emit(std::string_view(writeHeld));
+      writeHeld.clear();
+    }
+  };
+  for (std::size_t i = lines.first.begin; i < lines.first.end; ++i) {
     if (TooLong(first, i)) {
       continue;
     }
@@ -92,10 +97,13 @@ DataFileWriter::WriteList& DataFileWriter::buildList(const LineList& first, cons
     if (HasSdTag(line)) {
       continue;
     }
+    ++firstTaken;
     std::string_view partner;
-    const std::size_t k = pairing.partnerOf[i];
+    const std::size_t k = pairing.partnerOf[i - lines.first.begin];
     if (k != TimeStampPairing::kNone && !TooLong(second, k)) {
-      partner = second.line(k).substr(TimeStampPairing::kStampLength);
+      const std::string_view whole = second.line(k);
+      partner = whole.substr(TimeStampOf(whole).size());
+      ++secondTaken;
     }
     if (line.size() >= kListHold) {
       held.append(line).append(partner);
@@ -103,113 +111,197 @@ DataFileWriter::WriteList& DataFileWriter::buildList(const LineList& first, cons
       continue;
     }
     if (held.empty() && partner.empty()) {
-      list.add(line);
+      toWrite(line, line.size());
       continue;
     }
     const std::size_t own = heldOwn + line.size();
     joined.assign(held).append(line).append(partner);
-    list.addOwned(std::move(joined), own);
-    joined.clear();
     held.clear();
     heldOwn = 0;
+    toWrite(joined, own);
   }
   if (!held.empty()) {
-    list.addOwned(std::move(held), heldOwn);
+    toWrite(held, heldOwn);
   }
-  if (unpaired != nullptr) {
-    for (const std::size_t k : pairing.unpaired) {
-      if (!TooLong(second, k)) {
-        // Written as they are: nothing may be glued to them.
-        unpaired->lines.push_back({second.line(k), 0});
-      }
-    }
+  if (!writeHeld.empty()) {
+    emit(std::string_view(writeHeld));
   }
-  return list;
 }
 
-bool DataFileWriter::writeFile(const WriteList& list, const std::string& fileName,
-                               const std::string& folder, bool append) {
-  return writeOne(list, fileName, folder, append) == 0;
-}
-
-int DataFileWriter::writeOne(const WriteList& list, const std::string& fileName,
-                             const std::string& folder, bool appendData, std::size_t* lines) {
-  if (fileName.empty()) {
-    return -1;
-  }
-  PlatformServices& sys = sys_;
-  const std::string path = folder + "/" + fileName;
-
-  bool append = false;
-  // The size to cut back to when a write fails; -1 when there is nothing to keep.
-  std::int64_t before = -1;
-  if (!sys.fileExists(folder)) {
-    // One level only; a folder that exists already or lacks its parent is no error here.
-    sys.createDirectory(folder);
-    if (appendData && sys.fileExists(path)) {
-      int error = 0;
-      const std::int64_t size = sys.fileSize(path, error);
-      if (size < 0) {
-        return error;
-      }
-      before = DropEndMarks(sys, path, size, error);
-      if (before < 0) {
-        return error;
-      }
-      append = true;
-    } else if (appendData) {
-      before = 0;  // made by this save
+// The buffer-2 lines without a partner, as they came.
+template <typename Emit>
+void UnpairedLines(const DataFileWriter::Lines& lines, const TimeStampPairing& pairing, Emit emit) {
+  for (const std::size_t k : pairing.unpaired) {
+    if (!TooLong(lines.second.lines, k)) {
+      emit(lines.second.lines.line(k));
     }
   }
-  // A save path that names a file falls through to a rewrite, which fails.
+}
 
+}  // namespace
+
+DataFileWriter::FileAppend DataFileWriter::ready(const std::string& name, const std::string& folder,
+                                                 bool append) {
+  FileAppend file;
+  file.name = name;
+  if (name.empty()) {
+    file.error = kNoName;
+    return file;
+  }
+  file.path = JoinPath(folder, name);
+  if (sys_.fileExists(folder)) {
+    // A save path that names a file: the rewrite this falls through to fails.
+    return file;
+  }
+  // One level only; a folder that exists already or lacks its parent is no error here.
+  sys_.createDirectory(folder);
+  if (!append) {
+    return file;
+  }
+  if (!sys_.fileExists(file.path)) {
+    file.before = 0;  // made by this save
+    return file;
+  }
+  int error = 0;
+  std::int64_t size = sys_.fileSize(file.path, error);
+  if (size >= 0) {
+    size = DropEndMarks(sys_, file.path, size, error);
+  }
+  if (size >= 0) {
+    size = EndLastLine(sys_, file.path, size, file.lineEndAdded, error);
+  }
+  file.before = size;
+  file.error = size < 0 ? error : 0;
+  return file;
+}
+
+DataFileWriter::Plan DataFileWriter::prepare(const Lines& lines, bool append,
+                                             const std::string& file1, const std::string& file2,
+                                             const std::string& folder,
+                                             const std::string& unpairedFile) {
+  Plan plan;
+  plan.append = append;
+  plan.pairing = PairByTimeStamp(lines.first, lines.second);
+  std::int64_t bytes = 0;
+  std::size_t count = 0;
+  ComposeLines(lines, plan.pairing, plan.firstTaken, plan.secondTaken, [&](std::string_view line) {
+    bytes += static_cast<std::int64_t>(line.size() + kLineEnd.size());
+    ++count;
+  });
+  std::int64_t unpairedBytes = 0;
+  std::size_t unpairedCount = 0;
+  UnpairedLines(lines, plan.pairing, [&](std::string_view line) {
+    unpairedBytes += static_cast<std::int64_t>(line.size() + kLineEnd.size());
+    ++unpairedCount;
+  });
+  plan.secondTaken += unpairedCount;
+
+  if (unpairedCount > 0) {
+    plan.unpaired = ready(unpairedFile, folder, true);
+    plan.unpaired.gains = unpairedBytes;
+    plan.unpaired.lines = unpairedCount;
+  }
+  plan.first = ready(file1, folder, append);
+  plan.second = ready(file2, folder, append);
+  for (FileAppend* file : {&plan.first, &plan.second}) {
+    file->gains = bytes;
+    file->lines = count;
+  }
+  return plan;
+}
+
+template <typename EachLine>
+void DataFileWriter::writeOne(FileAppend& file, bool append, const EachLine& eachLine) {
+  if (file.error != 0) {
+    return;
+  }
   bool opened = false;
   auto flush = [&](std::string& chunk) {
-    const int error =
-        (opened || append) ? sys.appendFile(path, chunk) : sys.rewriteFile(path, chunk);
+    const int error = (opened || (append && file.before >= 0)) ? sys_.appendFile(file.path, chunk)
+                                                               : sys_.rewriteFile(file.path, chunk);
     opened = true;
     chunk.clear();
     return error;
   };
-  auto rollBack = [&](int error) {
-    if (before >= 0 && opened) {
-      sys.truncateFile(path, before);
-    }
-    return error;
-  };
   std::string chunk;
-  std::string held;
-  std::size_t written = 0;
-  for (const WriteList::Line& line : list.lines) {
-    if (line.ownLength >= kWriteHold) {
-      held.append(line.text);
-      continue;
-    }
-    chunk.append(held).append(line.text).append("\r\n");
-    held.clear();
-    ++written;
-    if (chunk.size() >= kChunk) {
-      if (const int error = flush(chunk); error != 0) {
-        return rollBack(error);
+  int error = 0;
+  try {
+    eachLine([&](std::string_view line) {
+      if (error != 0) {
+        return;
       }
+      chunk.append(line).append(kLineEnd);
+      if (chunk.size() >= kChunk) {
+        error = flush(chunk);
+      }
+    });
+  } catch (...) {
+    // Memory ran out composing a line: nothing of it may stay half written.
+    error = kOutOfMemory;
+  }
+  if (error == 0) {
+    // Always once: an empty list still creates the file.
+    error = flush(chunk);
+  }
+  if (error == 0) {
+    // On the disk before the logger is told to delete its copy.
+    error = sys_.syncFile(file.path);
+  }
+  if (error != 0 && file.before >= 0 && opened) {
+    sys_.truncateFile(file.path, file.before);
+  }
+  file.error = error;
+  file.written = error == 0;
+}
+
+bool DataFileWriter::write(Plan& plan, const Lines& lines) {
+  std::size_t unused1 = 0;
+  std::size_t unused2 = 0;
+  auto listLines = [&](const auto& emit) {
+    ComposeLines(lines, plan.pairing, unused1, unused2, emit);
+  };
+  if (plan.unpaired.lines > 0) {
+    writeOne(plan.unpaired, true,
+             [&](const auto& emit) { UnpairedLines(lines, plan.pairing, emit); });
+    if (!plan.unpaired.written) {
+      return false;
     }
   }
-  if (!held.empty()) {
-    chunk.append(held).append("\r\n");
-    ++written;
+  writeOne(plan.first, plan.append, listLines);
+  if (!plan.first.written) {
+    if (plan.unpaired.written) {
+      sys_.truncateFile(plan.unpaired.path, plan.unpaired.before);
+      plan.unpaired.written = false;
+    }
+    return false;
   }
-  // Always once: an empty list still creates the file.
-  if (const int error = flush(chunk); error != 0) {
-    return rollBack(error);
+  writeOne(plan.second, plan.append, listLines);
+  return true;
+}
+
+bool DataFileWriter::save(const LineList& first, const LineList& second, bool append,
+                          const std::string& file1, const std::string& file2,
+                          const std::string& folder, const std::string& unpairedFile,
+                          SaveReport* report) {
+  const Lines lines = Lines::all(first, second);
+  bool result = false;
+  SaveReport done;
+  try {
+    Plan plan = prepare(lines, append, file1, file2, folder, unpairedFile);
+    result = write(plan, lines);
+    done.lines = result ? plan.first.lines : 0;
+    done.secondWritten = plan.second.written;
+    done.secondError = plan.second.error;
+    done.unpaired = plan.unpaired.lines;
+    done.unpairedWritten = plan.unpaired.written;
+    done.unpairedError = plan.unpaired.error;
+  } catch (...) {
+    result = false;
   }
-  // On the disk before the logger is told to delete its copy.
-  if (const int error = sys.syncFile(path); error != 0) {
-    return rollBack(error);
+  if (report != nullptr) {
+    *report = done;
   }
-  if (lines != nullptr) {
-    *lines = written;
-  }
-  return 0;
+  return result;
 }
 
 }  // namespace th

@@ -2,17 +2,12 @@
 
 #include <algorithm>
 
+#include "download/CheckedDelete.h"
 #include "platform/Errors.h"
-#include "platform/PlatformServices.h"
 
 namespace th {
 
 namespace {
-
-Text ReadStopped(const Text& file, std::int64_t got, std::int32_t size) {
-  return u"read of " + file + u" stopped at " + IntToText(got) + u" of " + IntToText(size) +
-         u" bytes";
-}
 
 Text ErrorText(std::exception_ptr e) {
   try {
@@ -24,14 +19,24 @@ Text ErrorText(std::exception_ptr e) {
   }
 }
 
-Text ErrnoText(int error) {
-  return error < 0 ? Text(u"no file name") : EInOutError::fromErrno(error).message();
+Text ErrorCodeText(int error) {
+  if (error == DataFileWriter::kNoName) {
+    return u"no file name";
+  }
+  if (error == DataFileWriter::kOutOfMemory) {
+    return u"out of memory";
+  }
+  return EInOutError::fromErrno(error).message();
 }
 
-void KeepFirst(Text& failure, Text text) {
+void KeepFirst(Text& failure, const Text& text) {
   if (failure.empty()) {
-    failure = std::move(text);
+    failure = text;
   }
+}
+
+Text Shown(const std::string& path) {
+  return DecodeAnsi(path);
 }
 
 }  // namespace
@@ -42,24 +47,53 @@ void FileFetch::fetch(const FetchSettings& device, JobReport& report) {
   }
   report.fetchRan = true;
   bool terminalOpened = false;
-  bool deleted = false;
+  Run run;
   Text failure;
-  Outcome out;
+  const FetchNote note = [&](const Text& text) { log(device, text); };
   try {
+    FetchJournal journal(p_.sys, device.saveFolder, device.dataFile1);
+    std::vector<Text> notes;
+    journal.load(notes);
+    std::for_each(notes.begin(), notes.end(), note);
+
     p_.reception.routeTo(Route::ReceiveLog);
     // Set first: a write error inside the opening may leave the logger in terminal mode.
     terminalOpened = true;
     p_.terminal.openTerminal(device.loggerId);
+    AfterReadWatch watch(p_.panes.receiveLog, p_.reception);
+    FileRead reader(p_, watch, note);
     try {
-      transfer(device, out);
+      transfer(device, reader, watch, run);
     } catch (...) {
-      KeepFirst(out.failure, ErrorText(std::current_exception()));
+      KeepFirst(run.failure, ErrorText(std::current_exception()));
       // Whatever was being assembled when the port failed is a cut line.
       p_.receivePath.dropPartialLine();
     }
-    failure = saveAndDelete(device, out, deleted);
+    const bool saved = save(device, journal, run);
+    p_.waiter.wait(300);
+    std::vector<FetchedFile*> deletable;
+    for (FetchedFile& file : run.files) {
+      if (saved && file.exact && file.received > 0) {
+        deletable.push_back(&file);
+      }
+    }
+    if (!deletable.empty() && p_.stop.endWaits) {
+      KeepFirst(run.failure, u"delete left out");
+    } else if (!deletable.empty()) {
+      const std::string id = TextToBytes(device.loggerId);
+      CheckedDelete remover(p_, watch);
+      const Text kept =
+          remover.run(deletable, deletable.back()->announced.size, [&](const FetchedFile& gone) {
+            if (const int e = journal.forget(id, TextToBytes(gone.path)); e != 0) {
+              note(u"Fetch journal " + Shown(journal.path()) + u" not written, " +
+                   ErrorCodeText(e));
+            }
+          });
+      KeepFirst(run.failure, kept);
+    }
+    failure = run.failure;
   } catch (...) {
-    failure = ErrorText(std::current_exception());
+    failure = run.failure.empty() ? ErrorText(std::current_exception()) : run.failure;
   }
   p_.reception.routeTo(Route::ReceiveLog);
   if (!failure.empty()) {
@@ -70,7 +104,7 @@ void FileFetch::fetch(const FetchSettings& device, JobReport& report) {
     failure = u"File fetch incomplete, " + failure + u", logger files kept";
     log(device, failure);
   }
-  fillReport(out, failure, deleted, report);
+  fillReport(run, failure, report);
   if (terminalOpened) {
     try {
       p_.terminal.closeTerminal(device.loggerId);
@@ -80,204 +114,193 @@ void FileFetch::fetch(const FetchSettings& device, JobReport& report) {
   }
 }
 
-void FileFetch::transfer(const FetchSettings& device, Outcome& out) {
-  Reception& in = p_.reception;
-  const Text& id = device.loggerId;
-  const Text firstFile = u"\\SL" + id + u"\\SL" + id + u"0.TXT";
-
-  if (!p_.terminal.listDirectory()) {
-    out.failure = u"no listing";
-    return;
-  }
-  const SizeReply first = p_.terminal.askSize(firstFile);
-  lastSize_ = first.size;
-  out.asked.push_back({firstFile, first.size});
-  if (!first.replied) {
-    out.failure = u"no size reply for " + firstFile;
-    return;
-  }
-  // An unusable size still gets its one-step read, so nothing that arrives is lost.
-  if (first.size < 0) {
-    out.failure = u"unusable size reply for " + firstFile;
-  }
-  p_.waiter.wait(500);
-  p_.panes.download1.clear();
-  out.firstFilled = true;
-  in.routeTo(Route::Download1);
-  if (!readOne(firstFile, first.size, out)) {
-    return;
-  }
-  if (!device.secondFile) {
-    return;
-  }
-
-  const Text secondFile = u"\\SL" + id + u"\\SL" + id + u"1.TXT";
-  p_.waiter.wait(500);
-  lastSize_ = 0;
-  in.routeTo(Route::ReceiveLog);
-  const SizeReply second = p_.terminal.askSize(secondFile);
-  lastSize_ = second.size;
-  out.asked.push_back({secondFile, second.size});
-  p_.waiter.wait(500);
-  p_.panes.download2.clear();
-  out.secondFilled = true;
-  in.routeTo(Route::Download2);
-  if (!second.replied) {
-    KeepFirst(out.failure, u"no size reply for " + secondFile);
-  } else if (second.size < 0) {
-    KeepFirst(out.failure, u"unusable size reply for " + secondFile);
-  } else if (second.size == 0) {
-    out.read.push_back({secondFile, 0});
-  } else {
-    readOne(secondFile, second.size, out);
-  }
-}
-
-bool FileFetch::readOne(const Text& path, std::int32_t size, Outcome& out) {
-  const Reception& in = p_.reception;
-  p_.files.readFile(path, size);
-  // The read counts as complete with bytes still missing, and its count
-  // includes echoes and prompts, so the file's last bytes may still be on
-  // their way: let the line settle first, then judge by the file's own bytes.
-  settle(size);
-  const std::int64_t got = fileBytes();
-  if (!out.asked.empty()) {
-    out.asked.back().received = got;
-  }
-  bool complete = size >= 0 && got + 5 > size && !p_.line.lost && !in.lineCut();
-  if (complete && in.lineOpen() && got < size) {
-    // A last line without its end, and bytes still missing: it may be cut.
-    complete = false;
-  }
-  if (complete) {
-    // What is still being assembled is the file's last line, sent without its end.
-    p_.receivePath.flushPartialLine();
-  } else {
-    p_.receivePath.dropPartialLine();
-  }
-  const LineList& pane = in.route() == Route::Download2 ? p_.panes.download2 : p_.panes.download1;
-  if (in.lineCut()) {
-    KeepFirst(out.failure,
-              u"line of more than " + IntToText(ReceivePath::kMaxLine) + u" characters in " + path);
+bool FileFetch::askSize(const Text& path, Route route, AfterReadWatch& watch, Run& run) {
+  p_.reception.routeTo(Route::ReceiveLog);
+  FetchedFile file;
+  file.path = path;
+  file.route = route;
+  file.announced = p_.terminal.askSize(path);
+  watch.expect(u"FSIZE " + path);
+  watch.expect(file.announced.line);
+  run.files.push_back(file);
+  if (!file.announced.replied) {
+    KeepFirst(run.failure, u"no size reply for " + path);
     return false;
   }
-  if (pane.longest() > LineList::kReadLimit) {
-    KeepFirst(out.failure, u"line of " + IntToText(static_cast<std::int64_t>(pane.longest())) +
-                               u" characters in " + path);
+  if (file.announced.size < 0) {
+    KeepFirst(run.failure, u"unusable size reply for " + path);
     return false;
   }
-  if (!complete) {
-    KeepFirst(out.failure, (p_.line.lost ? u"line lost, " : u"") + ReadStopped(path, got, size));
-    return false;
-  }
-  out.read.push_back({path, size});
   return true;
 }
 
-std::int64_t FileFetch::fileBytes() const {
-  return std::int64_t{p_.reception.bytesCounted()} - p_.reception.echoBytes();
-}
-
-void FileFetch::settle(std::int32_t size) {
-  const std::uint32_t start = p_.waiter.tick();
-  while (!p_.stop.endWaits && !p_.line.lost) {
-    const std::uint32_t now = p_.waiter.tick();
-    const std::uint32_t spent = now - start;
-    if (spent >= kSettleLimitMs) {
-      return;
-    }
-    const std::uint32_t quiet = now - p_.reception.lastArrival();
-    if (quiet >= kSettleQuietMs && fileBytes() >= size) {
-      return;
-    }
-    // A wait returns once more than the given time has passed; while bytes
-    // are missing, wake up once per quiet period to look again.
-    const std::uint32_t untilQuiet =
-        quiet >= kSettleQuietMs ? kSettleQuietMs : kSettleQuietMs - quiet;
-    p_.waiter.wait(static_cast<std::int32_t>(std::min(untilQuiet, kSettleLimitMs - spent)) - 1);
+void FileFetch::transfer(const FetchSettings& device, FileRead& reader, AfterReadWatch& watch,
+                         Run& run) {
+  const Text& id = device.loggerId;
+  if (!p_.terminal.listDirectory()) {
+    run.failure = u"no listing";
+    return;
   }
+  if (!askSize(u"\\SL" + id + u"\\SL" + id + u"0.TXT", Route::Download1, watch, run)) {
+    return;
+  }
+  p_.waiter.wait(500);
+  p_.panes.download1.clear();
+  FetchedFile& first = run.files.back();
+  reader.read(first);
+  KeepFirst(run.failure, first.keptBecause);
+  if (!first.whole || !device.secondFile) {
+    return;
+  }
+
+  p_.waiter.wait(500);
+  const bool sized = askSize(u"\\SL" + id + u"\\SL" + id + u"1.TXT", Route::Download2, watch, run);
+  p_.waiter.wait(500);
+  p_.panes.download2.clear();
+  FetchedFile& second = run.files.back();
+  if (!sized) {
+    return;
+  }
+  if (second.announced.size == 0) {
+    // Read only with a positive size: an empty file has nothing to save or delete.
+    second.whole = true;
+    second.exact = true;
+    return;
+  }
+  reader.read(second);
+  KeepFirst(run.failure, second.keptBecause);
 }
 
-Text FileFetch::saveAndDelete(const FetchSettings& device, Outcome& out, bool& deleted) {
+std::size_t FileFetch::savedBefore(const FetchSettings& device, const FetchJournal& journal,
+                                   const FetchedFile& file) {
+  const JournalEntry* entry = journal.find(TextToBytes(device.loggerId), TextToBytes(file.path));
+  if (entry == nullptr) {
+    return 0;
+  }
+  const LineList& pane = file.pane(p_.panes);
+  const auto n = static_cast<std::size_t>(entry->lines);
+  if (n <= pane.count() && pane.raw(0) == entry->first && pane.raw(n - 1) == entry->last) {
+    return n;
+  }
+  // A logger that was reset, or a new file under the old name.
+  log(device, file.path + u" does not start as the fetch journal says, all its lines saved");
+  return 0;
+}
+
+std::vector<JournalEntry> FileFetch::entriesAfter(const FetchSettings& device,
+                                                  const FetchJournal& journal,
+                                                  const Run& run) const {
+  const std::string id = TextToBytes(device.loggerId);
+  std::vector<JournalEntry> entries = journal.entries();
+  for (const FetchedFile& file : run.files) {
+    const std::string path = TextToBytes(file.path);
+    std::erase_if(entries, [&](const JournalEntry& e) { return e.sameFile(id, path); });
+    const LineList& pane = file.read ? file.pane(p_.panes) : noLines_;
+    if (pane.count() > 0) {
+      entries.push_back({id, path, static_cast<std::int64_t>(pane.count()),
+                         std::string(pane.raw(0)), std::string(pane.raw(pane.count() - 1))});
+    }
+  }
+  return entries;
+}
+
+bool FileFetch::save(const FetchSettings& device, FetchJournal& journal, Run& run) {
+  const std::size_t files = device.secondFile ? 2 : 1;
+  const bool whole =
+      run.files.size() == files &&
+      std::all_of(run.files.begin(), run.files.end(), [](const FetchedFile& f) { return f.whole; });
+  if (!whole) {
+    // Nothing of a fetch that brought less than whole files is saved: the
+    // logger keeps them, and the next fetch reads them again.
+    return false;
+  }
+  for (FetchedFile& file : run.files) {
+    file.skipped = file.read ? savedBefore(device, journal, file) : 0;
+  }
+  auto span = [&](std::size_t i) {
+    if (i >= run.files.size() || !run.files[i].read) {
+      return PaneSpan::all(noLines_);
+    }
+    const LineList& pane = run.files[i].pane(p_.panes);
+    return PaneSpan{pane, run.files[i].skipped, pane.count()};
+  };
+  const DataFileWriter::Lines lines{span(0), span(1)};
   const std::string& folder = device.saveFolder;
-  const std::string& name1 = device.dataFile1;
-  const std::string& name2 = device.dataFile2;
-  const std::string unpairedName = name1 + "_unpaired.TXT";
-  // Only what this fetch received: lines an earlier job left in a pane were
-  // saved by that job.
-  const LineList noLines;
-  DataFileWriter::SaveReport report;
-  const bool first = p_.writer.save(out.firstFilled ? p_.panes.download1 : noLines,
-                                    out.secondFilled ? p_.panes.download2 : noLines, true,
-                                    name1 + ".TXT", name2 + ".TXT", folder, unpairedName, &report);
-  if (!first) {
-    KeepFirst(out.failure, u"data files not written to " + DecodeAnsi(folder));
-  } else {
-    out.saved = report.lines;
-    out.dataFiles.push_back(JoinPath(folder, name1 + ".TXT"));
-    if (report.secondWritten) {
-      out.dataFiles.push_back(JoinPath(folder, name2 + ".TXT"));
-    }
-    if (report.unpairedWritten) {
-      out.dataFiles.push_back(JoinPath(folder, unpairedName));
-    }
-    // The first data file holds every line, so the delete does not wait for
-    // the second; the failure is still worth a line in the log.
-    if (!report.secondWritten) {
-      log(device, u"Data file " + DecodeAnsi(folder + "/" + name2 + ".TXT") + u" not written, " +
-                      ErrnoText(report.secondError));
-    }
-    if (report.unpaired > 0 && !report.unpairedWritten) {
-      KeepFirst(out.failure, u"lines without partner not written to " +
-                                 DecodeAnsi(folder + "/" + unpairedName) + u", " +
-                                 ErrnoText(report.unpairedError));
+  DataFileWriter::Plan plan =
+      p_.writer.prepare(lines, true, device.dataFile1 + ".TXT", device.dataFile2 + ".TXT", folder,
+                        device.dataFile1 + "_unpaired.TXT");
+  for (const DataFileWriter::FileAppend* file : {&plan.unpaired, &plan.first, &plan.second}) {
+    if (file->lineEndAdded) {
+      log(device, u"Data file " + Shown(file->path) + u" did not end with a line end, one added");
     }
   }
-  p_.waiter.wait(300);
-  if (!out.failure.empty()) {
-    return out.failure;
+  std::vector<JournalAppend> appends;
+  for (const DataFileWriter::FileAppend* file : {&plan.unpaired, &plan.first, &plan.second}) {
+    if (file->error == 0 && file->before >= 0 && (file->lines > 0 || file == &plan.first)) {
+      appends.push_back({file->name, file->before, file->after()});
+    }
   }
-  if (Text changed = sizesUnchanged(out.read); !changed.empty()) {
-    return changed;
+  std::vector<JournalEntry> after = entriesAfter(device, journal, run);
+  const bool noted = plan.first.gains > 0 || plan.unpaired.gains > 0 || after != journal.entries();
+  if (noted) {
+    if (const int e = journal.beginSave(appends, std::move(after)); e != 0) {
+      KeepFirst(run.failure, u"data files not written to " + Shown(folder) +
+                                 u", fetch journal not written, " + ErrorCodeText(e));
+      return false;
+    }
   }
-  p_.files.deleteFiles(device.loggerId, 1, lastSize_, out.read.size() > 1);
-  deleted = true;
-  return {};
+  const bool written = p_.writer.write(plan, lines);
+  const int ended = noted ? journal.endSave(written) : 0;
+  if (plan.unpaired.lines > 0 && !plan.unpaired.written) {
+    KeepFirst(run.failure, u"lines without partner not written to " + Shown(plan.unpaired.path) +
+                               u", " + ErrorCodeText(plan.unpaired.error));
+    return false;
+  }
+  if (!written) {
+    KeepFirst(run.failure, u"data files not written to " + Shown(folder));
+    return false;
+  }
+  run.saved = static_cast<std::int64_t>(plan.first.lines);
+  run.files[0].saved = plan.firstTaken;
+  if (run.files.size() > 1) {
+    run.files[1].saved = plan.secondTaken;
+  }
+  for (const DataFileWriter::FileAppend* file : {&plan.first, &plan.second, &plan.unpaired}) {
+    if (file->written) {
+      run.dataFiles.push_back(file->path);
+    }
+  }
+  // The first data file holds every line, so the delete does not wait for
+  // the second; the failure is still worth a line in the log.
+  if (!plan.second.written) {
+    log(device, u"Data file " + Shown(JoinPath(folder, plan.second.name)) + u" not written, " +
+                    ErrorCodeText(plan.second.error));
+  }
+  if (ended != 0) {
+    KeepFirst(run.failure,
+              u"fetch journal " + Shown(journal.path()) + u" not written, " + ErrorCodeText(ended));
+    return false;
+  }
+  return true;
 }
 
-Text FileFetch::sizesUnchanged(const std::vector<ReadFile>& read) {
-  for (const ReadFile& file : read) {
-    p_.reception.routeTo(Route::ReceiveLog);
-    const SizeReply now = p_.terminal.askSize(file.path);
-    lastSize_ = now.size;
-    if (!now.replied) {
-      return u"no size reply for " + file.path + u" before the delete";
-    }
-    if (now.size < 0) {
-      return u"unusable size reply for " + file.path + u" before the delete";
-    }
-    if (now.size != file.size) {
-      return file.path + (now.size > file.size ? u" grew from " : u" changed from ") +
-             IntToText(file.size) + u" to " + IntToText(now.size) + u" bytes";
-    }
-  }
-  return {};
-}
-
-void FileFetch::fillReport(const Outcome& out, const Text& failure, bool deleted,
-                           JobReport& report) {
-  report.fetchComplete = failure.empty() && deleted;
+void FileFetch::fillReport(const Run& run, const Text& failure, JobReport& report) {
+  report.fetchComplete = failure.empty();
   report.failure = failure;
-  report.recordsSaved = static_cast<std::int64_t>(out.saved);
-  report.dataFiles = out.dataFiles;
-  for (const AskedFile& asked : out.asked) {
+  report.recordsSaved = run.saved;
+  report.dataFiles = run.dataFiles;
+  for (const FetchedFile& fetched : run.files) {
     FileReport file;
-    file.path = asked.path;
-    file.announcedSize = asked.size;
-    file.bytesReceived = asked.received;
-    file.deleted = deleted;
-    if (!deleted) {
-      file.keptBecause = failure;
+    file.path = fetched.path;
+    file.announcedSize = fetched.announced.size;
+    file.bytesReceived = fetched.received;
+    file.recordsSaved = static_cast<std::int64_t>(fetched.saved);
+    file.recordsSkipped = static_cast<std::int64_t>(fetched.skipped);
+    file.deleted = fetched.deleted;
+    if (!fetched.deleted) {
+      file.keptBecause = !fetched.keptBecause.empty() ? fetched.keptBecause
+                         : !failure.empty()           ? failure
+                                                      : Text(u"nothing to delete");
     }
     report.files.push_back(std::move(file));
   }

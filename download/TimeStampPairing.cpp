@@ -1,54 +1,70 @@
 #include "download/TimeStampPairing.h"
 
-#include <deque>
 #include <unordered_map>
 
 #include "platform/LineList.h"
 
 namespace th {
 
-TimeStampPairing PairByTimeStamp(const LineList& first, const LineList& second) {
-  using Stamp = std::string_view;
-  constexpr std::size_t kStamp = TimeStampPairing::kStampLength;
+namespace {
+
+// Per stamp: how often it occurs in a pane, and where it occurred last.
+struct StampUse {
+  std::size_t count = 0;
+  std::size_t at = 0;
+};
+using StampUses = std::unordered_map<std::string_view, StampUse>;
+
+StampUses UsesOf(const LineList& lines, std::size_t end) {
+  StampUses uses;
+  for (std::size_t i = 0; i < end; ++i) {
+    const std::string_view stamp = TimeStampOf(lines.line(i));
+    if (!stamp.empty()) {
+      StampUse& use = uses[stamp];
+      ++use.count;
+      use.at = i;
+    }
+  }
+  return uses;
+}
+
+}  // namespace
+
+PaneSpan PaneSpan::all(const LineList& lines) {
+  return {lines, 0, lines.count()};
+}
+
+std::string_view TimeStampOf(std::string_view line) {
+  const std::size_t separator = line.find(TimeStampPairing::kFieldSeparator);
+  return separator == std::string_view::npos ? std::string_view() : line.substr(0, separator);
+}
+
+TimeStampPairing PairByTimeStamp(const PaneSpan& first, const PaneSpan& second) {
   TimeStampPairing pairing;
-  pairing.partnerOf.assign(first.count(), TimeStampPairing::kNone);
-
-  // Buffer-2 lines by stamp, each queue in line order.
-  std::unordered_map<Stamp, std::deque<std::size_t>> byStamp;
-  for (std::size_t k = 0; k < second.count(); ++k) {
-    const std::string_view line = second.line(k);
-    if (line.size() >= kStamp) {
-      byStamp[line.substr(0, kStamp)].push_back(k);
+  pairing.partnerOf.assign(first.size(), TimeStampPairing::kNone);
+  std::vector<bool> taken(second.size(), false);
+  if (second.size() > 0) {
+    const StampUses uses1 = UsesOf(first.lines, first.end);
+    const StampUses uses2 = UsesOf(second.lines, second.end);
+    std::size_t next = second.begin;  // the earliest buffer-2 line a partner may still be
+    for (std::size_t i = first.begin; i < first.end; ++i) {
+      const std::string_view stamp = TimeStampOf(first.lines.line(i));
+      const auto found = uses2.find(stamp);
+      if (stamp.empty() || found == uses2.end() || found->second.count != 1 ||
+          uses1.at(stamp).count != 1) {
+        continue;
+      }
+      const std::size_t k = found->second.at;
+      if (k < next) {
+        continue;
+      }
+      pairing.partnerOf[i - first.begin] = k;
+      taken[k - second.begin] = true;
+      next = k + 1;
     }
   }
-
-  std::vector<bool> taken(second.count(), false);
-  std::size_t next = 0;  // the earliest buffer-2 line a partner may still be
-  for (std::size_t i = 0; i < first.count(); ++i) {
-    const std::string_view line = first.line(i);
-    if (line.size() < kStamp) {
-      continue;
-    }
-    const auto found = byStamp.find(line.substr(0, kStamp));
-    if (found == byStamp.end()) {
-      continue;
-    }
-    std::deque<std::size_t>& candidates = found->second;
-    while (!candidates.empty() && candidates.front() < next) {
-      candidates.pop_front();
-    }
-    if (candidates.empty()) {
-      continue;
-    }
-    const std::size_t k = candidates.front();
-    candidates.pop_front();
-    pairing.partnerOf[i] = k;
-    taken[k] = true;
-    next = k + 1;
-  }
-
-  for (std::size_t k = 0; k < second.count(); ++k) {
-    if (!taken[k]) {
+  for (std::size_t k = second.begin; k < second.end; ++k) {
+    if (!taken[k - second.begin]) {
       pairing.unpaired.push_back(k);
     }
   }

@@ -12,6 +12,7 @@ void ReceivePath::onArrival(int count) {
   in_.lastArrival_ = clock_.tick();
   in_.count_ += static_cast<std::uint32_t>(count);
   const std::u16string_view rest(received_);
+  noteBareLineFeeds(rest);
   std::size_t at = 0;
   while (at < rest.size()) {
     const std::size_t cr = std::min(rest.find(u'\r', at), rest.size());
@@ -55,11 +56,30 @@ void ReceivePath::handleLine(const Text& line) {
   }
 }
 
-void ReceivePath::flushPartialLine() {
-  if (in_.partial_.empty()) {
+void ReceivePath::noteBareLineFeeds(std::u16string_view bytes) {
+  for (std::size_t lf = bytes.find(u'\n'); lf != std::u16string_view::npos;
+       lf = bytes.find(u'\n', lf + 1)) {
+    if ((lf == 0 ? previous_ : bytes[lf - 1]) != u'\r') {
+      ++in_.bareLineFeeds_;
+    }
+  }
+  if (!bytes.empty()) {
+    previous_ = bytes.back();
+  }
+}
+
+Text ReceivePath::takePartialLine() {
+  Text line;
+  line.swap(in_.partial_);
+  return line;
+}
+
+void ReceivePath::fileLine(Text line) {
+  if (line.empty()) {
     return;
   }
-  completeLine();
+  in_.last_ = std::move(line);
+  PatchYear(in_.last_, year_);
   handleLine(in_.last_);
 }
 

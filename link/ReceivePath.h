@@ -31,9 +31,15 @@ class ReceivePath {
   void handleLine(const Text& line);
   // Files the line still under assembly as a complete line: the last line of
   // a file that ends without CR.
-  void flushPartialLine();
+  void flushPartialLine() { fileLine(takePartialLine()); }
   // Drops the line under assembly: the rest of it will never come.
   void dropPartialLine() { in_.partial_.clear(); }
+  // Takes the line under assembly out, so that what comes next starts a line
+  // of its own; fileLine files it later once it is known to be complete.
+  Text takePartialLine();
+  // Completes `line` as if its CR had come now (the year put right), and
+  // handles it. An empty line does nothing.
+  void fileLine(Text line);
 
   // Two digits of the current year, for the year patch.
   void setYear(const Text& year) { year_ = year; }
@@ -45,6 +51,8 @@ class ReceivePath {
  private:
   // The line under assembly becomes the last complete line.
   void completeLine();
+  // Counts the line feeds of `bytes` that no CR came right before.
+  void noteBareLineFeeds(std::u16string_view bytes);
 
   Port& port_;
   const Waiter& clock_;
@@ -53,7 +61,8 @@ class ReceivePath {
   LineStatus& line_;
   Text year_;
   std::size_t maxLine_ = kMaxLine;
-  Text received_;  // kept between notifications so a read allocates nothing
+  Text received_;          // kept between notifications so a read allocates nothing
+  char16_t previous_ = 0;  // the last byte of the previous notification
 };
 
 }  // namespace th

@@ -29,6 +29,7 @@ void Reception::clearPane(Route route) {
 void Reception::beginRead(const Text& command) {
   count_ = 0;
   lineCut_ = false;
+  bareLineFeeds_ = 0;
   echo_ = command;
   echoBytes_ = 0;
 }

@@ -48,6 +48,9 @@ class Reception {
   std::uint32_t lastArrival() const { return lastArrival_; }
   // A line outgrew the receive limit since the read began; its rest was dropped.
   bool lineCut() const { return lineCut_; }
+  // Line feeds without a carriage return before them since the read began:
+  // the lines they ended run together.
+  std::int32_t bareLineFeeds() const { return bareLineFeeds_; }
   // What has come of a line whose end has not (tags cut already).
   const Text& partialLine() const { return partial_; }
   bool lineOpen() const { return !partial_.empty(); }
@@ -66,6 +69,7 @@ class Reception {
   std::int32_t echoBytes_ = 0;
   std::uint32_t lastArrival_ = 0;
   bool lineCut_ = false;
+  std::int32_t bareLineFeeds_ = 0;
 };
 
 }  // namespace th

@@ -29,22 +29,6 @@ bool ReadComplete(std::int32_t received, std::int32_t size) {
 
 }  // namespace
 
-DeleteTargets DeleteTargetsOf(const Text& loggerId, std::int32_t kind) {
-  const Text& id = loggerId;
-  switch (kind) {
-    case 0:
-      return {u"PROG.TXT", {}};
-    case 1:
-      return {u"\\SL" + id + u"\\SL" + id + u"0.TXT", u"SL" + id + u"\\SL" + id + u"1.TXT"};
-    case 2:
-      return {u"\\SL" + id + u"\\CR" + id + u"0.TXT", u"SL" + id + u"\\CR" + id + u"1.TXT"};
-    case 3:
-      return {u"Sensor.TXT", {}};
-    default:
-      return {};
-  }
-}
-
 bool FileCommands::readFile(const Text& path, std::int32_t size) {
   in_.clearLastLine();
   const Text command = u"fread " + path;
@@ -83,58 +67,29 @@ bool FileCommands::readFile(const Text& path, std::int32_t size) {
   return !cutShort && ReadComplete(in_.bytesCounted(), size);
 }
 
-bool FileCommands::deleteFiles(const Text& loggerId, std::int32_t kind, std::int32_t progressMax,
-                               bool secondFile) {
+void FileCommands::beginDelete(std::int32_t progressMax) {
   in_.routeTo(Route::ReceiveLog);
   // A negative size is refused here, before anything is sent.
   view_.setProgressMax(progressMax);
   in_.resetCount();
   in_.clearLastLine();
-  const DeleteTargets targets = DeleteTargetsOf(loggerId, kind);
-  const bool result = !targets.first.empty();
   waiter_.wait(300);
+  terminal_.changeToRoot(false);
+  waiter_.wait(500);
+  terminal_.changeToRoot(false);
+  waiter_.wait(500);
+}
 
-  Text lastLine;
-  const OnScopeExit finish([&] {
-    view_.setProgressPosition(0);
-    in_.clearLastLine();
-    if (!result) {
-      view_.showSent(lastLine + u" ERROR ");
-    }
-  });
-  if (result) {
-    terminal_.changeToRoot(false);
-    waiter_.wait(500);
-    terminal_.changeToRoot(false);
-    waiter_.wait(500);
-  }
-  auto sendTwice = [&](const Text& line) {
-    lastLine = line;
-    WriteCommandLine(port_, line);
-    view_.showSent(line + u" Try1");
-    waiter_.wait(500);
-    WriteCommandLine(port_, line);
-    view_.showSent(line + u" Try2");
-    waiter_.wait(500);
-  };
-  switch (kind) {
-    case 0:
-    case 3:
-      lastLine = u"DEL " + targets.first;
-      WriteCommandLine(port_, lastLine);
-      view_.showSent(lastLine);
-      break;
-    case 1:
-    case 2:
-      sendTwice(u"DEL " + targets.first);
-      if (secondFile && !targets.second.empty()) {
-        sendTwice(u"DEL \\" + targets.second);
-      }
-      break;
-    default:
-      break;
-  }
-  return result;
+void FileCommands::deleteFile(const Text& path, int attempt) {
+  const Text line = u"DEL " + path;
+  WriteCommandLine(port_, line);
+  view_.showSent(line + u" Try" + IntToText(attempt));
+  waiter_.wait(500);
+}
+
+void FileCommands::endDelete() {
+  view_.setProgressPosition(0);
+  in_.clearLastLine();
 }
 
 }  // namespace th

@@ -12,15 +12,6 @@
 
 namespace th {
 
-// The logger files a delete names, by the kind of files (1: the data files
-// "\SL<id>\SL<id>0.TXT" and "SL<id>\SL<id>1.TXT"; 2: "CR" in place of the
-// second "SL"; 0: "PROG.TXT"; 3: "Sensor.TXT"; any other: none).
-struct DeleteTargets {
-  Text first;
-  Text second;  // without its leading backslash; empty when there is none
-};
-DeleteTargets DeleteTargetsOf(const Text& loggerId, std::int32_t kind);
-
 // Reading a logger file into a download pane, and deleting the fetched files.
 class FileCommands {
  public:
@@ -43,12 +34,14 @@ class FileCommands {
   // after 10 s of silence, at once when the device hangs up, and when a line
   // outgrew the receive limit, false in each of these cases.
   bool readFile(const Text& path, std::int32_t size);
-  // Two root lines, then each named file twice, 500 ms apart; the second file
-  // only when `secondFile` is set. The progress bar's maximum becomes
-  // `progressMax`: a negative one raises EInvalidOperation before anything is
-  // sent. False when the kind names no file.
-  bool deleteFiles(const Text& loggerId, std::int32_t kind, std::int32_t progressMax,
-                   bool secondFile = true);
+  // Readies the deletes: the progress bar's maximum becomes `progressMax` (a
+  // negative one raises EInvalidOperation before anything is sent), then,
+  // after 300 ms, two root lines 500 ms apart.
+  void beginDelete(std::int32_t progressMax);
+  // "DEL " + path, shown with " Try" + attempt, then 500 ms.
+  void deleteFile(const Text& path, int attempt);
+  // The progress bar back at 0.
+  void endDelete();
 
  private:
   Port& port_;

@@ -103,11 +103,14 @@ SizeReply TerminalCommands::askSize(const Text& path) {
   const OnScopeExit clear([this] { in_.clearLastLine(); });
   // The text names 100 ms although a step lasts 200 ms; the panel shows it so.
   const ReplyWait wait{20, 50, 200, u"fsize-", u"[100msec]", true};
-  sendAndWait(u"FSIZE " + path, wait, [&] { return in_.lastLine().size() >= 2; });
-  if (in_.lastLine().size() < 2) {
+  const Text command = u"FSIZE " + path;
+  // A logger that echoes its commands sends the command back first: no reply.
+  auto replied = [&] { return in_.lastLine().size() >= 2 && in_.lastLine() != command; };
+  sendAndWait(command, wait, replied);
+  if (!replied()) {
     return {};
   }
-  return {true, ParseSizeReply(in_.lastLine())};
+  return {true, ParseSizeReply(in_.lastLine()), in_.lastLine()};
 }
 
 std::int32_t ParseSizeReply(const Text& line) {

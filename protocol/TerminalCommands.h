@@ -16,8 +16,9 @@ std::int32_t ParseSizeReply(const Text& line);
 
 // What the size query brought.
 struct SizeReply {
-  bool replied = false;    // a line of two or more characters came
+  bool replied = false;    // a line of two or more characters came (not the command's echo)
   std::int32_t size = -1;  // -1 without a reply or with an unusable one
+  Text line;               // the reply line
 };
 
 // Terminal mode and the directory commands: listing, root, size. Each writes

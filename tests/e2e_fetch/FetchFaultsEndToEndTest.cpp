@@ -97,7 +97,10 @@ TEST(FetchFaults, AnAdapterUnpluggedMidReadKeepsTheFilesAndTheToolEnds) {
   EXPECT_GT(file["bytes_received"], 0);
   EXPECT_LT(file["bytes_received"], file["announced_size"]);
   EXPECT_EQ(file["deleted"], false);
-  EXPECT_EQ(file["kept_because"], reason);
+  // The file's own reason, within the job's.
+  const std::string keptBecause = file["kept_because"];
+  EXPECT_NE(keptBecause, "");
+  EXPECT_NE(reason.find(keptBecause), std::string::npos) << keptBecause;
   const std::string saved = s.dataFile("CR000.TXT");
   EXPECT_EQ(record["records_saved"], std::count(saved.begin(), saved.end(), '\n'));
 }
@@ -202,8 +205,8 @@ TEST(FetchFaults, LinesEndedByLineFeedsAloneKeepTheFile) {
   EXPECT_EQ(s.dataFile("CR000.TXT"), "");
   EXPECT_EQ(s.loggerFiles(), Paths{kFirst});
   ExpectLogMatches(s,
-                   "File fetch incomplete, line of \\d+ characters in \\\\SL01\\\\SL010\\.TXT, "
-                   "logger files kept");
+                   "File fetch incomplete, line feed without carriage return in "
+                   "\\\\SL01\\\\SL010\\.TXT, logger files kept");
 }
 
 // A data folder on a disk of its own, small enough to fill.
@@ -241,7 +244,8 @@ TEST(FetchFaults, AFullDiskLeavesNoCutLineForTheNextJob) {
   EXPECT_EQ(s.dataFile("CR000.TXT"), before);
   EXPECT_EQ(s.loggerFiles(), Paths{kFirst});
   ExpectLogMatches(s, "File fetch incomplete, data files not written to " +
-                          s.file("data").string() + ", logger files kept");
+                          s.file("data").string() +
+                          ", fetch journal not written, I/O error 28, logger files kept");
 
   // Room again: the next job fetches the same records, each line whole.
   fs::remove(s.file("data") / "filler");

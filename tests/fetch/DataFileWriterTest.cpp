@@ -12,22 +12,6 @@ namespace fs = std::filesystem;
 
 using Strings = std::vector<std::string>;
 
-Strings LinesOf(const DataFileWriter::WriteList& list) {
-  Strings lines;
-  for (const auto& l : list.lines) {
-    lines.emplace_back(l.text);
-  }
-  return lines;
-}
-
-DataFileWriter::WriteList ListOf(const Strings& lines) {
-  DataFileWriter::WriteList list;
-  for (const auto& l : lines) {
-    list.addOwned(l);
-  }
-  return list;
-}
-
 class Writer : public ::testing::Test {
  protected:
   Writer() : folder((r.dir.path() / "data").string()) {}
@@ -106,38 +90,23 @@ TEST_F(Writer, LongLinesAreHeldForTheNextShortOneAndLeftoversKept) {
   const std::string l200(200, 'c');
   const std::string l1024(1024, 'd');
   Fill(down1, {l1100, l1030, l200, "24-SD held stays held", "e", l1024});
-  DataFileWriter::WriteList list;
-  r.tool.writer.buildList(down1, down2, list);
   // Held text after the last line is kept as a line of its own.
-  EXPECT_EQ(LinesOf(list), (Strings{l1100 + l1030 + l200, "e", l1024}));
   EXPECT_TRUE(Save());
   EXPECT_EQ(A(), l1100 + l1030 + l200 + "\r\ne\r\n" + l1024 + "\r\n");
 }
 
 TEST_F(Writer, ALineLongerThanAPaneHandsOverIsLeftOutNotCut) {
   Fill(down1, {std::string(5000, 'x'), "24-1", std::string(4096, 'y'), "24-2"});
-  DataFileWriter::WriteList list;
-  r.tool.writer.buildList(down1, down2, list);
+  EXPECT_TRUE(Save());
   // 4096 characters are still handed over whole, and held as before.
-  EXPECT_EQ(LinesOf(list), (Strings{"24-1", std::string(4096, 'y') + "24-2"}));
-}
-
-TEST_F(Writer, PlainLinesAreNotCopiedIntoTheList) {
-  Fill(down1, {"24-1", "24-2", std::string(1100, 'h'), "24-3"});
-  DataFileWriter::WriteList list;
-  r.tool.writer.buildList(down1, down2, list);
-  EXPECT_EQ(LinesOf(list), (Strings{"24-1", "24-2", std::string(1100, 'h') + "24-3"}));
-  // Only the composed line is stored; the others point into the pane.
-  EXPECT_EQ(list.owned.size(), 1u);
-  EXPECT_EQ(list.lines[0].text.data(), down1.raw(0).data());
+  EXPECT_EQ(A(), "24-1\r\n" + std::string(4096, 'y') + "24-2\r\n");
 }
 
 TEST_F(Writer, ListLinesOf4096OrMoreAreHeldWhenWriting) {
   const std::string big(4096, 'x');
-  const std::string under(4095, 'y');
-  fs::create_directory(folder);
-  EXPECT_TRUE(r.tool.writer.writeFile(ListOf({big, big, "s", under, big}), "A.TXT", folder, true));
-  EXPECT_EQ(A(), big + big + "s\r\n" + under + "\r\n" + big + "\r\n");
+  Fill(down1, {big, "s", "t", std::string(3000, 'u'), "v"});
+  EXPECT_TRUE(Save());
+  EXPECT_EQ(A(), big + "st\r\n" + std::string(3000, 'u') + "v\r\n");
 }
 
 TEST_F(Writer, OnlyARunOfEndOfFileMarksThatEndsTheFileIsCut) {
@@ -198,8 +167,9 @@ TEST_F(Writer, SavePathNamingAFileFails) {
 
 TEST_F(Writer, EmptyNameAndTrailingSlash) {
   fs::create_directory(folder);
-  EXPECT_FALSE(r.tool.writer.writeFile(ListOf({"24-1"}), "", folder, true));
-  EXPECT_TRUE(r.tool.writer.writeFile(ListOf({"24-1"}), "C.TXT", folder + "/", true));
+  Fill(down1, {"24-1"});
+  EXPECT_FALSE(r.tool.writer.save(down1, down2, true, "", "B.TXT", folder));
+  EXPECT_TRUE(r.tool.writer.save(down1, down2, true, "C.TXT", "", folder + "/"));
   EXPECT_EQ(ReadWholeFile(fs::path(folder) / "C.TXT"), "24-1\r\n");
 }
 
@@ -245,40 +215,132 @@ TEST_F(Join, PartnersAreFoundByTimeStampSoAMissingRecordShiftsNothing) {
             "24-05-06 14:25:00,x\r\n24-short\r\n");
 }
 
-TEST_F(Join, PartnersAreSoughtInOrderAndRepeatedStampsPairInTurn) {
-  Fill(down1, {"24-05-06 14:10:00,1", "24-05-06 14:00:00,2", "24-05-06 14:10:00,3"});
-  Fill(down2, {"24-05-06 14:00:00,a", "24-05-06 14:10:00,b", "24-05-06 14:10:00,c"});
-  DataFileWriter::SaveReport report;
-  EXPECT_TRUE(Save(&report));
-  // 14:00 of buffer 2 lies before the partner already taken, so it stays unpaired.
-  EXPECT_EQ(A(), "24-05-06 14:10:00,1,b\r\n24-05-06 14:00:00,2\r\n24-05-06 14:10:00,3,c\r\n");
-  EXPECT_EQ(ReadWholeFile(fs::path(folder) / "A_unpaired.TXT"), "24-05-06 14:00:00,a\r\n");
+TEST_F(Join, StampsThatRepeatOrComeOutOfOrderAreNotJoinedByGuess) {
+  struct Case {
+    const char* what;
+    Strings first, second;
+    std::string data, unpaired;
+  };
+  const std::string y2 = "24-05-06 14:";
+  const std::string y4 = "2024-05-06 14:";
+  const std::vector<Case> cases = {
+      {"a stamp twice in buffer 1, the first one's partner missing",
+       {y2 + "10:00,1", y2 + "10:00,2", y2 + "20:00,3"},
+       {y2 + "10:00,b", y2 + "20:00,c"},
+       y2 + "10:00,1\r\n" + y2 + "10:00,2\r\n" + y2 + "20:00,3,c\r\n",
+       y2 + "10:00,b\r\n"},
+      {"a stamp twice in buffer 2",
+       {y2 + "10:00,1", y2 + "20:00,3"},
+       {y2 + "10:00,a", y2 + "10:00,b", y2 + "20:00,c"},
+       y2 + "10:00,1\r\n" + y2 + "20:00,3,c\r\n",
+       y2 + "10:00,a\r\n" + y2 + "10:00,b\r\n"},
+      {"out of order: a partner before the one taken last",
+       {y2 + "10:00,1", y2 + "00:00,2"},
+       {y2 + "00:00,a", y2 + "10:00,b"},
+       y2 + "10:00,1,b\r\n" + y2 + "00:00,2\r\n",
+       y2 + "00:00,a\r\n"},
+      {"four-digit years, a partner missing",
+       {y4 + "00:10,5.1", y4 + "00:20,5.1", y4 + "00:30,6"},
+       {y4 + "00:20,B1002", y4 + "00:30,B1003"},
+       y4 + "00:10,5.1\r\n" + y4 + "00:20,5.1,B1002\r\n" + y4 + "00:30,6,B1003\r\n",
+       ""},
+      {"lines without a field separator have no stamp",
+       {"24-05-06 14:00:00 x", y2 + "10:00,1"},
+       {"24-05-06 14:00:00 x", y2 + "10:00,b"},
+       "24-05-06 14:00:00 x\r\n" + y2 + "10:00,1,b\r\n",
+       "24-05-06 14:00:00 x\r\n"},
+  };
+  for (const Case& c : cases) {
+    fs::remove_all(folder);
+    down1.clear();
+    down2.clear();
+    Fill(down1, c.first);
+    Fill(down2, c.second);
+    EXPECT_TRUE(Save()) << c.what;
+    EXPECT_EQ(A(), c.data) << c.what;
+    EXPECT_EQ(ReadWholeFile(fs::path(folder) / "A_unpaired.TXT"), c.unpaired) << c.what;
+  }
 }
 
 TEST_F(Join, FilterAndHoldsAreDecidedOnTheBufferOneLine) {
-  auto at = [](int m) { return "24-05-06 14:" + std::to_string(10 + m) + ":00"; };
+  auto at = [](int m) { return "24-05-06 14:" + std::to_string(10 + m) + ":00,"; };
   const std::string wide1(700, 'a');
   const std::string wide2(700, 'b');
-  Fill(down1, {at(0) + ",1", at(1) + wide1, at(2) + wide1, at(3) + ",SD"});
-  Fill(down2, {at(0) + ",SD", at(1) + wide2, at(2) + wide2, at(3) + ",4"});
+  Fill(down1, {at(0) + "1", at(1) + wide1, at(2) + wide1, at(3) + "SD"});
+  Fill(down2, {at(0) + "SD", at(1) + wide2, at(2) + wide2, at(3) + "4"});
   DataFileWriter::SaveReport report;
   EXPECT_TRUE(Save(&report));
   // "SD" only in the buffer-2 part keeps the record; records over 1024 only
   // once joined stay records of their own; a dropped record takes its partner.
-  EXPECT_EQ(A(),
-            at(0) + ",1,SD\r\n" + at(1) + wide1 + wide2 + "\r\n" + at(2) + wide1 + wide2 + "\r\n");
+  EXPECT_EQ(A(), at(0) + "1,SD\r\n" + at(1) + wide1 + "," + wide2 + "\r\n" + at(2) + wide1 + "," +
+                     wide2 + "\r\n");
   EXPECT_EQ(report.unpaired, 0u);
   // A held buffer-1 line carries its own partner's channels along.
+  fs::remove_all(folder);
   down1.clear();
   down2.clear();
   const std::string long1(1030, 'c');
-  Fill(down1, {at(4) + long1, at(5) + ",5"});
-  Fill(down2, {at(4) + ",x", at(5) + ",y"});
-  DataFileWriter::WriteList list;
-  r.tool.writer.buildList(down1, down2, list);
-  EXPECT_EQ(LinesOf(list), (Strings{at(4) + long1 + ",x" + at(5) + ",5,y"}));
-  ASSERT_EQ(list.lines.size(), 1u);
-  EXPECT_EQ(list.lines[0].ownLength, at(4).size() + long1.size() + at(5).size() + 2);
+  Fill(down1, {at(4) + long1, at(5) + "5"});
+  Fill(down2, {at(4) + "x", at(5) + "y"});
+  EXPECT_TRUE(Save());
+  EXPECT_EQ(A(), at(4) + long1 + ",x" + at(5) + "5,y\r\n");
+}
+
+TEST_F(Writer, ADataFileThatDoesNotEndWithALineEndGetsOneFirst) {
+  struct Case {
+    std::string before, after;
+    bool added;
+  };
+  for (const Case& c : {Case{"", "", false}, Case{"1\r\n", "1\r\n", false},
+                        Case{"1", "1\r\n", true}, Case{"1\r", "1\r\n", true},
+                        Case{"1\n", "1\n\r\n", true}, Case{"1\x1a\x1a", "1\r\n", true}}) {
+    fs::remove_all(folder);
+    fs::create_directory(folder);
+    WriteWholeFile(fs::path(folder) / "A.TXT", c.before);
+    down1.clear();
+    Fill(down1, {"24-2"});
+    const auto lines = DataFileWriter::Lines::all(down1, down2);
+    DataFileWriter::Plan plan =
+        r.tool.writer.prepare(lines, true, "A.TXT", "B.TXT", folder, "A_unpaired.TXT");
+    EXPECT_EQ(plan.first.lineEndAdded, c.added) << c.before;
+    EXPECT_EQ(plan.first.before, static_cast<std::int64_t>(c.after.size())) << c.before;
+    EXPECT_EQ(plan.first.after(), static_cast<std::int64_t>(c.after.size() + 6)) << c.before;
+    EXPECT_TRUE(r.tool.writer.write(plan, lines)) << c.before;
+    EXPECT_EQ(A(), c.after + "24-2\r\n") << c.before;
+  }
+}
+
+TEST_F(Writer, OnlyTheSpansAreSavedAndTheSizesAreKnownBeforehand) {
+  Fill(down1, {"24-05-06 14:00:00,1", "24-05-06 14:10:00,2", "24-05-06 14:20:00,3"});
+  Fill(down2, {"24-05-06 14:00:00,a", "24-05-06 14:10:00,b", "24-05-06 14:15:00,x"});
+  // The first line of each was saved by an earlier job; the last of buffer 1 is not taken.
+  const DataFileWriter::Lines lines{{down1, 1, 2}, {down2, 1, 3}};
+  DataFileWriter::Plan plan =
+      r.tool.writer.prepare(lines, true, "A.TXT", "B.TXT", folder, "A_unpaired.TXT");
+  EXPECT_EQ(plan.first.before, 0);
+  EXPECT_EQ(plan.first.after(), 23);
+  EXPECT_EQ(plan.unpaired.after(), 21);
+  EXPECT_EQ(plan.firstTaken, 1u);
+  EXPECT_EQ(plan.secondTaken, 2u);
+  EXPECT_TRUE(r.tool.writer.write(plan, lines));
+  EXPECT_EQ(A(), "24-05-06 14:10:00,2,b\r\n");
+  EXPECT_EQ(ReadWholeFile(fs::path(folder) / "A_unpaired.TXT"), "24-05-06 14:15:00,x\r\n");
+}
+
+TEST_F(Writer, TheUnpairedLinesGoFirstAndAFailedFirstFileTakesThemBack) {
+  Fill(down1, {"24-05-06 14:00:00,1"});
+  Fill(down2, {"24-05-06 14:10:00,x"});
+  fs::create_directories(fs::path(folder) / "A_unpaired.TXT");
+  DataFileWriter::SaveReport report;
+  EXPECT_FALSE(Save(&report));
+  EXPECT_FALSE(fs::exists(fs::path(folder) / "A.TXT"));
+  EXPECT_FALSE(fs::exists(fs::path(folder) / "B.TXT"));
+
+  fs::remove_all(folder);
+  fs::create_directories(fs::path(folder) / "A.TXT");
+  WriteWholeFile(fs::path(folder) / "A_unpaired.TXT", "old\r\n");
+  EXPECT_FALSE(Save(&report));
+  EXPECT_EQ(ReadWholeFile(fs::path(folder) / "A_unpaired.TXT"), "old\r\n");
 }
 
 }  // namespace

@@ -22,13 +22,54 @@ void FakeLogger::receive(const std::string& bytes) {
     pending_.clear();
     received.push_back(line);
     if (echo) {
-      port_.deliver(line + "\r\n", replyDelayMs / 2);
+      reply(line, replyDelayMs / 2);
     }
     if (onCommand) {
       onCommand(line);
     }
     serve(line);
+    if (afterCommand) {
+      afterCommand(line);
+    }
   }
+}
+
+void FakeLogger::reply(const std::string& text, std::uint32_t delayMs) {
+  const std::uint32_t busy = busyUntil_ - now();
+  if (busy < 0x80000000u && busy >= delayMs) {
+    delayMs = busy + 1;
+  }
+  port_.deliver(text + "\r\n", delayMs);
+}
+
+void FakeLogger::stream(const std::string& path, const std::string& bytes) {
+  std::string content = bytes;
+  std::string tail;
+  std::uint32_t tailDelay = 0;
+  if (const auto late = lateTail.find(path); late != lateTail.end()) {
+    const std::size_t n = std::min(late->second.bytes, content.size());
+    tail = content.substr(content.size() - n);
+    content.resize(content.size() - n);
+    tailDelay = late->second.delayMs;
+  }
+  const auto pause = readPause.find(path);
+  std::uint32_t at = replyDelayMs;
+  for (std::size_t pos = 0; pos < content.size(); at += 10) {
+    std::size_t n = std::min(bytesPer10Ms, content.size() - pos);
+    if (pause != readPause.end() && pos < pause->second.at && pos + n > pause->second.at) {
+      n = pause->second.at - pos;
+    }
+    port_.deliver(content.substr(pos, n), at);
+    pos += n;
+    if (pause != readPause.end() && pos == pause->second.at) {
+      at += pause->second.ms;
+    }
+  }
+  if (!tail.empty()) {
+    at += tailDelay;
+    port_.deliver(tail, at);
+  }
+  busyUntil_ = now() + at;
 }
 
 void FakeLogger::serve(const std::string& line) {
@@ -65,7 +106,11 @@ void FakeLogger::serve(const std::string& line) {
       return;
     }
     const auto file = files.find(path);
-    reply("FS:" + std::to_string(file == files.end() ? 0 : file->second.size()));
+    long size = file == files.end() ? 0 : static_cast<long>(file->second.size());
+    if (const auto offset = sizeOffset.find(path); offset != sizeOffset.end()) {
+      size = std::max(0L, size + offset->second);
+    }
+    reply("FS:" + std::to_string(size));
   } else if (line.rfind("fread ", 0) == 0) {
     if (mute.count("fread") != 0) {
       return;
@@ -80,25 +125,22 @@ void FakeLogger::serve(const std::string& line) {
     if (stop != stopAfter.end()) {
       content.resize(std::min(stop->second, content.size()));
     }
-    std::string tail;
-    std::uint32_t tailDelay = 0;
-    if (const auto late = lateTail.find(path); late != lateTail.end()) {
-      const std::size_t n = std::min(late->second.bytes, content.size());
-      tail = content.substr(content.size() - n);
-      content.resize(content.size() - n);
-      tailDelay = late->second.delayMs;
+    if (const auto noise = readNoise.find(path);
+        noise != readNoise.end() && noise->second.at <= content.size()) {
+      content.insert(noise->second.at, noise->second.bytes);
     }
-    std::uint32_t at = replyDelayMs;
-    for (std::size_t pos = 0; pos < content.size(); pos += bytesPer10Ms, at += 10) {
-      port_.deliver(content.substr(pos, bytesPer10Ms), at);
+    if (const auto prefix = readPrefix.find(path); prefix != readPrefix.end()) {
+      content.insert(0, prefix->second);
     }
-    if (!tail.empty()) {
-      port_.deliver(tail, at + tailDelay);
-    }
+    stream(path, content);
   } else if (line.rfind("DEL ", 0) == 0) {
     const std::string path = arg(4);
     deleted.push_back(path);
-    files.erase(path);
+    if (delsNotTaken > 0) {
+      --delsNotTaken;
+    } else {
+      files.erase(path);
+    }
   }
 }
 

@@ -37,8 +37,9 @@ TEST_F(Fetch, LastBytesLaterThanTheSettleKeepTheFileAndNoCutLineIsSaved) {
   f.logger.lateTail[kFirst] = {3, 5000};
   Run();
   ExpectKeptAndClosed();
-  EXPECT_EQ(f.dataFile("A.TXT"), DataLines(29));
-  EXPECT_EQ(f.logFile(), Entry("read of \\SL01\\SL010.TXT stopped at 897 of 900 bytes"));
+  // The size asked after the read is answered after the tail: it came too late.
+  EXPECT_FALSE(fs::exists(f.dataDir()));
+  EXPECT_EQ(f.logFile(), Entry("bytes after the read of \\SL01\\SL010.TXT: 0"));
 }
 
 TEST_F(Fetch, ALastLineWithoutItsEndIsFiledLikeAnyOther) {
@@ -66,7 +67,8 @@ TEST_F(Fetch, ARecordLoggedDuringTheFetchKeepsTheFile) {
     }
   };
   Run();
-  ExpectKeptAndClosed();
+  EXPECT_EQ(CountPrefix(f.logger.received, "DEL"), 0u);
+  EXPECT_EQ(f.logger.files[kFirst], DataLines(30) + LastLine(300));
   EXPECT_EQ(f.dataFile("A.TXT"), DataLines(30));
   EXPECT_EQ(f.logFile(), Entry("\\SL01\\SL010.TXT grew from 900 to 930 bytes"));
 }
@@ -125,7 +127,7 @@ TEST_F(Fetch, AReadEndsAfterTenSecondsOfSilence) {
   f.logger.sizeReply[kFirst] = "FS:2147483647";
   Run();
   ExpectKeptAndClosed();
-  EXPECT_EQ(f.dataFile("A.TXT"), DataLines(30));
+  EXPECT_FALSE(fs::exists(f.dataDir()));
   EXPECT_EQ(f.logFile(), Entry("read of \\SL01\\SL010.TXT stopped at 900 of 2147483647 bytes"));
   EXPECT_LT(f.rig.now(), 17000u);
 }
@@ -142,20 +144,17 @@ TEST_F(Fetch, AHangUpEndsTheReadAtOnceAndDropsTheCutLine) {
   // step at 1806 saw it; then only the save, its 300 ms and terminal mode's close.
   ASSERT_GE(f.writes().size(), 5u);
   EXPECT_EQ(f.writes()[4], "2112 #M01 T C\r\n");
-  EXPECT_EQ(f.dataFile("A.TXT"), DataLines(15));
+  EXPECT_FALSE(fs::exists(f.dataDir()));
   EXPECT_TRUE(f.logger.files.count(kFirst));
   EXPECT_EQ(CountPrefix(f.logger.received, "DEL"), 0u);
   EXPECT_EQ(f.logFile(), Entry("line lost, read of \\SL01\\SL010.TXT stopped at 460 of 900 bytes"));
 }
 
 TEST_F(Fetch, ALineLongerThanAPaneHandsOverKeepsTheFilesAndIsNotSavedCut) {
-  // A logger that ends its lines with LF only sends one long line.
-  std::string content = DataLines(200);
-  std::erase(content, '\r');
-  f.logger.files[kFirst] = DataLines(2) + content + "\r\n";
+  f.logger.files[kFirst] = DataLines(2) + "24-" + std::string(5597, '5') + "\r\n";
   Run();
   ExpectKeptAndClosed();
-  EXPECT_EQ(f.dataFile("A.TXT"), DataLines(2));
+  EXPECT_FALSE(fs::exists(f.dataDir()));
   EXPECT_EQ(f.logFile(), Entry("line of 5600 characters in \\SL01\\SL010.TXT"));
 }
 
@@ -165,7 +164,7 @@ TEST_F(Fetch, ALineThatNeverEndsStopsGrowingAndKeepsTheFiles) {
   f.logger.bytesPer10Ms = std::size_t{64} * 1024;
   Run();
   ExpectKeptAndClosed();
-  EXPECT_EQ(f.dataFile("A.TXT"), DataLines(2));
+  EXPECT_FALSE(fs::exists(f.dataDir()));
   EXPECT_LE(f.rig.tool.reception.partialLine().size(), ReceivePath::kMaxLine);
   EXPECT_EQ(f.logFile(), Entry("line of more than 1048576 characters in \\SL01\\SL010.TXT"));
 }

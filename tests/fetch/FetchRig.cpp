@@ -5,6 +5,7 @@
 namespace th::test {
 
 FetchRig::FetchRig() {
+  logger.clock = [this] { return rig.loop.tick(); };
   port.open();
   rig.tool.line.up = true;
   rig.tool.receivePath.setYear(u"24");

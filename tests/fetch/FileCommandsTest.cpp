@@ -128,96 +128,41 @@ class Delete : public ::testing::Test {
     f.port.deliver(std::string(bytes, 'x'));
     f.rig.loop.processPendingMessages();
   }
-  bool DeleteFiles(std::int32_t kind, std::int32_t progressMax) {
-    return f.rig.tool.files.deleteFiles(u"01", kind, progressMax);
-  }
+  FileCommands& files() { return f.rig.tool.files; }
   FetchRig f;
 };
 
-TEST_F(Delete, FlagOneSendsTwoRootLinesAndFourDeleteLinesFiveHundredMsApart) {
+TEST_F(Delete, TwoRootLinesThenEachDeleteLineWithItsTryAndFiveHundredMs) {
   Arrived(77);
   f.rig.tool.reception.routeTo(Route::Download1);
   f.rig.view.setProgressPosition(64);
-  EXPECT_TRUE(DeleteFiles(1, 5310));
+  files().beginDelete(5310);
+  files().deleteFile(kFile, 1);
+  files().deleteFile(kFile, 2);
+  files().endDelete();
   const auto t = [](std::uint64_t ms) { return std::to_string(ms) + " "; };
   const std::uint64_t root = Step(300);
   const std::uint64_t del = root + 2 * Step(500);
   EXPECT_EQ(f.writes(), (Lines{t(root) + "CD \\\r\n", t(root + Step(500)) + "CD \\\r\n",
                                t(del) + "DEL \\SL01\\SL010.TXT\r\n",
-                               t(del + Step(500)) + "DEL \\SL01\\SL010.TXT\r\n",
-                               t(del + 2 * Step(500)) + "DEL \\SL01\\SL011.TXT\r\n",
-                               t(del + 3 * Step(500)) + "DEL \\SL01\\SL011.TXT\r\n"}));
-  EXPECT_EQ(
-      f.rig.view.history(2),
-      (Lines{"CD \\\r\n", "CD \\\r\n", "DEL \\SL01\\SL010.TXT Try1", "DEL \\SL01\\SL010.TXT Try2",
-             "DEL \\SL01\\SL011.TXT Try1", "DEL \\SL01\\SL011.TXT Try2"}));
-  EXPECT_EQ(f.rig.now(), del + 4 * Step(500));  // at least 3.3 s of pauses
+                               t(del + Step(500)) + "DEL \\SL01\\SL010.TXT\r\n"}));
+  EXPECT_EQ(f.rig.view.history(2), (Lines{"CD \\\r\n", "CD \\\r\n", "DEL \\SL01\\SL010.TXT Try1",
+                                          "DEL \\SL01\\SL010.TXT Try2"}));
+  EXPECT_EQ(f.rig.now(), del + 2 * Step(500));
   EXPECT_EQ(f.rig.view.progressMax(), 5310);
   EXPECT_EQ(f.rig.view.progressPosition(), 0);
   EXPECT_EQ(f.rig.tool.reception.bytesCounted(), 0);
   EXPECT_EQ(f.rig.tool.reception.route(), Route::ReceiveLog);
-  EXPECT_EQ(f.logger.deleted, (Lines{"\\SL01\\SL010.TXT", "\\SL01\\SL010.TXT", "\\SL01\\SL011.TXT",
-                                     "\\SL01\\SL011.TXT"}));
-}
-
-TEST_F(Delete, FlagZeroAndThreeSendOneBareLineWithoutPause) {
-  for (const auto& [flag, line] : {std::pair{0, "DEL PROG.TXT"}, std::pair{3, "DEL Sensor.TXT"}}) {
-    FetchRig g;
-    EXPECT_TRUE(g.rig.tool.files.deleteFiles(u"01", flag, 0));
-    EXPECT_EQ(g.lines(), (Lines{"CD \\\r\n", "CD \\\r\n", std::string(line) + "\r\n"}));
-    EXPECT_EQ(g.rig.view.history(2).back(), line);
-    EXPECT_EQ(g.rig.now(), Step(300) + 2 * Step(500));
-  }
-}
-
-TEST_F(Delete, FlagTwoNamesTheCrFiles) {
-  f.rig.tool.stop.endWaits = true;
-  EXPECT_TRUE(DeleteFiles(2, 1));
-  EXPECT_EQ(f.lines(), (Lines{"CD \\\r\n", "CD \\\r\n", "DEL \\SL01\\CR010.TXT\r\n",
-                              "DEL \\SL01\\CR010.TXT\r\n", "DEL \\SL01\\CR011.TXT\r\n",
-                              "DEL \\SL01\\CR011.TXT\r\n"}));
-}
-
-TEST_F(Delete, UnknownFlagSendsNothingAndShowsError) {
-  f.port.deliver("x\r");
-  f.rig.loop.processPendingMessages();
-  EXPECT_FALSE(DeleteFiles(4, 10));
-  EXPECT_TRUE(f.lines().empty());
-  EXPECT_EQ(f.rig.view.history(2), Lines{" ERROR "});
-  EXPECT_EQ(f.rig.now(), Step(300));
-  EXPECT_TRUE(f.rig.tool.reception.lastLine().empty());
+  EXPECT_EQ(f.logger.deleted, (Lines{kPath, kPath}));
 }
 
 TEST_F(Delete, NegativeSizeRaisesBeforeSendingAnything) {
   Arrived(5);
-  EXPECT_THROW(DeleteFiles(1, -1), EInvalidOperation);
+  EXPECT_THROW(files().beginDelete(-1), EInvalidOperation);
   EXPECT_TRUE(f.lines().empty());
   EXPECT_EQ(f.rig.view.progressMax(), 100);
   EXPECT_EQ(f.rig.tool.reception.bytesCounted(), 5);
   EXPECT_EQ(f.rig.now(), 0u);
-}
-
-TEST_F(Delete, APortErrorStillResetsTheProgress) {
-  f.rig.view.setProgressPosition(40);
-  f.logger.onCommand = [&](const std::string&) { f.port.close(); };
-  EXPECT_ANY_THROW(DeleteFiles(1, 10));
-  EXPECT_EQ(f.rig.view.progressPosition(), 0);
-}
-
-TEST(DeleteTargets, NamesByKind) {
-  struct Case {
-    int kind;
-    std::u16string first, second;
-  };
-  for (const Case& c :
-       {Case{0, u"PROG.TXT", u""}, Case{1, u"\\SL01\\SL010.TXT", u"SL01\\SL011.TXT"},
-        Case{2, u"\\SL01\\CR010.TXT", u"SL01\\CR011.TXT"}, Case{3, u"Sensor.TXT", u""},
-        Case{4, u"", u""}, Case{-1, u"", u""}}) {
-    const DeleteTargets t = DeleteTargetsOf(u"01", c.kind);
-    EXPECT_EQ(t.first, c.first) << c.kind;
-    EXPECT_EQ(t.second, c.second) << c.kind;
-  }
-  EXPECT_EQ(DeleteTargetsOf(u"7", 1).first, u"\\SL7\\SL70.TXT");
 }
 
 }  // namespace

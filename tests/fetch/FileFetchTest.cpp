@@ -16,14 +16,15 @@ TEST_F(Fetch, CompleteFetchSavesDeletesAndClosesTerminalMode) {
   const std::string size = std::to_string(content.size());
   Run();
   // The read's last bytes come at 1381; the line settles 300 ms later, the
-  // save waits 300 ms, and the size is asked again right before the delete,
-  // which names only the file that was read.
+  // save waits 300 ms, then the root lines; the size is asked again right
+  // before the delete, which names only the file that was read, and once
+  // more after it: the file is gone, so no second DEL.
   EXPECT_EQ(f.writes(),
             (Lines{"0 #M01 T O\r\n", "302 DIR\r\n", "604 FSIZE \\SL01\\SL010.TXT\r\n",
-                   "1306 fread \\SL01\\SL010.TXT\r\n", "1977 FSIZE \\SL01\\SL010.TXT\r\n",
-                   "2479 CD \\\r\n", "2980 CD \\\r\n", "3481 DEL \\SL01\\SL010.TXT\r\n",
-                   "3982 DEL \\SL01\\SL010.TXT\r\n", "4483 #M01 T C\r\n"}));
-  EXPECT_EQ(f.rig.now(), 5185u);
+                   "1306 fread \\SL01\\SL010.TXT\r\n", "2278 CD \\\r\n", "2779 CD \\\r\n",
+                   "3280 FSIZE \\SL01\\SL010.TXT\r\n", "3481 DEL \\SL01\\SL010.TXT\r\n",
+                   "3982 FSIZE \\SL01\\SL010.TXT\r\n", "4183 #M01 T C\r\n"}));
+  EXPECT_EQ(f.rig.now(), 4885u);
   EXPECT_EQ(f.dataFile("A.TXT"), content);
   EXPECT_EQ(f.dataFile("B.TXT"), content);
   EXPECT_TRUE(f.logger.files.empty());
@@ -48,6 +49,8 @@ TEST_F(Fetch, TheReportSaysWhatWasFetchedSavedAndDeleted) {
   EXPECT_EQ(report.files[0].path, u"\\SL01\\SL010.TXT");
   EXPECT_EQ(report.files[0].announcedSize, 900);
   EXPECT_EQ(report.files[0].bytesReceived, 900);
+  EXPECT_EQ(report.files[0].recordsSaved, 30);
+  EXPECT_EQ(report.files[0].recordsSkipped, 0);
   EXPECT_TRUE(report.files[0].deleted);
 
   // A fetch that keeps the files says why, per file and for the job.
@@ -60,7 +63,7 @@ TEST_F(Fetch, TheReportSaysWhatWasFetchedSavedAndDeleted) {
   ASSERT_EQ(kept.files.size(), 1u);
   EXPECT_FALSE(kept.files[0].deleted);
   EXPECT_EQ(kept.files[0].bytesReceived, 0);
-  EXPECT_EQ(kept.files[0].keptBecause, kept.failure);
+  EXPECT_EQ(kept.files[0].keptBecause, u"read of \\SL01\\SL010.TXT stopped at 0 of 900 bytes");
   EXPECT_EQ("Station 4 : " + ToUtf8(kept.failure) + " -2024-05-06 14:05:31\r\n", g.logFile());
 }
 
@@ -90,8 +93,8 @@ TEST_F(Fetch, NoListing) {
   EXPECT_NE(std::find(shown.begin(), shown.end(),
                       Entry("no listing").substr(0, Entry("no listing").size() - 2)),
             shown.end());
-  // The save still ran, with nothing to add.
-  EXPECT_EQ(f.dataFile("A.TXT"), "");
+  // Nothing to save: the data files are left alone.
+  EXPECT_FALSE(fs::exists(f.dataDir()));
 }
 
 TEST_F(Fetch, NoSizeReply) {
@@ -102,30 +105,31 @@ TEST_F(Fetch, NoSizeReply) {
   EXPECT_EQ(f.logFile(), Entry("no size reply for \\SL01\\SL010.TXT"));
 }
 
-TEST_F(Fetch, UnusableSizeStillReadsButKeepsTheFiles) {
+TEST_F(Fetch, UnusableSizeReadsNothingAndKeepsTheFiles) {
   f.logger.sizeReply[kFirst] = "FS:870x";
-  f.logger.bytesPer10Ms = 30;  // one line per 10 ms
   Run();
   ExpectKeptAndClosed();
+  EXPECT_EQ(CountPrefix(f.logger.received, "fread"), 0u);
   EXPECT_EQ(f.logFile(), Entry("unusable size reply for \\SL01\\SL010.TXT"));
-  // The read's one step and the settle after it took in the whole file.
-  EXPECT_EQ(f.dataFile("A.TXT"), DataLines(30));
+  EXPECT_FALSE(fs::exists(f.dataDir()));
 }
 
-TEST_F(Fetch, ReadThatStopsHalfwaySavesWhatCameAndKeepsTheFiles) {
+TEST_F(Fetch, ReadThatStopsHalfwaySavesNothingAndKeepsTheFiles) {
   f.logger.stopAfter[kFirst] = 460;
   Run();
   ExpectKeptAndClosed();
-  EXPECT_EQ(f.dataFile("A.TXT"), DataLines(15));
-  EXPECT_EQ(f.dataFile("B.TXT"), DataLines(15));
+  // The next fetch reads the file again: what came now would be saved twice.
+  EXPECT_FALSE(fs::exists(f.dataDir()));
   EXPECT_EQ(f.logFile(), Entry("read of \\SL01\\SL010.TXT stopped at 460 of 900 bytes"));
 }
 
 TEST_F(Fetch, UnwritableSaveFolderKeepsTheFiles) {
-  FetchRig::Set(f.device().SaveFileSet.SavePath, f.rig.dir.str() + "/missing/data");
+  const std::string folder = f.rig.dir.str() + "/missing/data";
+  FetchRig::Set(f.device().SaveFileSet.SavePath, folder);
   Run();
   ExpectKeptAndClosed();
-  EXPECT_EQ(f.logFile(), Entry("data files not written to " + f.rig.dir.str() + "/missing/data"));
+  EXPECT_EQ(f.logFile(), Entry("data files not written to " + folder +
+                               ", fetch journal not written, File not found"));
 }
 
 TEST_F(Fetch, SecondDataFileUnwritableIsLoggedButDoesNotHoldTheDelete) {
@@ -138,11 +142,13 @@ TEST_F(Fetch, SecondDataFileUnwritableIsLoggedButDoesNotHoldTheDelete) {
                              FolderInPlaceMessage() + " -2024-05-06 14:05:31\r\n");
 }
 
-TEST_F(Fetch, EmptyLoggerFileIsCompleteAndDeleted) {
+TEST_F(Fetch, EmptyLoggerFileIsCompleteAndLeftAlone) {
   f.logger.files[kFirst] = "";
   Run();
-  EXPECT_EQ(CountPrefix(f.logger.received, "DEL"), 2u);
-  EXPECT_EQ(f.rig.view.progressMax(), 0);
+  // Deleting it would only open a window for a record logged meanwhile.
+  EXPECT_EQ(CountPrefix(f.logger.received, "DEL"), 0u);
+  EXPECT_TRUE(report.fetchComplete);
+  EXPECT_EQ(f.dataFile("A.TXT"), "");
   EXPECT_FALSE(fs::exists(f.rig.dir.path() / "LogFile.Log"));
 }
 
@@ -169,7 +175,7 @@ TEST_F(Fetch, StopRequestKeepsTheFilesAndSaysSo) {
   Run();
   ExpectKeptAndClosed();
   EXPECT_EQ(f.logFile().find("Station 4 : File fetch incomplete, stopped, read of"), 0u);
-  EXPECT_FALSE(f.dataFile("A.TXT").empty());
+  EXPECT_FALSE(fs::exists(f.dataDir()));
 }
 
 TEST_F(Fetch, UnwritableLogStaysSilent) {
@@ -202,8 +208,8 @@ TEST_F(WideFetch, ReadsBothFilesJoinsThemAndDeletesBoth) {
   Run();
   const Lines& got = f.logger.received;
   EXPECT_EQ(got, (Lines{"#M01 T O", "DIR", "FSIZE " + kFirst, "fread " + kFirst, "FSIZE " + kSecond,
-                        "fread " + kSecond, "FSIZE " + kFirst, "FSIZE " + kSecond, "CD \\", "CD \\",
-                        "DEL " + kFirst, "DEL " + kFirst, "DEL " + kSecond, "DEL " + kSecond,
+                        "fread " + kSecond, "CD \\", "CD \\", "FSIZE " + kFirst, "DEL " + kFirst,
+                        "FSIZE " + kFirst, "FSIZE " + kSecond, "DEL " + kSecond, "FSIZE " + kSecond,
                         "#M01 T C"}));
   EXPECT_EQ(f.dataFile("A.TXT"), Joined(30));
   EXPECT_EQ(f.dataFile("B.TXT"), Joined(30));
@@ -235,17 +241,19 @@ TEST_F(WideFetch, UnwritableFileOfUnpairedLinesHoldsTheDelete) {
   fs::create_directories(fs::path(f.dataDir()) / "A_unpaired.TXT");
   Run();
   ExpectKeptAndClosed();
+  // They go first: the first data file waits for them.
+  EXPECT_FALSE(fs::exists(fs::path(f.dataDir()) / "A.TXT"));
   EXPECT_EQ(f.logFile(), Entry("lines without partner not written to " + f.dataDir() +
                                "/A_unpaired.TXT, " + FolderInPlaceMessage()));
 }
 
-TEST_F(WideFetch, SecondSizeZeroReadsNothingMoreAndDeletes) {
+TEST_F(WideFetch, SecondSizeZeroReadsNothingMoreAndDeletesTheFirst) {
   f.logger.files[kSecond] = "";
   Run();
   EXPECT_EQ(CountPrefix(f.logger.received, "fread"), 1u);
   EXPECT_EQ(f.rig.panes.download2.count(), 0u);
   EXPECT_EQ(f.dataFile("A.TXT"), DataLines(30));
-  EXPECT_EQ(CountPrefix(f.logger.received, "DEL"), 4u);
+  EXPECT_EQ(f.logger.deleted, Lines{kFirst});
 }
 
 TEST_F(WideFetch, SecondSizeWithoutReplyKeepsTheFiles) {
@@ -256,7 +264,8 @@ TEST_F(WideFetch, SecondSizeWithoutReplyKeepsTheFiles) {
   };
   Run();
   ExpectKeptAndClosed();
-  EXPECT_EQ(f.dataFile("A.TXT"), DataLines(30));
+  // Saved alone, the records of the first file would lose their channels above 60.
+  EXPECT_FALSE(fs::exists(f.dataDir()));
   EXPECT_EQ(f.logFile(), Entry("no size reply for \\SL01\\SL011.TXT"));
 }
 
@@ -265,15 +274,15 @@ TEST_F(WideFetch, SecondSizeUnusableKeepsTheFilesAndStillClosesTerminalMode) {
   Run();
   ExpectKeptAndClosed();
   EXPECT_EQ(CountPrefix(f.logger.received, "fread"), 1u);
-  EXPECT_EQ(f.dataFile("A.TXT"), DataLines(30));
+  EXPECT_FALSE(fs::exists(f.dataDir()));
   EXPECT_EQ(f.logFile(), Entry("unusable size reply for \\SL01\\SL011.TXT"));
 }
 
-TEST_F(WideFetch, SecondReadThatStopsSavesTheJoinSoFar) {
+TEST_F(WideFetch, SecondReadThatStopsSavesNothing) {
   f.logger.stopAfter[kSecond] = 300;
   Run();
   ExpectKeptAndClosed();
-  EXPECT_EQ(f.dataFile("A.TXT"), Joined(10) + DataLines(30).substr(300));
+  EXPECT_FALSE(fs::exists(f.dataDir()));
   EXPECT_EQ(f.logFile(), Entry("read of \\SL01\\SL011.TXT stopped at 300 of 870 bytes"));
 }
 
@@ -281,9 +290,9 @@ TEST_F(WideFetch, FirstReadGivingUpSkipsTheSecondFileAndJoinsNothingStale) {
   f.rig.panes.download2.append("24-05-06 14:00:00,stale");
   f.logger.stopAfter[kFirst] = 150;
   Run();
-  EXPECT_EQ(CountPrefix(f.logger.received, "FSIZE"), 1u);
+  EXPECT_EQ(CountPrefix(f.logger.received, "FSIZE \\SL01\\SL011"), 0u);
   EXPECT_EQ(f.rig.panes.download2.count(), 1u);  // not emptied
-  EXPECT_EQ(f.dataFile("A.TXT"), DataLines(5));
+  EXPECT_FALSE(fs::exists(f.dataDir()));
   ExpectKeptAndClosed();
   EXPECT_EQ(f.logFile(), Entry("read of \\SL01\\SL010.TXT stopped at 150 of 900 bytes"));
 }

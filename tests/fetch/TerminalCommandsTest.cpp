@@ -215,7 +215,7 @@ TEST_F(SizeQuery, ReplyRules) {
   }
 }
 
-TEST_F(SizeQuery, AnEchoIsTakenAsTheReply) {
+TEST_F(SizeQuery, AnEchoIsNotTakenAsTheReply) {
   f.logger.mute.insert("fsize");
   f.logger.onCommand = [&](const std::string& line) {
     f.port.deliver(line + "\r", 20);
@@ -223,8 +223,14 @@ TEST_F(SizeQuery, AnEchoIsTakenAsTheReply) {
   };
   const SizeReply reply = terminal().askSize(u"\\SL01\\SL010.TXT");
   EXPECT_TRUE(reply.replied);
-  EXPECT_EQ(reply.size, -1);
-  EXPECT_EQ(f.rig.now(), Step(200));
+  EXPECT_EQ(reply.size, 5310);
+  EXPECT_EQ(reply.line, u"FS:5310");
+  EXPECT_EQ(f.rig.now(), 2 * Step(200));
+  // An echo and nothing else is no reply.
+  FetchRig g;
+  g.logger.mute.insert("fsize");
+  g.logger.echo = true;
+  EXPECT_FALSE(g.rig.tool.terminal.askSize(u"\\SL01\\SL010.TXT").replied);
 }
 
 TEST_F(SizeQuery, AOneCharacterLineDoesNotEndTheWait) {

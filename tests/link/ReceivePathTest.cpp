@@ -61,6 +61,41 @@ TEST(ReceivePath, DropsLineFeedsAndTakesEmptyLinesOnlyIntoBuff) {
   EXPECT_EQ(f.rig.tool.reception.lastLine(), (Text{u'a', 0, u'b', 0x1b, 0xff}));
 }
 
+TEST(ReceivePath, CountsLineFeedsWithoutTheirCarriageReturnSinceTheRead) {
+  struct Case {
+    std::vector<std::string> chunks;
+    int bare;
+  };
+  for (const Case& c : {Case{{"a\r\nb\r\n"}, 0}, Case{{"a\r", "\nb\r\n"}, 0}, Case{{"a\nb\n"}, 2},
+                        Case{{"a\r\n\n"}, 1}, Case{{"a\n", "\r\n"}, 1},
+                        Case{{"\n"}, 0} /* the CR came before the read */, Case{{"a\r\r\n"}, 0}}) {
+    FeedRig f;
+    f.feed("x\r");  // before the read: not counted
+    f.rig.tool.reception.beginRead(u"fread \\A");
+    for (const std::string& chunk : c.chunks) {
+      f.feed(chunk);
+    }
+    EXPECT_EQ(f.rig.tool.reception.bareLineFeeds(), c.bare) << c.chunks[0];
+  }
+}
+
+TEST(ReceivePath, APartialLineTakenOutIsFiledLaterAsItsOwnLine) {
+  FeedRig f;
+  f.rig.tool.reception.routeTo(Route::Download1);
+  f.feed("08-05-06 14:00:00,1");
+  const Text taken = f.rig.tool.receivePath.takePartialLine();
+  EXPECT_EQ(taken, u"08-05-06 14:00:00,1");
+  EXPECT_FALSE(f.rig.tool.reception.lineOpen());
+  // What comes next starts a line of its own.
+  f.feed("FS:9\r");
+  EXPECT_EQ(f.rig.tool.reception.lastLine(), u"FS:9");
+  f.rig.tool.receivePath.fileLine(taken);
+  ASSERT_EQ(f.rig.panes.download1.count(), 1u);
+  EXPECT_EQ(f.rig.panes.download1.raw(0), "24-05-06 14:00:00,1");
+  f.rig.tool.receivePath.fileLine(u"");
+  EXPECT_EQ(f.rig.panes.download1.count(), 1u);
+}
+
 TEST(ReceivePath, StripsTagsAfterEveryCharacterSoRemovalsCascade) {
   FeedRig f;
   f.feed("AE32B\r");

@@ -48,7 +48,26 @@ int TestPlatform::appendFile(const std::string& path, std::string_view bytes) {
   return error != 0 ? error : (fits.size() < bytes.size() ? DiskFullError() : 0);
 }
 
+void TestPlatform::Free(const std::string& path, std::int64_t keep) {
+  int error = 0;
+  const std::int64_t size = system_->fileSize(path, error);
+  if (spaceLeft >= 0 && path.rfind(limitedFolder, 0) == 0 && size > keep) {
+    spaceLeft += size - keep;
+  }
+}
+
+int TestPlatform::truncateFile(const std::string& path, std::int64_t size) {
+  Free(path, size);
+  return system_->truncateFile(path, size);
+}
+
+int TestPlatform::renameFile(const std::string& from, const std::string& to) {
+  Free(to, 0);
+  return system_->renameFile(from, to);
+}
+
 int TestPlatform::rewriteFile(const std::string& path, std::string_view bytes) {
+  Free(path, 0);
   const std::string_view fits = Fitting(path, bytes);
   const int error = system_->rewriteFile(path, fits);
   return error != 0 ? error : (fits.size() < bytes.size() ? DiskFullError() : 0);

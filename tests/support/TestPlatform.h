@@ -46,18 +46,15 @@ class TestPlatform : public PlatformServices {
   std::int64_t fileSize(const std::string& path, int& error) override {
     return system_->fileSize(path, error);
   }
-  int truncateFile(const std::string& path, std::int64_t size) override {
-    return system_->truncateFile(path, size);
-  }
+  // Cutting, replacing or renaming over a file under limitedFolder gives its room back.
+  int truncateFile(const std::string& path, std::int64_t size) override;
   int readFileAt(const std::string& path, std::int64_t offset, std::size_t count,
                  std::string& out) override {
     return system_->readFileAt(path, offset, count, out);
   }
   int syncFile(const std::string& path) override { return system_->syncFile(path); }
   int createDirectory(const std::string& path) override { return system_->createDirectory(path); }
-  int renameFile(const std::string& from, const std::string& to) override {
-    return system_->renameFile(from, to);
-  }
+  int renameFile(const std::string& from, const std::string& to) override;
 
   LocalDateTime clock{2024, 5, 6, 14, 5, 31};
   Text separator = u":";
@@ -67,6 +64,8 @@ class TestPlatform : public PlatformServices {
  private:
   // What of `bytes` fits on the disk; takes it from spaceLeft.
   std::string_view Fitting(const std::string& path, std::string_view bytes);
+  // The room a file under limitedFolder holds beyond `keep` bytes is free again.
+  void Free(const std::string& path, std::int64_t keep);
 
   std::string dir_;
   std::unique_ptr<PlatformServices> system_;

@@ -2,12 +2,15 @@
 // files and full disks. The oracle builds the files from the writer's rules:
 // buffer-1 lines with "SD" or longer than a pane hands over are left out; each
 // kept line takes its buffer-2 partner (the first later line with the same
-// 17-character time stamp) less the stamp; lines of 1024 bytes or more are held
-// for the next shorter one, and list lines whose buffer-1 part has 4096 or more
-// for the next shorter list line; whatever is held at the end is a line of its
-// own; every line ends CR LF. Buffer-2 lines that found no partner go to the
-// unpaired file. Each file is appended all or nothing; the second and the
-// unpaired file only after the first; a final run of end-of-file marks goes.
+// time stamp, the text before the first comma, when neither buffer has that
+// stamp twice) less the stamp; lines of 1024 bytes or more are held for the
+// next shorter one, and list lines whose buffer-1 part has 4096 or more for the
+// next shorter list line; whatever is held at the end is a line of its own;
+// every line ends CR LF. Buffer-2 lines that found no partner go to the
+// unpaired file. A file appended to loses a final run of end-of-file marks and
+// gets a CR LF when it lacks one, all files before any is written. Each file
+// is appended all or nothing: the unpaired file first, the first file only
+// after it (and a failed first file takes it back), the second after the first.
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -24,7 +27,6 @@ namespace {
 
 using Rig = FuzzRig<test::NullPort>;
 
-constexpr std::size_t kStamp = 17;
 constexpr std::size_t kPaneLimit = 4096;  // what a pane hands over of a line
 constexpr std::size_t kListHold = 1024;
 constexpr std::size_t kWriteHold = 4096;
@@ -98,19 +100,29 @@ struct Expected {
   std::size_t unpairedCount = 0;
 };
 
+std::string_view Stamp(const std::string& line) {
+  const std::string_view handed = Handed(line);
+  const std::size_t comma = handed.find(',');
+  return comma == std::string_view::npos ? std::string_view() : handed.substr(0, comma);
+}
+
+std::size_t Uses(const std::vector<std::string>& lines, std::string_view stamp) {
+  return static_cast<std::size_t>(std::count_if(
+      lines.begin(), lines.end(), [&](const std::string& l) { return Stamp(l) == stamp; }));
+}
+
 Expected Build(const Buffers& b) {
-  // Partners, sought in order.
+  // Partners, sought in order, for stamps found once in each buffer.
   std::vector<std::size_t> partner(b.first.size(), kNone);
   std::vector<bool> taken(b.second.size(), false);
   std::size_t next = 0;
   for (std::size_t i = 0; i < b.first.size(); ++i) {
-    const std::string_view line = Handed(b.first[i]);
-    if (line.size() < kStamp) {
+    const std::string_view stamp = Stamp(b.first[i]);
+    if (stamp.empty() || Uses(b.first, stamp) != 1 || Uses(b.second, stamp) != 1) {
       continue;
     }
     for (std::size_t k = next; k < b.second.size(); ++k) {
-      const std::string_view other = Handed(b.second[k]);
-      if (other.size() >= kStamp && other.substr(0, kStamp) == line.substr(0, kStamp)) {
+      if (Stamp(b.second[k]) == stamp) {
         partner[i] = k;
         taken[k] = true;
         next = k + 1;
@@ -131,7 +143,8 @@ Expected Build(const Buffers& b) {
     held.append(line);
     heldOwn += line.size();
     if (partner[i] != kNone && !TooLong(b.second[partner[i]])) {
-      held.append(Handed(b.second[partner[i]]).substr(kStamp));
+      const std::string& other = b.second[partner[i]];
+      held.append(Handed(other).substr(Stamp(other).size()));
     }
     if (line.size() < kListHold) {
       list.emplace_back(std::move(held), heldOwn);
@@ -175,6 +188,14 @@ std::string WithoutEndMarks(const std::string& content) {
   return content.substr(0, keep);
 }
 
+// The line end a file appended to must end with, when it does not.
+std::string MissingLineEnd(const std::string& content) {
+  if (content.empty() || content.ends_with("\r\n")) {
+    return "";
+  }
+  return content.back() == '\r' ? "\n" : "\r\n";
+}
+
 struct SavePathCase {
   std::string_view path;
   std::string_view folder;  // where the files land; empty: nowhere
@@ -187,13 +208,6 @@ constexpr std::array<SavePathCase, 5> kSavePaths = {{
     {"/missing/deeper", ""},  // its parent is missing
     {"/data/plain.txt", ""},  // names a file
 }};
-
-// One data file's fate: the content it must have, or none when unchecked.
-struct FileOutcome {
-  bool ok = false;
-  std::optional<std::string> content;
-  bool exists = false;
-};
 
 }  // namespace
 
@@ -237,52 +251,88 @@ int DataFileWriterTarget(const std::uint8_t* data, std::size_t size) {
   const Expected e = Build(buffers);
   Expect(report.unpaired == e.unpairedCount, "another number of unpaired lines");
 
-  // Each file is written in turn from what is left on the disk.
   const bool reachable = !where.folder.empty();
   // Where each file is looked for: an unreachable save path must leave /data as it was.
   const std::string folder = reachable ? std::string(where.folder) : "/data";
-  auto outcome = [&](const std::string& gained, bool appended, bool attempted) {
-    FileOutcome o;
-    const bool existed = buffers.hasExisting && folder == "/data";
-    if (!attempted || !reachable) {
-      o.exists = existed;
-      o.content = existed ? std::optional<std::string>(buffers.existing) : std::nullopt;
-      return o;
+  const bool existed = buffers.hasExisting && folder == "/data";
+  // Takes what fits of `bytes` from the disk; returns how much did.
+  auto take = [&](std::size_t bytes) {
+    const std::size_t fits =
+        spaceLeft < 0 ? bytes : std::min(bytes, static_cast<std::size_t>(spaceLeft));
+    spaceLeft = spaceLeft < 0 ? -1 : spaceLeft - static_cast<std::int64_t>(fits);
+    return fits;
+  };
+  struct File {
+    File(std::string_view n, bool a) : name(n), appended(a) {}
+    std::string_view name;
+    bool appended;
+    bool ready = true;
+    std::string before;                  // its content once readied
+    std::optional<std::string> content;  // none: not checked
+    bool exists = false;
+    bool ok = false;
+  };
+  // Readied, in writing order, before anything is written.
+  const bool unpairedLines = e.unpairedCount > 0;
+  File u{kUnpairedName, true};
+  File f1{kName1, append};
+  File f2{kName2, append};
+  for (File* f : {&u, &f1, &f2}) {
+    f->exists = existed;
+    f->content = existed ? std::optional<std::string>(buffers.existing) : std::nullopt;
+    f->ready = reachable && !(f == &u && noUnpairedName);
+    if (!f->ready || (f == &u && !unpairedLines) || !existed || !f->appended) {
+      continue;
     }
-    const std::string before = existed && appended ? WithoutEndMarks(buffers.existing) : "";
-    const bool fits = spaceLeft < 0 || static_cast<std::int64_t>(gained.size()) <= spaceLeft;
-    o.ok = fits && fault != 2;
-    o.exists = true;
-    if (o.ok) {
-      o.content = before + gained;
-      spaceLeft = spaceLeft < 0 ? -1 : spaceLeft - static_cast<std::int64_t>(gained.size());
+    f->before = WithoutEndMarks(buffers.existing);
+    const std::string missing = MissingLineEnd(f->before);
+    const std::size_t fitted = take(missing.size());
+    f->before += missing.substr(0, fitted);
+    f->ready = fitted == missing.size();
+    f->content = f->before;
+  }
+  // Written in turn from what is left on the disk; a failure cuts back.
+  auto write = [&](File& f, const std::string& gained) {
+    if (!f.ready) {
+      return;
+    }
+    f.exists = true;
+    f.ok = take(gained.size()) == gained.size() && fault != 2;
+    if (f.ok) {
+      f.content = (f.appended ? f.before : std::string()) + gained;
     } else {
-      spaceLeft = spaceLeft < 0 ? -1 : 0;
       // Appending: cut back to what it held; rewriting keeps no old content.
-      if (appended) {
-        o.content = before;
-      }
-    }
-    return o;
-  };
-  auto check = [&](std::string_view name, const FileOutcome& o, const char* what) {
-    const std::string path = folder + "/" + std::string(name);
-    Expect(rig.sys.hasFile(path) == o.exists, what);
-    if (o.exists && o.content) {
-      Expect(rig.sys.file(path) == *o.content, what);
+      f.content = f.appended ? std::optional<std::string>(f.before) : std::nullopt;
     }
   };
-
-  const FileOutcome first = outcome(e.lines, append, true);
-  Expect(result == first.ok, "FileSave's result is not whether the first file was written");
-  check(kName1, first, "the first data file holds other than its lines");
-  const FileOutcome second = outcome(e.lines, append, first.ok);
-  Expect(report.secondWritten == second.ok, "the report says otherwise of the second file");
-  check(kName2, second, "the second data file holds other than its lines");
-  const bool unpairedAttempted = first.ok && e.unpairedCount > 0 && !noUnpairedName;
-  const FileOutcome unpaired = outcome(e.unpaired, true, unpairedAttempted);
-  Expect(report.unpairedWritten == unpaired.ok, "the report says otherwise of the unpaired file");
-  check(kUnpairedName, unpaired, "the unpaired file holds other than its lines");
+  bool expected = false;
+  if (unpairedLines) {
+    write(u, e.unpaired);
+  }
+  if (!unpairedLines || u.ok) {
+    write(f1, e.lines);
+    expected = f1.ok;
+    if (!f1.ok && u.ok) {
+      u.content = u.before;
+      u.ok = false;
+    }
+    if (f1.ok) {
+      write(f2, e.lines);
+    }
+  }
+  auto check = [&](const File& f, const char* what) {
+    const std::string path = folder + "/" + std::string(f.name);
+    Expect(rig.sys.hasFile(path) == f.exists, what);
+    if (f.exists && f.content) {
+      Expect(rig.sys.file(path) == *f.content, what);
+    }
+  };
+  Expect(result == expected, "FileSave's result is not whether the first file was written");
+  check(f1, "the first data file holds other than its lines");
+  Expect(report.secondWritten == f2.ok, "the report says otherwise of the second file");
+  check(f2, "the second data file holds other than its lines");
+  Expect(report.unpairedWritten == u.ok, "the report says otherwise of the unpaired file");
+  check(u, "the unpaired file holds other than its lines");
   return 0;
 }
 
