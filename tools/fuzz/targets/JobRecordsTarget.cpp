@@ -145,7 +145,10 @@ bool RestOfForm(const Json& object, const JobRecord& r) {
 }
 
 LineKind ReferenceParse(std::string_view line, JobRecord& record) {
-  if (line.size() > kMaxLineBytes) {
+  // nlohmann's reader takes a NUL byte as the end of its input, so a record
+  // followed by NULs (a file's zero-filled end after a power cut) would pass;
+  // JSON has no NUL outside a string's escapes, so such a line is none.
+  if (line.size() > kMaxLineBytes || line.find('\0') != std::string_view::npos) {
     return LineKind::NotARecord;
   }
   const Json j = Json::parse(line.begin(), line.end(), nullptr, false);
