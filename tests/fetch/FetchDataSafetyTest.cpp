@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "platform/PlatformServices.h"
 #include "tests/fetch/FetchFixture.h"
 #include "tests/support/SystemHelpers.h"
 
@@ -102,7 +103,7 @@ TEST_F(Fetch, AFifoInPlaceOfADataFileFailsAtOnceAndKeepsTheFiles) {
     GTEST_SKIP() << "no FIFOs on this system";
   }
   fs::create_directory(f.dataDir());
-  ASSERT_TRUE(MakeFifo(f.dataDir() + "/A.TXT"));
+  ASSERT_TRUE(MakeFifo(JoinPath(f.dataDir(), "A.TXT")));
   Run();
   ExpectKeptAndClosed();
   EXPECT_EQ(f.logFile(), Entry("data files not written to " + f.dataDir()));
@@ -115,10 +116,9 @@ TEST_F(Fetch, AFullDiskOnTheSecondDataFileRollsItBackAndStillDeletes) {
   EXPECT_EQ(f.dataFile("A.TXT"), DataLines(30));
   EXPECT_EQ(f.dataFile("B.TXT"), "");
   EXPECT_TRUE(f.logger.files.empty());
-  EXPECT_EQ(
-      f.logFile().find("Station 4 : Data file " + f.dataDir() + "/B.TXT not written, I/O error " +
-                       std::to_string(DiskFullError()) + " -"),
-      0u);
+  EXPECT_EQ(f.logFile().find("Station 4 : Data file " + JoinPath(f.dataDir(), "B.TXT") +
+                             " not written, I/O error " + std::to_string(DiskFullError()) + " -"),
+            0u);
 }
 
 TEST_F(Fetch, AReadEndsAfterTenSecondsOfSilence) {

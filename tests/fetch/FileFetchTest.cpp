@@ -129,7 +129,7 @@ TEST_F(Fetch, UnwritableSaveFolderKeepsTheFiles) {
   Run();
   ExpectKeptAndClosed();
   EXPECT_EQ(f.logFile(), Entry("data files not written to " + folder +
-                               ", fetch journal not written, File not found"));
+                               ", fetch journal not written, " + MissingFolderMessage()));
 }
 
 TEST_F(Fetch, SecondDataFileUnwritableIsLoggedButDoesNotHoldTheDelete) {
@@ -138,8 +138,9 @@ TEST_F(Fetch, SecondDataFileUnwritableIsLoggedButDoesNotHoldTheDelete) {
   // The first data file holds every line.
   EXPECT_EQ(f.dataFile("A.TXT"), DataLines(30));
   EXPECT_TRUE(f.logger.files.empty());
-  EXPECT_EQ(f.logFile(), "Station 4 : Data file " + f.dataDir() + "/B.TXT not written, " +
-                             FolderInPlaceMessage() + " -2024-05-06 14:05:31\r\n");
+  EXPECT_EQ(f.logFile(), "Station 4 : Data file " + JoinPath(f.dataDir(), "B.TXT") +
+                             " not written, " + FolderInPlaceMessage() +
+                             " -2024-05-06 14:05:31\r\n");
 }
 
 TEST_F(Fetch, EmptyLoggerFileIsCompleteAndLeftAlone) {

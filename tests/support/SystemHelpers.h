@@ -18,6 +18,9 @@ int AccessDeniedError();
 // The I/O error message for a folder where a file is opened for writing
 // ("I/O error 21" for EISDIR, "File access denied" on Windows).
 std::string FolderInPlaceMessage();
+// The I/O error message for a file created in a folder that does not exist
+// ("File not found" for ENOENT, "Invalid filename" for ERROR_PATH_NOT_FOUND).
+std::string MissingFolderMessage();
 
 // FIFOs in the file system exist on this system.
 bool SystemHasFifos();

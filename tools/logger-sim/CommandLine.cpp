@@ -69,20 +69,26 @@ std::string BuildUsage() {
   constexpr std::size_t kWidth = 96;
   constexpr std::size_t kIndent = 15;
   for (const auto& group : OptionGroups()) {
-    std::string line = "  " + std::string(group.name) + ":";
+    std::string line = "  ";
+    line += group.name;
+    line += ':';
     line.resize(kIndent, ' ');
     bool first = true;
     for (const auto& option : group.options) {
       std::string item(option.name);
       if (!option.value.empty()) {
-        item += " " + std::string(option.value);
+        item += ' ';
+        item += option.value;
       }
       if (!first && line.size() + 1 + item.size() > kWidth) {
         text += line + "\n";
         line = std::string(kIndent, ' ');
         first = true;
       }
-      line += (first ? "" : " ") + item;
+      if (!first) {
+        line += ' ';
+      }
+      line += item;
       first = false;
     }
     text += line + "\n";

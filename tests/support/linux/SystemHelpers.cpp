@@ -36,6 +36,10 @@ std::string FolderInPlaceMessage() {
   return EInOutError::fromErrno(EISDIR).what();
 }
 
+std::string MissingFolderMessage() {
+  return EInOutError::fromErrno(ENOENT).what();
+}
+
 bool SystemHasFifos() {
   return true;
 }

@@ -65,6 +65,10 @@ std::string FolderInPlaceMessage() {
   return EInOutError::fromErrno(ERROR_ACCESS_DENIED).what();
 }
 
+std::string MissingFolderMessage() {
+  return EInOutError::fromErrno(ERROR_PATH_NOT_FOUND).what();
+}
+
 bool SystemHasFifos() {
   return false;
 }
