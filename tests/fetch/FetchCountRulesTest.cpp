@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "platform/PlatformServices.h"
 #include "tests/fetch/FetchFixture.h"
 
 namespace th::test {
@@ -170,9 +171,8 @@ TEST(FetchCountRules, ADataFileWithoutItsLastLineEndGetsOneAndTheLogSaysSo) {
   JobReport report;
   f.rig.tool.fetch.fetch(f.settings(), report);
   EXPECT_EQ(f.dataFile("A.TXT"), "cut by hand,1.2\r\n" + DataLines(2));
-  EXPECT_EQ(f.logFile(),
-            "Station 4 : Data file " + f.dataDir() +
-                "/A.TXT did not end with a line end, one added -2024-05-06 14:05:31\r\n");
+  EXPECT_EQ(f.logFile(), "Station 4 : Data file " + JoinPath(f.dataDir(), "A.TXT") +
+                             " did not end with a line end, one added -2024-05-06 14:05:31\r\n");
   EXPECT_TRUE(report.fetchComplete);
 }
 

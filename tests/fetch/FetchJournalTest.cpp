@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "download/FetchJournalText.h"
+#include "platform/PlatformServices.h"
 #include "tests/fetch/FetchFixture.h"
 
 namespace th::test {
@@ -85,9 +86,10 @@ TEST_F(Journal, AnUnreadableJournalIsSetAsideAndEveryLineSaved) {
   Run();
   EXPECT_EQ(f.dataFile("A.TXT"), DataLines(30));
   EXPECT_EQ(ReadWholeFile(fs::path(f.dataDir()) / "A.fetch-journal.unreadable"), garbage);
-  EXPECT_EQ(f.logFile(), "Station 4 : Fetch journal " + f.dataDir() +
-                             "/A.fetch-journal unreadable, set aside as " + f.dataDir() +
-                             "/A.fetch-journal.unreadable; every line read is saved -2024-05-06 "
+  EXPECT_EQ(f.logFile(), "Station 4 : Fetch journal " + JoinPath(f.dataDir(), "A.fetch-journal") +
+                             " unreadable, set aside as " +
+                             JoinPath(f.dataDir(), "A.fetch-journal.unreadable") +
+                             "; every line read is saved -2024-05-06 "
                              "14:05:31\r\n");
   EXPECT_TRUE(f.logger.files.empty());
 }
@@ -103,11 +105,11 @@ TEST_F(Journal, ASaveAKilledRunFinishedIsKeptAndTheSecondFileCompleted) {
   Run();
   EXPECT_EQ(f.dataFile("A.TXT"), old + DataLines(31));
   EXPECT_EQ(f.dataFile("B.TXT"), old + DataLines(31));
-  EXPECT_EQ(f.logFile(), "Station 4 : Data file " + f.dataDir() +
-                             "/B.TXT cut back to 21 bytes, an append an earlier run left "
+  EXPECT_EQ(f.logFile(), "Station 4 : Data file " + JoinPath(f.dataDir(), "B.TXT") +
+                             " cut back to 21 bytes, an append an earlier run left "
                              "unfinished -2024-05-06 14:05:31\r\nStation 4 : Data file " +
-                             f.dataDir() +
-                             "/B.TXT completed from the first data file -2024-05-06 14:05:31\r\n");
+                             JoinPath(f.dataDir(), "B.TXT") +
+                             " completed from the first data file -2024-05-06 14:05:31\r\n");
   EXPECT_EQ(report.files[0].recordsSkipped, 30);
 }
 
@@ -121,8 +123,8 @@ TEST_F(Journal, ASaveAKilledRunLeftHalfDoneIsUndone) {
   // No cut line, and nothing twice.
   EXPECT_EQ(f.dataFile("A.TXT"), old + lines);
   EXPECT_EQ(f.dataFile("B.TXT"), old + lines);
-  EXPECT_EQ(f.logFile(), "Station 4 : Data file " + f.dataDir() +
-                             "/A.TXT cut back to 21 bytes, an append an earlier run left "
+  EXPECT_EQ(f.logFile(), "Station 4 : Data file " + JoinPath(f.dataDir(), "A.TXT") +
+                             " cut back to 21 bytes, an append an earlier run left "
                              "unfinished -2024-05-06 14:05:31\r\n");
   EXPECT_EQ(report.files[0].recordsSkipped, 0);
 }

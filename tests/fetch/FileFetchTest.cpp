@@ -244,8 +244,9 @@ TEST_F(WideFetch, UnwritableFileOfUnpairedLinesHoldsTheDelete) {
   ExpectKeptAndClosed();
   // They go first: the first data file waits for them.
   EXPECT_FALSE(fs::exists(fs::path(f.dataDir()) / "A.TXT"));
-  EXPECT_EQ(f.logFile(), Entry("lines without partner not written to " + f.dataDir() +
-                               "/A_unpaired.TXT, " + FolderInPlaceMessage()));
+  EXPECT_EQ(f.logFile(),
+            Entry("lines without partner not written to " +
+                  JoinPath(f.dataDir(), "A_unpaired.TXT") + ", " + FolderInPlaceMessage()));
 }
 
 TEST_F(WideFetch, SecondSizeZeroReadsNothingMoreAndDeletesTheFirst) {
